@@ -1,0 +1,3 @@
+// SPDX-License-Identifier: MIT
+// Placeholder until the profile layer lands.
+#include "platform/profile.h"

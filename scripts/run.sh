@@ -1,0 +1,8 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# Installs what is missing, builds, and starts the editor.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+"$top/scripts/setup.sh" run
+"$top/scripts/build.sh"
+exec "${HUELOFT_BUILD_DIR:-$top/build}/bin/hueloft" "$@"

@@ -1,0 +1,10 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# Installs what is missing, builds, and runs the whole test suite through ctest.
+set -eu
+top=$(cd "$(dirname "$0")/.." && pwd)
+build="${HUELOFT_BUILD_DIR:-$top/build}"
+"$top/scripts/setup.sh" test
+"$top/scripts/build.sh"
+cd "$build"
+exec ctest --output-on-failure --parallel "${HUELOFT_JOBS:-2}"
