@@ -1,3 +1,346 @@
 // SPDX-License-Identifier: MIT
-// Placeholder until the profile layer lands.
+// The profile functions on POSIX systems: the file is read whole on every call and replaced
+// whole, through a temporary file in the same folder, on every write that changes it.
 #include "platform/profile.h"
+
+#include "platform/profile_text.h"
+
+#include <QRandomGenerator>
+
+#include <cerrno>
+#include <cstring>
+#include <string_view>
+#include <system_error>
+
+#include <dirent.h>
+#include <fcntl.h>
+#include <sys/file.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+thread_local std::string t_errorText;
+
+// A failed step: the verb for the message and the errno value.
+struct Failure
+{
+    const char *what = nullptr;
+    int error = 0;
+};
+
+class FileDescriptor
+{
+public:
+    explicit FileDescriptor(int fd = -1)
+        : m_fd(fd)
+    {}
+    ~FileDescriptor()
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+    }
+    FileDescriptor(const FileDescriptor &) = delete;
+    FileDescriptor &operator=(const FileDescriptor &) = delete;
+    int get() const { return m_fd; }
+
+private:
+    int m_fd;
+};
+
+std::optional<std::string_view> argument(const char *s)
+{
+    if (!s)
+        return std::nullopt;
+    return profile::trimArgument(s);
+}
+
+// Reads the whole file; a missing file reads as empty with missing set.
+std::optional<Failure> readWhole(const std::string &path, std::string &text, bool &missing)
+{
+    text.clear();
+    missing = false;
+    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    if (fd.get() < 0) {
+        if (errno == ENOENT) {
+            missing = true;
+            return std::nullopt;
+        }
+        return Failure{"read", errno};
+    }
+    struct stat st{};
+    if (::fstat(fd.get(), &st) != 0)
+        return Failure{"read", errno};
+    if (S_ISDIR(st.st_mode))
+        return Failure{"read", EISDIR};
+    if (S_ISREG(st.st_mode))
+        text.reserve(std::size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failure{"read", errno};
+        }
+        if (n == 0)
+            return std::nullopt;
+        text.append(buffer, std::size_t(n));
+    }
+}
+
+std::string folderOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Writes go to the file a symbolic link names, so that the link itself stays a link.
+std::optional<Failure> followLinks(std::string &path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st{};
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return std::nullopt;
+        std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return Failure{"write", errno};
+        if (std::size_t(n) >= target.size())
+            return Failure{"write", ENAMETOOLONG}; // the link changed while being read
+        target.resize(std::size_t(n));
+        if (target.empty() || target.front() != '/')
+            target = folderOf(path) + "/" + target;
+        path = std::move(target);
+    }
+    return Failure{"write", ELOOP};
+}
+
+// Temporary files are named after the file they replace, hidden, with a tail of random
+// letters: ".HUELOFT.INI.writing-Ab3xYz".
+std::string temporaryPrefix(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    base.resize(std::min<std::size_t>(base.size(), 200)); // room for the rest within NAME_MAX
+    return "." + base + ".writing-";
+}
+constexpr std::size_t randomTailLength = 6;
+
+// A write killed half-way leaves its temporary file behind. Its writer held a lock on it
+// until the end, so a temporary whose lock can be taken has no writer any more and goes;
+// one that is locked belongs to a write under way in another process and stays.
+void removeStaleTemporaries(const std::string &folder, const std::string &prefix)
+{
+    DIR *dir = ::opendir(folder.c_str());
+    if (!dir)
+        return;
+    const int dirFd = ::dirfd(dir);
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() != prefix.size() + randomTailLength || name.substr(0, prefix.size()) != prefix)
+            continue;
+        FileDescriptor fd(
+            ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+        struct stat opened{};
+        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+            continue;
+        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+            continue;
+        // The name may have been renamed away meanwhile; only remove the very file locked.
+        struct stat named{};
+        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0
+            && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlinkat(dirFd, entry->d_name, 0);
+    }
+    ::closedir(dir);
+}
+
+std::optional<Failure> writeAll(int fd, std::string_view data)
+{
+    while (!data.empty()) {
+        const ssize_t n = ::write(fd, data.data(), data.size());
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            return Failure{"write", errno};
+        }
+        data.remove_prefix(std::size_t(n));
+    }
+    return std::nullopt;
+}
+
+// Replaces the file at path (no link) with text so that a crash at any instant leaves the
+// old or the new file complete: the text goes to a temporary file in the same folder, is
+// synced to disk, takes the old file's owner and permissions, and is renamed over the old.
+std::optional<Failure> replaceFile(const std::string &path, const std::string &text)
+{
+    struct stat old{};
+    const bool exists = ::stat(path.c_str(), &old) == 0;
+    // Renaming over a read-only file would succeed where writing to it must not.
+    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
+        return Failure{"write", errno};
+
+    const std::string folder = folderOf(path);
+    const std::string prefix = temporaryPrefix(path);
+    removeStaleTemporaries(folder, prefix);
+
+    static constexpr char letters[] =
+        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    std::string temporary;
+    int rawFd = -1;
+    for (int attempt = 0; attempt < 100 && rawFd < 0; ++attempt) {
+        temporary = folder + "/" + prefix;
+        for (std::size_t i = 0; i < randomTailLength; ++i)
+            temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+        // Private until the old file's permissions are copied; a new file gets the usual
+        // permissions that the umask leaves.
+        rawFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
+                       exists ? 0600 : 0666);
+        if (rawFd < 0) {
+            if (errno == EEXIST)
+                continue;
+            return Failure{"write", errno};
+        }
+        // Locked before anything is written; a cleaner in another process may have removed
+        // the name between open and lock, and the file is then useless.
+        struct stat st{};
+        while (::flock(rawFd, LOCK_EX) != 0 && errno == EINTR) {
+        }
+        if (::fstat(rawFd, &st) != 0 || st.st_nlink == 0) {
+            ::close(rawFd);
+            rawFd = -1;
+        }
+    }
+    if (rawFd < 0)
+        return Failure{"write", EEXIST};
+    FileDescriptor fd(rawFd);
+
+    auto fail = [&](int error) {
+        ::unlink(temporary.c_str());
+        return Failure{"write", error};
+    };
+    if (auto failure = writeAll(fd.get(), text))
+        return fail(failure->error);
+    if (exists) {
+        // Only root can give the file away; for anyone else the old owner is kept where the
+        // file was theirs anyway, and the group where they belong to it.
+        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
+            (void)!::fchown(fd.get(), uid_t(-1), old.st_gid);
+        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
+            return fail(errno);
+    }
+    if (::fsync(fd.get()) != 0)
+        return fail(errno);
+    if (::rename(temporary.c_str(), path.c_str()) != 0)
+        return fail(errno);
+    // The rename itself is on disk only once the folder is.
+    FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() >= 0)
+        ::fsync(dirFd.get());
+    return std::nullopt;
+}
+
+int failWith(const char *fileName, const Failure &failure)
+{
+    t_errorText = std::string("cannot ") + failure.what + " " + (fileName ? fileName : "(null)")
+                  + ": " + std::generic_category().message(failure.error);
+    return 0;
+}
+
+int failWith(const char *fileName, const char *reason)
+{
+    t_errorText = std::string("cannot write ") + (fileName ? fileName : "(null)") + ": " + reason;
+    return 0;
+}
+
+// The trimmed value of section/key, if the file has it.
+std::optional<std::string_view> lookUp(const char *section, const char *key,
+                                       const char *fileName, std::string &text)
+{
+    if (!section || !key || !fileName)
+        return std::nullopt;
+    bool missing = false;
+    if (readWhole(fileName, text, missing) || missing)
+        return std::nullopt;
+    const profile::Location at =
+        profile::locate(text, profile::trimArgument(section), profile::trimArgument(key));
+    if (!at.keyFound)
+        return std::nullopt;
+    return profile::unquote(
+        std::string_view(text).substr(at.valueBegin, at.valueEnd - at.valueBegin));
+}
+
+} // namespace
+
+std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
+                                    const char *fileName)
+{
+    std::string text;
+    const auto value = lookUp(section, key, fileName, text);
+    return profile::readInteger(value.value_or(std::string_view()), std::uint32_t(defaultValue));
+}
+
+std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
+                                       const char *defaultValue, char *returned,
+                                       std::uint32_t size, const char *fileName)
+{
+    if (!returned || size == 0)
+        return 0;
+    std::string text;
+    std::string_view result;
+    if (const auto value = lookUp(section, key, fileName, text)) {
+        result = *value;
+    } else if (defaultValue) {
+        result = defaultValue;
+        while (!result.empty() && result.back() == ' ')
+            result.remove_suffix(1);
+    }
+    const std::size_t n = std::min<std::size_t>(result.size(), size - 1);
+    std::memcpy(returned, result.data(), n);
+    returned[n] = '\0';
+    return std::uint32_t(n);
+}
+
+int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
+                               const char *fileName)
+{
+    t_errorText.clear();
+    if (!section && !key && !value)
+        return 1; // Windows flushes its cache here; nothing is cached
+    if (!fileName || !*fileName)
+        return failWith(fileName, "no file name");
+    if (!section)
+        return failWith(fileName, "no section name");
+
+    std::string path = fileName;
+    if (path.back() == '/')
+        return failWith(fileName, Failure{"write", EISDIR});
+    if (auto failure = followLinks(path))
+        return failWith(fileName, *failure);
+
+    std::string text;
+    bool missing = false;
+    if (auto failure = readWhole(path, text, missing))
+        return failWith(fileName, *failure);
+    // The value goes in exactly as given; only the names lose their spaces.
+    const auto changed = profile::edited(text, profile::trimArgument(section), argument(key),
+                                         value ? std::optional<std::string_view>(value)
+                                               : std::nullopt);
+    if (!changed)
+        return 1;
+    if (auto failure = replaceFile(path, *changed))
+        return failWith(fileName, *failure);
+    return 1;
+}
+
+const std::string &profileErrorText()
+{
+    return t_errorText;
+}
+
+} // namespace platform

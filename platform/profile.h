@@ -4,12 +4,15 @@
 // The Windows profile (INI file) functions, for systems that do not have them.
 //
 // Same arguments and results as the Windows functions of the same names, so that settings
-// files move between builds without surprises: names match without regard to case, untouched
-// bytes of the file are kept exactly, new keys go after the last key of their section.
+// files move between builds without surprises: names match without regard to case (ASCII),
+// untouched bytes of the file are kept exactly, new keys go after the last key of their
+// section, an existing file keeps its own line ends. File names are 8-bit strings handed to
+// the system unchanged. Nothing is cached: every call reads the file again.
 //
 // Unlike the Windows functions, every write replaces the file atomically (a crash at any
 // instant leaves the old or the new file, never a torn one), and a write that fails leaves
-// the file as it was and returns 0; profileErrorText() then tells why.
+// the file as it was and returns 0; profileErrorText() then tells why. A symbolic link is
+// written through to its target, and the file keeps its permissions.
 
 #include <cstdint>
 #include <string>
@@ -17,24 +20,29 @@
 namespace platform {
 
 // The integer value of Key in Section, or Default when the file, section, key or value is
-// missing. The digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x" reads
-// hexadecimal; a value without any digit reads 0.
+// missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
+// non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"
+// reads hexadecimal; a value without any digit reads 0.
 std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
                                     const char *fileName);
 
-// Copies the value of Key (outer quotes removed) or Default into Returned, at most Size - 1
-// characters and a terminating zero; returns the number of characters copied.
+// Copies the value of Key (outer quotes removed) or Default (trailing spaces removed; null
+// is "") into Returned, at most Size - 1 characters and a terminating zero; returns the number
+// of characters copied. Listing the names of a file (a null Section or Key on Windows) is not
+// provided: a null Section or Key gives Default.
 std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
                                        const char *defaultValue, char *returned,
                                        std::uint32_t size, const char *fileName);
 
-// Sets Key in Section to Value; a null Value deletes the key, a null Key the whole section.
-// Returns nonzero on success, 0 on failure (the file is then unchanged).
+// Sets Key in Section to Value, written exactly as given; a null Value deletes the key, a
+// null Key the whole section. Returns nonzero on success (also when there was nothing to
+// delete or the value was already there; the file is then not touched), 0 on failure (the
+// file is then unchanged).
 int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
                                const char *fileName);
 
-// Why the last failed write of this thread failed, naming the file ("cannot write
-// /x/HUELOFT.INI: Permission denied"); empty after a successful one.
+// Why the last failed write of this thread failed, in one line naming the file ("cannot
+// write /x/HUELOFT.INI: Permission denied"); empty after a successful one.
 const std::string &profileErrorText();
 
 } // namespace platform

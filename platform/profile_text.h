@@ -1,0 +1,68 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The INI text itself, apart from any file: one parser that splits the bytes into lines (each
+// keeping its own line end bytes) and finds sections and keys, used by reading and writing
+// alike. Every function takes time linear in the size of the text.
+
+#include <cstddef>
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace platform::profile {
+
+// [begin, contentEnd) is the line's text, [contentEnd, end) its own line end (CRLF, LF, CR
+// or nothing for a last line without one).
+struct Line
+{
+    std::size_t begin = 0;
+    std::size_t contentEnd = 0;
+    std::size_t end = 0;
+};
+
+// Where a section and a key are in the text.
+struct Location
+{
+    bool sectionFound = false;
+    Line header;                // the first header that matches
+    std::size_t sectionEnd = 0; // where the next header starts, or the text's end; only
+                                // known when the key was not found
+    bool keyFound = false;
+    Line keyLine;               // the first key line that matches, within that section
+    std::size_t valueBegin = 0; // the value without its surrounding blanks
+    std::size_t valueEnd = 0;
+    bool hasKeys = false; // when the key was not found: whether the section has key lines,
+    Line lastKey;         // and the last of them
+};
+
+// Drops the spaces (only spaces) around a name given by a caller.
+std::string_view trimArgument(std::string_view name);
+
+// The line starting at pos (pos < text.size()).
+Line lineAt(std::string_view text, std::size_t pos);
+
+// Finds section, and key in it unless key is empty (the whole section is then scanned).
+// The names must already be trimmed with trimArgument().
+Location locate(std::string_view text, std::string_view section,
+                std::optional<std::string_view> key);
+
+// The value as the string read gives it: one pair of matching outer quotes removed.
+std::string_view unquote(std::string_view value);
+
+// The integer read of a value (already unquoted); an empty value gives defaultValue.
+std::uint32_t readInteger(std::string_view value, std::uint32_t defaultValue);
+
+// The line end that lines added to text get: the first one the text uses, else the
+// platform's own.
+std::string_view lineEndOf(std::string_view text);
+
+// The text after writing value to key in section (a missing value deletes the key, a missing
+// key the section), or nothing when the write would not change a byte. The names must already
+// be trimmed with trimArgument().
+std::optional<std::string> edited(std::string_view text, std::string_view section,
+                                  std::optional<std::string_view> key,
+                                  std::optional<std::string_view> value);
+
+} // namespace platform::profile
