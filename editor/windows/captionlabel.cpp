@@ -1,0 +1,12 @@
+// SPDX-License-Identifier: MIT
+#include "editor/windows/captionlabel.h"
+
+#include "editor/color/colortext.h"
+
+void CaptionLabel::setCaption(const QString &caption)
+{
+    if (caption == m_caption)
+        return;
+    m_caption = caption;
+    setText(QString::fromStdString(hueloft::captionDisplayText(caption.toStdString())));
+}

@@ -1,0 +1,66 @@
+// SPDX-License-Identifier: MIT
+#include "editor/windows/numberbox.h"
+
+#include <QKeyEvent>
+#include <QValidator>
+
+// Rejects an edit that makes the text longer than allowed and longer than it was. The length
+// before the edit is what the box last reported through textChanged(), which QLineEdit emits
+// only after the validator has accepted the change.
+class NumberBox::LengthGuard : public QValidator
+{
+public:
+    explicit LengthGuard(NumberBox *box) : QValidator(box), m_box(box) {}
+
+    State validate(QString &input, int &) const override
+    {
+        if (m_settingText)
+            return Acceptable;
+        const bool grows = input.size() > m_box->m_previous.size();
+        return grows && input.size() > m_box->maxTypedLength() ? Invalid : Acceptable;
+    }
+
+    bool m_settingText = false;
+
+private:
+    NumberBox *m_box;
+};
+
+NumberBox::NumberBox(QWidget *parent) : QLineEdit(parent)
+{
+    m_guard = new LengthGuard(this);
+    setValidator(m_guard);
+    connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
+        m_previous = text;
+    });
+}
+
+void NumberBox::showText(const QString &text)
+{
+    m_guard->m_settingText = true;
+    setText(text);
+    m_guard->m_settingText = false;
+}
+
+int typedCharacter(const QKeyEvent &event)
+{
+    switch (event.key()) {
+    case Qt::Key_Tab:
+    case Qt::Key_Backtab:
+        return -1; // focus navigation, handled before any key-press handler
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        return 13;
+    case Qt::Key_Backspace:
+        return 8;
+    default:
+        break;
+    }
+    if ((event.modifiers() & Qt::ControlModifier) && event.key() >= Qt::Key_A
+        && event.key() <= Qt::Key_Z)
+        return event.key() - Qt::Key_A + 1;
+    const QString text = event.text();
+    if (text.isEmpty())
+        return -1;
+    return text.at(0).unicode();
+}

@@ -1,0 +1,124 @@
+// SPDX-License-Identifier: MIT
+// Start-up and shut-down of the main window: the settings are read once while it loads and
+// written once while it unloads, in a fixed order.
+
+#include "editor/color/numbertext.h"
+#include "editor/settings/externals.h"
+#include "editor/settings/settingspath.h"
+#include "editor/windows/mainwindow.h"
+#include "editor/windows/numberbox.h"
+#include "editor/windows/twips.h"
+#include "platform/profile.h"
+
+#include <QCheckBox>
+#include <QDir>
+#include <QFileInfo>
+#include <QGuiApplication>
+#include <QLabel>
+#include <QRadioButton>
+#include <QScreen>
+
+#include <cstdio>
+
+using namespace hueloft;
+
+namespace {
+
+const QString kColorSection = QStringLiteral("RGB Color");
+const QString kSampleSection = QStringLiteral("RGB Sample");
+const QString kEditorSection = QStringLiteral("RGB Tintora");
+
+constexpr ColorValue kPureRed = 255;
+constexpr ColorValue kPureGreen = 65280;
+constexpr ColorValue kPureBlue = 16711680;
+
+} // namespace
+
+void MainWindow::Form_Load()
+{
+    setBackground(cpColor[0], kPureRed);
+    setBackground(cpColor[1], kPureGreen);
+    setBackground(cpColor[2], kPureBlue);
+
+    const SettingsLocation location = settingsLocationFor(m_programFolder);
+    SettingsPath = location.path;
+    m_perUserSettings = location.perUser;
+    m_functions.loadCustomColors(SettingsPath);
+
+    auto read = [this](const QString &section, const char *key, int defaultValue) {
+        return m_functions.getPrivateProfileInt(section, QString::fromLatin1(key), defaultValue,
+                                                SettingsPath);
+    };
+
+    const std::int32_t red = read(kColorSection, "Red", 0);
+    const std::int32_t green = read(kColorSection, "Green", 0);
+    const std::int32_t blue = read(kColorSection, "Blue", 0);
+    ApplyColor(red, green, blue);
+
+    // The 16-bit fields take values beyond their range at the nearest end, never wrapped.
+    SwatchSize[0] = clampToInt16(read(kSampleSection, "Width", 32));
+    SwatchSize[1] = clampToInt16(read(kSampleSection, "Height", 32));
+    ediSwatch[0]->showText(QString::number(SwatchSize[0]));
+    ediSwatch[1]->showText(QString::number(SwatchSize[1]));
+
+    HexaType = clampToInt16(read(kEditorSection, "HexaFormat", 0));
+    if (HexaType >= 0 && HexaType <= 3)
+        optLang[HexaType]->setChecked(true); // runs optLang_Click when the selection changes
+
+    // Centred on the primary screen by default, in twips.
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = frameGeometry().size();
+    const auto leftDefault = static_cast<int>(
+        centredOffset(pixelsToTwips(screen.width()), pixelsToTwips(outer.width())));
+    const std::int16_t topDefault = clampToInt16(
+        centredOffset(pixelsToTwips(screen.height()), pixelsToTwips(outer.height())));
+    const int left = read(kEditorSection, "Left", leftDefault);
+    move(twipsToPixels(left), y());
+    const int top = read(kEditorSection, "Top", topDefault);
+    move(x(), twipsToPixels(top));
+
+    TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
+    if (TopMost == 0 || TopMost == 1)
+        chkTop->setChecked(TopMost == 1); // runs chkTop_Click when the state changes
+}
+
+void MainWindow::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+
+    // The per-user folder is made at the first write, not before: a run that never exits
+    // normally leaves no trace.
+    if (m_perUserSettings)
+        QDir().mkpath(QFileInfo(SettingsPath).path());
+
+    // The profile layer replaces the file whole at every write and leaves it as it was when a
+    // write fails; the first failure is reported once, the other writes are still tried.
+    QString failure;
+    auto write = [this, &failure](const QString &section, const char *key, long long value) {
+        const int written = m_functions.writePrivateProfileString(
+            section, QString::fromLatin1(key), QString::number(value), SettingsPath);
+        if (written == 0 && failure.isEmpty()) {
+            failure = QString::fromStdString(platform::profileErrorText());
+            if (failure.isEmpty())
+                failure = QStringLiteral("cannot write ") + SettingsPath;
+        }
+    };
+
+    write(kEditorSection, "Top", pixelsToTwips(y()));
+    write(kEditorSection, "Left", pixelsToTwips(x()));
+    write(kEditorSection, "TopMost", TopMost);
+    write(kEditorSection, "HexaFormat", HexaType);
+    write(kSampleSection, "Width", SwatchSize[0]);
+    write(kSampleSection, "Height", SwatchSize[1]);
+    int red = 0, green = 0, blue = 0;
+    SplitColor(currentColor(), red, green, blue);
+    write(kColorSection, "Red", red);
+    write(kColorSection, "Green", green);
+    write(kColorSection, "Blue", blue);
+    m_functions.saveCustomColors(SettingsPath);
+
+    if (!failure.isEmpty())
+        std::fprintf(stderr, "hueloft: settings not saved: %s\n", qPrintable(failure));
+}

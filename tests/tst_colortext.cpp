@@ -1,0 +1,255 @@
+// SPDX-License-Identifier: MIT
+// The widget-free colour logic: texts, splitting, number reading, key filter, centring.
+
+#include "editor/color/colortext.h"
+#include "editor/color/colorvalue.h"
+#include "editor/color/numbertext.h"
+#include "editor/windows/twips.h"
+
+#include <QtTest>
+
+using namespace hueloft;
+
+class tst_ColorText : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void notations_data();
+    void notations();
+    void rgbMacro();
+    void splitColor_data();
+    void splitColor();
+    void leadingNumber_data();
+    void leadingNumber();
+    void keyFilter_data();
+    void keyFilter();
+    void sampleSide_data();
+    void sampleSide();
+    void centring_data();
+    void centring();
+    void twips_data();
+    void twips();
+};
+
+void tst_ColorText::notations_data()
+{
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    QTest::addColumn<QStringList>("captions"); // notations 0, 1, 2, 3 and 7
+    QTest::addColumn<QStringList>("shown");
+    QTest::addColumn<QString>("html");
+
+    QTest::newRow("black") << 0 << 0 << 0
+        << QStringList{"0x00000000", "$00000000", "&&H00000000&&", "00000000H", "00000000"}
+        << QStringList{"0x00000000", "$00000000", "&H00000000&", "00000000H", "00000000"}
+        << "\"#000000\"";
+    QTest::newRow("white") << 255 << 255 << 255
+        << QStringList{"0x00FFFFFF", "$00FFFFFF", "&&H00FFFFFF&&", "00FFFFFFH", "00FFFFFF"}
+        << QStringList{"0x00FFFFFF", "$00FFFFFF", "&H00FFFFFF&", "00FFFFFFH", "00FFFFFF"}
+        << "\"#FFFFFF\"";
+    QTest::newRow("pure red") << 255 << 0 << 0
+        << QStringList{"0x000000FF", "$000000FF", "&&H000000FF&&", "000000FFH", "000000FF"}
+        << QStringList{"0x000000FF", "$000000FF", "&H000000FF&", "000000FFH", "000000FF"}
+        << "\"#FF0000\"";
+    QTest::newRow("pure blue") << 0 << 0 << 255
+        << QStringList{"0x00FF0000", "$00FF0000", "&&H00FF0000&&", "00FF0000H", "00FF0000"}
+        << QStringList{"0x00FF0000", "$00FF0000", "&H00FF0000&", "00FF0000H", "00FF0000"}
+        << "\"#0000FF\"";
+    QTest::newRow("orange") << 255 << 128 << 0
+        << QStringList{"0x000080FF", "$000080FF", "&&H000080FF&&", "000080FFH", "000080FF"}
+        << QStringList{"0x000080FF", "$000080FF", "&H000080FF&", "000080FFH", "000080FF"}
+        << "\"#FF8000\"";
+    QTest::newRow("low digits") << 1 << 2 << 3
+        << QStringList{"0x00030201", "$00030201", "&&H00030201&&", "00030201H", "00030201"}
+        << QStringList{"0x00030201", "$00030201", "&H00030201&", "00030201H", "00030201"}
+        << "\"#010203\"";
+}
+
+void tst_ColorText::notations()
+{
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    QFETCH(QStringList, captions);
+    QFETCH(QStringList, shown);
+    QFETCH(QString, html);
+
+    const ColorValue color = composeColor(red, green, blue);
+    const int notations[] = {0, 1, 2, 3, 7};
+    for (int i = 0; i < 5; ++i) {
+        const std::string caption = hexaCaption(color, notations[i]);
+        QCOMPARE(QString::fromStdString(caption), captions[i]);
+        QCOMPARE(QString::fromStdString(captionDisplayText(caption)), shown[i]);
+        // What is copied is what the label shows.
+        QCOMPARE(QString::fromStdString(hexaCopyText(caption, notations[i])), shown[i]);
+    }
+    const std::string htmlColor = htmlText(color);
+    QCOMPARE(QString::fromStdString(htmlColor), html);
+    QCOMPARE(htmlColor.size(), std::size_t(9));
+}
+
+void tst_ColorText::rgbMacro()
+{
+    QCOMPARE(QString::fromStdString(rgbMacroText("255", "128", "0")), QString("RGB(255, 128, 0)"));
+    // The boxes' texts are taken as they stand, even mid-typing.
+    QCOMPARE(QString::fromStdString(rgbMacroText("", "007", "1")), QString("RGB(, 007, 1)"));
+}
+
+void tst_ColorText::splitColor_data()
+{
+    QTest::addColumn<quint32>("color");
+    QTest::addColumn<int>("red");
+    QTest::addColumn<int>("green");
+    QTest::addColumn<int>("blue");
+    QTest::newRow("0x00C08040") << quint32(0x00C08040) << 64 << 128 << 192;
+    QTest::newRow("zero") << quint32(0) << 0 << 0 << 0;
+    QTest::newRow("white") << quint32(0x00FFFFFF) << 255 << 255 << 255;
+    QTest::newRow("orange") << quint32(0x000080FF) << 255 << 128 << 0;
+    // A high byte never makes a channel negative or larger than 255.
+    QTest::newRow("high byte") << quint32(0xFF0000FF) << 255 << 0 << 0;
+    QTest::newRow("all bits") << quint32(0xFFFFFFFF) << 255 << 255 << 255;
+}
+
+void tst_ColorText::splitColor()
+{
+    QFETCH(quint32, color);
+    QFETCH(int, red);
+    QFETCH(int, green);
+    QFETCH(int, blue);
+    int r = -1, g = -1, b = -1;
+    SplitColor(color, r, g, b);
+    QCOMPARE(r, red);
+    QCOMPARE(g, green);
+    QCOMPARE(b, blue);
+    if (color <= 0x00FFFFFF)
+        QCOMPARE(composeColor(r, g, b), color);
+}
+
+void tst_ColorText::leadingNumber_data()
+{
+    QTest::addColumn<QByteArray>("text");
+    QTest::addColumn<int>("value");
+    QTest::newRow("empty") << QByteArray("") << 0;
+    QTest::newRow("leading zeros") << QByteArray("007") << 7;
+    QTest::newRow("above channel") << QByteArray("300") << 300;
+    QTest::newRow("digits then letters") << QByteArray("12abc") << 12;
+    QTest::newRow("leading blank") << QByteArray(" 12") << 0;
+    QTest::newRow("minus") << QByteArray("-5") << 0;
+    QTest::newRow("plus") << QByteArray("+5") << 0;
+    QTest::newRow("fraction") << QByteArray("1.9") << 1;
+    QTest::newRow("letters") << QByteArray("abc") << 0;
+    QTest::newRow("arabic-indic three") << QByteArray("\xd9\xa3") << 0;
+    QTest::newRow("fullwidth one") << QByteArray("\xef\xbc\x91") << 0;
+    QTest::newRow("control char") << QByteArray("\x16" "5") << 0;
+    QTest::newRow("16-bit max") << QByteArray("32767") << 32767;
+    QTest::newRow("just above 16 bits") << QByteArray("32768") << 32767;
+    QTest::newRow("long run") << QByteArray("99999999999999999999999") << 32767;
+    QTest::newRow("zeros then digits") << QByteArray("0000000000000000000000255") << 255;
+}
+
+void tst_ColorText::leadingNumber()
+{
+    QFETCH(QByteArray, text);
+    QFETCH(int, value);
+    QCOMPARE(int(readLeadingNumber(std::string_view(text.constData(), text.size()))), value);
+}
+
+void tst_ColorText::keyFilter_data()
+{
+    QTest::addColumn<int>("code");
+    QTest::addColumn<int>("channelAction");
+    QTest::addColumn<int>("sampleAction");
+    const int pass = int(KeyAction::Pass), drop = int(KeyAction::Discard),
+              commit = int(KeyAction::Commit);
+    QTest::newRow("0") << int('0') << pass << pass;
+    QTest::newRow("9") << int('9') << pass << pass;
+    QTest::newRow("backspace") << 8 << pass << pass;
+    QTest::newRow("enter") << 13 << commit << drop;
+    QTest::newRow("slash, below 0") << int('/') << drop << drop;
+    QTest::newRow("colon, above 9") << int(':') << drop << drop;
+    QTest::newRow("minus") << int('-') << drop << drop;
+    QTest::newRow("blank") << int(' ') << drop << drop;
+    QTest::newRow("point") << int('.') << drop << drop;
+    QTest::newRow("letter") << int('a') << drop << drop;
+    QTest::newRow("ctrl+c") << 3 << drop << drop;
+    QTest::newRow("ctrl+v") << 22 << drop << drop;
+    QTest::newRow("ctrl+x") << 24 << drop << drop;
+    QTest::newRow("tab char") << 9 << drop << drop;
+    QTest::newRow("arabic-indic digit") << 0x663 << drop << drop;
+}
+
+void tst_ColorText::keyFilter()
+{
+    QFETCH(int, code);
+    QFETCH(int, channelAction);
+    QFETCH(int, sampleAction);
+    QCOMPARE(int(channelBoxKey(code)), channelAction);
+    QCOMPARE(int(sampleBoxKey(code)), sampleAction);
+}
+
+void tst_ColorText::sampleSide_data()
+{
+    QTest::addColumn<int>("typed");
+    QTest::addColumn<int>("side");
+    QTest::newRow("empty reads 0") << 0 << 8;
+    QTest::newRow("7") << 7 << 8;
+    QTest::newRow("8") << 8 << 8;
+    QTest::newRow("64") << 64 << 64;
+    QTest::newRow("256") << 256 << 256;
+    QTest::newRow("257") << 257 << 256;
+    QTest::newRow("999") << 999 << 256;
+    QTest::newRow("negative") << -32768 << 8;
+}
+
+void tst_ColorText::sampleSide()
+{
+    QFETCH(int, typed);
+    QFETCH(int, side);
+    QCOMPARE(clampSampleSide(typed), side);
+}
+
+void tst_ColorText::centring_data()
+{
+    QTest::addColumn<qint64>("outer");
+    QTest::addColumn<qint64>("inner");
+    QTest::addColumn<qint64>("offset");
+    QTest::newRow("even") << qint64(1000) << qint64(400) << qint64(300);
+    QTest::newRow("half to even, down") << qint64(1005) << qint64(0) << qint64(502);
+    QTest::newRow("half to even, up") << qint64(1007) << qint64(0) << qint64(504);
+    QTest::newRow("negative half, down") << qint64(0) << qint64(5) << qint64(-2);
+    QTest::newRow("negative half, up") << qint64(0) << qint64(7) << qint64(-4);
+    QTest::newRow("window larger than screen") << qint64(300) << qint64(900) << qint64(-300);
+}
+
+void tst_ColorText::centring()
+{
+    QFETCH(qint64, outer);
+    QFETCH(qint64, inner);
+    QFETCH(qint64, offset);
+    QCOMPARE(centredOffset(outer, inner), offset);
+}
+
+void tst_ColorText::twips_data()
+{
+    QTest::addColumn<int>("twips");
+    QTest::addColumn<int>("pixels");
+    QTest::newRow("client width") << 4350 << 290;
+    QTest::newRow("zero") << 0 << 0;
+    QTest::newRow("just below half") << 22 << 1;
+    QTest::newRow("just above") << 23 << 2;
+    QTest::newRow("negative") << -150 << -10;
+    QTest::newRow("negative, rounded") << -23 << -2;
+}
+
+void tst_ColorText::twips()
+{
+    QFETCH(int, twips);
+    QFETCH(int, pixels);
+    QCOMPARE(twipsToPixels(twips), pixels);
+    if (twips % kTwipsPerPixel == 0)
+        QCOMPARE(pixelsToTwips(pixels), twips);
+}
+
+QTEST_GUILESS_MAIN(tst_ColorText)
+#include "tst_colortext.moc"

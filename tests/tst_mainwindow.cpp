@@ -1,0 +1,491 @@
+// SPDX-License-Identifier: MIT
+// The main window driven as a person uses it: keys, clicks, access keys and focus.
+
+#include "windowfixture.h"
+
+#include "editor/windows/captionlabel.h"
+#include "editor/windows/numberbox.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QGroupBox>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScrollBar>
+
+class tst_MainWindow : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void init();
+    void cleanup();
+
+    void window();
+    void controls_data();
+    void controls();
+    void firstRunDefaults();
+    void keyboardOrder();
+    void keyboardOrderFollowsSelectedNotation();
+    void accessKeysMoveFocus_data();
+    void accessKeysMoveFocus();
+    void accessKeysSelectNotation_data();
+    void accessKeysSelectNotation();
+    void arrowKeysSelectNotation();
+    void typing_data();
+    void typing();
+    void typedLengthLimit();
+    void committingUnchangedValueRefreshesNothing();
+    void losingFocusCommits();
+    void controlCharactersAreDiscarded_data();
+    void controlCharactersAreDiscarded();
+    void pastedText_data();
+    void pastedText();
+    void scrollBarKeys_data();
+    void scrollBarKeys();
+    void dragRefreshesAtEveryThumbPosition();
+    void applyColor_data();
+    void applyColor();
+    void notationChangesOnlyHexaText();
+    void enterAndEscapePressNoButton();
+
+private:
+    void expectColor(int red, int green, int blue);
+    WindowFixture *f = nullptr;
+};
+
+void tst_MainWindow::init()
+{
+    f = new WindowFixture;
+    QVERIFY(f->start());
+    f->control<QScrollBar>("hsbColor0")->setFocus();
+}
+
+void tst_MainWindow::cleanup()
+{
+    delete f;
+    f = nullptr;
+}
+
+// What a person sees for a colour: the scroll bars, the boxes, the sample and both texts.
+void tst_MainWindow::expectColor(int red, int green, int blue)
+{
+    const int channels[3] = {red, green, blue};
+    const char *bars[3] = {"hsbColor0", "hsbColor1", "hsbColor2"};
+    const char *boxes[3] = {"ediColor0", "ediColor1", "ediColor2"};
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(f->control<QScrollBar>(bars[i])->value(), channels[i]);
+        QCOMPARE(f->control<QLineEdit>(boxes[i])->text(), QString::number(channels[i]));
+    }
+    const QColor sample = f->control<QLabel>("cpRGB")->palette().color(QPalette::Window);
+    QCOMPARE(sample, QColor(red, green, blue));
+    QCOMPARE(f->control<QLabel>("txtRGB")->text(),
+             QStringLiteral("RGB(%1, %2, %3)").arg(red).arg(green).arg(blue));
+}
+
+void tst_MainWindow::window()
+{
+    MainWindow *w = f->window.get();
+    QCOMPARE(w->windowTitle(), QStringLiteral("RGB Tintora"));
+    QCOMPARE(w->size(), QSize(290, 352));
+    QCOMPARE(w->minimumSize(), w->maximumSize()); // the user cannot resize it
+    QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
+    QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
+    QVERIFY(!w->windowIcon().isNull());
+    QCOMPARE(w->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    QVERIFY(!f->control<QWidget>("pctRGB")->isVisible());
+    for (QPushButton *button : w->findChildren<QPushButton *>()) {
+        QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));
+    }
+}
+
+void tst_MainWindow::controls_data()
+{
+    QTest::addColumn<QString>("name");
+    QTest::addColumn<QString>("parentName");
+    QTest::addColumn<QRect>("geometry");
+    QTest::addColumn<QString>("text");
+    // Positions in pixels, a fifteenth of the twips of the layout; a sample of each kind.
+    QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(8, 8, 273, 49) << "";
+    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(160, 64, 121, 13) << "";
+    QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(40, 152, 209, 17) << "";
+    QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(256, 88, 25, 19) << "";
+    QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(8, 288, 105, 25)
+                                 << "Copy Color &Sample";
+    QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(128, 176, 153, 57)
+                                    << "Hexa format";
+    QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(88, 16, 57, 13) << "&Basic";
+    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(80, 24, 33, 17)
+                                  << "&Height";
+    QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(120, 20, 25, 19) << "";
+    QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(128, 296, 105, 17)
+                            << "Always On &Top";
+    QTest::newRow("exit") << "cmdExit" << "frmMain" << QRect(208, 320, 73, 25) << "E&xit";
+}
+
+void tst_MainWindow::controls()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, parentName);
+    QFETCH(QRect, geometry);
+    QFETCH(QString, text);
+    QWidget *control = f->control<QWidget>(name.toLatin1().constData());
+    QCOMPARE(control->parentWidget()->objectName(), parentName);
+    QCOMPARE(control->geometry(), geometry);
+    QVERIFY(control->isVisible());
+    if (auto *button = qobject_cast<QAbstractButton *>(control))
+        QCOMPARE(button->text(), text);
+    else if (auto *frame = qobject_cast<QGroupBox *>(control))
+        QCOMPARE(frame->title(), text);
+    else if (auto *label = qobject_cast<QLabel *>(control))
+        QCOMPARE(label->text(), text);
+}
+
+void tst_MainWindow::firstRunDefaults()
+{
+    expectColor(0, 0, 0);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("0x00000000"));
+    QCOMPARE(f->control<QLineEdit>("ediSwatch0")->text(), QStringLiteral("32"));
+    QCOMPARE(f->control<QLineEdit>("ediSwatch1")->text(), QStringLiteral("32"));
+    QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
+    QVERIFY(!f->control<QCheckBox>("chkTop")->isChecked());
+    QCOMPARE(f->window->HexaType, 0);
+    QCOMPARE(f->window->TopMost, 0);
+    // The channel chips show pure red, green and blue.
+    QCOMPARE(f->control<QLabel>("cpColor0")->palette().color(QPalette::Window), QColor(Qt::red));
+    QCOMPARE(f->control<QLabel>("cpColor1")->palette().color(QPalette::Window), QColor(Qt::green));
+    QCOMPARE(f->control<QLabel>("cpColor2")->palette().color(QPalette::Window), QColor(Qt::blue));
+}
+
+void tst_MainWindow::keyboardOrder()
+{
+    const QStringList stops = {"hsbColor0",   "hsbColor1",   "hsbColor2",     "ediColor0",
+                               "ediColor1",   "ediColor2",   "cmdCopyRGB",    "cmdCopyHexa",
+                               "cmdCopyHTML", "cmdCopySample", "cmdEditColor", "cmdAbout",
+                               "cmdExit",     "optLang0",    "ediSwatch0",    "ediSwatch1",
+                               "chkTop"};
+    QCOMPARE(QApplication::focusWidget()->objectName(), stops.first());
+    for (qsizetype i = 1; i <= stops.size(); ++i) {
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+        QCOMPARE(QApplication::focusWidget()->objectName(), stops[i % stops.size()]);
+    }
+    // Shift+Tab walks back.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Backtab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), stops.last());
+}
+
+void tst_MainWindow::keyboardOrderFollowsSelectedNotation()
+{
+    QTest::mouseClick(f->control<QRadioButton>("optLang3"), Qt::LeftButton);
+    f->control<QPushButton>("cmdExit")->setFocus();
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("optLang3"));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("ediSwatch0"));
+}
+
+void tst_MainWindow::accessKeysMoveFocus_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("focused");
+    QTest::newRow("Alt+W") << int(Qt::Key_W) << "ediSwatch0";
+    QTest::newRow("Alt+H") << int(Qt::Key_H) << "ediSwatch1";
+}
+
+void tst_MainWindow::accessKeysMoveFocus()
+{
+    QFETCH(int, key);
+    QFETCH(QString, focused);
+    // From a channel box too: the access key is not typed into it.
+    f->control<QLineEdit>("ediColor1")->setFocus();
+    QTest::keyClick(f->window.get(), Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(QApplication::focusWidget()->objectName(), focused);
+    QCOMPARE(f->control<QLineEdit>("ediColor1")->text(), QStringLiteral("0"));
+}
+
+void tst_MainWindow::accessKeysSelectNotation_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("notation");
+    QTest::addColumn<QString>("hexa");
+    QTest::newRow("Alt+P") << int(Qt::Key_P) << 1 << "$000080FF";
+    QTest::newRow("Alt+B") << int(Qt::Key_B) << 2 << "&H000080FF&";
+    QTest::newRow("Alt+A") << int(Qt::Key_A) << 3 << "000080FFH";
+}
+
+void tst_MainWindow::accessKeysSelectNotation()
+{
+    QFETCH(int, key);
+    QFETCH(int, notation);
+    QFETCH(QString, hexa);
+    f->window->ApplyColor(255, 128, 0);
+    QTest::keyClick(f->window.get(), Qt::Key(key), Qt::AltModifier);
+    QTRY_COMPARE(int(f->window->HexaType), notation);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
+    QTest::keyClick(f->window.get(), Qt::Key_C, Qt::AltModifier);
+    QTRY_COMPARE(int(f->window->HexaType), 0);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("0x000080FF"));
+    QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
+}
+
+void tst_MainWindow::arrowKeysSelectNotation()
+{
+    auto *c = f->control<QRadioButton>("optLang0");
+    c->setFocus();
+    QTest::keyClick(c, Qt::Key_Down);
+    QTRY_VERIFY(f->control<QRadioButton>("optLang1")->isChecked());
+    QCOMPARE(int(f->window->HexaType), 1);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$00000000"));
+}
+
+void tst_MainWindow::typing_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("start");   // the box's text before typing
+    QTest::addColumn<QString>("keys");    // "\n" stands for Enter, "\b" for Backspace
+    QTest::addColumn<QString>("boxText"); // afterwards
+    QTest::addColumn<int>("value");
+    QTest::newRow("300 Enter, green") << 1 << "" << "300\n" << "255" << 255;
+    QTest::newRow("digits then Enter") << 0 << "" << "128\n" << "128" << 128;
+    QTest::newRow("007 normalises") << 2 << "" << "007\n" << "7" << 7;
+    QTest::newRow("empty commits 0") << 0 << "" << "\n" << "0" << 0;
+    QTest::newRow("letters, signs, blank") << 0 << "" << "a-. 5\n" << "5" << 5;
+    QTest::newRow("backspace") << 1 << "" << "129\b\b8\n" << "18" << 18;
+    QTest::newRow("before Enter nothing commits") << 2 << "" << "42" << "42" << 0;
+    QTest::newRow("fourth digit dropped") << 0 << "" << "2555\n" << "255" << 255;
+    QTest::newRow("256 clamps") << 0 << "" << "256\n" << "255" << 255;
+}
+
+void tst_MainWindow::typing()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, start);
+    QFETCH(QString, keys);
+    QFETCH(QString, boxText);
+    QFETCH(int, value);
+
+    auto *box = f->control<QLineEdit>(QStringLiteral("ediColor%1").arg(channel).toLatin1());
+    auto *bar = f->control<QScrollBar>(QStringLiteral("hsbColor%1").arg(channel).toLatin1());
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    for (QChar c : keys) {
+        if (c == u'\n')
+            QTest::keyClick(box, Qt::Key_Return);
+        else if (c == u'\b')
+            QTest::keyClick(box, Qt::Key_Backspace);
+        else
+            QTest::keyClicks(box, QString(c));
+    }
+    QCOMPARE(box->text(), boxText);
+    QCOMPARE(bar->value(), value);
+    QCOMPARE(QApplication::focusWidget(), box); // Enter commits, it does not move on
+    if (keys.endsWith(u'\n')) {
+        int channels[3] = {0, 0, 0};
+        channels[channel] = value;
+        expectColor(channels[0], channels[1], channels[2]);
+        const quint32 colorValue = channels[0] + 256 * channels[1] + 65536 * channels[2];
+        QCOMPARE(f->control<QLabel>("txtHexa")->text(),
+                 QStringLiteral("0x%1").arg(colorValue, 8, 16, QLatin1Char('0')).toUpper().replace("0X", "0x"));
+    }
+}
+
+void tst_MainWindow::typedLengthLimit()
+{
+    auto *box = f->control<QLineEdit>("ediSwatch0");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "1234");
+    QCOMPARE(box->text(), QStringLiteral("123"));
+    // With the text selected, typing replaces it.
+    box->selectAll();
+    QTest::keyClicks(box, "9");
+    QCOMPARE(box->text(), QStringLiteral("9"));
+}
+
+void tst_MainWindow::committingUnchangedValueRefreshesNothing()
+{
+    f->window->ApplyColor(7, 0, 0);
+    auto *box = f->control<QLineEdit>("ediColor0");
+    auto *hexa = f->control<CaptionLabel>("txtHexa");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "007");
+    QCOMPARE(f->control<QLabel>("txtRGB")->text(), QStringLiteral("RGB(7, 0, 0)"));
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(box->text(), QStringLiteral("7"));
+    QCOMPARE(hexa->text(), QStringLiteral("0x00000007"));
+}
+
+void tst_MainWindow::losingFocusCommits()
+{
+    f->window->ApplyColor(0, 0, 200);
+    auto *box = f->control<QLineEdit>("ediColor2");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QCOMPARE(box->text(), QString());
+    QTest::keyClick(box, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("cmdCopyRGB"));
+    expectColor(0, 0, 0);
+
+    // A click elsewhere commits as well.
+    QTest::keyClicks(f->control<QLineEdit>("ediColor1"), QString());
+    auto *green = f->control<QLineEdit>("ediColor1");
+    green->setFocus();
+    green->selectAll();
+    QTest::keyClicks(green, "99");
+    QTest::mouseClick(f->control<QLineEdit>("ediSwatch1"), Qt::LeftButton);
+    QTRY_COMPARE(f->control<QScrollBar>("hsbColor1")->value(), 99);
+}
+
+void tst_MainWindow::controlCharactersAreDiscarded_data()
+{
+    QTest::addColumn<bool>("asControlCharacter"); // X11 style, or QTest's letter + Control
+    QTest::addColumn<int>("key");
+    QTest::newRow("Ctrl+V as letter") << false << int(Qt::Key_V);
+    QTest::newRow("Ctrl+V as character 22") << true << int(Qt::Key_V);
+    QTest::newRow("Ctrl+C as letter") << false << int(Qt::Key_C);
+    QTest::newRow("Ctrl+X as character 24") << true << int(Qt::Key_X);
+}
+
+void tst_MainWindow::controlCharactersAreDiscarded()
+{
+    QFETCH(bool, asControlCharacter);
+    QFETCH(int, key);
+    QGuiApplication::clipboard()->setText(QStringLiteral("77"));
+    auto *box = f->control<QLineEdit>("ediColor0");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "12");
+    box->selectAll();
+    const QString text = asControlCharacter ? QString(QChar(key - Qt::Key_A + 1))
+                                            : QString(QChar(key).toLower());
+    QKeyEvent press(QEvent::KeyPress, key, Qt::ControlModifier, text);
+    QApplication::sendEvent(box, &press);
+    QKeyEvent release(QEvent::KeyRelease, key, Qt::ControlModifier, text);
+    QApplication::sendEvent(box, &release);
+    QCOMPARE(box->text(), QStringLiteral("12")); // neither pasted, cut, nor typed
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("77"));
+}
+
+void tst_MainWindow::pastedText_data()
+{
+    QTest::addColumn<QString>("pasted");
+    QTest::addColumn<QString>("boxAfterPaste");
+    QTest::addColumn<int>("value");
+    QTest::newRow("digits") << "12" << "12" << 12;
+    QTest::newRow("minus") << "-5" << "-5" << 0;
+    QTest::newRow("fraction") << "1.9" << "1.9" << 1;
+    QTest::newRow("blank first") << " 40" << " 40" << 0;
+    QTest::newRow("letters") << "abc" << "abc" << 0;
+    QTest::newRow("arabic-indic digits") << QString::fromUtf8("\u0663\u0664") << QString::fromUtf8("\u0663\u0664") << 0;
+    QTest::newRow("too long for the box") << "12345" << "" << 0;
+}
+
+void tst_MainWindow::pastedText()
+{
+    QFETCH(QString, pasted);
+    QFETCH(QString, boxAfterPaste);
+    QFETCH(int, value);
+    f->window->ApplyColor(0, 100, 0);
+    auto *box = f->control<QLineEdit>("ediColor1");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Delete);
+    QGuiApplication::clipboard()->setText(pasted);
+    QTest::keyClick(box, Qt::Key_Insert, Qt::ShiftModifier);
+    QCOMPARE(box->text(), boxAfterPaste);
+    QTest::keyClick(box, Qt::Key_Return);
+    QCOMPARE(f->control<QScrollBar>("hsbColor1")->value(), value);
+    QCOMPARE(box->text(), QString::number(value));
+}
+
+void tst_MainWindow::scrollBarKeys_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("value");
+    QTest::newRow("right arrow") << int(Qt::Key_Right) << 11;
+    QTest::newRow("left arrow") << int(Qt::Key_Left) << 9;
+    QTest::newRow("page down") << int(Qt::Key_PageDown) << 11;
+    QTest::newRow("page up") << int(Qt::Key_PageUp) << 9;
+    QTest::newRow("end") << int(Qt::Key_End) << 255;
+    QTest::newRow("home") << int(Qt::Key_Home) << 0;
+}
+
+void tst_MainWindow::scrollBarKeys()
+{
+    QFETCH(int, key);
+    QFETCH(int, value);
+    f->window->ApplyColor(0, 10, 0);
+    auto *bar = f->control<QScrollBar>("hsbColor1");
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key(key));
+    expectColor(0, value, 0);
+}
+
+void tst_MainWindow::dragRefreshesAtEveryThumbPosition()
+{
+    auto *bar = f->control<QScrollBar>("hsbColor0");
+    bar->setSliderDown(true); // the thumb is held
+    for (int position : {1, 2, 100, 254, 255, 3}) {
+        bar->setSliderPosition(position);
+        expectColor(position, 0, 0);
+    }
+    bar->setSliderDown(false);
+    expectColor(3, 0, 0);
+}
+
+void tst_MainWindow::applyColor_data()
+{
+    QTest::addColumn<qlonglong>("red");
+    QTest::addColumn<qlonglong>("green");
+    QTest::addColumn<qlonglong>("blue");
+    QTest::addColumn<QList<int>>("shown");
+    QTest::addColumn<QString>("hexa");
+    QTest::newRow("orange") << 255LL << 128LL << 0LL << QList<int>{255, 128, 0} << "0x000080FF";
+    QTest::newRow("out of range") << -5LL << 300LL << 4294967296LL << QList<int>{0, 255, 255}
+                                  << "0x00FFFF00";
+}
+
+void tst_MainWindow::applyColor()
+{
+    QFETCH(qlonglong, red);
+    QFETCH(qlonglong, green);
+    QFETCH(qlonglong, blue);
+    QFETCH(QList<int>, shown);
+    QFETCH(QString, hexa);
+    f->window->ApplyColor(red, green, blue);
+    expectColor(shown[0], shown[1], shown[2]);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
+    QCOMPARE(f->window->currentColor(), quint32(shown[0] + 256 * shown[1] + 65536 * shown[2]));
+}
+
+void tst_MainWindow::notationChangesOnlyHexaText()
+{
+    f->window->ApplyColor(255, 128, 0);
+    QTest::mouseClick(f->control<QRadioButton>("optLang1"), Qt::LeftButton);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$000080FF"));
+    QCOMPARE(f->control<CaptionLabel>("txtHexa")->caption(), QStringLiteral("$000080FF"));
+    expectColor(255, 128, 0);
+    QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("&H000080FF&"));
+    QCOMPARE(f->control<CaptionLabel>("txtHexa")->caption(), QStringLiteral("&&H000080FF&&"));
+    QVERIFY(!f->control<QRadioButton>("optLang1")->isChecked());
+}
+
+void tst_MainWindow::enterAndEscapePressNoButton()
+{
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    auto *bar = f->control<QScrollBar>("hsbColor0");
+    bar->setFocus();
+    QTest::keyClick(bar, Qt::Key_Return);
+    QTest::keyClick(bar, Qt::Key_Escape);
+    QTest::qWait(50);
+    QVERIFY(f->window->isVisible());
+    QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+}
+
+QTEST_MAIN(tst_MainWindow)
+#include "tst_mainwindow.moc"

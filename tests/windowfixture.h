@@ -1,0 +1,49 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// A main window as the program makes it, in a folder of its own: the settings file is
+// written there, the library swatchy comes from the build's program folder.
+
+#include "editor/settings/externals.h"
+#include "editor/windows/mainwindow.h"
+
+#include <QTemporaryDir>
+#include <QtTest>
+
+#include <memory>
+
+struct WindowFixture
+{
+    QTemporaryDir folder;
+    std::unique_ptr<DeclaredFunctions> functions;
+    std::unique_ptr<MainWindow> window;
+
+    // Settings: text of HUELOFT.INI to start from, or empty for a first run.
+    bool start(const QByteArray &settings = {})
+    {
+        if (!folder.isValid())
+            return false;
+        if (!settings.isEmpty()) {
+            QFile file(folder.filePath(QStringLiteral("HUELOFT.INI")));
+            if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
+                return false;
+        }
+        functions = std::make_unique<DeclaredFunctions>(QStringLiteral(HUELOFT_BIN_DIR));
+        window = std::make_unique<MainWindow>(*functions, folder.path());
+        window->Form_Load();
+        window->show();
+        window->activateWindow();
+        return QTest::qWaitForWindowActive(window.get());
+    }
+
+    QString settingsPath() const { return folder.filePath(QStringLiteral("HUELOFT.INI")); }
+
+    template<typename T>
+    T *control(const char *name) const
+    {
+        T *child = window->findChild<T *>(QString::fromLatin1(name));
+        if (!child)
+            qFatal("no control %s", name);
+        return child;
+    }
+};
