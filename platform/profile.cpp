@@ -24,13 +24,6 @@ namespace {
 
 thread_local std::string t_errorText;
 
-// A failed step: the verb for the message and the errno value.
-struct Failure
-{
-    const char *what = nullptr;
-    int error = 0;
-};
-
 class FileDescriptor
 {
 public:
@@ -58,7 +51,7 @@ std::optional<std::string_view> argument(const char *s)
 }
 
 // Reads the whole file; a missing file reads as empty with missing set.
-std::optional<Failure> readWhole(const std::string &path, std::string &text, bool &missing)
+int readWhole(const std::string &path, std::string &text, bool &missing)
 {
     text.clear();
     missing = false;
@@ -66,15 +59,15 @@ std::optional<Failure> readWhole(const std::string &path, std::string &text, boo
     if (fd.get() < 0) {
         if (errno == ENOENT) {
             missing = true;
-            return std::nullopt;
+            return 0;
         }
-        return Failure{"read", errno};
+        return errno;
     }
     struct stat st{};
     if (::fstat(fd.get(), &st) != 0)
-        return Failure{"read", errno};
+        return errno;
     if (S_ISDIR(st.st_mode))
-        return Failure{"read", EISDIR};
+        return EISDIR;
     if (S_ISREG(st.st_mode))
         text.reserve(std::size_t(st.st_size));
     char buffer[65536];
@@ -83,10 +76,10 @@ std::optional<Failure> readWhole(const std::string &path, std::string &text, boo
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return Failure{"read", errno};
+            return errno;
         }
         if (n == 0)
-            return std::nullopt;
+            return 0;
         text.append(buffer, std::size_t(n));
     }
 }
@@ -100,24 +93,24 @@ std::string folderOf(const std::string &path)
 }
 
 // Writes go to the file a symbolic link names, so that the link itself stays a link.
-std::optional<Failure> followLinks(std::string &path)
+int followLinks(std::string &path)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st{};
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return std::nullopt;
+            return 0;
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n < 0)
-            return Failure{"write", errno};
+            return errno;
         if (std::size_t(n) >= target.size())
-            return Failure{"write", ENAMETOOLONG}; // the link changed while being read
+            return ENAMETOOLONG; // the link changed while being read
         target.resize(std::size_t(n));
         if (target.empty() || target.front() != '/')
             target = folderOf(path) + "/" + target;
         path = std::move(target);
     }
-    return Failure{"write", ELOOP};
+    return ELOOP;
 }
 
 // Temporary files are named after the file they replace, hidden, with a tail of random
@@ -160,30 +153,30 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
     ::closedir(dir);
 }
 
-std::optional<Failure> writeAll(int fd, std::string_view data)
+int writeAll(int fd, std::string_view data)
 {
     while (!data.empty()) {
         const ssize_t n = ::write(fd, data.data(), data.size());
         if (n < 0) {
             if (errno == EINTR)
                 continue;
-            return Failure{"write", errno};
+            return errno;
         }
         data.remove_prefix(std::size_t(n));
     }
-    return std::nullopt;
+    return 0;
 }
 
 // Replaces the file at path (no link) with text so that a crash at any instant leaves the
 // old or the new file complete: the text goes to a temporary file in the same folder, is
 // synced to disk, takes the old file's owner and permissions, and is renamed over the old.
-std::optional<Failure> replaceFile(const std::string &path, const std::string &text)
+int replaceFile(const std::string &path, const std::string &text)
 {
     struct stat old{};
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // Renaming over a read-only file would succeed where writing to it must not.
     if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return Failure{"write", errno};
+        return errno;
 
     const std::string folder = folderOf(path);
     const std::string prefix = temporaryPrefix(path);
@@ -204,7 +197,7 @@ std::optional<Failure> replaceFile(const std::string &path, const std::string &t
         if (rawFd < 0) {
             if (errno == EEXIST)
                 continue;
-            return Failure{"write", errno};
+            return errno;
         }
         // Locked before anything is written; a cleaner in another process may have removed
         // the name between open and lock, and the file is then useless.
@@ -217,15 +210,15 @@ std::optional<Failure> replaceFile(const std::string &path, const std::string &t
         }
     }
     if (rawFd < 0)
-        return Failure{"write", EEXIST};
+        return EEXIST;
     FileDescriptor fd(rawFd);
 
     auto fail = [&](int error) {
         ::unlink(temporary.c_str());
-        return Failure{"write", error};
+        return error;
     };
-    if (auto failure = writeAll(fd.get(), text))
-        return fail(failure->error);
+    if (const int error = writeAll(fd.get(), text))
+        return fail(error);
     if (exists) {
         // Only root can give the file away; for anyone else the old owner is kept where the
         // file was theirs anyway, and the group where they belong to it.
@@ -242,20 +235,18 @@ std::optional<Failure> replaceFile(const std::string &path, const std::string &t
     FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     if (dirFd.get() >= 0)
         ::fsync(dirFd.get());
-    return std::nullopt;
-}
-
-int failWith(const char *fileName, const Failure &failure)
-{
-    t_errorText = std::string("cannot ") + failure.what + " " + (fileName ? fileName : "(null)")
-                  + ": " + std::generic_category().message(failure.error);
     return 0;
 }
 
-int failWith(const char *fileName, const char *reason)
+int failWith(const char *fileName, const std::string &reason)
 {
     t_errorText = std::string("cannot write ") + (fileName ? fileName : "(null)") + ": " + reason;
     return 0;
+}
+
+int failWith(const char *fileName, int error)
+{
+    return failWith(fileName, std::generic_category().message(error));
 }
 
 // The trimmed value of section/key, if the file has it.
@@ -319,22 +310,22 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
 
     std::string path = fileName;
     if (path.back() == '/')
-        return failWith(fileName, Failure{"write", EISDIR});
-    if (auto failure = followLinks(path))
-        return failWith(fileName, *failure);
+        return failWith(fileName, EISDIR);
+    if (const int error = followLinks(path))
+        return failWith(fileName, error);
 
     std::string text;
     bool missing = false;
-    if (auto failure = readWhole(path, text, missing))
-        return failWith(fileName, *failure);
+    if (const int error = readWhole(path, text, missing))
+        return failWith(fileName, error);
     // The value goes in exactly as given; only the names lose their spaces.
     const auto changed = profile::edited(text, profile::trimArgument(section), argument(key),
                                          value ? std::optional<std::string_view>(value)
                                                : std::nullopt);
     if (!changed)
         return 1;
-    if (auto failure = replaceFile(path, *changed))
-        return failWith(fileName, *failure);
+    if (const int error = replaceFile(path, *changed))
+        return failWith(fileName, error);
     return 1;
 }
 

@@ -1,0 +1,12 @@
+# SPDX-License-Identifier: MIT
+# The INI profile functions of platform/.
+
+# Writes from a separate process: killed at random moments, run as another user, or under a
+# file size limit.
+add_executable(profile_writer profile_writer.cpp)
+target_link_libraries(profile_writer PRIVATE hueloft_profile)
+
+hueloft_add_qtest(profile SOURCES tst_profile.cpp LIBRARIES hueloft_profile TIMEOUT 120)
+target_compile_definitions(tst_profile PRIVATE
+    PROFILE_WRITER_PATH="$<TARGET_FILE:profile_writer>")
+add_dependencies(tst_profile profile_writer)

@@ -1,0 +1,850 @@
+// SPDX-License-Identifier: MIT
+#include "platform/profile.h"
+
+#include <QDir>
+#include <QElapsedTimer>
+#include <QFile>
+#include <QFileInfo>
+#include <QProcess>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <QTest>
+#include <QThread>
+
+#include <csignal>
+#include <functional>
+#include <fcntl.h>
+#include <grp.h>
+#include <sys/file.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+using namespace platform;
+
+namespace {
+
+// A literal with its NUL bytes.
+template<std::size_t N>
+QByteArray raw(const char (&s)[N])
+{
+    return QByteArray(s, int(N - 1));
+}
+
+QByteArray linkText(const QString &path)
+{
+    char buffer[4096];
+    const ssize_t n = ::readlink(QFile::encodeName(path).constData(), buffer, sizeof buffer);
+    return n < 0 ? QByteArray() : QByteArray(buffer, int(n));
+}
+
+ino_t inode(const QString &path)
+{
+    struct stat st{};
+    return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
+}
+
+// A null QByteArray in a table stands for a null pointer (or, for a file, no file at all).
+const char *arg(const QByteArray &a)
+{
+    return a.isNull() ? nullptr : a.constData();
+}
+
+QByteArray readBytes(const QString &path)
+{
+    QFile f(path);
+    if (!f.open(QIODevice::ReadOnly))
+        return QByteArray();
+    QByteArray bytes = f.readAll();
+    if (bytes.isNull())
+        bytes = QByteArray(""); // an empty file is not a missing one
+    return bytes;
+}
+
+void writeBytes(const QString &path, const QByteArray &bytes)
+{
+    QFile f(path);
+    QVERIFY(f.open(QIODevice::WriteOnly | QIODevice::Truncate));
+    QCOMPARE(f.write(bytes), bytes.size());
+}
+
+QStringList entries(const QString &folder)
+{
+    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
+                                      | QDir::NoDotAndDotDot,
+                                  QDir::Name);
+}
+
+constexpr uid_t nobody = 65534;
+
+} // namespace
+
+class tst_Profile : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+
+    void readInteger_data();
+    void readInteger();
+    void readString_data();
+    void readString();
+    void write_data();
+    void write();
+    void writeSequence();
+    void lineEnds_data();
+    void lineEnds();
+
+    void failures_data();
+    void failures();
+    void failuresAsOtherUser_data();
+    void failuresAsOtherUser();
+    void fullDisk();
+
+    void killedWriter();
+    void staleTemporaries();
+    void symbolicLinks_data();
+    void symbolicLinks();
+    void permissions_data();
+    void permissions();
+    void largeFile();
+
+private:
+    QByteArray iniPath() const { return QFile::encodeName(m_dir.filePath("HUELOFT.INI")); }
+    struct Run
+    {
+        int exitCode = -1;
+        QByteArray error;
+    };
+    Run runWriter(const QStringList &arguments, const std::function<void()> &inChild);
+
+    QTemporaryDir m_dir;
+};
+
+void tst_Profile::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+    ::umask(022);
+}
+
+tst_Profile::Run tst_Profile::runWriter(const QStringList &arguments,
+                                        const std::function<void()> &inChild)
+{
+    QProcess process;
+    process.setChildProcessModifier(inChild);
+    process.start(PROFILE_WRITER_PATH, arguments);
+    Run run;
+    if (!process.waitForFinished(10000))
+        return run;
+    run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
+    run.error = process.readAllStandardError().trimmed();
+    return run;
+}
+
+// ---- reading ---------------------------------------------------------------------------
+
+void tst_Profile::readInteger_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("defaultValue");
+    QTest::addColumn<quint32>("expected");
+
+    const QByteArray s = "[S]\nk=";
+    QTest::newRow("missing file") << QByteArray() << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("missing section") << QByteArray("[T]\nk=1\n") << QByteArray("S")
+                                     << QByteArray("k") << 7 << 7u;
+    QTest::newRow("missing key") << QByteArray("[S]\nj=1\n") << QByteArray("S") << QByteArray("k")
+                                 << 7 << 7u;
+    QTest::newRow("negative default") << QByteArray("") << QByteArray("S") << QByteArray("k") << -5
+                                      << 0xFFFFFFFBu;
+    QTest::newRow("plain") << s + "12\n" << QByteArray("S") << QByteArray("k") << 7 << 12u;
+    QTest::newRow("names ignore case") << QByteArray("[Sec]\nKey=5\n") << QByteArray("sEC")
+                                       << QByteArray("kEY") << 7 << 5u;
+    QTest::newRow("non-ASCII names do not fold")
+        << QByteArray("[\xc3\x84]\nk=5\n") << QByteArray("\xc3\xa4") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("arguments lose spaces") << s + "3\n" << QByteArray("  S ") << QByteArray(" k  ")
+                                           << 7 << 3u;
+    QTest::newRow("arguments keep tabs") << s + "3\n" << QByteArray("S") << QByteArray("\tk") << 7
+                                         << 7u;
+    QTest::newRow("blanks in the file")
+        << QByteArray(" \t[ \vS\t ]\n \v k \t= \t 42 \t\n") << QByteArray("S") << QByteArray("k")
+        << 7 << 42u;
+    QTest::newRow("missing ]") << QByteArray("[S\nk=3\n") << QByteArray("S") << QByteArray("k") << 7
+                               << 3u;
+    QTest::newRow("text after ]") << QByteArray("[S] more ]\nk=3\n") << QByteArray("S")
+                                  << QByteArray("k") << 7 << 3u;
+    QTest::newRow("not a header") << QByteArray("x[S]\nk=3\n") << QByteArray("S")
+                                  << QByteArray("k") << 7 << 7u;
+    QTest::newRow("comment") << QByteArray("[S]\n ;k=1\nk=2\n") << QByteArray("S")
+                             << QByteArray("k") << 7 << 2u;
+    QTest::newRow("only a comment") << QByteArray("[S]\n\t;k=1\n") << QByteArray("S")
+                                    << QByteArray("k") << 7 << 7u;
+    QTest::newRow("hash is text") << QByteArray("[S]\n#k=1\nk=2\n") << QByteArray("S")
+                                  << QByteArray("#k") << 7 << 1u;
+    QTest::newRow("line without =") << QByteArray("[S]\nk\nk=4\n") << QByteArray("S")
+                                    << QByteArray("k") << 7 << 4u;
+    QTest::newRow("before the first section") << QByteArray("k=1\n[S]\n") << QByteArray("S")
+                                              << QByteArray("k") << 7 << 7u;
+    QTest::newRow("first duplicate section only")
+        << QByteArray("[S]\nk=1\n[s]\nj=3\n") << QByteArray("S") << QByteArray("j") << 7 << 7u;
+    QTest::newRow("first duplicate key") << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S")
+                                         << QByteArray("k") << 7 << 1u;
+    QTest::newRow("next section ends it") << QByteArray("[S]\n[T]\nk=1\n") << QByteArray("S")
+                                          << QByteArray("k") << 7 << 7u;
+    QTest::newRow("CRLF") << QByteArray("[S]\r\nk=1\r\n") << QByteArray("S") << QByteArray("k")
+                          << 7 << 1u;
+    QTest::newRow("CR alone") << QByteArray("[S]\rk=8\r") << QByteArray("S") << QByteArray("k")
+                              << 7 << 8u;
+    QTest::newRow("mixed") << QByteArray("[T]\r\n[S]\n\rk=9\r\n") << QByteArray("S")
+                           << QByteArray("k") << 7 << 9u;
+    QTest::newRow("no final line end") << QByteArray("[S]\nk=11") << QByteArray("S")
+                                       << QByteArray("k") << 7 << 11u;
+    QTest::newRow("byte order mark hides the header")
+        << QByteArray("\xEF\xBB\xBF[S]\nk=1\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("NUL ends the digits") << raw("[S]\nk=1\0002\n") << QByteArray("S")
+                                         << QByteArray("k") << 7 << 1u;
+
+    QTest::newRow("minus one") << s + "-1" << QByteArray("S") << QByteArray("k") << 7
+                               << 0xFFFFFFFFu;
+    QTest::newRow("plus") << s + "+1" << QByteArray("S") << QByteArray("k") << 7 << 1u;
+    QTest::newRow("2^32 wraps") << s + "4294967296" << QByteArray("S") << QByteArray("k") << 7
+                                << 0u;
+    QTest::newRow("2^32 + 1") << s + "4294967297" << QByteArray("S") << QByteArray("k") << 7 << 1u;
+    QTest::newRow("-(2^32 + 1)") << s + "-4294967297" << QByteArray("S") << QByteArray("k") << 7
+                                 << 0xFFFFFFFFu;
+    QTest::newRow("twenty nines") << s + "99999999999999999999" << QByteArray("S")
+                                  << QByteArray("k") << 7 << 1661992959u;
+    QTest::newRow("stops at a letter") << s + "42A9" << QByteArray("S") << QByteArray("k") << 7
+                                       << 42u;
+    QTest::newRow("102abc") << s + "102abc" << QByteArray("S") << QByteArray("k") << 7 << 102u;
+    QTest::newRow("stops at a blank") << s + "12 34" << QByteArray("S") << QByteArray("k") << 7
+                                      << 12u;
+    QTest::newRow("stops at ;") << s + "12;c" << QByteArray("S") << QByteArray("k") << 7 << 12u;
+    QTest::newRow("no digits") << s + "abc" << QByteArray("S") << QByteArray("k") << 7 << 0u;
+    QTest::newRow("letter first") << s + "B42" << QByteArray("S") << QByteArray("k") << 7 << 0u;
+    QTest::newRow("sign alone") << s + "-" << QByteArray("S") << QByteArray("k") << 7 << 0u;
+    QTest::newRow("blank after sign") << s + "- 5" << QByteArray("S") << QByteArray("k") << 7
+                                      << 0u;
+    QTest::newRow("empty") << s + "\n" << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("blanks only") << s + " \t " << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("empty quotes") << s + "\"\"" << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("quoted") << s + "\" 12\"" << QByteArray("S") << QByteArray("k") << 7 << 12u;
+    QTest::newRow("hexadecimal") << s + "0x1F" << QByteArray("S") << QByteArray("k") << 7 << 31u;
+    QTest::newRow("hexadecimal, lower case") << s + "0xff" << QByteArray("S") << QByteArray("k")
+                                             << 7 << 255u;
+    QTest::newRow("negative hexadecimal") << s + "-0x10" << QByteArray("S") << QByteArray("k") << 7
+                                          << 0xFFFFFFF0u;
+    QTest::newRow("hexadecimal wraps") << s + "0x123456789" << QByteArray("S") << QByteArray("k")
+                                       << 7 << 0x23456789u;
+    QTest::newRow("0x alone") << s + "0x" << QByteArray("S") << QByteArray("k") << 7 << 0u;
+    QTest::newRow("0X is not hexadecimal") << s + "0X1F" << QByteArray("S") << QByteArray("k")
+                                           << 7 << 0u;
+    QTest::newRow("leading zeros") << s + "007" << QByteArray("S") << QByteArray("k") << 7 << 7u;
+}
+
+void tst_Profile::readInteger()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(int, defaultValue);
+    QFETCH(quint32, expected);
+
+    QFile::remove(m_dir.filePath("HUELOFT.INI"));
+    if (!file.isNull())
+        writeBytes(m_dir.filePath("HUELOFT.INI"), file);
+    QCOMPARE(GetPrivateProfileIntA(section, key, defaultValue, iniPath()), expected);
+}
+
+void tst_Profile::readString_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("defaultValue");
+    QTest::addColumn<uint>("size");
+    QTest::addColumn<QByteArray>("expected");
+
+    const QByteArray s = "[S]\nk=";
+    const QByteArray S("S"), k("k");
+    QTest::newRow("value keeps its case") << s + "Mixed Case" << S << k << QByteArray("d") << 99u
+                                          << QByteArray("Mixed Case");
+    QTest::newRow("double quotes") << s + "\"a b\"" << S << k << QByteArray("d") << 99u
+                                   << QByteArray("a b");
+    QTest::newRow("single quotes") << s + " 'a b' " << S << k << QByteArray("d") << 99u
+                                   << QByteArray("a b");
+    QTest::newRow("one pair only") << s + "\"\"x\"\"" << S << k << QByteArray("d") << 99u
+                                   << QByteArray("\"x\"");
+    QTest::newRow("unmatched quotes") << s + "\"x'" << S << k << QByteArray("d") << 99u
+                                      << QByteArray("\"x'");
+    QTest::newRow("lone quote") << s + "\"" << S << k << QByteArray("d") << 99u
+                                << QByteArray("\"");
+    QTest::newRow("blanks inside quotes stay") << s + "\" x \"" << S << k << QByteArray("d") << 99u
+                                               << QByteArray(" x ");
+    QTest::newRow("no end-of-line comment") << s + "v ;c #d" << S << k << QByteArray("d") << 99u
+                                            << QByteArray("v ;c #d");
+    QTest::newRow("empty value is not the default") << s + "\r\n" << S << k << QByteArray("d")
+                                                    << 99u << QByteArray("");
+    QTest::newRow("odd bytes") << raw("[S]\nk=\xff\0\xfe\n") << S << k
+                               << QByteArray("d") << 99u << raw("\xff\0\xfe");
+    QTest::newRow("second = is text") << s + "a=b" << S << k << QByteArray("d") << 99u
+                                      << QByteArray("a=b");
+    QTest::newRow("truncated") << s + "val1" << S << k << QByteArray("d") << 4u
+                               << QByteArray("val");
+    QTest::newRow("exact fit") << s + "val1" << S << k << QByteArray("d") << 5u
+                               << QByteArray("val1");
+    QTest::newRow("room for the zero only") << s + "a" << S << k << QByteArray("d") << 1u
+                                            << QByteArray("");
+    QTest::newRow("default") << QByteArray("") << S << k << QByteArray("dflt") << 99u
+                             << QByteArray("dflt");
+    QTest::newRow("default loses trailing spaces") << QByteArray("") << S << k
+                                                   << QByteArray(" d  ") << 99u
+                                                   << QByteArray(" d");
+    QTest::newRow("default truncated") << QByteArray("") << S << k << QByteArray("default")
+                                       << 3u << QByteArray("de");
+    QTest::newRow("null default") << QByteArray("") << S << k << QByteArray() << 99u
+                                  << QByteArray("");
+    QTest::newRow("null key") << s + "1" << S << QByteArray() << QByteArray("d") << 99u
+                              << QByteArray("d");
+    QTest::newRow("null section") << s + "1" << QByteArray() << k << QByteArray("d") << 99u
+                                  << QByteArray("d");
+}
+
+void tst_Profile::readString()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, defaultValue);
+    QFETCH(uint, size);
+    QFETCH(QByteArray, expected);
+
+    writeBytes(m_dir.filePath("HUELOFT.INI"), file);
+    QByteArray buffer(128, '\x55');
+    const quint32 n =
+        GetPrivateProfileStringA(arg(section), arg(key), arg(defaultValue), buffer.data(), size,
+                                 iniPath());
+    QCOMPARE(QByteArray(buffer.constData(), int(n)), expected);
+    QCOMPARE(buffer.at(int(n)), '\0');
+    QCOMPARE(buffer.at(int(n) + 1), '\x55'); // nothing written past the zero
+
+    // No room at all: nothing is written.
+    buffer.fill('\x55');
+    QCOMPARE(GetPrivateProfileStringA(arg(section), arg(key), arg(defaultValue), buffer.data(), 0,
+                                      iniPath()),
+             0u);
+    QCOMPARE(buffer.at(0), '\x55');
+}
+
+// ---- writing ---------------------------------------------------------------------------
+
+void tst_Profile::write_data()
+{
+    QTest::addColumn<QByteArray>("before"); // null: no file
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<QByteArray>("value");
+    QTest::addColumn<int>("result");
+    QTest::addColumn<QByteArray>("after"); // null: no file
+
+    const QByteArray none;
+    const QByteArray A("A"), x("x"), y("y");
+    QTest::newRow("new file") << none << A << x << QByteArray("1") << 1
+                              << QByteArray("[A]\nx=1\n");
+    QTest::newRow("empty file") << QByteArray("") << A << x << QByteArray("1") << 1
+                                << QByteArray("[A]\nx=1\n");
+    QTest::newRow("names lose spaces, value kept as given")
+        << none << QByteArray("  A ") << QByteArray(" My Key ") << QByteArray(" \"v\" ;c ") << 1
+        << QByteArray("[A]\nMy Key= \"v\" ;c \n");
+    QTest::newRow("empty value") << none << A << x << QByteArray("") << 1
+                                 << QByteArray("[A]\nx=\n");
+
+    QTest::newRow("section appended, no blank line")
+        << QByteArray("[B]\nz=3\n") << A << x << QByteArray("1") << 1
+        << QByteArray("[B]\nz=3\n[A]\nx=1\n");
+    QTest::newRow("line end added before a new section")
+        << QByteArray("[B]\nz=3") << A << x << QByteArray("1") << 1
+        << QByteArray("[B]\nz=3\n[A]\nx=1\n");
+    QTest::newRow("blank lines at the end stay")
+        << QByteArray("[B]\n\n\n") << A << x << QByteArray("1") << 1
+        << QByteArray("[B]\n\n\n[A]\nx=1\n");
+    QTest::newRow("text only, no line end") << QByteArray("; note") << A << x << QByteArray("1")
+                                            << 1 << QByteArray("; note\n[A]\nx=1\n");
+
+    QTest::newRow("key after the last key")
+        << QByteArray("[A]\nx=1\n; c\n\n[B]\nz=3\n") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\nx=1\ny=2\n; c\n\n[B]\nz=3\n");
+    QTest::newRow("key after keys and other lines")
+        << QByteArray("[A]\nx=1\nno equals\nw=3\n;c\n") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\nx=1\nno equals\nw=3\ny=2\n;c\n");
+    QTest::newRow("key right after a header without keys")
+        << QByteArray("[A]\n; c\n[B]\n") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\ny=2\n; c\n[B]\n");
+    QTest::newRow("header without line end") << QByteArray("[A]") << A << y << QByteArray("2") << 1
+                                             << QByteArray("[A]\ny=2\n");
+    QTest::newRow("last key without line end") << QByteArray("[A]\nx=1") << A << y
+                                               << QByteArray("2") << 1
+                                               << QByteArray("[A]\nx=1\ny=2\n");
+    QTest::newRow("key into the first duplicate section")
+        << QByteArray("[A]\nx=1\n[a]\nq=1\n") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\nx=1\ny=2\n[a]\nq=1\n");
+    QTest::newRow("keys before the first section do not count")
+        << QByteArray("y=0\n[A]\n") << A << y << QByteArray("2") << 1
+        << QByteArray("y=0\n[A]\ny=2\n");
+    QTest::newRow("comment is not the key") << QByteArray("[A]\n;y=0\n") << A << y
+                                            << QByteArray("2") << 1
+                                            << QByteArray("[A]\ny=2\n;y=0\n");
+
+    QTest::newRow("replaced, file's spelling kept")
+        << QByteArray("[Sec]\nKey=old\n") << QByteArray("sEC") << QByteArray("kEY")
+        << QByteArray("new") << 1 << QByteArray("[Sec]\nKey=new\n");
+    QTest::newRow("replaced within the line's own blanks")
+        << QByteArray(" [ A ] x\r\n  x \t=  old  \r\n") << A << x << QByteArray("new") << 1
+        << QByteArray(" [ A ] x\r\n  x \t=  new\r\n");
+    QTest::newRow("replaced without a line end") << QByteArray("[A]\nx=1") << A << x
+                                                 << QByteArray("22") << 1
+                                                 << QByteArray("[A]\nx=22");
+    QTest::newRow("replaced empty value") << QByteArray("[A]\nx=\n") << A << x << QByteArray("5")
+                                          << 1 << QByteArray("[A]\nx=5\n");
+    QTest::newRow("only the first duplicate key") << QByteArray("[A]\nx=1\nX=2\n") << A << x
+                                                  << QByteArray("9") << 1
+                                                  << QByteArray("[A]\nx=9\nX=2\n");
+    QTest::newRow("same value, nothing changes") << QByteArray("[A]\r\n x = 1\r") << A << x
+                                                 << QByteArray("1") << 1
+                                                 << QByteArray("[A]\r\n x = 1\r");
+    QTest::newRow("blanks after the old value go") << QByteArray("[A]\r\nx=1  \r") << A << x
+                                                   << QByteArray("1") << 1
+                                                   << QByteArray("[A]\r\nx=1\r");
+    QTest::newRow("untouched bytes stay")
+        << raw("\xEF\xBB\xBFjunk\0\xff\r\n[A]\nx=1\n;\xfe\0\n[B]\n\xc3(=\0\n") << A << x
+        << QByteArray("2") << 1
+        << raw("\xEF\xBB\xBFjunk\0\xff\r\n[A]\nx=2\n;\xfe\0\n[B]\n\xc3(=\0\n");
+    QTest::newRow("byte order mark hides the first header")
+        << QByteArray("\xEF\xBB\xBF[A]\nx=1\n") << A << x << QByteArray("2") << 1
+        << QByteArray("\xEF\xBB\xBF[A]\nx=1\n[A]\nx=2\n");
+
+    QTest::newRow("key deleted") << QByteArray("[A]\nx=1\ny=2\n") << A << x << none << 1
+                                 << QByteArray("[A]\ny=2\n");
+    QTest::newRow("last key deleted") << QByteArray("[A]\nx=1\ny=2") << A << y << none << 1
+                                      << QByteArray("[A]\nx=1\n");
+    QTest::newRow("first duplicate key deleted") << QByteArray("[A]\nx=1\nx=2\n") << A << x << none
+                                                 << 1 << QByteArray("[A]\nx=2\n");
+    QTest::newRow("missing key, nothing to delete") << QByteArray("[A]\nx=1") << A << y << none
+                                                    << 1 << QByteArray("[A]\nx=1");
+    QTest::newRow("no file, nothing to delete") << none << A << y << none << 1 << none;
+    QTest::newRow("section deleted")
+        << QByteArray("pre\r\n[A]\r\nx=1\r\n;c\r\nother\r\n[B]\r\nz=3\r\n") << A << none << none
+        << 1 << QByteArray("pre\r\n[B]\r\nz=3\r\n");
+    QTest::newRow("value not needed to delete a section")
+        << QByteArray("[A]\nx=1\n[B]\nz=3\n") << A << none << QByteArray("v") << 1
+        << QByteArray("[B]\nz=3\n");
+    QTest::newRow("last section deleted") << QByteArray("[A]\nx=1\n[B]\nz=3") << QByteArray("b")
+                                          << none << none << 1 << QByteArray("[A]\nx=1\n");
+    QTest::newRow("first duplicate section deleted")
+        << QByteArray("[A]\nx=1\n[A]\ny=2\n") << A << none << none << 1
+        << QByteArray("[A]\ny=2\n");
+    QTest::newRow("no file, no section to delete") << none << A << none << none << 1 << none;
+
+    QTest::newRow("null section fails") << QByteArray("[A]\nx=1\n") << none << x
+                                        << QByteArray("2") << 0 << QByteArray("[A]\nx=1\n");
+    QTest::newRow("all null flushes nothing") << QByteArray("[A]\nx=1\n") << none << none << none
+                                              << 1 << QByteArray("[A]\nx=1\n");
+}
+
+void tst_Profile::write()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(QByteArray, value);
+    QFETCH(int, result);
+    QFETCH(QByteArray, after);
+
+    const QString path = m_dir.filePath("HUELOFT.INI");
+    QFile::remove(path);
+    if (!before.isNull())
+        writeBytes(path, before);
+    const ino_t original = inode(path);
+
+    QCOMPARE(WritePrivateProfileStringA(arg(section), arg(key), arg(value), iniPath()) != 0,
+             result != 0);
+    if (!before.isNull() && before == after)
+        QCOMPARE(inode(path), original); // not even rewritten
+    QCOMPARE(profileErrorText().empty(), result != 0);
+    QCOMPARE(readBytes(path), after);
+    QCOMPARE(entries(m_dir.path()), after.isNull() ? QStringList() : QStringList{"HUELOFT.INI"});
+
+    // What was written reads back.
+    if (result && !section.isNull() && !key.isNull() && !value.isNull()) {
+        QByteArray buffer(256, '\0');
+        const quint32 n = GetPrivateProfileStringA(section, key, "(none)", buffer.data(),
+                                                   quint32(buffer.size()), iniPath());
+        const QByteArray trimmed = value.trimmed();
+        if (before.startsWith("\xEF\xBB\xBF") || trimmed.startsWith('"'))
+            return; // the first match is elsewhere, or the quotes go
+        QCOMPARE(QByteArray(buffer.constData(), int(n)), trimmed);
+    }
+}
+
+void tst_Profile::writeSequence()
+{
+    const QString path = m_dir.filePath("HUELOFT.INI");
+    QFile::remove(path);
+    QVERIFY(WritePrivateProfileStringA("A", "x", "1", iniPath()));
+    QVERIFY(WritePrivateProfileStringA("A", "y", "2", iniPath()));
+    QVERIFY(WritePrivateProfileStringA("B", "z", "3", iniPath()));
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=1\ny=2\n[B]\nz=3\n"));
+    QVERIFY(WritePrivateProfileStringA("a", "X", "10", iniPath()));
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=10\ny=2\n[B]\nz=3\n"));
+    QCOMPARE(GetPrivateProfileIntA("b", "Z", 0, iniPath()), 3u);
+
+    // The same file as Windows writes it keeps its CRLF.
+    writeBytes(path, "[A]\r\nx=1\r\ny=2\r\n[B]\r\nz=3\r\n");
+    QVERIFY(WritePrivateProfileStringA("a", "X", "10", iniPath()));
+    QVERIFY(WritePrivateProfileStringA("A", "w", "4", iniPath()));
+    QCOMPARE(readBytes(path), QByteArray("[A]\r\nx=10\r\ny=2\r\nw=4\r\n[B]\r\nz=3\r\n"));
+
+    // Nothing is cached: a change made by someone else is seen by the next call.
+    writeBytes(path, "[A]\nx=77\n");
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, iniPath()), 77u);
+    QVERIFY(WritePrivateProfileStringA("A", "y", "5", iniPath()));
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=77\ny=5\n"));
+}
+
+void tst_Profile::lineEnds_data()
+{
+    QTest::addColumn<QByteArray>("before");
+    QTest::addColumn<QByteArray>("after");
+
+    // Writing A/y=2 and C/z=3: both new lines take the file's first line end.
+    QTest::newRow("LF") << QByteArray("[A]\nx=1\n") << QByteArray("[A]\nx=1\ny=2\n[C]\nz=3\n");
+    QTest::newRow("CRLF") << QByteArray("[A]\r\nx=1\r\n")
+                          << QByteArray("[A]\r\nx=1\r\ny=2\r\n[C]\r\nz=3\r\n");
+    QTest::newRow("CR") << QByteArray("[A]\rx=1\r") << QByteArray("[A]\rx=1\ry=2\r[C]\rz=3\r");
+    QTest::newRow("mixed, CRLF first") << QByteArray("[A]\r\nx=1\n")
+                                       << QByteArray("[A]\r\nx=1\ny=2\r\n[C]\r\nz=3\r\n");
+    QTest::newRow("mixed, CR first") << QByteArray("; c\r[A]\nx=1")
+                                     << QByteArray("; c\r[A]\nx=1\ry=2\r[C]\rz=3\r");
+    QTest::newRow("LF then CR is two line ends")
+        << QByteArray("[A]\n\rx=1\n\r") << QByteArray("[A]\n\rx=1\ny=2\n\r[C]\nz=3\n");
+}
+
+void tst_Profile::lineEnds()
+{
+    QFETCH(QByteArray, before);
+    QFETCH(QByteArray, after);
+    const QString path = m_dir.filePath("HUELOFT.INI");
+    writeBytes(path, before);
+    QVERIFY(WritePrivateProfileStringA("A", "y", "2", iniPath()));
+    QVERIFY(WritePrivateProfileStringA("C", "z", "3", iniPath()));
+    QCOMPARE(readBytes(path), after);
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, iniPath()), 1u);
+}
+
+// ---- failures --------------------------------------------------------------------------
+
+void tst_Profile::failures_data()
+{
+    QTest::addColumn<QString>("name");   // within the test folder
+    QTest::addColumn<QString>("folder"); // made before the write, if not empty
+    QTest::addColumn<QByteArray>("reason");
+
+    QTest::newRow("missing folder") << "missing/HUELOFT.INI" << QString()
+                                    << QByteArray("No such file or directory");
+    QTest::newRow("path is a folder") << "folder" << "folder" << QByteArray("Is a directory");
+    QTest::newRow("path ends with a slash") << "new/" << QString() << QByteArray("Is a directory");
+    QTest::newRow("folder is a file") << "HUELOFT.INI/x.ini" << QString()
+                                      << QByteArray("Not a directory");
+}
+
+void tst_Profile::failures()
+{
+    QFETCH(QString, name);
+    QFETCH(QString, folder);
+    QFETCH(QByteArray, reason);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray existing = "[A]\nx=1\n";
+    writeBytes(dir.filePath("HUELOFT.INI"), existing);
+    if (!folder.isEmpty())
+        QVERIFY(QDir(dir.path()).mkdir(folder));
+    const QStringList before = entries(dir.path());
+
+    const QByteArray path = QFile::encodeName(dir.path() + "/" + name);
+    QCOMPARE(WritePrivateProfileStringA("A", "x", "2", path), 0);
+    QCOMPARE(QByteArray::fromStdString(profileErrorText()), "cannot write " + path + ": " + reason);
+    QCOMPARE(entries(dir.path()), before);
+    QCOMPARE(readBytes(dir.filePath("HUELOFT.INI")), existing);
+
+    // The next successful write clears the error.
+    QVERIFY(WritePrivateProfileStringA("A", "x", "3", QFile::encodeName(dir.filePath("b.ini"))));
+    QVERIFY(profileErrorText().empty());
+}
+
+void tst_Profile::failuresAsOtherUser_data()
+{
+    QTest::addColumn<int>("fileMode"); // -1: no file
+    QTest::addColumn<int>("folderMode");
+    QTest::addColumn<QByteArray>("error");
+
+    QTest::newRow("read-only file") << 0444 << 0777 << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("read-only folder") << 0666 << 0555
+                                      << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("read-only folder, new file") << -1 << 0555
+                                                << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("unreadable file") << 0222 << 0777
+                                     << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("control: writable") << 0666 << 0777 << QByteArray();
+}
+
+void tst_Profile::failuresAsOtherUser()
+{
+    QFETCH(int, fileMode);
+    QFETCH(int, folderMode);
+    QFETCH(QByteArray, error);
+
+    // Permission bits do not stop root: as root, the writer runs as nobody.
+    const bool root = ::geteuid() == 0;
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(::chmod(QFile::encodeName(dir.path()), 0755) == 0);
+    const QString folder = dir.filePath("w");
+    QVERIFY(QDir(dir.path()).mkdir("w"));
+    const QString path = folder + "/HUELOFT.INI";
+    const QByteArray existing = "[A]\r\nx=1\r\n";
+    if (fileMode >= 0) {
+        writeBytes(path, existing);
+        QVERIFY(::chmod(QFile::encodeName(path), mode_t(fileMode)) == 0);
+    }
+    QVERIFY(::chmod(QFile::encodeName(folder), mode_t(folderMode)) == 0);
+    const QStringList before = entries(folder);
+
+    const Run run = runWriter({"once", path, "A", "x", "2"}, [root] {
+        if (root && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+            ::_exit(77);
+    });
+    ::chmod(QFile::encodeName(folder), 0777);
+    if (run.exitCode == 77)
+        QSKIP("cannot switch to the user nobody");
+
+    if (error.isEmpty()) {
+        QCOMPARE(run.exitCode, 0);
+        QCOMPARE(readBytes(path), QByteArray("[A]\r\nx=2\r\n"));
+        return;
+    }
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.error, QByteArray(error).replace("%1", QFile::encodeName(path)));
+    QCOMPARE(entries(folder), before);
+    QCOMPARE(readBytes(path), fileMode >= 0 ? existing : QByteArray());
+}
+
+void tst_Profile::fullDisk()
+{
+    // A file size limit makes writing fail as a full disk would, for root too.
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("HUELOFT.INI");
+    const QByteArray existing = "[A]\nx=1\n; " + QByteArray(3000, 'c') + "\n";
+    writeBytes(path, existing);
+
+    auto limitTo = [](rlim_t bytes) {
+        return [bytes] {
+            ::signal(SIGXFSZ, SIG_IGN);
+            const rlimit limit{bytes, bytes};
+            if (::setrlimit(RLIMIT_FSIZE, &limit) != 0)
+                ::_exit(77);
+        };
+    };
+    Run run = runWriter({"once", path, "A", "x", "22"}, limitTo(2048));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.error, "cannot write " + QFile::encodeName(path) + ": File too large");
+    QCOMPARE(readBytes(path), existing);
+    QCOMPARE(entries(dir.path()), QStringList{"HUELOFT.INI"});
+
+    // Control: the same write within the limit.
+    run = runWriter({"once", path, "A", "x", "22"}, limitTo(8192));
+    QCOMPARE(run.exitCode, 0);
+    QCOMPARE(readBytes(path), QByteArray(existing).replace("x=1", "x=22"));
+}
+
+// ---- crash safety ----------------------------------------------------------------------
+
+void tst_Profile::killedWriter()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("HUELOFT.INI");
+    const QByteArray frame = raw("; settings\r\n\xEF\xBB\xBFodd\0bytes\xff\r\n[Other]\r\nq=1\r\n"
+                                 "[Loop]\r\nbefore=1\r\nvalue=%1\r\nafter=2\r\n; tail\r\n");
+    auto withValue = [&](const char *v) { return QByteArray(frame).replace("%1", v); };
+    const QByteArray a = withValue("1111"), b = withValue("22222222"), c = withValue("333");
+    writeBytes(path, c);
+
+    QElapsedTimer clock;
+    clock.start();
+    int rounds = 0, stale = 0;
+    for (; rounds < 200 && clock.elapsed() < 15000; ++rounds) {
+        QProcess writer;
+        writer.start(PROFILE_WRITER_PATH, {"loop", path, "loop", "VALUE", "1111", "22222222"});
+        QVERIFY(writer.waitForStarted());
+        QVERIFY2(writer.waitForReadyRead(5000), writer.readAllStandardError().constData());
+        QThread::usleep(QRandomGenerator::global()->bounded(4000));
+        writer.kill();
+        QVERIFY(writer.waitForFinished());
+
+        const QByteArray now = readBytes(path);
+        QVERIFY2(now == a || now == b, qPrintable(QString("round %1: torn file").arg(rounds)));
+        if (entries(dir.path()).size() > 1)
+            ++stale;
+
+        QVERIFY(WritePrivateProfileStringA("LOOP", "value", "333", QFile::encodeName(path)));
+        QCOMPARE(readBytes(path), c);
+        QCOMPARE(entries(dir.path()), QStringList{"HUELOFT.INI"});
+    }
+    qInfo("%d writers killed in %lld ms; %d left a temporary file behind", rounds,
+          qint64(clock.elapsed()), stale);
+    QVERIFY(rounds >= 50);
+}
+
+void tst_Profile::staleTemporaries()
+{
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("HUELOFT.INI");
+    writeBytes(path, "[A]\nx=1\n");
+    const QStringList kept = {".HUELOFT.INI.writing-abcdefg", ".HUELOFT.INI.writing-locked",
+                              ".OTHER.INI.writing-abcdef", "HUELOFT.INI", "HUELOFT.INI.backup"};
+    for (const QString &name : kept + QStringList{".HUELOFT.INI.writing-Ab3xYz"}) {
+        if (name != "HUELOFT.INI")
+            writeBytes(dir.filePath(name), "old");
+    }
+    // One writer still at work in another process holds the lock on its temporary file.
+    const int busy = ::open(QFile::encodeName(dir.filePath(".HUELOFT.INI.writing-locked")),
+                            O_RDONLY | O_CLOEXEC);
+    QVERIFY(busy >= 0);
+    QVERIFY(::flock(busy, LOCK_EX) == 0);
+
+    QVERIFY(WritePrivateProfileStringA("A", "x", "2", QFile::encodeName(path)));
+    ::close(busy);
+    QStringList expected = kept;
+    expected.sort();
+    QCOMPARE(entries(dir.path()), expected);
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=2\n"));
+}
+
+// ---- links and permissions -------------------------------------------------------------
+
+void tst_Profile::symbolicLinks_data()
+{
+    QTest::addColumn<QStringList>("links"); // name, target; the first is written through
+    QTest::addColumn<QString>("target");    // the file that gets the text
+    QTest::addColumn<bool>("targetExists");
+
+    QTest::newRow("relative") << QStringList{"HUELOFT.INI", "real.ini"} << "real.ini" << true;
+    QTest::newRow("into another folder")
+        << QStringList{"HUELOFT.INI", "sub/real.ini"} << "sub/real.ini" << true;
+    QTest::newRow("chain") << QStringList{"HUELOFT.INI", "sub/link.ini", "sub/link.ini", "real.ini"}
+                           << "sub/real.ini" << true;
+    QTest::newRow("dangling") << QStringList{"HUELOFT.INI", "sub/new.ini"} << "sub/new.ini"
+                              << false;
+}
+
+void tst_Profile::symbolicLinks()
+{
+    QFETCH(QStringList, links);
+    QFETCH(QString, target);
+    QFETCH(bool, targetExists);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(QDir(dir.path()).mkdir("sub"));
+    if (targetExists)
+        writeBytes(dir.filePath(target), "[A]\r\nx=1\r\n");
+    for (int i = 0; i < links.size(); i += 2)
+        QVERIFY(::symlink(QFile::encodeName(links[i + 1]),
+                          QFile::encodeName(dir.filePath(links[i])))
+                == 0);
+
+    QVERIFY(WritePrivateProfileStringA("A", "x", "2", QFile::encodeName(dir.filePath(links[0]))));
+    for (int i = 0; i < links.size(); i += 2)
+        QCOMPARE(linkText(dir.filePath(links[i])), QFile::encodeName(links[i + 1]));
+    QCOMPARE(readBytes(dir.filePath(target)),
+             targetExists ? QByteArray("[A]\r\nx=2\r\n") : QByteArray("[A]\nx=2\n"));
+    for (const QString &folder : {dir.path(), dir.filePath("sub")}) {
+        for (const QString &name : entries(folder))
+            QVERIFY2(!name.startsWith('.'), qPrintable(name));
+    }
+}
+
+void tst_Profile::permissions_data()
+{
+    QTest::addColumn<int>("mode"); // -1: a new file
+    QTest::addColumn<int>("mask");
+    QTest::addColumn<int>("expected");
+
+    QTest::newRow("kept 0640") << 0640 << 022 << 0640;
+    QTest::newRow("kept 0604") << 0604 << 077 << 0604;
+    QTest::newRow("kept 0664") << 0664 << 077 << 0664;
+    QTest::newRow("new file, umask 022") << -1 << 022 << 0644;
+    QTest::newRow("new file, umask 077") << -1 << 077 << 0600;
+}
+
+void tst_Profile::permissions()
+{
+    QFETCH(int, mode);
+    QFETCH(int, mask);
+    QFETCH(int, expected);
+
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray path = QFile::encodeName(dir.filePath("HUELOFT.INI"));
+    if (mode >= 0) {
+        writeBytes(dir.filePath("HUELOFT.INI"), "[A]\nx=1\n");
+        QVERIFY(::chmod(path, mode_t(mode)) == 0);
+    }
+    const mode_t previous = ::umask(mode_t(mask));
+    const int ok = WritePrivateProfileStringA("A", "x", "2", path);
+    ::umask(previous);
+    QVERIFY(ok);
+    struct stat st{};
+    QVERIFY(::stat(path, &st) == 0);
+    QCOMPARE(int(st.st_mode & 07777), expected);
+    QCOMPARE(st.st_uid, ::geteuid());
+    QCOMPARE(readBytes(dir.filePath("HUELOFT.INI")), QByteArray("[A]\nx=2\n"));
+}
+
+void tst_Profile::largeFile()
+{
+    // Two hundred thousand keys: anything worse than linear shows as a time-out.
+    QByteArray text;
+    text.reserve(4 << 20);
+    for (int s = 0; s < 200; ++s) {
+        text += "[Section" + QByteArray::number(s) + "]\r\n";
+        for (int k = 0; k < 1000; ++k)
+            text += "Key" + QByteArray::number(k) + "=" + QByteArray::number(s * 1000 + k) + "\r\n";
+    }
+    const QString path = m_dir.filePath("large.ini");
+    writeBytes(path, text);
+    const QByteArray file = QFile::encodeName(path);
+
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(GetPrivateProfileIntA("section199", "key998", 0, file), 199998u);
+    QVERIFY(WritePrivateProfileStringA("Section199", "Key998", "x", file));
+    QVERIFY(WritePrivateProfileStringA("Section199", "New", "y", file));
+    QVERIFY(WritePrivateProfileStringA("Section0", nullptr, nullptr, file));
+    const qint64 elapsed = clock.elapsed();
+    QVERIFY2(elapsed < 5000, qPrintable(QString::number(elapsed)));
+
+    text.replace("Key998=199998\r\n", "Key998=x\r\n");
+    text.append("New=y\r\n");
+    text.remove(0, text.indexOf("[Section1]"));
+    QCOMPARE(readBytes(path), text);
+}
+
+QTEST_GUILESS_MAIN(tst_Profile)
+#include "tst_profile.moc"
