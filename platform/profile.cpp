@@ -29,7 +29,8 @@ class FileDescriptor
 public:
     explicit FileDescriptor(int fd = -1)
         : m_fd(fd)
-    {}
+    {
+    }
     ~FileDescriptor()
     {
         if (m_fd >= 0)
@@ -63,7 +64,9 @@ int readWhole(const std::string &path, std::string &text, bool &missing)
         }
         return errno;
     }
-    struct stat st{};
+    struct stat st
+    {
+    };
     if (::fstat(fd.get(), &st) != 0)
         return errno;
     if (S_ISDIR(st.st_mode))
@@ -96,7 +99,9 @@ std::string folderOf(const std::string &path)
 int followLinks(std::string &path)
 {
     for (int depth = 0; depth < 40; ++depth) {
-        struct stat st{};
+        struct stat st
+        {
+        };
         if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
             return 0;
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
@@ -135,19 +140,24 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
     const int dirFd = ::dirfd(dir);
     while (const dirent *entry = ::readdir(dir)) {
         const std::string_view name = entry->d_name;
-        if (name.size() != prefix.size() + randomTailLength || name.substr(0, prefix.size()) != prefix)
+        if (name.size() != prefix.size() + randomTailLength ||
+            name.substr(0, prefix.size()) != prefix)
             continue;
         FileDescriptor fd(
             ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-        struct stat opened{};
+        struct stat opened
+        {
+        };
         if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
             continue;
         if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         // The name may have been renamed away meanwhile; only remove the very file locked.
-        struct stat named{};
-        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0
-            && named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+        struct stat named
+        {
+        };
+        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
             ::unlinkat(dirFd, entry->d_name, 0);
     }
     ::closedir(dir);
@@ -172,7 +182,9 @@ int writeAll(int fd, std::string_view data)
 // synced to disk, takes the old file's owner and permissions, and is renamed over the old.
 int replaceFile(const std::string &path, const std::string &text)
 {
-    struct stat old{};
+    struct stat old
+    {
+    };
     const bool exists = ::stat(path.c_str(), &old) == 0;
     // Renaming over a read-only file would succeed where writing to it must not.
     if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
@@ -201,7 +213,9 @@ int replaceFile(const std::string &path, const std::string &text)
         }
         // Locked before anything is written; a cleaner in another process may have removed
         // the name between open and lock, and the file is then useless.
-        struct stat st{};
+        struct stat st
+        {
+        };
         while (::flock(rawFd, LOCK_EX) != 0 && errno == EINTR) {
         }
         if (::fstat(rawFd, &st) != 0 || st.st_nlink == 0) {
@@ -250,8 +264,8 @@ int failWith(const char *fileName, int error)
 }
 
 // The trimmed value of section/key, if the file has it.
-std::optional<std::string_view> lookUp(const char *section, const char *key,
-                                       const char *fileName, std::string &text)
+std::optional<std::string_view> lookUp(const char *section, const char *key, const char *fileName,
+                                       std::string &text)
 {
     if (!section || !key || !fileName)
         return std::nullopt;
@@ -277,8 +291,8 @@ std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int de
 }
 
 std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
-                                       const char *defaultValue, char *returned,
-                                       std::uint32_t size, const char *fileName)
+                                       const char *defaultValue, char *returned, std::uint32_t size,
+                                       const char *fileName)
 {
     if (!returned || size == 0)
         return 0;
@@ -319,9 +333,9 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
     if (const int error = readWhole(path, text, missing))
         return failWith(fileName, error);
     // The value goes in exactly as given; only the names lose their spaces.
-    const auto changed = profile::edited(text, profile::trimArgument(section), argument(key),
-                                         value ? std::optional<std::string_view>(value)
-                                               : std::nullopt);
+    const auto changed =
+        profile::edited(text, profile::trimArgument(section), argument(key),
+                        value ? std::optional<std::string_view>(value) : std::nullopt);
     if (!changed)
         return 1;
     if (const int error = replaceFile(path, *changed))

@@ -31,8 +31,8 @@ std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int de
 // of characters copied. Listing the names of a file (a null Section or Key on Windows) is not
 // provided: a null Section or Key gives Default.
 std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
-                                       const char *defaultValue, char *returned,
-                                       std::uint32_t size, const char *fileName);
+                                       const char *defaultValue, char *returned, std::uint32_t size,
+                                       const char *fileName);
 
 // Sets Key in Section to Value, written exactly as given; a null Value deletes the key, a
 // null Key the whole section. Returns nonzero on success (also when there was nothing to

@@ -38,9 +38,9 @@ char asciiLower(char c)
 // Only ASCII letters fold: other bytes must match exactly, whatever the locale.
 bool sameName(std::string_view a, std::string_view b)
 {
-    return a.size() == b.size()
-           && std::equal(a.begin(), a.end(), b.begin(),
-                         [](char x, char y) { return asciiLower(x) == asciiLower(y); });
+    return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
+               return asciiLower(x) == asciiLower(y);
+           });
 }
 
 } // namespace
@@ -79,8 +79,7 @@ Location locate(std::string_view text, std::string_view section,
     for (std::size_t pos = 0; pos < text.size();) {
         const Line line = lineAt(text, pos);
         pos = line.end;
-        const std::string_view content =
-            text.substr(line.begin, line.contentEnd - line.begin);
+        const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
         std::size_t first = 0;
         while (first < content.size() && isBlank(content[first]))
             ++first;
@@ -123,8 +122,8 @@ Location locate(std::string_view text, std::string_view section,
 
 std::string_view unquote(std::string_view value)
 {
-    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'')
-        && value.back() == value.front())
+    if (value.size() >= 2 && (value.front() == '"' || value.front() == '\'') &&
+        value.back() == value.front())
         return value.substr(1, value.size() - 2);
     return value;
 }

@@ -22,8 +22,7 @@ int main(int argc, char **argv)
     }
     if (argc == 7 && std::strcmp(argv[1], "loop") == 0) {
         for (unsigned long i = 0;; ++i) {
-            if (!platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5 + i % 2],
-                                                      argv[2])) {
+            if (!platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5 + i % 2], argv[2])) {
                 std::fprintf(stderr, "%s\n", platform::profileErrorText().c_str());
                 return 1;
             }

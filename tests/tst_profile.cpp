@@ -12,8 +12,8 @@
 #include <QThread>
 
 #include <csignal>
-#include <functional>
 #include <fcntl.h>
+#include <functional>
 #include <grp.h>
 #include <sys/file.h>
 #include <sys/resource.h>
@@ -25,8 +25,7 @@ using namespace platform;
 namespace {
 
 // A literal with its NUL bytes.
-template<std::size_t N>
-QByteArray raw(const char (&s)[N])
+template<std::size_t N> QByteArray raw(const char (&s)[N])
 {
     return QByteArray(s, int(N - 1));
 }
@@ -40,7 +39,9 @@ QByteArray linkText(const QString &path)
 
 ino_t inode(const QString &path)
 {
-    struct stat st{};
+    struct stat st
+    {
+    };
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
@@ -70,9 +71,8 @@ void writeBytes(const QString &path, const QByteArray &bytes)
 
 QStringList entries(const QString &folder)
 {
-    return QDir(folder).entryList(QDir::AllEntries | QDir::Hidden | QDir::System
-                                      | QDir::NoDotAndDotDot,
-                                  QDir::Name);
+    return QDir(folder).entryList(
+        QDir::AllEntries | QDir::Hidden | QDir::System | QDir::NoDotAndDotDot, QDir::Name);
 }
 
 constexpr uid_t nobody = 65534;
@@ -154,58 +154,57 @@ void tst_Profile::readInteger_data()
 
     const QByteArray s = "[S]\nk=";
     QTest::newRow("missing file") << QByteArray() << QByteArray("S") << QByteArray("k") << 7 << 7u;
-    QTest::newRow("missing section") << QByteArray("[T]\nk=1\n") << QByteArray("S")
-                                     << QByteArray("k") << 7 << 7u;
+    QTest::newRow("missing section")
+        << QByteArray("[T]\nk=1\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("missing key") << QByteArray("[S]\nj=1\n") << QByteArray("S") << QByteArray("k")
                                  << 7 << 7u;
-    QTest::newRow("negative default") << QByteArray("") << QByteArray("S") << QByteArray("k") << -5
-                                      << 0xFFFFFFFBu;
+    QTest::newRow("negative default")
+        << QByteArray("") << QByteArray("S") << QByteArray("k") << -5 << 0xFFFFFFFBu;
     QTest::newRow("plain") << s + "12\n" << QByteArray("S") << QByteArray("k") << 7 << 12u;
-    QTest::newRow("names ignore case") << QByteArray("[Sec]\nKey=5\n") << QByteArray("sEC")
-                                       << QByteArray("kEY") << 7 << 5u;
+    QTest::newRow("names ignore case")
+        << QByteArray("[Sec]\nKey=5\n") << QByteArray("sEC") << QByteArray("kEY") << 7 << 5u;
     QTest::newRow("non-ASCII names do not fold")
         << QByteArray("[\xc3\x84]\nk=5\n") << QByteArray("\xc3\xa4") << QByteArray("k") << 7 << 7u;
-    QTest::newRow("arguments lose spaces") << s + "3\n" << QByteArray("  S ") << QByteArray(" k  ")
-                                           << 7 << 3u;
-    QTest::newRow("arguments keep tabs") << s + "3\n" << QByteArray("S") << QByteArray("\tk") << 7
-                                         << 7u;
-    QTest::newRow("blanks in the file")
-        << QByteArray(" \t[ \vS\t ]\n \v k \t= \t 42 \t\n") << QByteArray("S") << QByteArray("k")
-        << 7 << 42u;
+    QTest::newRow("arguments lose spaces") << s + "3\n"
+                                           << QByteArray("  S ") << QByteArray(" k  ") << 7 << 3u;
+    QTest::newRow("arguments keep tabs") << s + "3\n"
+                                         << QByteArray("S") << QByteArray("\tk") << 7 << 7u;
+    QTest::newRow("blanks in the file") << QByteArray(" \t[ \vS\t ]\n \v k \t= \t 42 \t\n")
+                                        << QByteArray("S") << QByteArray("k") << 7 << 42u;
     QTest::newRow("missing ]") << QByteArray("[S\nk=3\n") << QByteArray("S") << QByteArray("k") << 7
                                << 3u;
     QTest::newRow("text after ]") << QByteArray("[S] more ]\nk=3\n") << QByteArray("S")
                                   << QByteArray("k") << 7 << 3u;
-    QTest::newRow("not a header") << QByteArray("x[S]\nk=3\n") << QByteArray("S")
-                                  << QByteArray("k") << 7 << 7u;
+    QTest::newRow("not a header") << QByteArray("x[S]\nk=3\n") << QByteArray("S") << QByteArray("k")
+                                  << 7 << 7u;
     QTest::newRow("comment") << QByteArray("[S]\n ;k=1\nk=2\n") << QByteArray("S")
                              << QByteArray("k") << 7 << 2u;
-    QTest::newRow("only a comment") << QByteArray("[S]\n\t;k=1\n") << QByteArray("S")
-                                    << QByteArray("k") << 7 << 7u;
+    QTest::newRow("only a comment")
+        << QByteArray("[S]\n\t;k=1\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("hash is text") << QByteArray("[S]\n#k=1\nk=2\n") << QByteArray("S")
                                   << QByteArray("#k") << 7 << 1u;
-    QTest::newRow("line without =") << QByteArray("[S]\nk\nk=4\n") << QByteArray("S")
-                                    << QByteArray("k") << 7 << 4u;
-    QTest::newRow("before the first section") << QByteArray("k=1\n[S]\n") << QByteArray("S")
-                                              << QByteArray("k") << 7 << 7u;
+    QTest::newRow("line without =")
+        << QByteArray("[S]\nk\nk=4\n") << QByteArray("S") << QByteArray("k") << 7 << 4u;
+    QTest::newRow("before the first section")
+        << QByteArray("k=1\n[S]\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("first duplicate section only")
         << QByteArray("[S]\nk=1\n[s]\nj=3\n") << QByteArray("S") << QByteArray("j") << 7 << 7u;
-    QTest::newRow("first duplicate key") << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S")
-                                         << QByteArray("k") << 7 << 1u;
-    QTest::newRow("next section ends it") << QByteArray("[S]\n[T]\nk=1\n") << QByteArray("S")
-                                          << QByteArray("k") << 7 << 7u;
-    QTest::newRow("CRLF") << QByteArray("[S]\r\nk=1\r\n") << QByteArray("S") << QByteArray("k")
-                          << 7 << 1u;
-    QTest::newRow("CR alone") << QByteArray("[S]\rk=8\r") << QByteArray("S") << QByteArray("k")
-                              << 7 << 8u;
+    QTest::newRow("first duplicate key")
+        << QByteArray("[S]\nk=1\nK=2\n") << QByteArray("S") << QByteArray("k") << 7 << 1u;
+    QTest::newRow("next section ends it")
+        << QByteArray("[S]\n[T]\nk=1\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
+    QTest::newRow("CRLF") << QByteArray("[S]\r\nk=1\r\n") << QByteArray("S") << QByteArray("k") << 7
+                          << 1u;
+    QTest::newRow("CR alone") << QByteArray("[S]\rk=8\r") << QByteArray("S") << QByteArray("k") << 7
+                              << 8u;
     QTest::newRow("mixed") << QByteArray("[T]\r\n[S]\n\rk=9\r\n") << QByteArray("S")
                            << QByteArray("k") << 7 << 9u;
-    QTest::newRow("no final line end") << QByteArray("[S]\nk=11") << QByteArray("S")
-                                       << QByteArray("k") << 7 << 11u;
+    QTest::newRow("no final line end")
+        << QByteArray("[S]\nk=11") << QByteArray("S") << QByteArray("k") << 7 << 11u;
     QTest::newRow("byte order mark hides the header")
         << QByteArray("\xEF\xBB\xBF[S]\nk=1\n") << QByteArray("S") << QByteArray("k") << 7 << 7u;
-    QTest::newRow("NUL ends the digits") << raw("[S]\nk=1\0002\n") << QByteArray("S")
-                                         << QByteArray("k") << 7 << 1u;
+    QTest::newRow("NUL ends the digits")
+        << raw("[S]\nk=1\0002\n") << QByteArray("S") << QByteArray("k") << 7 << 1u;
 
     QTest::newRow("minus one") << s + "-1" << QByteArray("S") << QByteArray("k") << 7
                                << 0xFFFFFFFFu;
@@ -217,31 +216,30 @@ void tst_Profile::readInteger_data()
                                  << 0xFFFFFFFFu;
     QTest::newRow("twenty nines") << s + "99999999999999999999" << QByteArray("S")
                                   << QByteArray("k") << 7 << 1661992959u;
-    QTest::newRow("stops at a letter") << s + "42A9" << QByteArray("S") << QByteArray("k") << 7
-                                       << 42u;
+    QTest::newRow("stops at a letter")
+        << s + "42A9" << QByteArray("S") << QByteArray("k") << 7 << 42u;
     QTest::newRow("102abc") << s + "102abc" << QByteArray("S") << QByteArray("k") << 7 << 102u;
-    QTest::newRow("stops at a blank") << s + "12 34" << QByteArray("S") << QByteArray("k") << 7
-                                      << 12u;
+    QTest::newRow("stops at a blank")
+        << s + "12 34" << QByteArray("S") << QByteArray("k") << 7 << 12u;
     QTest::newRow("stops at ;") << s + "12;c" << QByteArray("S") << QByteArray("k") << 7 << 12u;
     QTest::newRow("no digits") << s + "abc" << QByteArray("S") << QByteArray("k") << 7 << 0u;
     QTest::newRow("letter first") << s + "B42" << QByteArray("S") << QByteArray("k") << 7 << 0u;
     QTest::newRow("sign alone") << s + "-" << QByteArray("S") << QByteArray("k") << 7 << 0u;
-    QTest::newRow("blank after sign") << s + "- 5" << QByteArray("S") << QByteArray("k") << 7
-                                      << 0u;
+    QTest::newRow("blank after sign") << s + "- 5" << QByteArray("S") << QByteArray("k") << 7 << 0u;
     QTest::newRow("empty") << s + "\n" << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("blanks only") << s + " \t " << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("empty quotes") << s + "\"\"" << QByteArray("S") << QByteArray("k") << 7 << 7u;
     QTest::newRow("quoted") << s + "\" 12\"" << QByteArray("S") << QByteArray("k") << 7 << 12u;
     QTest::newRow("hexadecimal") << s + "0x1F" << QByteArray("S") << QByteArray("k") << 7 << 31u;
-    QTest::newRow("hexadecimal, lower case") << s + "0xff" << QByteArray("S") << QByteArray("k")
-                                             << 7 << 255u;
-    QTest::newRow("negative hexadecimal") << s + "-0x10" << QByteArray("S") << QByteArray("k") << 7
-                                          << 0xFFFFFFF0u;
-    QTest::newRow("hexadecimal wraps") << s + "0x123456789" << QByteArray("S") << QByteArray("k")
-                                       << 7 << 0x23456789u;
+    QTest::newRow("hexadecimal, lower case")
+        << s + "0xff" << QByteArray("S") << QByteArray("k") << 7 << 255u;
+    QTest::newRow("negative hexadecimal")
+        << s + "-0x10" << QByteArray("S") << QByteArray("k") << 7 << 0xFFFFFFF0u;
+    QTest::newRow("hexadecimal wraps")
+        << s + "0x123456789" << QByteArray("S") << QByteArray("k") << 7 << 0x23456789u;
     QTest::newRow("0x alone") << s + "0x" << QByteArray("S") << QByteArray("k") << 7 << 0u;
-    QTest::newRow("0X is not hexadecimal") << s + "0X1F" << QByteArray("S") << QByteArray("k")
-                                           << 7 << 0u;
+    QTest::newRow("0X is not hexadecimal")
+        << s + "0X1F" << QByteArray("S") << QByteArray("k") << 7 << 0u;
     QTest::newRow("leading zeros") << s + "007" << QByteArray("S") << QByteArray("k") << 7 << 7u;
 }
 
@@ -270,41 +268,40 @@ void tst_Profile::readString_data()
 
     const QByteArray s = "[S]\nk=";
     const QByteArray S("S"), k("k");
-    QTest::newRow("value keeps its case") << s + "Mixed Case" << S << k << QByteArray("d") << 99u
-                                          << QByteArray("Mixed Case");
-    QTest::newRow("double quotes") << s + "\"a b\"" << S << k << QByteArray("d") << 99u
-                                   << QByteArray("a b");
-    QTest::newRow("single quotes") << s + " 'a b' " << S << k << QByteArray("d") << 99u
-                                   << QByteArray("a b");
-    QTest::newRow("one pair only") << s + "\"\"x\"\"" << S << k << QByteArray("d") << 99u
-                                   << QByteArray("\"x\"");
-    QTest::newRow("unmatched quotes") << s + "\"x'" << S << k << QByteArray("d") << 99u
-                                      << QByteArray("\"x'");
-    QTest::newRow("lone quote") << s + "\"" << S << k << QByteArray("d") << 99u
-                                << QByteArray("\"");
-    QTest::newRow("blanks inside quotes stay") << s + "\" x \"" << S << k << QByteArray("d") << 99u
-                                               << QByteArray(" x ");
-    QTest::newRow("no end-of-line comment") << s + "v ;c #d" << S << k << QByteArray("d") << 99u
-                                            << QByteArray("v ;c #d");
-    QTest::newRow("empty value is not the default") << s + "\r\n" << S << k << QByteArray("d")
-                                                    << 99u << QByteArray("");
-    QTest::newRow("odd bytes") << raw("[S]\nk=\xff\0\xfe\n") << S << k
-                               << QByteArray("d") << 99u << raw("\xff\0\xfe");
-    QTest::newRow("second = is text") << s + "a=b" << S << k << QByteArray("d") << 99u
-                                      << QByteArray("a=b");
+    QTest::newRow("value keeps its case")
+        << s + "Mixed Case" << S << k << QByteArray("d") << 99u << QByteArray("Mixed Case");
+    QTest::newRow("double quotes")
+        << s + "\"a b\"" << S << k << QByteArray("d") << 99u << QByteArray("a b");
+    QTest::newRow("single quotes")
+        << s + " 'a b' " << S << k << QByteArray("d") << 99u << QByteArray("a b");
+    QTest::newRow("one pair only")
+        << s + "\"\"x\"\"" << S << k << QByteArray("d") << 99u << QByteArray("\"x\"");
+    QTest::newRow("unmatched quotes")
+        << s + "\"x'" << S << k << QByteArray("d") << 99u << QByteArray("\"x'");
+    QTest::newRow("lone quote") << s + "\"" << S << k << QByteArray("d") << 99u << QByteArray("\"");
+    QTest::newRow("blanks inside quotes stay")
+        << s + "\" x \"" << S << k << QByteArray("d") << 99u << QByteArray(" x ");
+    QTest::newRow("no end-of-line comment")
+        << s + "v ;c #d" << S << k << QByteArray("d") << 99u << QByteArray("v ;c #d");
+    QTest::newRow("empty value is not the default")
+        << s + "\r\n"
+        << S << k << QByteArray("d") << 99u << QByteArray("");
+    QTest::newRow("odd bytes") << raw("[S]\nk=\xff\0\xfe\n") << S << k << QByteArray("d") << 99u
+                               << raw("\xff\0\xfe");
+    QTest::newRow("second = is text")
+        << s + "a=b" << S << k << QByteArray("d") << 99u << QByteArray("a=b");
     QTest::newRow("truncated") << s + "val1" << S << k << QByteArray("d") << 4u
                                << QByteArray("val");
     QTest::newRow("exact fit") << s + "val1" << S << k << QByteArray("d") << 5u
                                << QByteArray("val1");
-    QTest::newRow("room for the zero only") << s + "a" << S << k << QByteArray("d") << 1u
-                                            << QByteArray("");
+    QTest::newRow("room for the zero only")
+        << s + "a" << S << k << QByteArray("d") << 1u << QByteArray("");
     QTest::newRow("default") << QByteArray("") << S << k << QByteArray("dflt") << 99u
                              << QByteArray("dflt");
-    QTest::newRow("default loses trailing spaces") << QByteArray("") << S << k
-                                                   << QByteArray(" d  ") << 99u
-                                                   << QByteArray(" d");
-    QTest::newRow("default truncated") << QByteArray("") << S << k << QByteArray("default")
-                                       << 3u << QByteArray("de");
+    QTest::newRow("default loses trailing spaces")
+        << QByteArray("") << S << k << QByteArray(" d  ") << 99u << QByteArray(" d");
+    QTest::newRow("default truncated")
+        << QByteArray("") << S << k << QByteArray("default") << 3u << QByteArray("de");
     QTest::newRow("null default") << QByteArray("") << S << k << QByteArray() << 99u
                                   << QByteArray("");
     QTest::newRow("null key") << s + "1" << S << QByteArray() << QByteArray("d") << 99u
@@ -324,9 +321,8 @@ void tst_Profile::readString()
 
     writeBytes(m_dir.filePath("HUELOFT.INI"), file);
     QByteArray buffer(128, '\x55');
-    const quint32 n =
-        GetPrivateProfileStringA(arg(section), arg(key), arg(defaultValue), buffer.data(), size,
-                                 iniPath());
+    const quint32 n = GetPrivateProfileStringA(arg(section), arg(key), arg(defaultValue),
+                                               buffer.data(), size, iniPath());
     QCOMPARE(QByteArray(buffer.constData(), int(n)), expected);
     QCOMPARE(buffer.at(int(n)), '\0');
     QCOMPARE(buffer.at(int(n) + 1), '\x55'); // nothing written past the zero
@@ -352,8 +348,7 @@ void tst_Profile::write_data()
 
     const QByteArray none;
     const QByteArray A("A"), x("x"), y("y");
-    QTest::newRow("new file") << none << A << x << QByteArray("1") << 1
-                              << QByteArray("[A]\nx=1\n");
+    QTest::newRow("new file") << none << A << x << QByteArray("1") << 1 << QByteArray("[A]\nx=1\n");
     QTest::newRow("empty file") << QByteArray("") << A << x << QByteArray("1") << 1
                                 << QByteArray("[A]\nx=1\n");
     QTest::newRow("names lose spaces, value kept as given")
@@ -383,20 +378,20 @@ void tst_Profile::write_data()
     QTest::newRow("key right after a header without keys")
         << QByteArray("[A]\n; c\n[B]\n") << A << y << QByteArray("2") << 1
         << QByteArray("[A]\ny=2\n; c\n[B]\n");
-    QTest::newRow("header without line end") << QByteArray("[A]") << A << y << QByteArray("2") << 1
-                                             << QByteArray("[A]\ny=2\n");
-    QTest::newRow("last key without line end") << QByteArray("[A]\nx=1") << A << y
-                                               << QByteArray("2") << 1
-                                               << QByteArray("[A]\nx=1\ny=2\n");
+    QTest::newRow("header without line end")
+        << QByteArray("[A]") << A << y << QByteArray("2") << 1 << QByteArray("[A]\ny=2\n");
+    QTest::newRow("last key without line end")
+        << QByteArray("[A]\nx=1") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\nx=1\ny=2\n");
     QTest::newRow("key into the first duplicate section")
         << QByteArray("[A]\nx=1\n[a]\nq=1\n") << A << y << QByteArray("2") << 1
         << QByteArray("[A]\nx=1\ny=2\n[a]\nq=1\n");
     QTest::newRow("keys before the first section do not count")
         << QByteArray("y=0\n[A]\n") << A << y << QByteArray("2") << 1
         << QByteArray("y=0\n[A]\ny=2\n");
-    QTest::newRow("comment is not the key") << QByteArray("[A]\n;y=0\n") << A << y
-                                            << QByteArray("2") << 1
-                                            << QByteArray("[A]\ny=2\n;y=0\n");
+    QTest::newRow("comment is not the key")
+        << QByteArray("[A]\n;y=0\n") << A << y << QByteArray("2") << 1
+        << QByteArray("[A]\ny=2\n;y=0\n");
 
     QTest::newRow("replaced, file's spelling kept")
         << QByteArray("[Sec]\nKey=old\n") << QByteArray("sEC") << QByteArray("kEY")
@@ -404,20 +399,19 @@ void tst_Profile::write_data()
     QTest::newRow("replaced within the line's own blanks")
         << QByteArray(" [ A ] x\r\n  x \t=  old  \r\n") << A << x << QByteArray("new") << 1
         << QByteArray(" [ A ] x\r\n  x \t=  new\r\n");
-    QTest::newRow("replaced without a line end") << QByteArray("[A]\nx=1") << A << x
-                                                 << QByteArray("22") << 1
-                                                 << QByteArray("[A]\nx=22");
-    QTest::newRow("replaced empty value") << QByteArray("[A]\nx=\n") << A << x << QByteArray("5")
-                                          << 1 << QByteArray("[A]\nx=5\n");
-    QTest::newRow("only the first duplicate key") << QByteArray("[A]\nx=1\nX=2\n") << A << x
-                                                  << QByteArray("9") << 1
-                                                  << QByteArray("[A]\nx=9\nX=2\n");
-    QTest::newRow("same value, nothing changes") << QByteArray("[A]\r\n x = 1\r") << A << x
-                                                 << QByteArray("1") << 1
-                                                 << QByteArray("[A]\r\n x = 1\r");
-    QTest::newRow("blanks after the old value go") << QByteArray("[A]\r\nx=1  \r") << A << x
-                                                   << QByteArray("1") << 1
-                                                   << QByteArray("[A]\r\nx=1\r");
+    QTest::newRow("replaced without a line end")
+        << QByteArray("[A]\nx=1") << A << x << QByteArray("22") << 1 << QByteArray("[A]\nx=22");
+    QTest::newRow("replaced empty value")
+        << QByteArray("[A]\nx=\n") << A << x << QByteArray("5") << 1 << QByteArray("[A]\nx=5\n");
+    QTest::newRow("only the first duplicate key")
+        << QByteArray("[A]\nx=1\nX=2\n") << A << x << QByteArray("9") << 1
+        << QByteArray("[A]\nx=9\nX=2\n");
+    QTest::newRow("same value, nothing changes")
+        << QByteArray("[A]\r\n x = 1\r") << A << x << QByteArray("1") << 1
+        << QByteArray("[A]\r\n x = 1\r");
+    QTest::newRow("blanks after the old value go")
+        << QByteArray("[A]\r\nx=1  \r") << A << x << QByteArray("1") << 1
+        << QByteArray("[A]\r\nx=1\r");
     QTest::newRow("untouched bytes stay")
         << raw("\xEF\xBB\xBFjunk\0\xff\r\n[A]\nx=1\n;\xfe\0\n[B]\n\xc3(=\0\n") << A << x
         << QByteArray("2") << 1
@@ -428,12 +422,12 @@ void tst_Profile::write_data()
 
     QTest::newRow("key deleted") << QByteArray("[A]\nx=1\ny=2\n") << A << x << none << 1
                                  << QByteArray("[A]\ny=2\n");
-    QTest::newRow("last key deleted") << QByteArray("[A]\nx=1\ny=2") << A << y << none << 1
-                                      << QByteArray("[A]\nx=1\n");
-    QTest::newRow("first duplicate key deleted") << QByteArray("[A]\nx=1\nx=2\n") << A << x << none
-                                                 << 1 << QByteArray("[A]\nx=2\n");
-    QTest::newRow("missing key, nothing to delete") << QByteArray("[A]\nx=1") << A << y << none
-                                                    << 1 << QByteArray("[A]\nx=1");
+    QTest::newRow("last key deleted")
+        << QByteArray("[A]\nx=1\ny=2") << A << y << none << 1 << QByteArray("[A]\nx=1\n");
+    QTest::newRow("first duplicate key deleted")
+        << QByteArray("[A]\nx=1\nx=2\n") << A << x << none << 1 << QByteArray("[A]\nx=2\n");
+    QTest::newRow("missing key, nothing to delete")
+        << QByteArray("[A]\nx=1") << A << y << none << 1 << QByteArray("[A]\nx=1");
     QTest::newRow("no file, nothing to delete") << none << A << y << none << 1 << none;
     QTest::newRow("section deleted")
         << QByteArray("pre\r\n[A]\r\nx=1\r\n;c\r\nother\r\n[B]\r\nz=3\r\n") << A << none << none
@@ -444,14 +438,13 @@ void tst_Profile::write_data()
     QTest::newRow("last section deleted") << QByteArray("[A]\nx=1\n[B]\nz=3") << QByteArray("b")
                                           << none << none << 1 << QByteArray("[A]\nx=1\n");
     QTest::newRow("first duplicate section deleted")
-        << QByteArray("[A]\nx=1\n[A]\ny=2\n") << A << none << none << 1
-        << QByteArray("[A]\ny=2\n");
+        << QByteArray("[A]\nx=1\n[A]\ny=2\n") << A << none << none << 1 << QByteArray("[A]\ny=2\n");
     QTest::newRow("no file, no section to delete") << none << A << none << none << 1 << none;
 
-    QTest::newRow("null section fails") << QByteArray("[A]\nx=1\n") << none << x
-                                        << QByteArray("2") << 0 << QByteArray("[A]\nx=1\n");
-    QTest::newRow("all null flushes nothing") << QByteArray("[A]\nx=1\n") << none << none << none
-                                              << 1 << QByteArray("[A]\nx=1\n");
+    QTest::newRow("null section fails") << QByteArray("[A]\nx=1\n") << none << x << QByteArray("2")
+                                        << 0 << QByteArray("[A]\nx=1\n");
+    QTest::newRow("all null flushes nothing")
+        << QByteArray("[A]\nx=1\n") << none << none << none << 1 << QByteArray("[A]\nx=1\n");
 }
 
 void tst_Profile::write()
@@ -524,10 +517,10 @@ void tst_Profile::lineEnds_data()
     QTest::newRow("CRLF") << QByteArray("[A]\r\nx=1\r\n")
                           << QByteArray("[A]\r\nx=1\r\ny=2\r\n[C]\r\nz=3\r\n");
     QTest::newRow("CR") << QByteArray("[A]\rx=1\r") << QByteArray("[A]\rx=1\ry=2\r[C]\rz=3\r");
-    QTest::newRow("mixed, CRLF first") << QByteArray("[A]\r\nx=1\n")
-                                       << QByteArray("[A]\r\nx=1\ny=2\r\n[C]\r\nz=3\r\n");
-    QTest::newRow("mixed, CR first") << QByteArray("; c\r[A]\nx=1")
-                                     << QByteArray("; c\r[A]\nx=1\ry=2\r[C]\rz=3\r");
+    QTest::newRow("mixed, CRLF first")
+        << QByteArray("[A]\r\nx=1\n") << QByteArray("[A]\r\nx=1\ny=2\r\n[C]\r\nz=3\r\n");
+    QTest::newRow("mixed, CR first")
+        << QByteArray("; c\r[A]\nx=1") << QByteArray("; c\r[A]\nx=1\ry=2\r[C]\rz=3\r");
     QTest::newRow("LF then CR is two line ends")
         << QByteArray("[A]\n\rx=1\n\r") << QByteArray("[A]\n\rx=1\ny=2\n\r[C]\nz=3\n");
 }
@@ -552,12 +545,13 @@ void tst_Profile::failures_data()
     QTest::addColumn<QString>("folder"); // made before the write, if not empty
     QTest::addColumn<QByteArray>("reason");
 
-    QTest::newRow("missing folder") << "missing/HUELOFT.INI" << QString()
-                                    << QByteArray("No such file or directory");
-    QTest::newRow("path is a folder") << "folder" << "folder" << QByteArray("Is a directory");
+    QTest::newRow("missing folder")
+        << "missing/HUELOFT.INI" << QString() << QByteArray("No such file or directory");
+    QTest::newRow("path is a folder") << "folder"
+                                      << "folder" << QByteArray("Is a directory");
     QTest::newRow("path ends with a slash") << "new/" << QString() << QByteArray("Is a directory");
-    QTest::newRow("folder is a file") << "HUELOFT.INI/x.ini" << QString()
-                                      << QByteArray("Not a directory");
+    QTest::newRow("folder is a file")
+        << "HUELOFT.INI/x.ini" << QString() << QByteArray("Not a directory");
 }
 
 void tst_Profile::failures()
@@ -591,13 +585,14 @@ void tst_Profile::failuresAsOtherUser_data()
     QTest::addColumn<int>("folderMode");
     QTest::addColumn<QByteArray>("error");
 
-    QTest::newRow("read-only file") << 0444 << 0777 << QByteArray("cannot write %1: Permission denied");
-    QTest::newRow("read-only folder") << 0666 << 0555
-                                      << QByteArray("cannot write %1: Permission denied");
-    QTest::newRow("read-only folder, new file") << -1 << 0555
-                                                << QByteArray("cannot write %1: Permission denied");
-    QTest::newRow("unreadable file") << 0222 << 0777
-                                     << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("read-only file")
+        << 0444 << 0777 << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("read-only folder")
+        << 0666 << 0555 << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("read-only folder, new file")
+        << -1 << 0555 << QByteArray("cannot write %1: Permission denied");
+    QTest::newRow("unreadable file")
+        << 0222 << 0777 << QByteArray("cannot write %1: Permission denied");
     QTest::newRow("control: writable") << 0666 << 0777 << QByteArray();
 }
 
@@ -624,7 +619,8 @@ void tst_Profile::failuresAsOtherUser()
     const QStringList before = entries(folder);
 
     const Run run = runWriter({"once", path, "A", "x", "2"}, [root] {
-        if (root && (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
+        if (root &&
+            (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0))
             ::_exit(77);
     });
     ::chmod(QFile::encodeName(folder), 0777);
@@ -766,8 +762,7 @@ void tst_Profile::symbolicLinks()
         writeBytes(dir.filePath(target), "[A]\r\nx=1\r\n");
     for (int i = 0; i < links.size(); i += 2)
         QVERIFY(::symlink(QFile::encodeName(links[i + 1]),
-                          QFile::encodeName(dir.filePath(links[i])))
-                == 0);
+                          QFile::encodeName(dir.filePath(links[i]))) == 0);
 
     QVERIFY(WritePrivateProfileStringA("A", "x", "2", QFile::encodeName(dir.filePath(links[0]))));
     for (int i = 0; i < links.size(); i += 2)
@@ -810,7 +805,9 @@ void tst_Profile::permissions()
     const int ok = WritePrivateProfileStringA("A", "x", "2", path);
     ::umask(previous);
     QVERIFY(ok);
-    struct stat st{};
+    struct stat st
+    {
+    };
     QVERIFY(::stat(path, &st) == 0);
     QCOMPARE(int(st.st_mode & 07777), expected);
     QCOMPARE(st.st_uid, ::geteuid());
