@@ -42,6 +42,9 @@ public:
     // libraryFolder is searched first for swatchy (normally the program's own folder), then
     // the system's usual search applies.
     explicit DeclaredFunctions(const QString &libraryFolder);
+    // The same, with swatchy looked for under another base name ("swatchy" gives libswatchy.so,
+    // swatchy.dll): lets the tests stand in a library of their own or one that exists nowhere.
+    DeclaredFunctions(const QString &libraryFolder, const QString &swatchyBaseName);
     ~DeclaredFunctions();
     DeclaredFunctions(const DeclaredFunctions &) = delete;
     DeclaredFunctions &operator=(const DeclaredFunctions &) = delete;

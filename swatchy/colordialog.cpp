@@ -1,0 +1,114 @@
+// SPDX-License-Identifier: MIT
+#include "swatchy/colordialog.h"
+
+#include "swatchy/customcolors.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QFileInfo>
+#include <QPointer>
+#include <QSettings>
+#include <QThread>
+
+#include <array>
+
+namespace swatchy {
+
+namespace {
+
+QColor toQColor(std::uint32_t value)
+{
+    return QColor(int(value & 0xFF), int((value >> 8) & 0xFF), int((value >> 16) & 0xFF));
+}
+
+std::uint32_t fromQColor(const QColor &color)
+{
+    return std::uint32_t(color.red()) | std::uint32_t(color.green()) << 8 |
+           std::uint32_t(color.blue()) << 16;
+}
+
+// QColorDialog shares its custom colours between all its dialogs and, once they have been set,
+// writes them to QtProject.conf in the user's configuration folder when a dialog is destroyed
+// (creating the folder and the file when need be). Our custom colours live in the caller's
+// settings file, and the program must create or change no other file. While the dialog is
+// destroyed, Qt's per-user path for that kind of file points below /dev/null, where nothing
+// can be created; the write fails quietly and Qt forgets that the colours were set, so a later
+// dialog has nothing to write either. The old path is put back at once, so any other QSettings
+// of the process keeps its files.
+class QtSettingsDetour
+{
+public:
+    QtSettingsDetour()
+    {
+        const QString nowhere = QStringLiteral("/dev/null");
+        // Only where such a device exists; elsewhere the setting is not a file at all.
+        const QFileInfo nowhereInfo(nowhere);
+        if (!nowhereInfo.exists() || nowhereInfo.isDir())
+            return;
+        const QSettings probe(QSettings::NativeFormat, QSettings::UserScope,
+                              QStringLiteral("QtProject"));
+        m_userPath = QFileInfo(probe.fileName()).absolutePath();
+        QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, nowhere);
+    }
+
+    ~QtSettingsDetour()
+    {
+        if (!m_userPath.isEmpty())
+            QSettings::setPath(QSettings::NativeFormat, QSettings::UserScope, m_userPath);
+    }
+
+    QtSettingsDetour(const QtSettingsDetour &) = delete;
+    QtSettingsDetour &operator=(const QtSettingsDetour &) = delete;
+
+private:
+    QString m_userPath;
+};
+
+} // namespace
+
+std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
+{
+    // Widgets need a QApplication and its thread; a caller without one gets its colour back,
+    // as from a dialog that could not open.
+    const auto *app = qobject_cast<QApplication *>(QCoreApplication::instance());
+    if (!app || QThread::currentThread() != app->thread())
+        return color;
+
+    CustomColorStore &store = customColors();
+    std::array<QRgb, CustomColorCount> shown{};
+    for (int i = 0; i < CustomColorCount; ++i) {
+        shown[i] = toQColor(store[i]).rgb();
+        QColorDialog::setCustomColor(i, QColor::fromRgb(shown[i]));
+    }
+
+    QWidget *ownerWindow = QWidget::find(static_cast<WId>(owner));
+    if (ownerWindow)
+        ownerWindow = ownerWindow->window();
+
+    // Not on the stack: should the owner go away while the dialog runs, it takes the dialog
+    // with it, and the pointer says so.
+    QPointer<QColorDialog> dialog = new QColorDialog(ownerWindow);
+    dialog->setOptions(QColorDialog::DontUseNativeDialog);
+    dialog->setWindowModality(ownerWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    dialog->setCurrentColor(toQColor(color));
+
+    const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
+    const QColor chosen = accepted ? dialog->selectedColor() : QColor();
+
+    // The dialog changes its custom colours whichever button closes it. An entry it did not
+    // change keeps its exact value, which may carry bits that a colour cannot show.
+    for (int i = 0; i < CustomColorCount; ++i) {
+        const QRgb now = QColorDialog::customColor(i).rgb();
+        if (now != shown[i])
+            store[i] = fromQColor(QColor::fromRgb(now));
+    }
+
+    if (dialog) {
+        const QtSettingsDetour detour;
+        delete dialog;
+    }
+
+    return chosen.isValid() ? fromQColor(chosen) : color;
+}
+
+} // namespace swatchy

@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: MIT
+// The editor's table of late-bound functions: each bound by name at its first call and kept in
+// its slot, swatchy looked for beside the program first and kept loaded, arguments and results
+// carried through, and a missing library or entry point that costs one line on standard error
+// and nothing else.
+
+#include "editor/settings/externals.h"
+
+#include "platform/profile.h"
+#include "platform/windowstack.h"
+
+#include <QApplication>
+#include <QColorDialog>
+#include <QDialogButtonBox>
+#include <QDir>
+#include <QFile>
+#include <QLibrary>
+#include <QTemporaryDir>
+#include <QTemporaryFile>
+#include <QTest>
+#include <QTimer>
+#include <QWidget>
+
+#include <cstdio>
+#include <dlfcn.h>
+#include <functional>
+#include <memory>
+#include <unistd.h>
+
+namespace {
+
+using Slot = DeclaredFunctions::Slot;
+
+// Collects what is written to the process's standard error while it lives.
+class StderrCapture
+{
+public:
+    StderrCapture()
+    {
+        if (!m_file.open())
+            return;
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        ::dup2(m_file.handle(), STDERR_FILENO);
+    }
+    ~StderrCapture() { restore(); }
+    StderrCapture(const StderrCapture &) = delete;
+    StderrCapture &operator=(const StderrCapture &) = delete;
+
+    QStringList lines()
+    {
+        restore();
+        m_file.seek(0);
+        return QString::fromLocal8Bit(m_file.readAll())
+            .split(QLatin1Char('\n'), Qt::SkipEmptyParts);
+    }
+
+private:
+    void restore()
+    {
+        if (m_saved < 0)
+            return;
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        m_saved = -1;
+    }
+
+    QTemporaryFile m_file;
+    int m_saved = -1;
+};
+
+bool isLoaded(const char *library)
+{
+    void *handle = ::dlopen(library, RTLD_LAZY | RTLD_NOLOAD);
+    if (handle)
+        ::dlclose(handle);
+    return handle != nullptr;
+}
+
+const void *entryIn(const char *library, const char *entry)
+{
+    return reinterpret_cast<const void *>(QLibrary(QString::fromLocal8Bit(library)).resolve(entry));
+}
+
+QByteArray readFile(const QString &path)
+{
+    QFile file(path);
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+void writeFile(const QString &path, const QByteArray &bytes)
+{
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write(bytes);
+}
+
+void whenColorDialogOpens(std::function<void(QColorDialog *)> action, int attemptsLeft = 500)
+{
+    QTimer::singleShot(10, [action, attemptsLeft] {
+        auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget());
+        if (dialog && dialog->isVisible())
+            action(dialog);
+        else if (attemptsLeft > 0)
+            whenColorDialogOpens(action, attemptsLeft - 1);
+    });
+}
+
+// Makes one call through slot; the arguments matter only in that nothing may break.
+void callThrough(DeclaredFunctions &functions, Slot slot, const QString &file)
+{
+    switch (slot) {
+    case DeclaredFunctions::SetWindowPosSlot:
+        functions.setWindowPos(0, platform::HWND_TOPMOST, 0, 0, 0, 0, 67);
+        break;
+    case DeclaredFunctions::WritePrivateProfileStringSlot:
+        functions.writePrivateProfileString(QStringLiteral("A"), QStringLiteral("b"),
+                                            QStringLiteral("1"), file);
+        break;
+    case DeclaredFunctions::GetPrivateProfileIntSlot:
+        functions.getPrivateProfileInt(QStringLiteral("A"), QStringLiteral("b"), 0, file);
+        break;
+    case DeclaredFunctions::ShowColorDialogSlot:
+        whenColorDialogOpens([](QColorDialog *dialog) { dialog->reject(); });
+        functions.showColorDialog(0, 0);
+        break;
+    case DeclaredFunctions::SaveCustomColorsSlot:
+        functions.saveCustomColors(file);
+        break;
+    case DeclaredFunctions::LoadCustomColorsSlot:
+        functions.loadCustomColors(file);
+        break;
+    default:
+        break;
+    }
+}
+
+} // namespace
+
+class tst_Externals : public QObject
+{
+    Q_OBJECT
+
+private slots:
+    void initTestCase();
+    void swatchyLoadedAtFirstCallAndKept();
+    void firstCallBinds_data();
+    void firstCallBinds();
+    void systemSearchAfterFolder();
+    void missingLibrary_data();
+    void missingLibrary();
+    void missingEntryPoint();
+    void argumentsAndResults();
+    void eightBitPaths();
+
+private:
+    QString path(const QString &name) const { return m_dir.filePath(name); }
+    QTemporaryDir m_dir;
+};
+
+void tst_Externals::initTestCase()
+{
+    QVERIFY(m_dir.isValid());
+}
+
+// First, while nothing in this process has touched the library yet.
+void tst_Externals::swatchyLoadedAtFirstCallAndKept()
+{
+    if (isLoaded(SWATCHY_LIBRARY))
+        QSKIP("swatchy is already loaded in this process");
+
+    const QString colors = path(QStringLiteral("kept.ini"));
+    writeFile(colors, "[Custom Colors]\nRGB_Color_0=255\nRGB_Color_15=16711680\n");
+    const QString saved = path(QStringLiteral("kept-saved.ini"));
+
+    auto first = std::make_unique<DeclaredFunctions>(QStringLiteral(SWATCHY_FOLDER));
+    for (int slot = 0; slot < DeclaredFunctions::SlotCount; ++slot)
+        QVERIFY(!first->boundAddress(Slot(slot)));
+    QVERIFY(!isLoaded(SWATCHY_LIBRARY));
+
+    first->loadCustomColors(colors);
+    QVERIFY(isLoaded(SWATCHY_LIBRARY));
+    const void *bound = first->boundAddress(DeclaredFunctions::LoadCustomColorsSlot);
+    first->loadCustomColors(colors);
+    QCOMPARE(first->boundAddress(DeclaredFunctions::LoadCustomColorsSlot), bound);
+    first.reset();
+
+    // The library and its custom colours outlive the table that loaded them.
+    QVERIFY(isLoaded(SWATCHY_LIBRARY));
+    DeclaredFunctions second(QStringLiteral(SWATCHY_FOLDER));
+    second.saveCustomColors(saved);
+    const QByteArray text = readFile(saved);
+    QVERIFY2(text.contains("RGB_Color_0=255\n") && text.contains("RGB_Color_15=16711680\n"),
+             text.constData());
+}
+
+void tst_Externals::firstCallBinds_data()
+{
+    QTest::addColumn<int>("slot");
+    QTest::addColumn<const void *>("expected");
+
+    QTest::newRow("SetWindowPos") << int(DeclaredFunctions::SetWindowPosSlot)
+                                  << reinterpret_cast<const void *>(&platform::SetWindowPos);
+    QTest::newRow("WritePrivateProfileStringA")
+        << int(DeclaredFunctions::WritePrivateProfileStringSlot)
+        << reinterpret_cast<const void *>(&platform::WritePrivateProfileStringA);
+    QTest::newRow("GetPrivateProfileIntA")
+        << int(DeclaredFunctions::GetPrivateProfileIntSlot)
+        << reinterpret_cast<const void *>(&platform::GetPrivateProfileIntA);
+    QTest::newRow("ShowColorDialog") << int(DeclaredFunctions::ShowColorDialogSlot)
+                                     << entryIn(SWATCHY_LIBRARY, "ShowColorDialog");
+    QTest::newRow("SaveCustomColors") << int(DeclaredFunctions::SaveCustomColorsSlot)
+                                      << entryIn(SWATCHY_LIBRARY, "SaveCustomColors");
+    QTest::newRow("LoadCustomColors") << int(DeclaredFunctions::LoadCustomColorsSlot)
+                                      << entryIn(SWATCHY_LIBRARY, "LoadCustomColors");
+}
+
+void tst_Externals::firstCallBinds()
+{
+    QFETCH(int, slot);
+    QFETCH(const void *, expected);
+    QVERIFY(expected);
+
+    const QString file = path(QStringLiteral("bind.ini"));
+    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
+    QVERIFY(!functions.boundAddress(Slot(slot)));
+
+    StderrCapture errors;
+    callThrough(functions, Slot(slot), file);
+    QCOMPARE(functions.boundAddress(Slot(slot)), expected);
+    // Each slot binds on its own: no other slot was filled by this call.
+    for (int other = 0; other < DeclaredFunctions::SlotCount; ++other) {
+        if (other != slot)
+            QVERIFY(!functions.boundAddress(Slot(other)));
+    }
+    callThrough(functions, Slot(slot), file);
+    QCOMPARE(functions.boundAddress(Slot(slot)), expected);
+    QCOMPARE(errors.lines(), QStringList());
+}
+
+void tst_Externals::systemSearchAfterFolder()
+{
+    // The folder has no swatchy; the system's search (here through LD_LIBRARY_PATH) does.
+    QTemporaryDir emptyFolder;
+    DeclaredFunctions functions(emptyFolder.path());
+    StderrCapture errors;
+    functions.loadCustomColors(path(QStringLiteral("search.ini")));
+    QCOMPARE(errors.lines(), QStringList());
+    QCOMPARE(functions.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
+             entryIn(SWATCHY_LIBRARY, "LoadCustomColors"));
+
+    // A folder that has one wins over the system's search.
+    DeclaredFunctions beside(QStringLiteral(FAKE_PARTIAL_FOLDER));
+    beside.loadCustomColors(path(QStringLiteral("search.ini")));
+    QCOMPARE(beside.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
+             entryIn(FAKE_PARTIAL_LIBRARY, "LoadCustomColors"));
+}
+
+void tst_Externals::missingLibrary_data()
+{
+    QTest::addColumn<QByteArray>("fileInFolder"); // empty: the folder holds nothing
+    QTest::addColumn<QString>("reasonMentions");
+    QTest::newRow("nowhere") << QByteArray() << QStringLiteral("swatchy_absent");
+    QTest::newRow("broken copy beside the program")
+        << QByteArray("not a library") << QStringLiteral("libswatchy_absent.so");
+}
+
+void tst_Externals::missingLibrary()
+{
+    QFETCH(QByteArray, fileInFolder);
+    QFETCH(QString, reasonMentions);
+
+    QTemporaryDir folder;
+    if (!fileInFolder.isEmpty())
+        writeFile(folder.filePath(QStringLiteral("libswatchy_absent.so")), fileInFolder);
+    const QString settings = path(QStringLiteral("missing.ini"));
+    const QByteArray before = "[RGB Color]\nRed=7\n[Custom Colors]\nRGB_Color_0=255\n";
+    writeFile(settings, before);
+
+    DeclaredFunctions functions(folder.path(), QStringLiteral("swatchy_absent"));
+    StderrCapture errors;
+    functions.loadCustomColors(settings);
+    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("RGB Color"), QStringLiteral("Red"), 0,
+                                            settings),
+             7);
+    QCOMPARE(functions.showColorDialog(0xFF123456, 0), std::uint32_t(0xFF123456));
+    QVERIFY(!QApplication::activeModalWidget());
+    functions.saveCustomColors(settings);
+    functions.loadCustomColors(settings);
+    QCOMPARE(functions.showColorDialog(0x00000001, 0), std::uint32_t(0x00000001));
+
+    const QStringList lines = errors.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QLatin1String("hueloft: cannot load swatchy_absent: ")),
+             qPrintable(lines.first()));
+    QVERIFY2(lines.first().contains(reasonMentions), qPrintable(lines.first()));
+    QCOMPARE(readFile(settings), before);
+    for (Slot slot :
+         {DeclaredFunctions::ShowColorDialogSlot, DeclaredFunctions::SaveCustomColorsSlot,
+          DeclaredFunctions::LoadCustomColorsSlot})
+        QVERIFY(!functions.boundAddress(slot));
+}
+
+void tst_Externals::missingEntryPoint()
+{
+    const QString calls = path(QStringLiteral("partial-calls.txt"));
+    QFile::remove(calls);
+    DeclaredFunctions functions(QStringLiteral(FAKE_PARTIAL_FOLDER));
+    StderrCapture errors;
+
+    functions.loadCustomColors(calls);
+    QCOMPARE(functions.showColorDialog(0x80563412, 0), std::uint32_t(0x80563412));
+    QCOMPARE(functions.showColorDialog(0x00000000, 0), std::uint32_t(0x00000000));
+    functions.saveCustomColors(calls);
+
+    const QStringList lines = errors.lines();
+    QCOMPARE(lines.size(), 1);
+    QVERIFY2(lines.first().startsWith(QLatin1String("hueloft: swatchy (")),
+             qPrintable(lines.first()));
+    QVERIFY2(lines.first().contains(QLatin1String(FAKE_PARTIAL_FOLDER)), qPrintable(lines.first()));
+    QVERIFY2(lines.first().endsWith(QLatin1String(") has no entry point ShowColorDialog")),
+             qPrintable(lines.first()));
+    // The entry points that exist still work, with the path handed through.
+    QCOMPARE(readFile(calls), QByteArray("LoadCustomColors\nSaveCustomColors\n"));
+    QVERIFY(!functions.boundAddress(DeclaredFunctions::ShowColorDialogSlot));
+    QCOMPARE(functions.boundAddress(DeclaredFunctions::SaveCustomColorsSlot),
+             entryIn(FAKE_PARTIAL_LIBRARY, "SaveCustomColors"));
+}
+
+void tst_Externals::argumentsAndResults()
+{
+    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
+    QWidget window;
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+    const auto id = std::uintptr_t(window.winId());
+
+    QVERIFY(functions.setWindowPos(id, platform::HWND_TOPMOST, 0, 0, 0, 0, 67) != 0);
+    QVERIFY(window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+    QVERIFY(functions.setWindowPos(id, platform::HWND_NOTOPMOST, 0, 0, 0, 0, 67) != 0);
+    QVERIFY(!window.windowFlags().testFlag(Qt::WindowStaysOnTopHint));
+
+    QColor openedWith;
+    QWidget *owner = nullptr;
+    whenColorDialogOpens([&](QColorDialog *dialog) {
+        openedWith = dialog->currentColor();
+        owner = dialog->parentWidget();
+        dialog->setCurrentColor(QColor(0xAA, 0xBB, 0xCC));
+        dialog->accept();
+    });
+    QCOMPARE(functions.showColorDialog(0x00030201, id), std::uint32_t(0x00CCBBAA));
+    QCOMPARE(openedWith, QColor(1, 2, 3));
+    QCOMPARE(owner, &window);
+
+    // Profile values come back signed.
+    const QString settings = path(QStringLiteral("signed.ini"));
+    writeFile(settings, "[Custom Colors]\nRGB_Color_0=-1\n");
+    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("Custom Colors"),
+                                            QStringLiteral("RGB_Color_0"), 5, settings),
+             -1);
+    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("Custom Colors"),
+                                            QStringLiteral("RGB_Color_1"), -3, settings),
+             -3);
+}
+
+void tst_Externals::eightBitPaths()
+{
+    // A folder name outside ASCII must reach the file system as the same name.
+    const QString folder = path(QStringLiteral("Farbé ✓"));
+    QVERIFY(QDir().mkpath(folder));
+    const QString settings = folder + QStringLiteral("/HUELOFT.INI");
+
+    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
+    QVERIFY(functions.writePrivateProfileString(QStringLiteral("RGB Color"), QStringLiteral("Red"),
+                                                QStringLiteral("200"), settings) != 0);
+    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("RGB Color"), QStringLiteral("Red"), 0,
+                                            settings),
+             200);
+    functions.saveCustomColors(settings);
+    const QByteArray text = readFile(settings);
+    QVERIFY2(text.startsWith("[RGB Color]\nRed=200\n[Custom Colors]\nRGB_Color_0="),
+             text.constData());
+    QCOMPARE(QDir(folder).entryList(QDir::Files), QStringList{QStringLiteral("HUELOFT.INI")});
+}
+
+QTEST_MAIN(tst_Externals)
+
+#include "tst_externals.moc"
