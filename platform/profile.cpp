@@ -306,7 +306,8 @@ std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
             result.remove_suffix(1);
     }
     const std::size_t n = std::min<std::size_t>(result.size(), size - 1);
-    std::memcpy(returned, result.data(), n);
+    if (n > 0) // an empty view may have no data at all
+        std::memcpy(returned, result.data(), n);
     returned[n] = '\0';
     return std::uint32_t(n);
 }
