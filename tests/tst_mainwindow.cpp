@@ -108,7 +108,8 @@ void tst_MainWindow::controls_data()
     QTest::addColumn<QString>("text");
     // Positions in pixels, a fifteenth of the twips of the layout; a sample of each kind.
     QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(8, 8, 273, 49) << "";
-    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(160, 64, 121, 13) << "";
+    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(160, 64, 121, 13)
+                               << "0x00000000";
     QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(40, 152, 209, 17) << "";
     QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(256, 88, 25, 19) << "";
     QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(8, 288, 105, 25)

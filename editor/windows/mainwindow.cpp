@@ -40,6 +40,33 @@ QString toQString(const std::string &text)
     return QString::fromStdString(text);
 }
 
+// A horizontal scroll bar keyed as on Windows: Left and Up step down, Right and Down step up,
+// Page Up pages down and Page Down pages up, Home and End go to the ends. QScrollBar inverts
+// its controls for the sake of vertical bars, which turns Left and Right around on a
+// horizontal one.
+class ChannelScrollBar : public QScrollBar
+{
+public:
+    explicit ChannelScrollBar(QWidget *parent) : QScrollBar(Qt::Horizontal, parent) {}
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        switch (event->key()) {
+        case Qt::Key_Left:
+        case Qt::Key_Up:
+            triggerAction(SliderSingleStepSub);
+            return;
+        case Qt::Key_Right:
+        case Qt::Key_Down:
+            triggerAction(SliderSingleStepAdd);
+            return;
+        default:
+            QScrollBar::keyPressEvent(event);
+        }
+    }
+};
+
 QRect layoutRect(const ControlLayout &control)
 {
     return {twipsToPixels(control.left), twipsToPixels(control.top),
@@ -87,7 +114,7 @@ void MainWindow::createControls()
             break;
         }
         case ControlKind::ScrollBar: {
-            auto *bar = new QScrollBar(Qt::Horizontal, container);
+            auto *bar = new ChannelScrollBar(container);
             bar->setRange(0, 255);
             bar->setSingleStep(1);
             bar->setPageStep(1);
@@ -443,7 +470,9 @@ void MainWindow::cmdAbout_Click()
 {
     AboutDialog dialog(this);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize size = dialog.frameGeometry().size();
+    // The box's frame is not known before it is shown; the window manager gives it the same
+    // decoration as this window, whose frame is known.
+    const QSize size = dialog.size() + (frameGeometry().size() - this->size());
     dialog.move(static_cast<int>(centredOffset(screen.width(), size.width())) + screen.x(),
                 static_cast<int>(centredOffset(screen.height(), size.height())) + screen.y());
     dialog.exec();

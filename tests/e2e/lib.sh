@@ -1,0 +1,96 @@
+# SPDX-License-Identifier: MIT
+# Shared steps of the end-to-end tests: each runs the real program from a copy of the build's
+# program folder, under its own X server with a window manager, with an empty HOME, and drives
+# it from outside with xdotool. Sourced by the test scripts after they have re-run themselves
+# under xvfb-run.
+
+set -eu
+
+bindir=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-e2e.XXXXXX")
+prog="$work/prog"
+mkdir -p "$prog" "$work/home"
+cp "$bindir/hueloft" "$bindir/libswatchy.so" "$prog/"
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+unset QT_QPA_PLATFORM QT_SCALE_FACTOR
+pid=""
+wm=""
+
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -f "$prog/HUELOFT.INI" ]; then
+        echo "--- HUELOFT.INI:" >&2
+        cat "$prog/HUELOFT.INI" >&2
+    fi
+    exit 1
+}
+
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    # openbox takes the _NET_SUPPORTING_WM_CHECK window when it is ready.
+    for _ in $(seq 50); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    fail "window manager did not start"
+}
+
+# Starts the editor and waits until its window is mapped; $win holds its id.
+launch() {
+    "$prog/hueloft" 2>"$work/stderr" &
+    pid=$!
+    win=""
+    for _ in $(seq 100); do
+        win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1 || true)
+        [ -n "$win" ] && break
+        sleep 0.1
+    done
+    [ -n "$win" ] || fail "the window did not appear"
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
+    sleep 0.3
+}
+
+keys() {
+    xdotool key --clearmodifiers --delay 60 "$@"
+    sleep 0.3
+}
+
+type_text() {
+    xdotool type --delay 60 "$1"
+    sleep 0.2
+}
+
+clipboard_text() {
+    xclip -selection clipboard -o 2>/dev/null
+}
+
+# Waits for the editor to end on its own; fails when it does not.
+wait_exit() {
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
+        sleep 0.1
+    done
+    fail "the editor did not exit"
+}
+
+ini_value() { # section key
+    awk -v s="[$1]" -v k="$2" '
+        { sub(/\r$/, "") }
+        /^\[/ { insec = ($0 == s); next }
+        insec && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }
+    ' "$prog/HUELOFT.INI"
+}
+
+expect_equal() { # what actual expected
+    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
+    echo "ok: $1 = $3"
+}

@@ -1,0 +1,389 @@
+// SPDX-License-Identifier: MIT
+// Start-up and shut-down: the settings file read at load and written at unload, always on top,
+// the colour dialog, the About box and Exit.
+
+#include "windowfixture.h"
+
+#include "editor/windows/twips.h"
+
+#include <QCheckBox>
+#include <QClipboard>
+#include <QColorDialog>
+#include <QDialog>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QScreen>
+#include <QScrollBar>
+
+#include <functional>
+
+class tst_Lifecycle : public QObject
+{
+    Q_OBJECT
+private Q_SLOTS:
+    void firstRunWritesEveryKeyInOrder();
+    void saveAndRestore();
+    void exitButtonSaves();
+    void sampleBoxesWithoutCopyKeepSavedSize();
+    void storedValues_data();
+    void storedValues();
+    void hexaFormatOutsideRange();
+    void alwaysOnTopKeepsGeometry();
+    void editColor_data();
+    void editColor();
+    void aboutBox_data();
+    void aboutBox();
+    void otherKeysAndSectionsSurvive();
+
+private:
+    static QByteArray fileBytes(const WindowFixture &f);
+    static QString value(const WindowFixture &f, const QString &section, const QString &key);
+    // Runs Action once the next modal dialog is up, then returns; fails the test if none opens.
+    static void whenModal(std::function<void(QWidget *)> action);
+};
+
+QByteArray tst_Lifecycle::fileBytes(const WindowFixture &f)
+{
+    QFile file(f.settingsPath());
+    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
+QString tst_Lifecycle::value(const WindowFixture &f, const QString &section, const QString &key)
+{
+    QString current;
+    for (const QByteArray &line : fileBytes(f).split('\n')) {
+        // Names match without regard to case or surrounding blanks, as the profile functions
+        // read them.
+        const QString text = QString::fromLatin1(line).trimmed();
+        if (text.startsWith(u'[')) {
+            current = text.mid(1, text.indexOf(u']') - 1).trimmed();
+            continue;
+        }
+        const qsizetype equals = text.indexOf(u'=');
+        if (equals > 0 && current.compare(section, Qt::CaseInsensitive) == 0
+            && text.left(equals).trimmed().compare(key, Qt::CaseInsensitive) == 0)
+            return text.mid(equals + 1).trimmed();
+    }
+    return QStringLiteral("<missing>");
+}
+
+void tst_Lifecycle::whenModal(std::function<void(QWidget *)> action)
+{
+    QTimer::singleShot(0, [action] {
+        QWidget *modal = nullptr;
+        for (int i = 0; i < 200 && !modal; ++i) {
+            modal = QApplication::activeModalWidget();
+            if (!modal)
+                QTest::qWait(10);
+        }
+        if (modal)
+            action(modal);
+    });
+}
+
+void tst_Lifecycle::firstRunWritesEveryKeyInOrder()
+{
+    WindowFixture f;
+    QVERIFY(f.start());
+    QVERIFY(!QFile::exists(f.settingsPath())); // nothing is written before exit
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    // Centred by the window's size in the layout: its frame is not known before it is shown.
+    const int left = (screen.width() - 290) * 15 / 2;
+    const int top = (screen.height() - 352) * 15 / 2;
+    QVERIFY2(qAbs(f.window->x() * 15 - left) <= 15 && qAbs(f.window->y() * 15 - top) <= 15,
+             qPrintable(QStringLiteral("at %1,%2 twips, centred is %3,%4")
+                            .arg(f.window->x() * 15).arg(f.window->y() * 15).arg(left).arg(top)));
+    f.window->close();
+
+    QByteArray expected = QStringLiteral("[RGB Tintora]\nTop=%1\nLeft=%2\nTopMost=0\nHexaFormat=0\n"
+                                         "[RGB Sample]\nWidth=32\nHeight=32\n"
+                                         "[RGB Color]\nRed=0\nGreen=0\nBlue=0\n"
+                                         "[Custom Colors]\n")
+                              .arg(f.window->y() * 15)
+                              .arg(f.window->x() * 15)
+                              .toLatin1();
+    for (int i = 0; i < 16; ++i)
+        expected += "RGB_Color_" + QByteArray::number(i) + "=0\n";
+    QCOMPARE(fileBytes(f), expected);
+}
+
+void tst_Lifecycle::saveAndRestore()
+{
+    WindowFixture f;
+    QVERIFY(f.start());
+    auto *green = f.control<QLineEdit>("ediColor1");
+    green->setFocus();
+    green->selectAll();
+    QTest::keyClicks(green, "200");
+    QTest::keyClick(green, Qt::Key_Return);
+    QTest::keyClick(f.control<QScrollBar>("hsbColor2"), Qt::Key_End);
+    QTest::mouseClick(f.control<QRadioButton>("optLang1"), Qt::LeftButton);
+    QTest::mouseClick(f.control<QCheckBox>("chkTop"), Qt::LeftButton);
+    QCOMPARE(f.window->TopMost, 1);
+    f.window->move(105, 45);
+    QTRY_COMPARE(f.window->pos(), QPoint(105, 45));
+    f.window->close();
+    QCOMPARE(value(f, "RGB Tintora", "Left"), QStringLiteral("1575"));
+    QCOMPARE(value(f, "RGB Tintora", "Top"), QStringLiteral("675"));
+
+    // A second run from the same folder finds everything as it was left.
+    WindowFixture again;
+    again.folder.setAutoRemove(false);
+    f.window.reset();
+    f.functions.reset();
+    {
+        DeclaredFunctions functions{QStringLiteral(HUELOFT_BIN_DIR)};
+        MainWindow window(functions, f.folder.path());
+        window.Form_Load();
+        window.show();
+        QVERIFY(QTest::qWaitForWindowExposed(&window));
+        QCOMPARE(window.findChild<QScrollBar *>("hsbColor1")->value(), 200);
+        QCOMPARE(window.findChild<QScrollBar *>("hsbColor2")->value(), 255);
+        QCOMPARE(window.findChild<QLabel *>("txtHexa")->text(), QStringLiteral("$00FFC800"));
+        QVERIFY(window.findChild<QRadioButton *>("optLang1")->isChecked());
+        QVERIFY(window.findChild<QCheckBox *>("chkTop")->isChecked());
+        QVERIFY(window.windowFlags() & Qt::WindowStaysOnTopHint);
+        QCOMPARE(window.pos(), QPoint(105, 45));
+        window.close();
+    }
+}
+
+void tst_Lifecycle::exitButtonSaves()
+{
+    WindowFixture f;
+    QVERIFY(f.start());
+    f.window->ApplyColor(1, 2, 3);
+    QTest::keyClick(f.window.get(), Qt::Key_X, Qt::AltModifier);
+    QTRY_VERIFY(!f.window->isVisible());
+    QCOMPARE(value(f, "RGB Color", "Red"), QStringLiteral("1"));
+    QCOMPARE(value(f, "RGB Color", "Blue"), QStringLiteral("3"));
+    // Unloading twice (Exit, then the application's own close at exit) writes once.
+    const QByteArray once = fileBytes(f);
+    f.window->close();
+    QCOMPARE(fileBytes(f), once);
+}
+
+void tst_Lifecycle::sampleBoxesWithoutCopyKeepSavedSize()
+{
+    WindowFixture f;
+    QVERIFY(f.start("[RGB Sample]\nWidth=64\nHeight=48\n"));
+    for (auto [name, text] : {std::pair{"ediSwatch0", "100"}, std::pair{"ediSwatch1", "50"}}) {
+        auto *box = f.control<QLineEdit>(name);
+        box->setFocus();
+        box->selectAll();
+        QTest::keyClicks(box, text);
+    }
+    f.window->close();
+    QCOMPARE(value(f, "RGB Sample", "Width"), QStringLiteral("64"));
+    QCOMPARE(value(f, "RGB Sample", "Height"), QStringLiteral("48"));
+}
+
+void tst_Lifecycle::storedValues_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QStringList>("shown");   // red box, green box, blue box, width, height
+    QTest::addColumn<QStringList>("written"); // Red, Green, Blue, Width, Height, TopMost
+    QTest::addColumn<bool>("onTop");
+
+    QTest::newRow("width 1000")
+        << QByteArray("[RGB Sample]\nWidth=1000\n")
+        << QStringList{"0", "0", "0", "1000", "32"}
+        << QStringList{"0", "0", "0", "1000", "32", "0"} << false;
+    QTest::newRow("channels out of range, text")
+        << QByteArray("[RGB Color]\nRed=300\nGreen=-5\nBlue=abc\n")
+        << QStringList{"255", "0", "0", "32", "32"}
+        << QStringList{"255", "0", "0", "32", "32", "0"} << false;
+    QTest::newRow("hexadecimal and huge")
+        << QByteArray("[RGB Color]\nRed=0x10\nGreen=4294967297\n[RGB Sample]\nWidth=99999\nHeight=-40000\n")
+        << QStringList{"16", "1", "0", "32767", "-32768"}
+        << QStringList{"16", "1", "0", "32767", "-32768", "0"} << false;
+    QTest::newRow("on top 1")
+        << QByteArray("[RGB Tintora]\nTopMost=1\n")
+        << QStringList{"0", "0", "0", "32", "32"}
+        << QStringList{"0", "0", "0", "32", "32", "1"} << true;
+    QTest::newRow("on top 5 is kept but not applied")
+        << QByteArray("[RGB Tintora]\nTopMost=5\n")
+        << QStringList{"0", "0", "0", "32", "32"}
+        << QStringList{"0", "0", "0", "32", "32", "5"} << false;
+    QTest::newRow("case-insensitive names, blanks")
+        << QByteArray("[rgb color]\r\n  RED = 12 \r\n")
+        << QStringList{"12", "0", "0", "32", "32"}
+        << QStringList{"12", "0", "0", "32", "32", "0"} << false;
+}
+
+void tst_Lifecycle::storedValues()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QStringList, shown);
+    QFETCH(QStringList, written);
+    QFETCH(bool, onTop);
+
+    WindowFixture f;
+    QVERIFY(f.start(file));
+    const char *boxes[] = {"ediColor0", "ediColor1", "ediColor2", "ediSwatch0", "ediSwatch1"};
+    for (int i = 0; i < 5; ++i)
+        QCOMPARE(f.control<QLineEdit>(boxes[i])->text(), shown[i]);
+    QCOMPARE(f.control<QCheckBox>("chkTop")->isChecked(), onTop);
+    QCOMPARE(bool(f.window->windowFlags() & Qt::WindowStaysOnTopHint), onTop);
+    f.window->close();
+    const QString keys[][2] = {{"RGB Color", "Red"},    {"RGB Color", "Green"},
+                               {"RGB Color", "Blue"},   {"RGB Sample", "Width"},
+                               {"RGB Sample", "Height"}, {"RGB Tintora", "TopMost"}};
+    for (int i = 0; i < 6; ++i)
+        QCOMPARE(value(f, keys[i][0], keys[i][1]), written[i]);
+}
+
+void tst_Lifecycle::hexaFormatOutsideRange()
+{
+    {
+        WindowFixture f;
+        QVERIFY(f.start("[RGB Color]\nRed=255\nGreen=128\n[RGB Tintora]\nHexaFormat=2\n"));
+        QVERIFY(f.control<QRadioButton>("optLang2")->isChecked());
+        QCOMPARE(f.control<QLabel>("txtHexa")->text(), QStringLiteral("&H000080FF&"));
+    }
+    WindowFixture f;
+    QVERIFY(f.start("[RGB Color]\nRed=255\nGreen=128\n[RGB Tintora]\nHexaFormat=7\n"));
+    QVERIFY(f.control<QRadioButton>("optLang0")->isChecked());
+    QCOMPARE(f.window->HexaType, 7);
+    // The start-up texts were built before the notation was read ...
+    QCOMPARE(f.control<QLabel>("txtHexa")->text(), QStringLiteral("0x000080FF"));
+    // ... the next change shows the bare digits.
+    QTest::keyClick(f.control<QScrollBar>("hsbColor2"), Qt::Key_Right);
+    QCOMPARE(f.control<QLabel>("txtHexa")->text(), QStringLiteral("000180FF"));
+    f.window->close();
+    QCOMPARE(value(f, "RGB Tintora", "HexaFormat"), QStringLiteral("7"));
+}
+
+void tst_Lifecycle::alwaysOnTopKeepsGeometry()
+{
+    WindowFixture f;
+    QVERIFY(f.start("[RGB Tintora]\nLeft=-1500\nTop=-750\n"));
+    QCOMPARE(f.window->pos(), QPoint(-100, -50));
+    const QRect before = f.window->geometry();
+    auto *box = f.control<QCheckBox>("chkTop");
+    for (int expected : {1, 0, 1, 0}) {
+        QTest::keyClick(f.window.get(), Qt::Key_T, Qt::AltModifier);
+        QTRY_COMPARE(int(f.window->TopMost), expected);
+        QCOMPARE(box->isChecked(), expected == 1);
+        QCOMPARE(bool(f.window->windowFlags() & Qt::WindowStaysOnTopHint), expected == 1);
+        QCOMPARE(f.window->geometry(), before);
+        QVERIFY(f.window->isVisible());
+    }
+    f.window->close();
+    QCOMPARE(value(f, "RGB Tintora", "Left"), QStringLiteral("-1500"));
+    QCOMPARE(value(f, "RGB Tintora", "Top"), QStringLiteral("-750"));
+}
+
+void tst_Lifecycle::editColor_data()
+{
+    QTest::addColumn<bool>("byDoubleClick");
+    QTest::addColumn<bool>("accept");
+    QTest::newRow("button, OK") << false << true;
+    QTest::newRow("button, Cancel") << false << false;
+    QTest::newRow("double-click, OK") << true << true;
+    QTest::newRow("double-click, Cancel") << true << false;
+}
+
+void tst_Lifecycle::editColor()
+{
+    QFETCH(bool, byDoubleClick);
+    QFETCH(bool, accept);
+    WindowFixture f;
+    QVERIFY(f.start());
+    f.window->ApplyColor(10, 20, 30);
+    f.control<QLineEdit>("ediSwatch0")->setFocus();
+
+    QColor offered;
+    bool opened = false;
+    whenModal([&](QWidget *modal) {
+        auto *dialog = qobject_cast<QColorDialog *>(modal);
+        if (!dialog)
+            return;
+        opened = true;
+        offered = dialog->currentColor();
+        dialog->setCurrentColor(QColor(200, 100, 50));
+        if (accept)
+            dialog->accept();
+        else
+            dialog->reject();
+    });
+    if (byDoubleClick)
+        QTest::mouseDClick(f.control<QLabel>("cpRGB"), Qt::LeftButton);
+    else
+        QTest::mouseClick(f.control<QPushButton>("cmdEditColor"), Qt::LeftButton);
+
+    QVERIFY(opened);
+    QCOMPARE(offered, QColor(10, 20, 30));
+    const QColor expected = accept ? QColor(200, 100, 50) : QColor(10, 20, 30);
+    QCOMPARE(f.control<QScrollBar>("hsbColor0")->value(), expected.red());
+    QCOMPARE(f.control<QLineEdit>("ediColor1")->text(), QString::number(expected.green()));
+    QCOMPARE(f.control<QLabel>("cpRGB")->palette().color(QPalette::Window), expected);
+    QCOMPARE(f.control<QLabel>("txtRGB")->text(),
+             QStringLiteral("RGB(%1, %2, %3)")
+                 .arg(expected.red()).arg(expected.green()).arg(expected.blue()));
+    QTRY_VERIFY(f.window->focusWidget());
+    QCOMPARE(f.window->focusWidget()->objectName(), QStringLiteral("hsbColor0"));
+}
+
+void tst_Lifecycle::aboutBox_data()
+{
+    QTest::addColumn<int>("closingKey");
+    QTest::newRow("Enter") << int(Qt::Key_Return);
+    QTest::newRow("Escape") << int(Qt::Key_Escape);
+    QTest::newRow("Space") << int(Qt::Key_Space);
+}
+
+void tst_Lifecycle::aboutBox()
+{
+    QFETCH(int, closingKey);
+    WindowFixture f;
+    QVERIFY(f.start());
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+
+    for (int round = 0; round < 2; ++round) {
+        f.control<QLineEdit>("ediSwatch0")->setFocus();
+        QString title, focused;
+        QPoint centreOffset;
+        bool mainIgnoresKeys = false;
+        whenModal([&](QWidget *modal) {
+            title = modal->windowTitle();
+            QWidget *button = modal->focusWidget();
+            focused = button ? button->objectName() : QString();
+            const QRect frame = modal->frameGeometry();
+            centreOffset = frame.center() - screen.center();
+            // Keys sent to the main window while the box is open do nothing.
+            QTest::keyClick(f.window.get(), Qt::Key_R, Qt::AltModifier);
+            QTest::qWait(150);
+            mainIgnoresKeys = QApplication::activeModalWidget() == modal;
+            QTest::keyClick(button ? button : modal, Qt::Key(closingKey));
+        });
+        QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
+        QTest::mouseClick(f.control<QPushButton>("cmdAbout"), Qt::LeftButton);
+        QCOMPARE(title, QStringLiteral("About RGB Tintora"));
+        QCOMPARE(focused, QStringLiteral("cmdOK"));
+        QVERIFY2(qAbs(centreOffset.x()) <= 1 && qAbs(centreOffset.y()) <= 1,
+                 qPrintable(QStringLiteral("off centre by %1,%2").arg(centreOffset.x()).arg(centreOffset.y())));
+        QVERIFY(mainIgnoresKeys);
+        QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("unchanged"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QTRY_VERIFY(f.window->focusWidget());
+        QCOMPARE(f.window->focusWidget()->objectName(), QStringLiteral("hsbColor0"));
+    }
+}
+
+void tst_Lifecycle::otherKeysAndSectionsSurvive()
+{
+    const QByteArray before = "; my notes\n[Other]\nkeep=this\n[RGB Color]\nRed=5\nExtra=1\n";
+    WindowFixture f;
+    QVERIFY(f.start(before));
+    f.window->close();
+    const QByteArray after = fileBytes(f);
+    QVERIFY(after.startsWith("; my notes\n[Other]\nkeep=this\n[RGB Color]\nRed=5\n"));
+    QVERIFY(after.contains("Extra=1\n"));
+    QCOMPARE(value(f, "Custom Colors", "RGB_Color_0"), QStringLiteral("0"));
+}
+
+QTEST_MAIN(tst_Lifecycle)
+#include "tst_lifecycle.moc"
