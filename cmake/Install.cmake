@@ -1,0 +1,44 @@
+# SPDX-License-Identifier: MIT
+# Install rules: the program, its private library swatchy, the desktop entry, the icons, the
+# AppStream metainfo and the licence. No development files: nothing else builds against
+# swatchy, and the program loads it by name.
+
+include(GNUInstallDirs)
+
+get_target_property(hueloft_app_id hueloft_resources HUELOFT_APP_ID)
+get_target_property(hueloft_private_libdir hueloft_resources HUELOFT_PRIVATE_LIBDIR)
+get_target_property(hueloft_icon_dir hueloft_resources HUELOFT_ICON_DIR)
+get_target_property(hueloft_icon_sizes hueloft_resources HUELOFT_ICON_SIZES)
+
+install(TARGETS hueloft RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+if(TARGET swatchy)
+    # On Windows the DLL goes beside the program, where the loader looks first.
+    install(TARGETS swatchy
+        RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}"
+        LIBRARY DESTINATION "${hueloft_private_libdir}")
+endif()
+
+# The program looks for swatchy in lib/hueloft itself (see installdirs.h); the run path adds
+# the same folder for any dlopen() the program's own code makes.
+if(UNIX AND NOT APPLE)
+    file(RELATIVE_PATH hueloft_rpath
+        "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/hueloft")
+    set_target_properties(hueloft PROPERTIES INSTALL_RPATH "$ORIGIN/${hueloft_rpath}")
+endif()
+
+install(FILES "${PROJECT_SOURCE_DIR}/editor/resources/${hueloft_app_id}.desktop"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
+install(FILES "${PROJECT_BINARY_DIR}/editor/resources/${hueloft_app_id}.metainfo.xml"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+foreach(size IN LISTS hueloft_icon_sizes)
+    install(FILES "${hueloft_icon_dir}/hueloft-${size}.png"
+        DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
+        RENAME "${hueloft_app_id}.png")
+endforeach()
+install(FILES "${hueloft_icon_dir}/hueloft.svg"
+    DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
+    RENAME "${hueloft_app_id}.svg")
+# "copyright" is the name Debian gives the licence of a package.
+install(FILES "${PROJECT_SOURCE_DIR}/LICENSE"
+    DESTINATION "${CMAKE_INSTALL_DOCDIR}"
+    RENAME copyright)

@@ -1,0 +1,73 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# Runs inside xvfb-run for the packaging tests: starts the program given, waits for its main
+# window, notes which swatchy it mapped, then closes it with Alt+X as a person would.
+# Usage: packaging_session.sh <program> <scratch folder>; leaves stdout, stderr and maps there.
+program=$1
+scratch=$2
+
+wm=""
+if command -v openbox >/dev/null 2>&1; then
+    openbox --sm-disable >/dev/null 2>&1 &
+    wm=$!
+    # A window mapped while the window manager is still starting can stay unmapped for good:
+    # wait until it announces itself on the root window.
+    tries=0
+    until xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q 'window id'; do
+        command -v xprop >/dev/null 2>&1 || tries=90 # without xprop, wait one second
+        [ $tries -ge 100 ] && break
+        sleep 0.1
+        tries=$((tries + 1))
+    done
+fi
+cleanup() {
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null
+}
+
+"$program" >"$scratch/stdout" 2>"$scratch/stderr" &
+pid=$!
+
+window=""
+tries=0
+while [ $tries -lt 150 ]; do
+    window=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1)
+    [ -n "$window" ] && break
+    kill -0 "$pid" 2>/dev/null || break
+    sleep 0.2
+    tries=$((tries + 1))
+done
+if [ -z "$window" ]; then
+    echo "no window named 'RGB Tintora' appeared within 30 s; the program said:" >&2
+    cat "$scratch/stderr" >&2
+    kill "$pid" 2>/dev/null
+    cleanup
+    exit 1
+fi
+grep -F libswatchy "/proc/$pid/maps" >"$scratch/maps"
+
+if [ -n "$wm" ]; then
+    xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
+else
+    xdotool windowfocus --sync "$window"
+fi
+xdotool key --clearmodifiers alt+x
+
+tries=0
+while kill -0 "$pid" 2>/dev/null && [ $tries -lt 50 ]; do
+    sleep 0.2
+    tries=$((tries + 1))
+done
+if kill -0 "$pid" 2>/dev/null; then
+    echo "the program was still running 10 s after Alt+X" >&2
+    kill "$pid" 2>/dev/null
+    cleanup
+    exit 1
+fi
+wait "$pid"
+status=$?
+cleanup
+if [ $status -ne 0 ]; then
+    echo "the program exited with status $status; it said:" >&2
+    cat "$scratch/stderr" >&2
+fi
+exit $status
