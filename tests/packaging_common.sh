@@ -97,6 +97,14 @@ run_installed() {
         cat "$scratch/maps" >&2
         fail "the installed program did not load $swatchy"
     }
+    if [ -f "$scratch/wmicon" ]; then
+        grep -q 'Icon (32 x 32)' "$scratch/wmicon" || {
+            cat "$scratch/wmicon" >&2
+            fail "the main window shows no 32 x 32 icon"
+        }
+    else
+        echo "note: xprop is not installed, the window's icon is not checked"
+    fi
     # The settings go to the program's folder when the user can write there, to the per-user
     # folder otherwise, as for a program installed by the system. The folder is made read-only
     # for the run, so that an ordinary user sees the second case (root can write anyway).

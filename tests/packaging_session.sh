@@ -1,8 +1,10 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Runs inside xvfb-run for the packaging tests: starts the program given, waits for its main
-# window, notes which swatchy it mapped, then closes it with Alt+X as a person would.
-# Usage: packaging_session.sh <program> <scratch folder>; leaves stdout, stderr and maps there.
+# window, notes which swatchy it mapped and the window's icon, then closes it with Alt+X as a
+# person would.
+# Usage: packaging_session.sh <program> <scratch folder>; leaves stdout, stderr, maps and
+# wmicon there.
 program=$1
 scratch=$2
 
@@ -44,6 +46,10 @@ if [ -z "$window" ]; then
     exit 1
 fi
 grep -F libswatchy "/proc/$pid/maps" >"$scratch/maps"
+# The icon embedded in the program, as the window manager gets it.
+if command -v xprop >/dev/null 2>&1; then
+    xprop -id "$window" _NET_WM_ICON >"$scratch/wmicon" 2>&1
+fi
 
 if [ -n "$wm" ]; then
     xdotool windowactivate --sync "$window" 2>/dev/null || xdotool windowfocus --sync "$window"
