@@ -7,6 +7,7 @@ QFont dialogFont()
 {
     QFont font(QStringLiteral("DejaVu Sans"));
     font.setPixelSize(11);
+    font.setStretch(88);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
