@@ -91,7 +91,7 @@ QList<QImage> icoImages()
     for (int i = 0; i < reader.imageCount(); ++i) {
         if (!reader.jumpToImage(i))
             break;
-        images.append(reader.read().convertToFormat(QImage::Format_ARGB32));
+        images.append(reader.read());
     }
     return images;
 }
@@ -121,7 +121,7 @@ void tst_Icon::design_data()
     int entry = 0;
     for (const QImage &image : ico) {
         if (image.size() == QSize(32, 32)) {
-            QTest::addRow("ico entry %d", entry) << image;
+            QTest::addRow("ico entry %d", entry) << image.convertToFormat(QImage::Format_ARGB32);
         }
         ++entry;
     }
@@ -220,10 +220,12 @@ void tst_Icon::svg()
 // of its size.
 void tst_Icon::icoHoldsEverySizeItNames()
 {
-    const QList<QImage> images = icoImages();
+    const QList<QImage> entries = icoImages();
+    QVERIFY2(!entries.isEmpty(), "hueloft.ico cannot be read");
     QSet<int> sides;
-    for (const QImage &image : images) {
-        QVERIFY(!image.isNull());
+    for (const QImage &entry : entries) {
+        QVERIFY(!entry.isNull());
+        const QImage image = entry.convertToFormat(QImage::Format_ARGB32);
         QCOMPARE(image.width(), image.height());
         sides.insert(image.width());
         const QImage bitmap =
@@ -242,6 +244,24 @@ void tst_Icon::icoHoldsEverySizeItNames()
     }
     QVERIFY(sides.contains(32));
     QVERIFY(sides.contains(256));
+
+    // Qt hands every entry over in 32-bit colour, so the 16-colour one, which a 16-colour
+    // screen shows, is found in the file's directory: 16 bytes per entry after a 6-byte header.
+    const QByteArray file = fileBytes(iconDir + QStringLiteral("/hueloft.ico"));
+    QVERIFY(file.size() >= 6);
+    const auto word = [&file](int at) {
+        return int(uchar(file[at])) | int(uchar(file[at + 1])) << 8;
+    };
+    QCOMPARE(word(2), 1); // an icon, not a cursor
+    QCOMPARE(word(4), entries.size());
+    QVERIFY(file.size() >= 6 + 16 * entries.size());
+    bool sixteenColours = false;
+    for (int i = 0; i < entries.size(); ++i) {
+        const int at = 6 + 16 * i;
+        if (uchar(file[at]) == 32 && uchar(file[at + 2]) == 16 && word(at + 6) == 4)
+            sixteenColours = true;
+    }
+    QVERIFY2(sixteenColours, "no 16-colour 32 x 32 entry");
 }
 
 void tst_Icon::applicationIconOffersEverySize()
