@@ -15,7 +15,7 @@ start_window_manager
 launch
 expect_equal "first start on top" "$(above)" no
 geometry_before=$(xdotool getwindowgeometry "$win" | tail -n +2)
-keys Tab Tab Tab
+keys Tab Tab Tab Tab Tab
 type_text 17
 keys Return
 keys alt+a alt+t
