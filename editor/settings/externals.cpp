@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/settings/externals.h"
 
+#include "editor/resources/installdirs.h"
 #include "platform/profile.h"
 #include "platform/windowstack.h"
 #include "swatchy/swatchy.h"
@@ -128,10 +129,17 @@ QLibrary *DeclaredFunctions::Private::load(std::u16string_view library)
     auto loaded = std::make_unique<QLibrary>();
     // The custom colours live inside swatchy from start-up to shut-down: never unload it.
     loaded->setLoadHints(QLibrary::PreventUnloadHint);
+    // Beside the program in a build or portable copy, then where an installation keeps its
+    // private libraries. The program's run path cannot help: QLibrary calls dlopen from
+    // inside Qt, whose run path is searched instead.
     if (!folder.isEmpty()) {
-        loaded->setFileName(QDir(folder).filePath(base));
-        if (!loaded->load() && folderHoldsLibrary(folder, base))
-            folderError = loaded->errorString(); // a broken copy beside the program says more
+        for (const QString &candidate : {folder, hueloft::installedLibraryFolder(folder)}) {
+            loaded->setFileName(QDir(candidate).filePath(base));
+            if (loaded->load())
+                break;
+            if (folderError.isEmpty() && folderHoldsLibrary(candidate, base))
+                folderError = loaded->errorString(); // a broken copy says more than "not found"
+        }
     }
     if (!loaded->isLoaded()) {
         loaded = std::make_unique<QLibrary>(base);
