@@ -11,6 +11,7 @@
 #include <QThread>
 
 #include <array>
+#include <optional>
 
 namespace swatchy {
 
@@ -86,13 +87,23 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
         ownerWindow = ownerWindow->window();
 
     // Not on the stack: should the owner go away while the dialog runs, it takes the dialog
-    // with it, and the pointer says so.
+    // with it, and the pointer says so. The owner announces its end before it destroys its
+    // children, which leaves time to send Qt's write into the void.
     QPointer<QColorDialog> dialog = new QColorDialog(ownerWindow);
+    std::optional<QtSettingsDetour> ownerGoneDetour;
+    QMetaObject::Connection ownerGone;
+    if (ownerWindow) {
+        ownerGone = QObject::connect(ownerWindow, &QObject::destroyed, dialog, [&ownerGoneDetour] {
+            if (!ownerGoneDetour)
+                ownerGoneDetour.emplace();
+        });
+    }
     dialog->setOptions(QColorDialog::DontUseNativeDialog);
     dialog->setWindowModality(ownerWindow ? Qt::WindowModal : Qt::ApplicationModal);
     dialog->setCurrentColor(toQColor(color));
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
+    QObject::disconnect(ownerGone);
     const QColor chosen = accepted ? dialog->selectedColor() : QColor();
 
     // The dialog changes its custom colours whichever button closes it. An entry it did not

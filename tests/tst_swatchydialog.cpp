@@ -19,6 +19,7 @@
 #include <QTimer>
 
 #include <array>
+#include <cstdio>
 #include <functional>
 
 namespace {
@@ -353,11 +354,13 @@ void tst_SwatchyDialog::leavesNoFileBehind()
     const QByteArray written = readFile(settings);
     QVERIFY2(written.contains("RGB_Color_0=3158064\n"), written.constData());
     QVERIFY2(written.contains("RGB_Color_1=7368816\n"), written.constData());
+    QVERIFY2(written.contains("RGB_Color_2=5263440\n"), written.constData());
     QVERIFY(written.startsWith("[RGB Color]\nRed=1\n[Custom Colors]\n"));
 }
 
-// The process of leavesNoFileBehind: two dialogs that change the custom colours, one closed
-// with OK and one with Cancel, between loading and saving them, then the application ends.
+// The process of leavesNoFileBehind: three dialogs that change the custom colours, closed with
+// OK, with Cancel and by the end of their owner, between loading and saving the colours; then
+// the application ends.
 static int runEmptyHome(int argc, char *argv[])
 {
     const QString settings = QString::fromLocal8Bit(argv[3]);
@@ -377,6 +380,18 @@ static int runEmptyHome(int argc, char *argv[])
             closeDialog(dialog, CloseBy::Escape);
         });
         swatchy.show(0x00FFFFFF, 0);
+        // The owner goes while its dialog is open, and takes the dialog with it.
+        auto *owner = new QWidget;
+        owner->show();
+        whenDialogOpens([owner](QColorDialog *dialog) {
+            addCustomColor(dialog, 2, QColor(0x50, 0x50, 0x50));
+            delete owner;
+        });
+        const std::uint32_t result = swatchy.show(0x80112233, std::uintptr_t(owner->winId()));
+        if (result != 0x80112233) {
+            std::fprintf(stderr, "dialog without its owner returned %08x\n", unsigned(result));
+            return 4;
+        }
         swatchy.saveTo(settings);
     }
     return 0;

@@ -115,8 +115,6 @@ private slots:
     void load();
     void saveFreshFile();
     void saveKeepsTheRestOfTheFile();
-    void roundTrip_data();
-    void roundTrip();
     void saveWithoutLoad();
     void nullPathAndFailedWrite();
     void exportedNames();
@@ -232,38 +230,6 @@ void tst_SwatchyStore::saveKeepsTheRestOfTheFile()
     }
     QCOMPARE(others, QByteArray("[RGB Color]\nRed=12\n[Custom Colors]\nNote=kept\n"
                                 "RGB_Color_16=3\n[RGB Tintora]\nTopMost=1\n\n"));
-}
-
-void tst_SwatchyStore::roundTrip_data()
-{
-    QTest::addColumn<Colors>("colors");
-    QTest::newRow("component boundaries")
-        << Colors{0,     1,     254,   255,      256,      65279,    65280,    65281,
-                  65535, 65536, 65537, 16711680, 16711935, 16777214, 16777215, 8421504};
-    QTest::newRow("all white") << Colors{0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                         0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF,
-                                         0xFFFFFF, 0xFFFFFF, 0xFFFFFF, 0xFFFFFF};
-    QTest::newRow("bits above the colour")
-        << Colors{0xFFFFFFFF, 0x80000000, 0x7FFFFFFF, 0xFF123456, 0x01000000, 0, 0, 0,
-                  0,          0,          0,          0,          0,          0, 0, 0xFE000001};
-}
-
-void tst_SwatchyStore::roundTrip()
-{
-    QFETCH(Colors, colors);
-    const QString first = path(QStringLiteral("trip-1.ini"));
-    const QString second = path(QStringLiteral("trip-2.ini"));
-    writeFile(first, sectionText(colors));
-    QFile::remove(second);
-
-    m_swatchy.load(QFile::encodeName(first).constData());
-    m_swatchy.save(QFile::encodeName(second).constData());
-    fillStore();
-    m_swatchy.load(QFile::encodeName(second).constData());
-    m_swatchy.save(QFile::encodeName(first).constData());
-
-    QCOMPARE(valuesIn(second), describe(colors));
-    QCOMPARE(readFile(first), sectionText(colors));
 }
 
 void tst_SwatchyStore::saveWithoutLoad()
