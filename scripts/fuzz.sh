@@ -20,7 +20,7 @@ log="$build/fuzz.log"
 status=0
 "$build/bin/profile_fuzzer" -max_total_time="$seconds" -timeout=10 -max_len=4096 \
     -print_final_stats=1 -artifact_prefix="$build/" "$corpus" "$top/fuzz/corpus" >"$log" 2>&1 || status=$?
-grep -E '^#[0-9]+ +DONE|ERROR|SUMMARY|^profile_fuzzer:|^artifact_prefix|Test unit written' "$log" || true
+grep -E '^#[0-9]+[[:space:]]+DONE|^Done |ERROR|SUMMARY|^profile_fuzzer:|^artifact_prefix|Test unit written' "$log" || true
 executions=$(sed -n 's/^stat::number_of_executed_units: *//p' "$log" | tail -n 1)
 echo "executions: ${executions:-unknown} in ${seconds} s (log: $log)"
 exit "$status"
