@@ -1,0 +1,38 @@
+// SPDX-License-Identifier: MIT
+// The editor's start-up as main() runs it, for the platforms where nothing outside can see the
+// first frame (offscreen): the same steps in the same order, then it leaves after the first
+// frame and prints how long that and Form_Load took.
+
+#include "firstframe.h"
+
+#include "editor/settings/externals.h"
+#include "editor/windows/buildinfo.h"
+#include "editor/windows/mainwindow.h"
+
+#include <QApplication>
+
+#include <cstdio>
+
+int main(int argc, char *argv[])
+{
+    QApplication app(argc, argv);
+    QApplication::setApplicationName(QStringLiteral("hueloft"));
+    QApplication::setApplicationVersion(QStringLiteral(HUELOFT_VERSION));
+    QApplication::setApplicationDisplayName(QStringLiteral("RGB Tintora"));
+    QApplication::setDesktopFileName(QStringLiteral("io.github.hueloft.Hueloft"));
+
+    const QString programFolder = QApplication::applicationDirPath();
+    DeclaredFunctions functions(programFolder);
+    MainWindow window(functions, programFolder);
+    const double loadStart = bench::monotonicMs();
+    window.Form_Load(); // the first call into swatchy loads it
+    std::printf("form-load-ms %.3f\n", bench::monotonicMs() - loadStart);
+
+    bench::QuitAfterFirstFrame *quitter = nullptr;
+    if (!bench::staysAfterFirstFrame())
+        quitter = new bench::QuitAfterFirstFrame(&window);
+    window.show();
+    const int result = app.exec();
+    delete quitter;
+    return result;
+}
