@@ -34,3 +34,7 @@ target_compile_definitions(tst_lifecycle PRIVATE HUELOFT_BIN_DIR="${HUELOFT_OUTP
 if(TARGET swatchy)
     add_dependencies(tst_lifecycle swatchy)
 endif()
+
+hueloft_add_qtest(settingspath
+    SOURCES tst_settingspath.cpp
+    LIBRARIES hueloft_settings)
