@@ -39,11 +39,11 @@ endif()
 
 
 # The owner's texts: the About box and the version record take them from here.
-set(HUELOFT_COPYRIGHT "Copyright (c) 2026 the hueloft developers" CACHE STRING
+set(HUELOFT_COPYRIGHT "(c) 2026 The hueloft developers" CACHE STRING
     "Rights notice shown in the About box and the version record")
 set(HUELOFT_CONTACT "Contact: see the project's README" CACHE STRING
     "Contact line of the About box (an e-mail address)")
-set(HUELOFT_COMPANY "the hueloft developers" CACHE STRING
+set(HUELOFT_COMPANY "The hueloft developers" CACHE STRING
     "Company entry of the version record")
 set(HUELOFT_DISTRIBUTION_NOTICE
     "This program is free software under the MIT licence: you may use, copy, change and pass it on, provided the licence notice is kept. It comes with no warranty."

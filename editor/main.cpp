@@ -12,8 +12,6 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hueloft"));
     QApplication::setApplicationVersion(QStringLiteral(HUELOFT_VERSION));
-    // Window titles already end with the display name, so none gets it appended.
-    QApplication::setApplicationDisplayName(QStringLiteral("RGB Tintora"));
     QApplication::setDesktopFileName(QStringLiteral("io.github.hueloft.Hueloft"));
 
     const QString programFolder = QApplication::applicationDirPath();
@@ -21,5 +19,7 @@ int main(int argc, char *argv[])
     MainWindow window(functions, programFolder);
     window.Form_Load();
     window.show();
+    // A session that ends (log-out) closes the window like any other close: it saves.
+    QObject::connect(&app, &QCoreApplication::aboutToQuit, &window, &QWidget::close);
     return app.exec();
 }

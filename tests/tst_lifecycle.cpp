@@ -4,6 +4,7 @@
 
 #include "windowfixture.h"
 
+#include "captionsfit.h"
 #include "editor/windows/twips.h"
 
 #include <QCheckBox>
@@ -344,11 +345,12 @@ void tst_Lifecycle::aboutBox()
 
     for (int round = 0; round < 2; ++round) {
         f.control<QLineEdit>("ediSwatch0")->setFocus();
-        QString title, focused;
+        QString title, focused, clipped;
         QPoint centreOffset;
         bool mainIgnoresKeys = false;
         whenModal([&](QWidget *modal) {
             title = modal->windowTitle();
+            clipped = captionsThatDoNotFit(modal);
             QWidget *button = modal->focusWidget();
             focused = button ? button->objectName() : QString();
             const QRect frame = modal->frameGeometry();
@@ -362,6 +364,7 @@ void tst_Lifecycle::aboutBox()
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         QTest::mouseClick(f.control<QPushButton>("cmdAbout"), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("About RGB Tintora"));
+        QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
         QCOMPARE(focused, QStringLiteral("cmdOK"));
         QVERIFY2(qAbs(centreOffset.x()) <= 1 && qAbs(centreOffset.y()) <= 1,
                  qPrintable(QStringLiteral("off centre by %1,%2").arg(centreOffset.x()).arg(centreOffset.y())));

@@ -15,6 +15,8 @@
 #include <QRadioButton>
 #include <QScrollBar>
 
+#include "captionsfit.h"
+
 class tst_MainWindow : public QObject
 {
     Q_OBJECT
@@ -25,6 +27,7 @@ private Q_SLOTS:
     void window();
     void controls_data();
     void controls();
+    void captionsFit();
     void firstRunDefaults();
     void keyboardOrder();
     void keyboardOrderFollowsSelectedNotation();
@@ -141,6 +144,18 @@ void tst_MainWindow::controls()
         QCOMPARE(frame->title(), text);
     else if (auto *label = qobject_cast<QLabel *>(control))
         QCOMPARE(label->text(), text);
+}
+
+// The layout is fixed, so the font must let every caption fit its box: the widest texts the
+// program shows included.
+void tst_MainWindow::captionsFit()
+{
+    f->window->ApplyColor(255, 255, 255);
+    QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
+    for (auto *box : f->window->findChildren<QLineEdit *>())
+        box->setText(QStringLiteral("255"));
+    const QString problems = captionsThatDoNotFit(f->window.get());
+    QVERIFY2(problems.isEmpty(), qPrintable(problems));
 }
 
 void tst_MainWindow::firstRunDefaults()
