@@ -1,0 +1,43 @@
+# SPDX-License-Identifier: MIT
+# Faults and bad input: the settings file unwritable, a full disk, the exit killed, two editors
+# at once, odd and huge files, a missing or incomplete swatchy, anything pasted into the boxes.
+
+# The editor closed through its standard input, for the tests that need the exit sequence in a
+# process of its own.
+add_executable(faults_editor faults/exit_editor.cpp)
+target_link_libraries(faults_editor PRIVATE hueloft_windows Qt6::Widgets)
+
+# Copies of swatchy that lack one entry point each, under the real library's name, each in a
+# folder of its own.
+foreach(missing IN ITEMS LOAD SAVE)
+    string(TOLOWER "${missing}" folder)
+    set(target fake_swatchy_without_${folder})
+    add_library(${target} MODULE
+        faults/swatchy_without.cpp
+        "${PROJECT_SOURCE_DIR}/swatchy/customcolors.cpp"
+        "${PROJECT_SOURCE_DIR}/swatchy/colordialog.cpp")
+    target_compile_definitions(${target} PRIVATE SWATCHY_BUILDING SWATCHY_WITHOUT_${missing})
+    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
+    target_link_libraries(${target} PRIVATE Qt6::Widgets hueloft_profile)
+    set_target_properties(${target} PROPERTIES
+        OUTPUT_NAME swatchy
+        CXX_VISIBILITY_PRESET hidden
+        VISIBILITY_INLINES_HIDDEN ON
+        LIBRARY_OUTPUT_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}/fake-without-${folder}")
+endforeach()
+
+hueloft_add_qtest(faults
+    SOURCES tst_faults.cpp windowfixture.h
+    LIBRARIES hueloft_windows hueloft_profile
+    TIMEOUT 120)
+target_compile_definitions(tst_faults PRIVATE
+    HUELOFT_BIN_DIR="${HUELOFT_OUTPUT_DIR}"
+    FAULTS_EDITOR="$<TARGET_FILE:faults_editor>"
+    FAKE_PARTIAL_FOLDER="$<TARGET_FILE_DIR:fake_swatchy_partial>"
+    FAKE_WITHOUT_LOAD_FOLDER="$<TARGET_FILE_DIR:fake_swatchy_without_load>"
+    FAKE_WITHOUT_SAVE_FOLDER="$<TARGET_FILE_DIR:fake_swatchy_without_save>")
+add_dependencies(tst_faults faults_editor fake_swatchy_partial fake_swatchy_without_load
+                 fake_swatchy_without_save)
+if(TARGET swatchy)
+    add_dependencies(tst_faults swatchy)
+endif()
