@@ -34,6 +34,7 @@
 #include <cstdio>
 #include <cstdlib>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -123,6 +124,25 @@ std::vector<double> dragSteps(QScrollBar *bar, QWidget *sample, int steps)
         fail("a drag step did not repaint the sample");
     return times;
 }
+
+// Which widgets paint, and how often, for the whole application: printed after a drag run
+// with --only drag, to show what one step repaints.
+class PaintCensus : public QObject
+{
+public:
+    PaintCensus() { QCoreApplication::instance()->installEventFilter(this); }
+    std::map<QString, int> counts;
+    bool eventFilter(QObject *watched, QEvent *event) override
+    {
+        if (event->type() == QEvent::Paint) {
+            const QString name = watched->objectName().isEmpty()
+                                     ? QString::fromLatin1(watched->metaObject()->className())
+                                     : watched->objectName();
+            ++counts[name];
+        }
+        return false;
+    }
+};
 
 // The same job done by bare Qt: a window of the editor's size with one scroll bar, a sample
 // whose background follows it and two texts.
@@ -368,12 +388,15 @@ int runOnly(const QString &only, int steps)
         child<NumberBox>(window, "ediSwatch0")->showText(QStringLiteral("256"));
         child<NumberBox>(window, "ediSwatch1")->showText(QStringLiteral("256"));
     }
+    PaintCensus census;
     CALLGRIND_START_INSTRUMENTATION;
     if (only == QLatin1String("drag"))
         dragSteps(child<QScrollBar>(window, "hsbColor0"), child<QLabel>(window, "cpRGB"), steps);
     else
         timedCopy(child<QPushButton>(window, "cmdCopySample"));
     CALLGRIND_STOP_INSTRUMENTATION;
+    for (const auto &[name, count] : census.counts)
+        std::printf("painted %s %d\n", qPrintable(name), count);
     return 0;
 }
 
