@@ -9,7 +9,8 @@
 // as a separate client: map-ms when a top-level window named TITLE becomes viewable (what
 // `xdotool search --sync --onlyvisible --name` waits for), frame-ms when the first drawing
 // lands in that window (a DAMAGE report: the program's windows have no background, so mapping
-// alone draws nothing), and then it ends the program with SIGTERM. --wrapped says COMMAND is a
+// alone draws nothing), and then it ends the program with SIGTERM. Both print cpu-ms, the
+// processor time of the command and its children. --wrapped says COMMAND is a
 // wrapper such as /usr/bin/time, whose children are the program to end: the wrapper itself
 // must live on to write its figures.
 
@@ -24,6 +25,7 @@
 #include <string>
 
 #include <poll.h>
+#include <sys/resource.h>
 #include <sys/wait.h>
 #include <time.h>
 #include <unistd.h>
@@ -55,8 +57,7 @@ pid_t start(char **command, long long &t0)
     if (child == 0) {
         setenv("BENCH_T0_NS", std::to_string(t0).c_str(), 1);
         execvp(command[0], command);
-        std::fprintf(stderr, "bench_launch: cannot run %s: %s\n", command[0],
-                     std::strerror(errno));
+        std::fprintf(stderr, "bench_launch: cannot run %s: %s\n", command[0], std::strerror(errno));
         _exit(127);
     }
     if (child < 0) {
@@ -66,11 +67,22 @@ pid_t start(char **command, long long &t0)
     return child;
 }
 
-int waitFor(pid_t child)
+// Waits for the child and prints the processor time it used, its reaped children's included
+// (a wrapper's program, that is): less disturbed by other load on the machine than the clock.
+// With t0, also prints exit-ms, the time from the start to the child's end.
+int waitFor(pid_t child, long long t0 = 0)
 {
     int status = 0;
-    while (waitpid(child, &status, 0) < 0 && errno == EINTR) {
+    rusage usage{};
+    while (wait4(child, &status, 0, &usage) < 0 && errno == EINTR) {
     }
+    if (t0 != 0)
+        std::printf("exit-ms %.3f\n", msSince(t0));
+    const auto ms = [](const timeval &t) {
+        return double(t.tv_sec) * 1e3 + double(t.tv_usec) / 1e3;
+    };
+    std::printf("cpu-ms %.3f\n", ms(usage.ru_utime) + ms(usage.ru_stime));
+    std::fflush(stdout);
     return status;
 }
 
@@ -81,8 +93,8 @@ void endProgram(pid_t child, bool wrapped)
         kill(child, SIGTERM);
         return;
     }
-    std::ifstream list("/proc/" + std::to_string(child) + "/task/" + std::to_string(child)
-                       + "/children");
+    std::ifstream list("/proc/" + std::to_string(child) + "/task/" + std::to_string(child) +
+                       "/children");
     pid_t grandchild = 0;
     while (list >> grandchild)
         kill(grandchild, SIGTERM);
@@ -108,9 +120,8 @@ std::string windowName(Display *display, Window window)
         unsigned long count = 0, after = 0;
         unsigned char *data = nullptr;
         if (XGetWindowProperty(display, window, property, 0, 1024, False, AnyPropertyType, &type,
-                               &format, &count, &after, &data)
-                == Success
-            && data) {
+                               &format, &count, &after, &data) == Success &&
+            data) {
             std::string name(reinterpret_cast<char *>(data), count);
             XFree(data);
             if (format == 8 && !name.empty())
@@ -233,7 +244,6 @@ int main(int argc, char **argv)
     }
     long long t0 = 0;
     const pid_t child = start(command, t0);
-    const int status = waitFor(child);
-    std::printf("exit-ms %.3f\n", msSince(t0));
+    const int status = waitFor(child, t0);
     return WIFEXITED(status) ? WEXITSTATUS(status) : 1;
 }

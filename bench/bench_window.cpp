@@ -89,8 +89,8 @@ void showAndSettle(QWidget &window)
     window.show();
     QElapsedTimer waited;
     waited.start();
-    while (!(window.windowHandle() && window.windowHandle()->isExposed())
-           && waited.elapsed() < 5000)
+    while (!(window.windowHandle() && window.windowHandle()->isExposed()) &&
+           waited.elapsed() < 5000)
         QApplication::processEvents(QEventLoop::AllEvents, 20);
     for (int i = 0; i < 20; ++i)
         QApplication::processEvents();

@@ -42,7 +42,8 @@ inline double sinceLaunchMs()
 class QuitAfterFirstFrame : public QObject
 {
 public:
-    explicit QuitAfterFirstFrame(QWidget *window) : m_window(window)
+    explicit QuitAfterFirstFrame(QWidget *window)
+        : m_window(window)
     {
         window->installEventFilter(this);
     }

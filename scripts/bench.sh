@@ -6,14 +6,14 @@
 #   scripts/bench.sh [--runs N] [--no-build] [--callgrind]
 #
 # --runs: start-up runs per program and platform, and repeats of each in-process figure
-# (default 15, made odd). --callgrind also profiles the exit writes, Form_Load, a drag and a
-# copy under callgrind and prints where the time goes. Runs as root installs what is missing
-# (GNU time, strace, Xvfb, the X DAMAGE headers, valgrind when asked for).
+# (default 21, made odd). --callgrind also profiles the exit writes, Form_Load, a drag and a
+# copy under callgrind and prints where the time goes. Installs what is missing with apt-get
+# (through sudo when not root): GNU time, strace, Xvfb, the X DAMAGE headers, valgrind.
 set -euo pipefail
 
 top=$(cd "$(dirname "$0")/.." && pwd)
 build="$top/build-bench"
-runs=15
+runs=21
 do_build=1
 do_callgrind=0
 while [ $# -gt 0 ]; do
@@ -37,15 +37,13 @@ if [ "$do_callgrind" = 1 ]; then
     command -v valgrind >/dev/null || missing+=(valgrind)
 fi
 if [ ${#missing[@]} -gt 0 ]; then
-    if [ "$(id -u)" = 0 ]; then
-        echo "bench: installing ${missing[*]}" >&2
-        apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null \
-            || { apt-get update >/dev/null && apt-get install -y --no-install-recommends \
-                     "${missing[@]}" >/dev/null; }
-    else
-        echo "bench: missing ${missing[*]}; install them (as root: apt-get install ...)" >&2
-        exit 1
-    fi
+    as_root=()
+    [ "$(id -u)" = 0 ] || as_root=(sudo)
+    echo "bench: installing ${missing[*]}" >&2
+    "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}" >/dev/null \
+        || { "${as_root[@]}" apt-get update >/dev/null \
+                 && "${as_root[@]}" apt-get install -y --no-install-recommends "${missing[@]}" \
+                        >/dev/null; }
 fi
 
 # --- build -----------------------------------------------------------------------------------
@@ -109,6 +107,7 @@ run_x11() { # tag title program
         || { cat "$work/err" >&2; exit 1; }
     value map-ms "$out" >>"$results/$1.map"
     value frame-ms "$out" >>"$results/$1.frame"
+    value cpu-ms "$out" >>"$results/$1.cpu"
     rss "$work/rss" >>"$results/$1.rss"
 }
 run_offscreen() { # tag program
@@ -117,6 +116,7 @@ run_offscreen() { # tag program
         "$prog/$2" >"$out" 2>"$work/err" || { cat "$work/err" >&2; exit 1; }
     value first-frame-ms "$out" >>"$results/$1.frame"
     value exit-ms "$out" >>"$results/$1.exit"
+    value cpu-ms "$out" >>"$results/$1.cpu"
     local figure
     for figure in form-load construct; do
         local v
@@ -195,11 +195,13 @@ row "Start-up to first frame, Xvfb, seen from outside" "$(m x-app.frame)" "$(m x
 row "Start-up to mapped window, Xvfb (xdotool's view)" "$(m x-app.map)" "$(m x-base.map)" ms "" ratio
 row "Start-up to first frame, offscreen, in-process" "$(m o-app.frame)" "$(m o-base.frame)" ms 1.15 ratio
 row "Start-up to exit after first frame, offscreen" "$(m o-app.exit)" "$(m o-base.exit)" ms "" ratio
+row "Processor time of those runs (user+sys), Xvfb" "$(m x-app.cpu)" "$(m x-base.cpu)" ms 1.15 ratio
+row "Processor time of those runs (user+sys), offscreen" "$(m o-app.cpu)" "$(m o-base.cpu)" ms 1.15 ratio
 row "Peak memory, Xvfb runs" "$(m x-app.rss)" "$(m x-base.rss)" KB 1.10 ratio
 row "Peak memory, offscreen runs" "$(m o-app.rss)" "$(m o-base.rss)" KB 1.10 ratio
 row "Drag step, offscreen (vs bare bar+labels)" "$(w disk drag-ms)" "$(w disk drag-base-ms)" ms 0.2 abs
 row "Drag step, Xvfb (vs bare bar+labels)" "$(w x11 drag-ms)" "$(w x11 drag-base-ms)" ms 0.2 abs
-row "MainWindow construction, offscreen (no baseline)" "$(m o-app.construct)" "" ms "" abs
+row "MainWindow construction, offscreen (Qt font set-up in)" "$(m o-app.construct)" "" ms "" abs
 row "Form_Load, first call: loads swatchy (vs read file)" "$(m o-app.form-load)" "$(w disk read-base-ms)" ms 2 abs
 row "Form_Load, swatchy loaded (vs read file)" "$(w disk load-ms)" "$(w disk read-base-ms)" ms 2 abs
 row "Exit, no file yet: 25 keys, $settings_fs (vs 1 replace)" "$(w disk unload-new-ms)" "$(w disk replace-base-ms)" ms 10 abs
