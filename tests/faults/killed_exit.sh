@@ -44,7 +44,7 @@ cp "$work/held" "$prog/HUELOFT.INI"
 launch
 before=$(date +%s%N)
 xdotool key --clearmodifiers alt+x
-wait "$pid" || fail "the program failed at exit"
+wait "$pid" || fail "the program failed at exit: $(tail -n 30 "$work/stderr")"
 pid=""
 span=$((($(date +%s%N) - before) / 1000000 + 1))
 [ "$span" -lt 5000 ] || fail "the exit took $span ms"
