@@ -127,11 +127,22 @@ run_offscreen() { # tag program
 }
 
 echo "bench: $runs start-up runs per program and platform (after 2 warm-up runs)" >&2
+# Each run starts after a short pause, so that the X server has finished with the previous
+# client; the order within a round turns around every round, so neither program always follows
+# the same one.
+settle() { sleep 0.1; }
 for i in $(seq $((runs + 2))); do
-    run_x11 x-base "Bench Baseline" bench_baseline
-    run_x11 x-app "RGB Tintora" hueloft
-    run_offscreen o-base bench_baseline
-    run_offscreen o-app bench_startup
+    if [ $((i % 2)) = 1 ]; then
+        run_x11 x-base "Bench Baseline" bench_baseline; settle
+        run_x11 x-app "RGB Tintora" hueloft; settle
+        run_offscreen o-base bench_baseline; settle
+        run_offscreen o-app bench_startup; settle
+    else
+        run_offscreen o-app bench_startup; settle
+        run_offscreen o-base bench_baseline; settle
+        run_x11 x-app "RGB Tintora" hueloft; settle
+        run_x11 x-base "Bench Baseline" bench_baseline; settle
+    fi
     if [ "$i" = 2 ]; then rm -f "$results"/*; fi # the warm-up runs fill caches only
 done
 
@@ -265,7 +276,10 @@ if [ "$do_callgrind" = 1 ]; then
     join_cg _dl_start main QFontDatabasePrivate::ensureFontDatabase \
         QFontDatabasePrivate::loadEngine MainWindow::MainWindow MainWindow::createControls \
         programIcon MainWindow::Form_Load "DeclaredFunctions::Private::load" \
-        MainWindow::ApplyColor QWidget::show "QWidgetRepaintManager::sync"
+        MainWindow::ApplyColor QFactoryLoader::instance QWidget::show \
+        QWidgetRepaintManager::sync QPushButton::paintEvent QLabel::paintEvent \
+        QGroupBox::paintEvent QRadioButton::paintEvent QCheckBox::paintEvent \
+        QScrollBar::paintEvent QLineEdit::paintEvent QFontEngineFT::loadGlyph
     # cg_table FILE DIVISOR UNIT NAME...: inclusive Ir of each function, and per UNIT.
     cg_table() {
         local file=$1 divisor=$2 unit=$3
