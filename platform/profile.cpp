@@ -11,6 +11,8 @@
 #include <cstring>
 #include <string_view>
 #include <system_error>
+#include <unordered_map>
+#include <unordered_set>
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -192,7 +194,6 @@ int replaceFile(const std::string &path, const std::string &text)
 
     const std::string folder = folderOf(path);
     const std::string prefix = temporaryPrefix(path);
-    removeStaleTemporaries(folder, prefix);
 
     static constexpr char letters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
@@ -263,17 +264,116 @@ int failWith(const char *fileName, int error)
     return failWith(fileName, std::generic_category().message(error));
 }
 
-// The trimmed value of section/key, if the file has it.
+// Takes away what writes killed half-way left beside the file, the first time this process
+// touches it: a start after a crash finds the folder clean, even before its first write.
+void tidyOnce(const char *fileName)
+{
+    thread_local std::unordered_set<std::string> tidied;
+    if (!tidied.insert(fileName).second)
+        return;
+    std::string path = fileName;
+    if (!path.empty() && path.back() != '/' && followLinks(path) == 0)
+        removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
+}
+
+// A large file is read once and kept, with where each of its sections starts, for as long as
+// it stays the same file with the same size and times: the two dozen reads of a start-up
+// then cost one read of the file instead of two dozen. Smaller files are read afresh at every
+// call, which is cheaper than the bookkeeping.
+constexpr off_t cachedFromSize = 1 << 20;
+
+struct ReadCache
+{
+    std::string path;
+    dev_t device = 0;
+    ino_t inode = 0;
+    off_t size = -1;
+    timespec modified{};
+    timespec changed{};
+    std::string text;
+    std::unordered_map<std::string, std::size_t> sections;
+
+    bool describes(const std::string &p, const struct stat &st) const
+    {
+        return p == path && st.st_dev == device && st.st_ino == inode && st.st_size == size
+               && st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec
+               && st.st_ctim.tv_sec == changed.tv_sec && st.st_ctim.tv_nsec == changed.tv_nsec;
+    }
+};
+thread_local ReadCache t_readCache;
+
+// The cache for fileName when the file is large enough to be kept, filled or renewed as
+// needed; null for a small, missing or unreadable file.
+const ReadCache *largeFile(const char *fileName)
+{
+    FileDescriptor fd(::open(fileName, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    struct stat st
+    {
+    };
+    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)
+        || st.st_size < cachedFromSize)
+        return nullptr;
+    ReadCache &cache = t_readCache;
+    if (cache.describes(fileName, st))
+        return &cache;
+
+    cache = ReadCache{};
+    cache.text.reserve(std::size_t(st.st_size));
+    char buffer[65536];
+    for (;;) {
+        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
+        if (n < 0 && errno == EINTR)
+            continue;
+        if (n < 0) {
+            cache = ReadCache{};
+            return nullptr;
+        }
+        if (n == 0)
+            break;
+        cache.text.append(buffer, std::size_t(n));
+    }
+    // Changed while being read: take it as it is, but do not keep it.
+    struct stat after
+    {
+    };
+    if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size
+        || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec || after.st_mtim.tv_sec != st.st_mtim.tv_sec)
+        st.st_size = -1;
+    cache.path = fileName;
+    cache.device = st.st_dev;
+    cache.inode = st.st_ino;
+    cache.size = st.st_size;
+    cache.modified = st.st_mtim;
+    cache.changed = st.st_ctim;
+    cache.sections = profile::firstSections(cache.text);
+    return &cache;
+}
+
+// The trimmed value of section/key, if the file has it. The view points into Text, or into
+// the cache of a large file, and stays valid until the next call of this thread.
 std::optional<std::string_view> lookUp(const char *section, const char *key, const char *fileName,
                                        std::string &text)
 {
     if (!section || !key || !fileName)
         return std::nullopt;
+    tidyOnce(fileName);
+    const std::string_view sectionName = profile::trimArgument(section);
+    if (const ReadCache *cache = largeFile(fileName)) {
+        const auto first = cache->sections.find(profile::foldedName(sectionName));
+        if (first == cache->sections.end())
+            return std::nullopt;
+        const profile::Location at = profile::locate(cache->text, sectionName,
+                                                     profile::trimArgument(key), first->second);
+        if (!at.keyFound)
+            return std::nullopt;
+        return profile::unquote(
+            std::string_view(cache->text).substr(at.valueBegin, at.valueEnd - at.valueBegin));
+    }
     bool missing = false;
     if (readWhole(fileName, text, missing) || missing)
         return std::nullopt;
     const profile::Location at =
-        profile::locate(text, profile::trimArgument(section), profile::trimArgument(key));
+        profile::locate(text, sectionName, profile::trimArgument(key));
     if (!at.keyFound)
         return std::nullopt;
     return profile::unquote(
@@ -328,6 +428,10 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
         return failWith(fileName, EISDIR);
     if (const int error = followLinks(path))
         return failWith(fileName, error);
+
+    // A write killed half-way may have left its temporary file behind; it goes now, also
+    // when this write turns out to change nothing.
+    removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
 
     std::string text;
     bool missing = false;

@@ -2,6 +2,7 @@
 #include "platform/profile_text.h"
 
 #include <algorithm>
+#include <unordered_map>
 
 namespace platform::profile {
 
@@ -71,12 +72,44 @@ Line lineAt(std::string_view text, std::size_t pos)
     return line;
 }
 
+std::optional<std::string_view> headerName(std::string_view content)
+{
+    std::size_t first = 0;
+    while (first < content.size() && isBlank(content[first]))
+        ++first;
+    if (first == content.size() || content[first] != '[')
+        return std::nullopt;
+    // A missing ']' is tolerated: the name then runs to the end of the line.
+    const std::string_view rest = content.substr(first + 1);
+    return trimBlanks(rest.substr(0, rest.find(']')));
+}
+
+std::string foldedName(std::string_view name)
+{
+    std::string folded(name);
+    std::transform(folded.begin(), folded.end(), folded.begin(), asciiLower);
+    return folded;
+}
+
+std::unordered_map<std::string, std::size_t> firstSections(std::string_view text)
+{
+    std::unordered_map<std::string, std::size_t> starts;
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        pos = line.end;
+        if (const auto name =
+                headerName(text.substr(line.begin, line.contentEnd - line.begin)))
+            starts.try_emplace(foldedName(*name), line.begin);
+    }
+    return starts;
+}
+
 Location locate(std::string_view text, std::string_view section,
-                std::optional<std::string_view> key)
+                std::optional<std::string_view> key, std::size_t from)
 {
     Location at;
     bool inSection = false;
-    for (std::size_t pos = 0; pos < text.size();) {
+    for (std::size_t pos = from; pos < text.size();) {
         const Line line = lineAt(text, pos);
         pos = line.end;
         const std::string_view content = text.substr(line.begin, line.contentEnd - line.begin);
@@ -86,14 +119,12 @@ Location locate(std::string_view text, std::string_view section,
         if (first == content.size())
             continue;
 
-        if (content[first] == '[') {
+        if (const auto name = headerName(content)) {
             if (inSection) {
                 at.sectionEnd = line.begin;
                 return at;
             }
-            // A missing ']' is tolerated: the name then runs to the end of the line.
-            const std::string_view rest = content.substr(first + 1);
-            if (sameName(trimBlanks(rest.substr(0, rest.find(']'))), section)) {
+            if (sameName(*name, section)) {
                 at.sectionFound = true;
                 at.header = line;
                 inSection = true;

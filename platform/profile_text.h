@@ -10,6 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
+#include <unordered_map>
 
 namespace platform::profile {
 
@@ -44,9 +45,21 @@ std::string_view trimArgument(std::string_view name);
 Line lineAt(std::string_view text, std::size_t pos);
 
 // Finds section, and key in it unless key is empty (the whole section is then scanned).
-// The names must already be trimmed with trimArgument().
+// The names must already be trimmed with trimArgument(). The search starts at the line that
+// begins at From: a caller that knows where the first matching header is can skip the lines
+// before it, which cannot change the result.
 Location locate(std::string_view text, std::string_view section,
-                std::optional<std::string_view> key);
+                std::optional<std::string_view> key, std::size_t from = 0);
+
+// The name of the section a header line opens, or nothing for any other line. Content is the
+// line without its line end.
+std::optional<std::string_view> headerName(std::string_view content);
+
+// A name with its ASCII letters in lower case: the form in which names compare.
+std::string foldedName(std::string_view name);
+
+// Where the first header of each section begins, by folded name: one pass over the text.
+std::unordered_map<std::string, std::size_t> firstSections(std::string_view text);
 
 // The value as the string read gives it: one pair of matching outer quotes removed.
 std::string_view unquote(std::string_view value);

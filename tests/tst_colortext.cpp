@@ -240,6 +240,8 @@ void tst_ColorText::twips_data()
     QTest::newRow("just above") << 23 << 2;
     QTest::newRow("negative") << -150 << -10;
     QTest::newRow("negative, rounded") << -23 << -2;
+    QTest::newRow("largest stored") << INT32_MAX << 143165576;
+    QTest::newRow("smallest stored") << INT32_MIN << -143165577;
 }
 
 void tst_ColorText::twips()

@@ -250,6 +250,10 @@ std::uint32_t DeclaredFunctions::showColorDialog(std::uint32_t color, std::uintp
 
 void DeclaredFunctions::saveCustomColors(const QString &path)
 {
+    // A library that could not load the custom colours holds sixteen zeros, not the user's
+    // colours: saving them would overwrite the file's section with black.
+    if (d->failed[LoadCustomColorsSlot])
+        return;
     const auto function = reinterpret_cast<SaveCustomColorsFn>(d->bind(SaveCustomColorsSlot));
     if (function)
         function(QFile::encodeName(path).constData());

@@ -10,6 +10,8 @@
 // When swatchy or one of its entry points cannot be found, one line on standard error names
 // the library (or entry) and the reason, and the call does nothing: LoadCustomColors and
 // SaveCustomColors leave the file alone, ShowColorDialog returns the colour it was given.
+// SaveCustomColors also does nothing when LoadCustomColors could not be bound: the library's
+// store then holds zeros, not the colours of the file.
 
 #include <QString>
 

@@ -106,8 +106,8 @@ void MainWindow::Form_Unload()
         }
     };
 
-    write(kEditorSection, "Top", pixelsToTwips(y()));
-    write(kEditorSection, "Left", pixelsToTwips(x()));
+    write(kEditorSection, "Top", storedTwips(pixelsToTwips(y())));
+    write(kEditorSection, "Left", storedTwips(pixelsToTwips(x())));
     write(kEditorSection, "TopMost", TopMost);
     write(kEditorSection, "HexaFormat", HexaType);
     write(kSampleSection, "Width", SwatchSize[0]);

@@ -10,16 +10,28 @@ namespace hueloft {
 
 inline constexpr int kTwipsPerPixel = 15;
 
-constexpr int twipsToPixels(int twips)
+constexpr int twipsToPixels(std::int64_t twips)
 {
-    // Round to the nearest pixel, halves away from zero, for negative positions as well.
-    return twips >= 0 ? (twips + kTwipsPerPixel / 2) / kTwipsPerPixel
-                      : -((-twips + kTwipsPerPixel / 2) / kTwipsPerPixel);
+    // Round to the nearest pixel, halves away from zero, for negative positions as well; in
+    // 64 bits, so that the extremes of a stored 32-bit position cannot overflow.
+    const std::int64_t half = kTwipsPerPixel / 2;
+    return static_cast<int>(twips >= 0 ? (twips + half) / kTwipsPerPixel
+                                       : -((-twips + half) / kTwipsPerPixel));
 }
 
-constexpr int pixelsToTwips(int pixels)
+// In 64 bits: a window placed from the extremes of a stored position comes back a few twips
+// beyond the 32-bit range.
+constexpr std::int64_t pixelsToTwips(std::int64_t pixels)
 {
     return pixels * kTwipsPerPixel;
+}
+
+// A position in twips as the settings file holds it: a 32-bit integer.
+constexpr std::int32_t storedTwips(std::int64_t twips)
+{
+    return twips < INT32_MIN ? INT32_MIN
+           : twips > INT32_MAX ? INT32_MAX
+                               : static_cast<std::int32_t>(twips);
 }
 
 // (outer - inner) / 2, a half going to the even neighbour: the position that centres Inner
