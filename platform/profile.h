@@ -7,7 +7,11 @@
 // files move between builds without surprises: names match without regard to case (ASCII),
 // untouched bytes of the file are kept exactly, new keys go after the last key of their
 // section, an existing file keeps its own line ends. File names are 8-bit strings handed to
-// the system unchanged. Nothing is cached: every call reads the file again.
+// the system unchanged. Every call reads the file again, except that a file of a megabyte or
+// more is kept between reads for as long as its identity, size and time stamps stay the same
+// (so that the two dozen reads of a start-up scan it once); a change made by someone else
+// shows at the next call, unless it keeps the size and lands within the same tick of the
+// file system's clock.
 //
 // Unlike the Windows functions, every write replaces the file atomically (a crash at any
 // instant leaves the old or the new file, never a torn one), and a write that fails leaves

@@ -109,6 +109,9 @@ private slots:
     void permissions_data();
     void permissions();
     void largeFile();
+    void largeFileReadsAgreeWithSmall_data();
+    void largeFileReadsAgreeWithSmall();
+    void largeFileSeesChanges();
 
 private:
     QByteArray iniPath() const { return QFile::encodeName(m_dir.filePath("HUELOFT.INI")); }
@@ -841,6 +844,75 @@ void tst_Profile::largeFile()
     text.append("New=y\r\n");
     text.remove(0, text.indexOf("[Section1]"));
     QCOMPARE(readBytes(path), text);
+}
+
+// Files from one megabyte up are read once and kept between reads; what a read finds must not
+// depend on that.
+void tst_Profile::largeFileReadsAgreeWithSmall_data()
+{
+    QTest::addColumn<QByteArray>("section");
+    QTest::addColumn<QByteArray>("key");
+    QTest::addColumn<int>("expected");
+    QTest::newRow("first of duplicate sections") << QByteArray("dup") << QByteArray("k") << 1;
+    QTest::newRow("key only in the second duplicate")
+        << QByteArray("DUP") << QByteArray("only2") << -1;
+    QTest::newRow("blanks and case") << QByteArray(" Spaced ") << QByteArray("KEY") << 7;
+    QTest::newRow("missing bracket") << QByteArray("open") << QByteArray("v") << 3;
+    QTest::newRow("comment is no key") << QByteArray("c") << QByteArray(";x") << -1;
+    QTest::newRow("missing section") << QByteArray("nowhere") << QByteArray("k") << -1;
+    QTest::newRow("section at the end") << QByteArray("padding") << QByteArray("last") << 42;
+    QTest::newRow("text before any section") << QByteArray("") << QByteArray("lost") << -1;
+}
+
+void tst_Profile::largeFileReadsAgreeWithSmall()
+{
+    QFETCH(QByteArray, section);
+    QFETCH(QByteArray, key);
+    QFETCH(int, expected);
+
+    const QByteArray head = "lost=9\n[dup]\nk=1\n[ Spaced ]\n\tkey = 7\n[open\nv=3\n[c]\n;x=5\n"
+                            "[DUP]\nk=2\nonly2=8\n";
+    QByteArray padding = "[padding]\n";
+    while (padding.size() < (2 << 20))
+        padding += "filler" + QByteArray::number(padding.size()) + "=0\n";
+    padding += "last=42\n";
+    const QString small = m_dir.filePath(QStringLiteral("agree-small.ini"));
+    const QString large = m_dir.filePath(QStringLiteral("agree-large.ini"));
+    writeBytes(small, head + "[padding]\nlast=42\n");
+    writeBytes(large, head + padding);
+
+    for (const QString &path : {small, large}) {
+        for (int round = 0; round < 2; ++round) { // the second read of the large file is kept
+            const int read = int(GetPrivateProfileIntA(section.constData(), key.constData(), -1,
+                                                       QFile::encodeName(path).constData()));
+            QCOMPARE(read, expected);
+        }
+    }
+}
+
+void tst_Profile::largeFileSeesChanges()
+{
+    QByteArray text = "[A]\nx=1111\n[B]\n";
+    while (text.size() < (2 << 20))
+        text += "k" + QByteArray::number(text.size()) + "=0\n";
+    const QString path = m_dir.filePath(QStringLiteral("changing.ini"));
+    const QByteArray file = QFile::encodeName(path);
+    writeBytes(path, text);
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 1111u);
+
+    // Replaced through the profile functions: a new file.
+    QVERIFY(WritePrivateProfileStringA("A", "x", "2222", file));
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 2222u);
+
+    // Rewritten in place by someone else, same size: its time stamps tell.
+    QTest::qWait(20);
+    text.replace("x=1111", "x=3333");
+    writeBytes(path, text);
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 3333u);
+
+    // Shrunk below the size that is kept: read afresh.
+    writeBytes(path, "[A]\nx=4\n");
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 4u);
 }
 
 QTEST_GUILESS_MAIN(tst_Profile)
