@@ -77,7 +77,7 @@ check_desktop_links() {
 run_installed() {
     program=$1
     swatchy=$2
-    need xvfb-run xauth xdotool
+    need Xvfb xdotool
     home="$scratch/home"
     mkdir -p "$home" "$scratch/runtime"
     chmod 700 "$scratch/runtime"
@@ -85,7 +85,7 @@ run_installed() {
     writable=no
     [ -w "$(dirname "$program")" ] && writable=yes
     HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$scratch/runtime" \
-        xvfb-run -a -s "-screen 0 1024x768x24" sh "$here/packaging_session.sh" "$program" "$scratch"
+        sh "$here/e2e/xserver.sh" sh "$here/packaging_session.sh" "$program" "$scratch"
     status=$?
     chmod u+w "$(dirname "$program")"
     [ $status -eq 0 ] || fail "the installed program did not start and close cleanly (see above)"

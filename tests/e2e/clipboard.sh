@@ -2,8 +2,8 @@
 # SPDX-License-Identifier: MIT
 # The real program under Xvfb: copies started with the keyboard, read back by another process.
 # Usage: clipboard.sh <folder of hueloft and libswatchy.so>
-[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec xvfb-run -a \
-    -s "-screen 0 1280x1024x24" "$0" "$@"
+[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
+    "$0" "$@"
 . "$(dirname "$0")/lib.sh"
 
 start_window_manager

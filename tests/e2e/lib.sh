@@ -2,7 +2,7 @@
 # Shared steps of the end-to-end tests: each runs the real program from a copy of the build's
 # program folder, under its own X server with a window manager, with an empty HOME, and drives
 # it from outside with xdotool. Sourced by the test scripts after they have re-run themselves
-# under xvfb-run.
+# under tests/e2e/xserver.sh.
 
 set -eu
 

@@ -3,8 +3,8 @@
 # A whole session under Xvfb with a window manager: change the colour with the keyboard,
 # switch the notation and always-on-top, exit with Alt+X, start again and find it all restored.
 # Usage: session.sh <folder of hueloft and libswatchy.so>
-[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec xvfb-run -a \
-    -s "-screen 0 1280x1024x24" "$0" "$@"
+[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
+    "$0" "$@"
 . "$(dirname "$0")/lib.sh"
 
 above() {

@@ -6,10 +6,8 @@
 # run forming a prefix of the exit's order. Leftover temporary files are counted, not failed
 # (tst_faults documents them).
 # Usage: killed_exit.sh <folder of hueloft and libswatchy.so> [rounds]
-# The search for a free display starts away from xvfb-run's usual 99, where the other
-# end-to-end tests start theirs at the same moment and two servers can pick the same number.
-[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec xvfb-run -a -n "$((200 + $$ % 500))" \
-    -s "-screen 0 1280x1024x24" "$0" "$@"
+[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/../e2e/xserver.sh" \
+    "$0" "$@"
 rounds="${2:-12}"
 . "$(dirname "$0")/../e2e/lib.sh"
 
