@@ -6,7 +6,7 @@
 #include "firstframe.h"
 
 #include "editor/settings/externals.h"
-#include "editor/windows/buildinfo.h"
+#include "editor/windows/application.h"
 #include "editor/windows/mainwindow.h"
 
 #include <QApplication>
@@ -16,10 +16,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("hueloft"));
-    QApplication::setApplicationVersion(QStringLiteral(HUELOFT_VERSION));
-    QApplication::setApplicationDisplayName(QStringLiteral("RGB Tintora"));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.hueloft.Hueloft"));
+    describeApplication();
 
     const QString programFolder = QApplication::applicationDirPath();
     DeclaredFunctions functions(programFolder);

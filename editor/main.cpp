@@ -2,7 +2,7 @@
 // hueloft: RGB Tintora, a small RGB colour editor.
 
 #include "editor/settings/externals.h"
-#include "editor/windows/buildinfo.h"
+#include "editor/windows/application.h"
 #include "editor/windows/mainwindow.h"
 
 #include <QApplication>
@@ -10,9 +10,7 @@
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("hueloft"));
-    QApplication::setApplicationVersion(QStringLiteral(HUELOFT_VERSION));
-    QApplication::setDesktopFileName(QStringLiteral("io.github.hueloft.Hueloft"));
+    describeApplication();
 
     const QString programFolder = QApplication::applicationDirPath();
     DeclaredFunctions functions(programFolder);

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/windows/appearance.h"
 
+#include <QImageReader>
 #include <QPixmap>
 
 QFont dialogFont()
@@ -14,7 +15,11 @@ QFont dialogFont()
 
 QPixmap programIconPixmap()
 {
-    return QPixmap(QStringLiteral(":/hueloft/hueloft-32.png"));
+    // Read as PNG straight away: left to guess the format, Qt would load every image plug-in
+    // first, which costs more at start-up than the whole icon.
+    QImageReader reader(QStringLiteral(":/hueloft/hueloft-32.png"), "png");
+    reader.setAutoDetectImageFormat(false);
+    return QPixmap::fromImage(reader.read());
 }
 
 QIcon programIcon()
