@@ -4,6 +4,8 @@
 // carried through, and a missing library or entry point that costs one line on standard error
 // and nothing else.
 
+#include "swatchyexports.h"
+
 #include "editor/settings/externals.h"
 
 #include "platform/profile.h"
@@ -81,19 +83,6 @@ bool isLoaded(const char *library)
 const void *entryIn(const char *library, const char *entry)
 {
     return reinterpret_cast<const void *>(QLibrary(QString::fromLocal8Bit(library)).resolve(entry));
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 void whenColorDialogOpens(std::function<void(QColorDialog *)> action, int attemptsLeft = 500)

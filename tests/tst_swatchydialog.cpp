@@ -3,6 +3,8 @@
 // with, what OK, Cancel, Escape and closing return, the custom colours it shows and edits, and
 // that it leaves no file behind. The built library is loaded by path, as the editor loads it.
 
+#include "swatchyexports.h"
+
 #include "swatchy/swatchy.h"
 
 #include <QApplication>
@@ -23,24 +25,6 @@
 #include <functional>
 
 namespace {
-
-struct Swatchy
-{
-    ShowColorDialogFn show = nullptr;
-    SaveCustomColorsFn save = nullptr;
-    LoadCustomColorsFn load = nullptr;
-
-    bool open()
-    {
-        QLibrary library(QStringLiteral(SWATCHY_LIBRARY));
-        show = reinterpret_cast<ShowColorDialogFn>(library.resolve("ShowColorDialog"));
-        save = reinterpret_cast<SaveCustomColorsFn>(library.resolve("SaveCustomColors"));
-        load = reinterpret_cast<LoadCustomColorsFn>(library.resolve("LoadCustomColors"));
-        return show && save && load;
-    }
-    void loadFrom(const QString &path) const { load(QFile::encodeName(path).constData()); }
-    void saveTo(const QString &path) const { save(QFile::encodeName(path).constData()); }
-};
 
 QColor colorOf(std::uint32_t value)
 {
@@ -104,19 +88,6 @@ void addCustomColor(QColorDialog *dialog, int index, const QColor &color)
     QTest::mouseClick(custom, Qt::LeftButton, {}, centre);
     dialog->setCurrentColor(color);
     QTest::mouseClick(add, Qt::LeftButton);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
 }
 
 QByteArray customSection(const std::array<qint32, 16> &values)

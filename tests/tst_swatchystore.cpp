@@ -3,6 +3,8 @@
 // exported names, and ShowColorDialog where no widget can exist. The built library is loaded
 // by path, as the editor loads it.
 
+#include "swatchyexports.h"
+
 #include "swatchy/swatchy.h"
 
 #include <QCoreApplication>
@@ -19,35 +21,6 @@
 namespace {
 
 using Colors = std::array<std::uint32_t, 16>;
-
-struct Swatchy
-{
-    ShowColorDialogFn show = nullptr;
-    SaveCustomColorsFn save = nullptr;
-    LoadCustomColorsFn load = nullptr;
-
-    bool open()
-    {
-        QLibrary library(QStringLiteral(SWATCHY_LIBRARY));
-        show = reinterpret_cast<ShowColorDialogFn>(library.resolve("ShowColorDialog"));
-        save = reinterpret_cast<SaveCustomColorsFn>(library.resolve("SaveCustomColors"));
-        load = reinterpret_cast<LoadCustomColorsFn>(library.resolve("LoadCustomColors"));
-        return show && save && load;
-    }
-};
-
-void writeFile(const QString &path, const QByteArray &bytes)
-{
-    QFile file(path);
-    QVERIFY(file.open(QIODevice::WriteOnly));
-    file.write(bytes);
-}
-
-QByteArray readFile(const QString &path)
-{
-    QFile file(path);
-    return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
-}
 
 // A file whose "Custom Colors" section holds these sixteen values, in signed decimal.
 QByteArray sectionText(const Colors &colors)
