@@ -81,10 +81,19 @@ run_installed() {
     home="$scratch/home"
     mkdir -p "$home" "$scratch/runtime"
     chmod 700 "$scratch/runtime"
+    # Root can write into any folder, so as root the program runs as the ordinary user nobody:
+    # the user an installed program is for.
+    runas=""
+    if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null 2>&1; then
+        runas="setpriv --reuid=65534 --regid=65534 --clear-groups --"
+        chmod 755 "$scratch"
+        chown -R 65534:65534 "$home" "$scratch/runtime"
+    fi
     chmod a-w "$(dirname "$program")"
     writable=no
-    [ -w "$(dirname "$program")" ] && writable=yes
+    [ -z "$runas" ] && [ -w "$(dirname "$program")" ] && writable=yes
     HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$scratch/runtime" \
+        HUELOFT_RUN_AS="$runas" \
         sh "$here/e2e/xserver.sh" sh "$here/packaging_session.sh" "$program" "$scratch"
     status=$?
     chmod u+w "$(dirname "$program")"
@@ -107,7 +116,7 @@ run_installed() {
     fi
     # The settings go to the program's folder when the user can write there, to the per-user
     # folder otherwise, as for a program installed by the system. The folder is made read-only
-    # for the run, so that an ordinary user sees the second case (root can write anyway).
+    # for the run, so that the ordinary user sees the second case.
     if [ $writable = yes ]; then
         settings="$(dirname "$program")/HUELOFT.INI"
         other="$home/.config/hueloft/HUELOFT.INI"

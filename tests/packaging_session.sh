@@ -1,6 +1,6 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Runs inside xvfb-run for the packaging tests: starts the program given, waits for its main
+# Runs under tests/e2e/xserver.sh for the packaging tests: starts the program given, waits for its main
 # window, notes which swatchy it mapped and the window's icon, then closes it with Alt+X as a
 # person would.
 # Usage: packaging_session.sh <program> <scratch folder>; leaves stdout, stderr, maps and
@@ -26,7 +26,9 @@ cleanup() {
     [ -n "$wm" ] && kill "$wm" 2>/dev/null
 }
 
-"$program" >"$scratch/stdout" 2>"$scratch/stderr" &
+# HUELOFT_RUN_AS: a command prefix that runs the program as another user (words split).
+# shellcheck disable=SC2086
+${HUELOFT_RUN_AS:-} "$program" >"$scratch/stdout" 2>"$scratch/stderr" &
 pid=$!
 
 window=""
