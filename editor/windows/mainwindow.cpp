@@ -28,6 +28,7 @@
 #include <QScrollBar>
 
 #include <algorithm>
+#include <string_view>
 #include <cstdio>
 #include <vector>
 
@@ -106,11 +107,13 @@ void MainWindow::createControls()
 
         switch (control.kind) {
         case ControlKind::Label: {
-            const QString name = QString::fromLatin1(control.name);
-            QLabel *label = name.startsWith(QLatin1String("txt")) && !name.startsWith(QLatin1String("txtSwitch"))
-                                ? new CaptionLabel(container)
-                                : new QLabel(text, container);
-            widget = label;
+            // The two colour code texts keep their caption as stored ("&&H...&&" for Basic)
+            // beside what they show.
+            const std::string_view name = control.name;
+            if (name == "txtRGB" || name == "txtHexa")
+                widget = new CaptionLabel(container);
+            else
+                widget = new QLabel(text, container);
             break;
         }
         case ControlKind::ScrollBar: {
