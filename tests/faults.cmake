@@ -45,4 +45,4 @@ endif()
 # The real program under Xvfb, killed during its exit.
 add_test(NAME faults_killed_exit
          COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/killed_exit.sh" "${HUELOFT_OUTPUT_DIR}")
-set_tests_properties(faults_killed_exit PROPERTIES TIMEOUT 120 LABELS e2e RESOURCE_LOCK xserver)
+set_tests_properties(faults_killed_exit PROPERTIES TIMEOUT 120 LABELS e2e RUN_SERIAL TRUE)

@@ -28,4 +28,4 @@ hueloft_add_packaging_test(packaging_install packaging_install.sh
     "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}")
 hueloft_add_packaging_test(packaging_deb packaging_deb.sh
     "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}" "${PROJECT_VERSION}")
-set_tests_properties(packaging_install packaging_deb PROPERTIES RESOURCE_LOCK "hueloft_install;xserver")
+set_tests_properties(packaging_install packaging_deb PROPERTIES RUN_SERIAL TRUE)
