@@ -19,11 +19,5 @@ int main(int argc, char *argv[])
     auto *layout = new QVBoxLayout(&window);
     layout->addWidget(new QLabel(QStringLiteral("Baseline"), &window));
 
-    bench::QuitAfterFirstFrame *quitter = nullptr;
-    if (!bench::staysAfterFirstFrame())
-        quitter = new bench::QuitAfterFirstFrame(&window);
-    window.show();
-    const int result = app.exec();
-    delete quitter;
-    return result;
+    return bench::showUntilFirstFrame(window);
 }

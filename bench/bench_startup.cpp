@@ -27,11 +27,5 @@ int main(int argc, char *argv[])
     window.Form_Load(); // the first call into swatchy loads it
     std::printf("form-load-ms %.3f\n", bench::monotonicMs() - loadStart);
 
-    bench::QuitAfterFirstFrame *quitter = nullptr;
-    if (!bench::staysAfterFirstFrame())
-        quitter = new bench::QuitAfterFirstFrame(&window);
-    window.show();
-    const int result = app.exec();
-    delete quitter;
-    return result;
+    return bench::showUntilFirstFrame(window);
 }

@@ -77,4 +77,17 @@ inline bool staysAfterFirstFrame()
     return stay && *stay == '1';
 }
 
+// Shows Window and runs the event loop until its first frame (or for as long as it is open,
+// when the first frame is not to end the run); returns the loop's result.
+inline int showUntilFirstFrame(QWidget &window)
+{
+    QuitAfterFirstFrame *quitter = nullptr;
+    if (!staysAfterFirstFrame())
+        quitter = new QuitAfterFirstFrame(&window);
+    window.show();
+    const int result = QCoreApplication::exec();
+    delete quitter;
+    return result;
+}
+
 } // namespace bench
