@@ -47,4 +47,21 @@ expect '^ *VALUE "LegalCopyright", "[^"]'
 # One sentence: a capital, no full stop inside, one at the end.
 expect '^ *VALUE "Comments", "[A-Z][^".]*\."$'
 expect '^1 14 /\* RT_GROUP_ICON \*/'
+expect '^1 24 /\* RT_MANIFEST \*/'
+
+# The manifest travels as bytes: what Windows reads from the compiled resource must say
+# asInvoker, per-monitor DPI awareness and common controls 6, and be well-formed XML.
+res="$scratch/hueloft.res"
+for needle in 'requestedExecutionLevel level="asInvoker"' '>PerMonitorV2, PerMonitor<' \
+    '>true/pm<' 'name="Microsoft.Windows.Common-Controls" version="6.0.0.0"'; do
+    grep -aqF "$needle" "$res" || fail "the compiled manifest does not hold: $needle"
+done
+manifest=$(sed -n 's/^1 24 "\(.*\)"$/\1/p' "$rc")
+[ -f "$manifest" ] || fail "the resource script names no manifest file"
+if command -v xmllint >/dev/null 2>&1; then
+    xmllint --noout "$manifest" || fail "the manifest is not well-formed XML"
+fi
+dotted=$(echo "$version" | sed 's/^\([0-9]*\)\.\([0-9]\)\([0-9]\)$/\1.\2.\3.0/')
+grep -q "<assemblyIdentity type=\"win32\" name=\"[^\"]*\" version=\"$dotted\"" "$manifest" ||
+    fail "the manifest's version is not the program's ($dotted)"
 echo "resource script ok"
