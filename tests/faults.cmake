@@ -15,7 +15,7 @@ foreach(missing IN ITEMS LOAD SAVE)
     add_library(${target} MODULE
         faults/swatchy_without.cpp
         "${PROJECT_SOURCE_DIR}/swatchy/customcolors.cpp"
-        "${PROJECT_SOURCE_DIR}/swatchy/colordialog.cpp")
+        "${PROJECT_SOURCE_DIR}/swatchy/qt/colordialog.cpp")
     target_compile_definitions(${target} PRIVATE SWATCHY_BUILDING SWATCHY_WITHOUT_${missing})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
     target_link_libraries(${target} PRIVATE Qt6::Widgets hueloft_profile)
