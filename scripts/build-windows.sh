@@ -8,13 +8,26 @@ set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh" windows
 
+# The icon is painted by a build-time tool that needs Qt: it comes from the Linux build
+# (HUELOFT_BUILD_DIR, build/ by default), which gets only that target built here.
+icon="${HUELOFT_ICON_FILE:-}"
+if [ -z "$icon" ]; then
+    host="${HUELOFT_BUILD_DIR:-$top/build}"
+    "$top/scripts/setup.sh" run
+    [ -f "$host/CMakeCache.txt" ] || cmake -S "$top" -B "$host" -G Ninja
+    cmake --build "$host" --target hueloft_icons --parallel "${HUELOFT_JOBS:-2}"
+    icon="$host/editor/resources/icons/hueloft.ico"
+fi
+
 build_one() {
     processor=$1
     build=$2
     if [ ! -f "$build/CMakeCache.txt" ]; then
         cmake -S "$top" -B "$build" -G Ninja \
             -DCMAKE_TOOLCHAIN_FILE="$top/cmake/toolchain-mingw-$processor.cmake" \
-            -DCMAKE_BUILD_TYPE=MinSizeRel
+            -DCMAKE_BUILD_TYPE=MinSizeRel -DHUELOFT_ICON_FILE="$icon"
+    elif ! grep -qxF "HUELOFT_ICON_FILE:FILEPATH=$icon" "$build/CMakeCache.txt"; then
+        cmake -B "$build" -DHUELOFT_ICON_FILE="$icon"
     fi
     cmake --build "$build" --parallel "${HUELOFT_JOBS:-2}"
 }

@@ -1,10 +1,31 @@
 // SPDX-License-Identifier: MIT
-// hueloft on Windows. The main window is not built yet: this program only proves that the
-// toolkit-free code links into a native executable.
+// hueloft on Windows: RGB Tintora, a small RGB colour editor, in native Win32.
 
+#include "editor/win32/frmmain.h"
+
+#include <commctrl.h>
 #include <windows.h>
 
-int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
+int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
-    return 0;
+    // The standard controls of common controls 6, as the manifest asks.
+    INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
+    InitCommonControlsEx(&controls);
+
+    hueloft::win32::MainWindow window;
+    if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
+        return 1;
+    window.Form_Load();
+    ShowWindow(window.handle(), show);
+    UpdateWindow(window.handle());
+
+    // IsDialogMessage gives the window Tab, the access keys and the arrow keys of a dialog.
+    MSG message;
+    while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (!IsDialogMessageW(window.handle(), &message)) {
+            TranslateMessage(&message);
+            DispatchMessageW(&message);
+        }
+    }
+    return static_cast<int>(message.wParam);
 }

@@ -1,0 +1,161 @@
+// SPDX-License-Identifier: MIT
+#include "editor/win32/dlgabout.h"
+
+#include "editor/win32/dpi.h"
+#include "editor/windows/buildinfo.h"
+#include "editor/windows/controlids.h"
+#include "editor/windows/nativelayout.h"
+#include "editor/windows/twips.h"
+
+#include <cstdint>
+#include <string>
+
+namespace hueloft::win32 {
+
+namespace {
+
+constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
+
+std::wstring widen(const char *text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
+    if (size > 1)
+        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
+    return wide;
+}
+
+struct AboutState
+{
+    HINSTANCE instance;
+    HFONT font = nullptr;
+    HICON icon = nullptr;
+};
+
+const char *aboutText(int id)
+{
+    switch (id) {
+    case IDC_Label10:
+        return "RGB Tintora for Windows 95";
+    case IDC_Label12:
+        return "Version 1.1";
+    case IDC_Label11:
+        return HUELOFT_COPYRIGHT;
+    case IDC_Label13:
+        return HUELOFT_CONTACT;
+    case IDC_Label20:
+        return HUELOFT_DISTRIBUTION_NOTICE;
+    case IDC_cmdOK:
+        return "OK";
+    default:
+        return "";
+    }
+}
+
+void createControls(HWND dialog, AboutState &state)
+{
+    const Dpi dpi = windowDpi(dialog);
+    state.font = dialogFont(dpi.y);
+    for (const AboutControl &c : aboutLayout()) {
+        const DeviceRect r = twipsToDevice(c.left, c.top, c.width, c.height, dpi.x, dpi.y);
+        const wchar_t *className = L"Static";
+        // The owner's texts are plain text: an "&" in them is no access key.
+        DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
+        if (c.id == IDC_cmdOK) {
+            className = L"Button";
+            style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON;
+        } else if (c.id == IDC_Image1) {
+            style = WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL;
+        } else if (c.id == IDC_Label20) {
+            style |= SS_LEFT; // wraps within the label
+        } else {
+            style |= SS_LEFTNOWORDWRAP;
+        }
+        HWND control = CreateWindowExW(0, className, widen(aboutText(c.id)).c_str(), style,
+                                       r.left, r.top, r.width, r.height, dialog,
+                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+                                       state.instance, nullptr);
+        if (c.id == IDC_Image1) {
+            // The icon at its own size: 32 pixels at 96 DPI, as many as the 480 twips hold.
+            state.icon = static_cast<HICON>(LoadImageW(state.instance, MAKEINTRESOURCEW(1),
+                                                       IMAGE_ICON, r.width, r.height, 0));
+            SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
+        } else {
+            SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
+        }
+    }
+    // Line1(0): two pixels wide, in the window frame colour.
+    const int left = twipsToDevice(kAboutLineLeft, dpi.x);
+    const int right = twipsToDevice(kAboutLineRight, dpi.x);
+    CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, left,
+                    twipsToDevice(kAboutLineY, dpi.y) - 1, right - left, 2, dialog,
+                    reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_Line10)), state.instance,
+                    nullptr);
+
+    // Client area of the layout; centred on the screen by the outer size, in twips.
+    RECT outer = {0, 0, twipsToDevice(kAboutClientWidth, dpi.x),
+                  twipsToDevice(kAboutClientHeight, dpi.y)};
+    adjustWindowRect(outer, kDialogStyle, WS_EX_DLGMODALFRAME, dpi.x);
+    const int width = outer.right - outer.left;
+    const int height = outer.bottom - outer.top;
+    const std::int64_t leftTwips = centredOffset(
+        deviceToTwips(GetSystemMetrics(SM_CXSCREEN), dpi.x), deviceToTwips(width, dpi.x));
+    const std::int64_t topTwips = centredOffset(
+        deviceToTwips(GetSystemMetrics(SM_CYSCREEN), dpi.y), deviceToTwips(height, dpi.y));
+    SetWindowPos(dialog, nullptr, twipsToDevice(leftTwips, dpi.x), twipsToDevice(topTwips, dpi.y),
+                 width, height, SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    auto *state = reinterpret_cast<AboutState *>(GetWindowLongPtrW(dialog, DWLP_USER));
+    switch (message) {
+    case WM_INITDIALOG:
+        SetWindowLongPtrW(dialog, DWLP_USER, lParam);
+        state = reinterpret_cast<AboutState *>(lParam);
+        createControls(dialog, *state);
+        SetFocus(GetDlgItem(dialog, IDC_cmdOK));
+        return FALSE; // the focus is set
+    case WM_COMMAND:
+        // OK is both the default and the cancel button: Enter, Escape and the close box
+        // reach it as IDOK or IDCANCEL.
+        if (LOWORD(wParam) == IDOK || LOWORD(wParam) == IDCANCEL) {
+            EndDialog(dialog, IDOK);
+            return TRUE;
+        }
+        return FALSE;
+    case WM_CTLCOLORSTATIC:
+        SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
+        return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
+    case WM_DESTROY:
+        if (state) {
+            DeleteObject(state->font);
+            DestroyIcon(state->icon);
+        }
+        return FALSE;
+    default:
+        return FALSE;
+    }
+}
+
+} // namespace
+
+void showAboutBox(HINSTANCE instance, HWND owner)
+{
+    // An empty template: the dialog and its controls are made in twips at the real DPI.
+    struct alignas(DWORD) Template
+    {
+        DLGTEMPLATE header;
+        WORD menu, windowClass;
+        wchar_t title[18];
+    } dialogTemplate = {};
+    dialogTemplate.header.style = kDialogStyle;
+    dialogTemplate.header.dwExtendedStyle = WS_EX_DLGMODALFRAME;
+    static_assert(sizeof L"About RGB Tintora" == sizeof dialogTemplate.title);
+    std::wstring(L"About RGB Tintora").copy(dialogTemplate.title, 17);
+    AboutState state{instance};
+    DialogBoxIndirectParamW(instance, &dialogTemplate.header, owner, aboutProc,
+                            reinterpret_cast<LPARAM>(&state));
+}
+
+} // namespace hueloft::win32

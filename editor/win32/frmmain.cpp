@@ -1,0 +1,825 @@
+// SPDX-License-Identifier: MIT
+#include "editor/win32/frmmain.h"
+
+#include "editor/color/colortext.h"
+#include "editor/color/numbertext.h"
+#include "editor/win32/dlgabout.h"
+#include "editor/win32/dpi.h"
+#include "editor/win32/externals_win32.h"
+#include "editor/win32/settingslocation.h"
+#include "editor/windows/controlids.h"
+#include "editor/windows/nativelayout.h"
+#include "editor/windows/twips.h"
+
+#include <commctrl.h>
+
+#include <cstdio>
+#include <cstring>
+
+namespace hueloft::win32 {
+
+namespace {
+
+const wchar_t kClassName[] = L"hueloft.frmMain";
+constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
+constexpr DWORD kWindowExStyle = 0;
+
+const char kColorSection[] = "RGB Color";
+const char kSampleSection[] = "RGB Sample";
+const char kEditorSection[] = "RGB Tintora";
+
+constexpr ColorValue kPureRed = 255;
+constexpr ColorValue kPureGreen = 65280;
+constexpr ColorValue kPureBlue = 16711680;
+
+constexpr std::intptr_t kTopMost = -1;   // HWND_TOPMOST
+constexpr std::intptr_t kNotTopMost = -2; // HWND_NOTOPMOST
+constexpr unsigned kStackingFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW; // 67
+
+// The panel of an id among cpRGB and the three chips: 0 cpRGB, 1..3 the chips, -1 none.
+int panelIndex(int id)
+{
+    if (id == IDC_cpRGB)
+        return 0;
+    for (int i = 0; i < 3; ++i) {
+        if (id == cpColorId(i))
+            return 1 + i;
+    }
+    return -1;
+}
+
+int channelOfBar(int id)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (id == hsbColorId(i))
+            return i;
+    }
+    return -1;
+}
+
+int channelOfBox(int id)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (id == ediColorId(i))
+            return i;
+    }
+    return -1;
+}
+
+int sampleBoxOf(int id)
+{
+    return id == IDC_ediSwatch0 ? 0 : id == IDC_ediSwatch1 ? 1 : -1;
+}
+
+std::wstring widen(const char *text)
+{
+    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
+    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
+    if (size > 1)
+        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
+    return wide;
+}
+
+bool isPushButton(HWND window)
+{
+    wchar_t className[16] = {};
+    GetClassNameW(window, className, 16);
+    if (lstrcmpiW(className, L"Button") != 0)
+        return false;
+    const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
+    return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+} // namespace
+
+bool MainWindow::registerClass(HINSTANCE instance)
+{
+    WNDCLASSEXW windowClass = {};
+    windowClass.cbSize = sizeof windowClass;
+    windowClass.lpfnWndProc = windowProc;
+    windowClass.hInstance = instance;
+    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                                      GetSystemMetrics(SM_CXICON),
+                                                      GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1),
+                                                        IMAGE_ICON,
+                                                        GetSystemMetrics(SM_CXSMICON),
+                                                        GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
+    windowClass.hbrBackground = reinterpret_cast<HBRUSH>(COLOR_BTNFACE + 1);
+    windowClass.lpszClassName = kClassName;
+    return RegisterClassExW(&windowClass) != 0;
+}
+
+bool MainWindow::create(HINSTANCE instance)
+{
+    m_instance = instance;
+    // Placed and sized by Form_Load and layOut once the window's DPI is known.
+    m_window = CreateWindowExW(kWindowExStyle, kClassName, L"RGB Tintora", kWindowStyle,
+                               CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
+                               instance, this);
+    if (!m_window)
+        return false;
+    const Dpi dpi = windowDpi(m_window);
+    layOut(dpi.x, dpi.y);
+    return true;
+}
+
+// Makes the controls the first time, and moves them and sets the font at every DPI change.
+void MainWindow::layOut(int dpiX, int dpiY)
+{
+    m_dpiX = dpiX;
+    m_dpiY = dpiY;
+    HFONT oldFont = m_font;
+    m_font = dialogFont(dpiY);
+
+    const bool first = control(IDC_hsbColor0) == nullptr;
+    for (const NativeControl &native : nativeMainLayout(dpiX, dpiY)) {
+        const ControlLayout &layout = *native.layout;
+        if (layout.kind == ControlKind::Picture)
+            continue; // the sample is made off-screen: no window needed
+        const DeviceRect &r = native.rect;
+        HWND window = nullptr;
+        if (first) {
+            const wchar_t *className = L"Static";
+            DWORD style = WS_CHILD | WS_VISIBLE;
+            DWORD exStyle = 0;
+            if (native.tabStop)
+                style |= WS_TABSTOP;
+            if (native.groupStart)
+                style |= WS_GROUP;
+            switch (layout.kind) {
+            case ControlKind::Label:
+                if (panelIndex(native.id) >= 0)
+                    style |= SS_NOTIFY | WS_BORDER | SS_CENTER; // SS_NOTIFY: double-clicks
+                else if (native.id == IDC_txtHexa)
+                    style |= SS_RIGHT; // "&&" shows as "&": the static's prefix processing
+                else
+                    style |= SS_LEFT;
+                break;
+            case ControlKind::ScrollBar:
+                className = L"ScrollBar";
+                style |= SBS_HORZ;
+                break;
+            case ControlKind::TextBox:
+                className = L"Edit";
+                style |= ES_AUTOHSCROLL | ES_LEFT;
+                exStyle |= WS_EX_CLIENTEDGE;
+                break;
+            case ControlKind::Button:
+                className = L"Button";
+                style |= BS_PUSHBUTTON;
+                break;
+            case ControlKind::Frame:
+                className = L"Button";
+                style |= BS_GROUPBOX | WS_CLIPSIBLINGS;
+                break;
+            case ControlKind::Option:
+                className = L"Button";
+                style |= BS_AUTORADIOBUTTON;
+                break;
+            case ControlKind::CheckBox:
+                className = L"Button";
+                style |= BS_AUTOCHECKBOX;
+                break;
+            case ControlKind::Picture:
+                break;
+            }
+            window = CreateWindowExW(exStyle, className, widen(layout.text).c_str(), style,
+                                     r.left, r.top, r.width, r.height, m_window,
+                                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(native.id)),
+                                     m_instance, nullptr);
+            if (layout.kind == ControlKind::ScrollBar) {
+                SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS | SIF_PAGE, 0, 255, 0, 0, 0};
+                SetScrollInfo(window, SB_CTL, &info, FALSE);
+            } else if (layout.kind == ControlKind::TextBox) {
+                // Typing stops at three characters; text set by the program is not cut.
+                SendMessageW(window, EM_SETLIMITTEXT, 3, 0);
+                SetWindowSubclass(window, editProc, native.id, reinterpret_cast<DWORD_PTR>(this));
+            }
+        } else {
+            window = control(native.id);
+            SetWindowPos(window, nullptr, r.left, r.top, r.width, r.height,
+                         SWP_NOZORDER | SWP_NOACTIVATE);
+        }
+        SendMessageW(window, WM_SETFONT, reinterpret_cast<WPARAM>(m_font), TRUE);
+        // Three digits must show whole in a box 375 twips wide: the font's own margins would
+        // cut the third.
+        if (layout.kind == ControlKind::TextBox)
+            SendMessageW(window, EM_SETMARGINS, EC_LEFTMARGIN | EC_RIGHTMARGIN, MAKELONG(1, 1));
+    }
+    if (first)
+        SendMessageW(control(IDC_optLang0), BM_SETCHECK, BST_CHECKED, 0);
+    if (oldFont)
+        DeleteObject(oldFont);
+
+    // The client area of the table; the frame and title bar are the system's at this DPI.
+    RECT outer = {0, 0, twipsToDevice(kMainClientWidth, dpiX),
+                  twipsToDevice(kMainClientHeight, dpiY)};
+    adjustWindowRect(outer, kWindowStyle, kWindowExStyle, dpiX);
+    SetWindowPos(m_window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
+                 SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
+{
+    MainWindow *self = nullptr;
+    if (message == WM_NCCREATE) {
+        self = static_cast<MainWindow *>(reinterpret_cast<CREATESTRUCTW *>(lParam)->lpCreateParams);
+        self->m_window = window;
+        SetWindowLongPtrW(window, GWLP_USERDATA, reinterpret_cast<LONG_PTR>(self));
+    } else {
+        self = reinterpret_cast<MainWindow *>(GetWindowLongPtrW(window, GWLP_USERDATA));
+    }
+    return self ? self->handle(message, wParam, lParam)
+                : DefWindowProcW(window, message, wParam, lParam);
+}
+
+LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
+{
+    switch (message) {
+    case WM_COMMAND:
+        onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
+        return 0;
+    case WM_HSCROLL:
+        if (lParam)
+            onScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
+        return 0;
+    case WM_CTLCOLORSTATIC: {
+        HDC dc = reinterpret_cast<HDC>(wParam);
+        const int panel = panelIndex(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));
+        if (panel >= 0 && m_panelBrushes[panel])
+            return reinterpret_cast<LRESULT>(m_panelBrushes[panel]);
+        SetBkColor(dc, GetSysColor(COLOR_BTNFACE));
+        SetTextColor(dc, GetSysColor(COLOR_BTNTEXT));
+        return reinterpret_cast<LRESULT>(GetSysColorBrush(COLOR_BTNFACE));
+    }
+    case WM_ACTIVATE:
+        // The focus comes back where it was when the user returns to the window; the first
+        // time, to the red scroll bar.
+        if (LOWORD(wParam) == WA_INACTIVE) {
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_window, focus))
+                m_lastFocus = focus;
+        } else {
+            SetFocus(m_lastFocus ? m_lastFocus : control(IDC_hsbColor0));
+        }
+        return 0;
+    case WM_DPICHANGED: {
+        layOut(LOWORD(wParam), HIWORD(wParam));
+        const RECT *suggested = reinterpret_cast<const RECT *>(lParam);
+        SetWindowPos(m_window, nullptr, suggested->left, suggested->top, 0, 0,
+                     SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+        return 0;
+    }
+    case WM_CLOSE:
+        Form_Unload();
+        DestroyWindow(m_window);
+        return 0;
+    case WM_QUERYENDSESSION:
+        return TRUE;
+    case WM_ENDSESSION:
+        // Logging off ends the program without a WM_CLOSE: it saves like any other close.
+        if (wParam)
+            Form_Unload();
+        return 0;
+    case WM_DESTROY:
+        for (HBRUSH &brush : m_panelBrushes) {
+            if (brush)
+                DeleteObject(brush);
+            brush = nullptr;
+        }
+        PostQuitMessage(0);
+        return 0;
+    default:
+        return DefWindowProcW(m_window, message, wParam, lParam);
+    }
+}
+
+LRESULT CALLBACK MainWindow::editProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
+                                      UINT_PTR id, DWORD_PTR data)
+{
+    auto *self = reinterpret_cast<MainWindow *>(data);
+    const int channel = channelOfBox(int(id));
+    switch (message) {
+    case WM_GETDLGCODE: {
+        // Enter in a channel box reaches the box (it commits) instead of the dialog manager.
+        const MSG *msg = reinterpret_cast<const MSG *>(lParam);
+        const LRESULT code = DefSubclassProc(edit, message, wParam, lParam);
+        if (channel >= 0 && msg && msg->message == WM_KEYDOWN && msg->wParam == VK_RETURN)
+            return code | DLGC_WANTALLKEYS;
+        return code;
+    }
+    case WM_CHAR: {
+        const bool discard = channel >= 0 ? self->ediColor_KeyPress(channel, int(wParam))
+                                          : self->ediSwatch_KeyPress(sampleBoxOf(int(id)),
+                                                                     int(wParam));
+        if (discard)
+            return 0;
+        break;
+    }
+    case WM_NCDESTROY:
+        RemoveWindowSubclass(edit, editProc, id);
+        break;
+    default:
+        break;
+    }
+    return DefSubclassProc(edit, message, wParam, lParam);
+}
+
+void MainWindow::onCommand(int id, int code, HWND control)
+{
+    if (id == IDOK && !control) {
+        // Enter from the dialog manager: it presses a button only when one has the focus.
+        HWND focus = GetFocus();
+        if (focus && IsChild(m_window, focus) && isPushButton(focus))
+            SendMessageW(focus, BM_CLICK, 0, 0);
+        return;
+    }
+    if (id == IDCANCEL && !control)
+        return; // Escape presses no button of this window
+
+    const int channel = channelOfBox(id);
+    if (channel >= 0) {
+        if (code == EN_KILLFOCUS) {
+            // Switching to another program keeps the focus in the box as far as this window
+            // is concerned: nothing to commit until it moves to another control.
+            HWND focus = GetFocus();
+            if (focus && IsChild(m_window, focus))
+                ediColor_LostFocus(channel);
+        }
+        return;
+    }
+    if (id == IDC_cpRGB && code == STN_DBLCLK) {
+        cmdEditColor_Click(); // cpRGB_DblClick
+        return;
+    }
+    if (code != BN_CLICKED)
+        return;
+    switch (id) {
+    case IDC_cmdCopyRGB:
+        cmdCopyRGB_Click();
+        break;
+    case IDC_cmdCopyHexa:
+        cmdCopyHexa_Click();
+        break;
+    case IDC_cmdCopyHTML:
+        cmdCopyHTML_Click();
+        break;
+    case IDC_cmdCopySample:
+        cmdCopySample_Click();
+        break;
+    case IDC_cmdEditColor:
+        cmdEditColor_Click();
+        break;
+    case IDC_cmdAbout:
+        cmdAbout_Click();
+        break;
+    case IDC_cmdExit:
+        cmdExit_Click();
+        break;
+    case IDC_chkTop: {
+        const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
+        if (checked != m_checked) {
+            m_checked = checked;
+            chkTop_Click();
+        }
+        break;
+    }
+    default:
+        for (int i = 0; i < 4; ++i) {
+            if (id == optLangId(i)
+                && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED
+                && i != m_selectedOption)
+                selectOption(i);
+        }
+        break;
+    }
+}
+
+// Arrows, the trough and the keys change the value by one (line and page steps are both 1)
+// and raise the change event; dragging raises the scroll event at every thumb position.
+void MainWindow::onScroll(HWND bar, int request)
+{
+    const int channel = channelOfBar(GetDlgCtrlID(bar));
+    if (channel < 0)
+        return;
+    const int value = scrollValue(channel);
+    switch (request) {
+    case SB_LINELEFT:
+    case SB_PAGELEFT:
+        setScrollValue(channel, value - 1);
+        break;
+    case SB_LINERIGHT:
+    case SB_PAGERIGHT:
+        setScrollValue(channel, value + 1);
+        break;
+    case SB_LEFT:
+        setScrollValue(channel, 0);
+        break;
+    case SB_RIGHT:
+        setScrollValue(channel, 255);
+        break;
+    case SB_THUMBTRACK: {
+        SCROLLINFO info = {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(bar, SB_CTL, &info);
+        info.fMask = SIF_POS;
+        info.nPos = info.nTrackPos;
+        SetScrollInfo(bar, SB_CTL, &info, TRUE);
+        RefreshColor(channel); // hsbColor_Scroll
+        break;
+    }
+    case SB_THUMBPOSITION: {
+        SCROLLINFO info = {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
+        GetScrollInfo(bar, SB_CTL, &info);
+        setScrollValue(channel, info.nTrackPos);
+        break;
+    }
+    default:
+        break;
+    }
+}
+
+// ---------------------------------------------------------------------------------------------
+// The controls
+
+int MainWindow::scrollValue(int channel) const
+{
+    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
+    GetScrollInfo(control(hsbColorId(channel)), SB_CTL, &info);
+    return info.nPos;
+}
+
+void MainWindow::setScrollValue(int channel, int value)
+{
+    value = clampChannel(value);
+    if (value == scrollValue(channel))
+        return;
+    SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, value, 0};
+    SetScrollInfo(control(hsbColorId(channel)), SB_CTL, &info, TRUE);
+    RefreshColor(channel); // hsbColor_Change, nested inside the assignment
+}
+
+std::string MainWindow::text(int id) const
+{
+    HWND window = control(id);
+    const int length = GetWindowTextLengthW(window);
+    std::wstring wide(length + 1, L'\0');
+    wide.resize(GetWindowTextW(window, wide.data(), length + 1));
+    // Only ASCII digits are ever read from a box; anything else becomes a non-digit.
+    std::string narrow;
+    narrow.reserve(wide.size());
+    for (wchar_t c : wide)
+        narrow.push_back(c < 128 ? char(c) : '?');
+    return narrow;
+}
+
+void MainWindow::setText(int id, const std::string &text)
+{
+    SetWindowTextW(control(id), widen(text.c_str()).c_str());
+}
+
+void MainWindow::setPanelColor(int id, ColorValue color)
+{
+    const int panel = panelIndex(id);
+    if (panel < 0)
+        return;
+    if (m_panelBrushes[panel] && m_panelColors[panel] == color)
+        return;
+    m_panelColors[panel] = color;
+    HBRUSH old = m_panelBrushes[panel];
+    m_panelBrushes[panel] = CreateSolidBrush(color); // COLORREF is 0x00BBGGRR too
+    InvalidateRect(control(id), nullptr, TRUE);
+    if (old)
+        DeleteObject(old);
+}
+
+void MainWindow::selectOption(int index)
+{
+    for (int i = 0; i < 4; ++i) {
+        HWND option = control(optLangId(i));
+        SendMessageW(option, BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
+        // Only the selected notation is a stop of the Tab key; the arrow keys move within.
+        LONG style = GetWindowLongW(option, GWL_STYLE);
+        style = i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP;
+        SetWindowLongW(option, GWL_STYLE, style);
+    }
+    if (index != m_selectedOption) {
+        m_selectedOption = index;
+        optLang_Click(index);
+    }
+}
+
+void MainWindow::setChecked(bool checked)
+{
+    SendMessageW(control(IDC_chkTop), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
+    if (checked != m_checked) {
+        m_checked = checked;
+        chkTop_Click();
+    }
+}
+
+void MainWindow::focusRedBar()
+{
+    SetFocus(control(IDC_hsbColor0));
+}
+
+// ---------------------------------------------------------------------------------------------
+// The colour channels
+
+void MainWindow::RefreshColor(int channel)
+{
+    setText(ediColorId(channel), decimalText(scrollValue(channel)));
+    setPanelColor(IDC_cpRGB, composeColor(scrollValue(0), scrollValue(1), scrollValue(2)));
+    m_captionRGB = rgbMacroText(text(IDC_ediColor0), text(IDC_ediColor1), text(IDC_ediColor2));
+    setText(IDC_txtRGB, m_captionRGB);
+    m_captionHexa = hexaCaption(currentColor(), HexaType);
+    setText(IDC_txtHexa, m_captionHexa);
+}
+
+void MainWindow::ApplyColor(long long red, long long green, long long blue)
+{
+    // The scroll bars hold only 0..255; values from a hand-edited file are brought into range
+    // before any control is touched.
+    const int channels[3] = {clampChannel(red), clampChannel(green), clampChannel(blue)};
+    for (int i = 0; i < 3; ++i)
+        setScrollValue(i, channels[i]);
+    for (int i = 0; i < 3; ++i)
+        setText(ediColorId(i), decimalText(channels[i]));
+    RefreshColor(0);
+}
+
+void MainWindow::CommitChannelText(int channel)
+{
+    const int value = clampChannel(readLeadingNumber(text(ediColorId(channel))));
+    setScrollValue(channel, value);
+    setText(ediColorId(channel), decimalText(value));
+}
+
+bool MainWindow::ediColor_KeyPress(int index, int code)
+{
+    switch (channelBoxKey(code)) {
+    case KeyAction::Commit:
+        CommitChannelText(index);
+        return true;
+    case KeyAction::Discard:
+        return true;
+    case KeyAction::Pass:
+        return false;
+    }
+    return false;
+}
+
+bool MainWindow::ediSwatch_KeyPress(int, int code)
+{
+    return sampleBoxKey(code) == KeyAction::Discard;
+}
+
+void MainWindow::ediColor_LostFocus(int index)
+{
+    CommitChannelText(index);
+}
+
+void MainWindow::optLang_Click(int index)
+{
+    HexaType = static_cast<std::int16_t>(index);
+    RefreshColor(0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Clipboard commands
+
+bool MainWindow::putOnClipboard(UINT format, HANDLE data, const char *what)
+{
+    // Another program may hold the clipboard for a moment; a few tries, then one line.
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(m_window)); ++attempt)
+        Sleep(20);
+    if (!open || !EmptyClipboard() || !SetClipboardData(format, data)) {
+        const DWORD error = GetLastError();
+        if (open)
+            CloseClipboard();
+        std::fprintf(stderr, "hueloft: cannot put %s on the clipboard: error %lu\n", what,
+                     static_cast<unsigned long>(error));
+        return false;
+    }
+    CloseClipboard();
+    return true;
+}
+
+namespace {
+
+// CF_TEXT in the ANSI code page; the system offers the Unicode form to those who ask for it.
+HGLOBAL ansiText(const std::string &text)
+{
+    HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
+    if (!memory)
+        return nullptr;
+    std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
+    GlobalUnlock(memory);
+    return memory;
+}
+
+} // namespace
+
+void MainWindow::cmdCopyRGB_Click()
+{
+    const std::string text = m_captionRGB;
+    HGLOBAL memory = ansiText(text);
+    if (!memory || !putOnClipboard(CF_TEXT, memory, ("\"" + text + "\"").c_str()))
+        GlobalFree(memory);
+    focusRedBar();
+}
+
+void MainWindow::cmdCopyHexa_Click()
+{
+    const std::string text = hexaCopyText(m_captionHexa, HexaType);
+    HGLOBAL memory = ansiText(text);
+    if (!memory || !putOnClipboard(CF_TEXT, memory, ("\"" + text + "\"").c_str()))
+        GlobalFree(memory);
+    focusRedBar();
+}
+
+void MainWindow::cmdCopyHTML_Click()
+{
+    const std::string text = htmlText(currentColor());
+    HGLOBAL memory = ansiText(text);
+    if (!memory || !putOnClipboard(CF_TEXT, memory, text.c_str()))
+        GlobalFree(memory);
+    focusRedBar();
+}
+
+void MainWindow::cmdCopySample_Click()
+{
+    for (int i = 0; i < 2; ++i) {
+        const int id = ediSwatchId(i);
+        const int typed = readLeadingNumber(text(id));
+        const int side = clampSampleSide(typed);
+        SwatchSize[i] = static_cast<std::int16_t>(side);
+        if (side != typed) // a size within range keeps the box's text ("064" stays "064")
+            setText(id, decimalText(side));
+    }
+
+    // Made off-screen at exactly SwatchSize pixels, whatever the DPI.
+    HDC screen = GetDC(nullptr);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, SwatchSize[0], SwatchSize[1]);
+    HDC canvas = CreateCompatibleDC(screen);
+    HGDIOBJ previous = SelectObject(canvas, bitmap);
+    HBRUSH brush = CreateSolidBrush(currentColor());
+    const RECT all = {0, 0, SwatchSize[0], SwatchSize[1]};
+    FillRect(canvas, &all, brush);
+    DeleteObject(brush);
+    SelectObject(canvas, previous);
+    DeleteDC(canvas);
+    ReleaseDC(nullptr, screen);
+    char what[64];
+    std::snprintf(what, sizeof what, "the %dx%d colour sample", int(SwatchSize[0]),
+                  int(SwatchSize[1]));
+    if (!bitmap || !putOnClipboard(CF_BITMAP, bitmap, what))
+        DeleteObject(bitmap); // the clipboard owns it only once it has taken it
+    focusRedBar();
+}
+
+// ---------------------------------------------------------------------------------------------
+// Window commands
+
+void MainWindow::cmdEditColor_Click()
+{
+    const ColorValue chosen =
+        ShowColorDialog(currentColor(), reinterpret_cast<std::uintptr_t>(m_window));
+    int red = 0, green = 0, blue = 0;
+    SplitColor(chosen, red, green, blue);
+    ApplyColor(red, green, blue);
+    focusRedBar();
+}
+
+void MainWindow::chkTop_Click()
+{
+    const bool checked = SendMessageW(control(IDC_chkTop), BM_GETCHECK, 0, 0) == BST_CHECKED;
+    hueloft::win32::SetWindowPos(reinterpret_cast<std::uintptr_t>(m_window),
+                                 checked ? kTopMost : kNotTopMost, 0, 0, 0, 0, kStackingFlags);
+    TopMost = SendMessageW(control(IDC_chkTop), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
+}
+
+void MainWindow::cmdAbout_Click()
+{
+    showAboutBox(m_instance, m_window);
+    focusRedBar();
+}
+
+void MainWindow::cmdExit_Click()
+{
+    SendMessageW(m_window, WM_CLOSE, 0, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// Start-up and shut-down
+
+void MainWindow::Form_Load()
+{
+    setPanelColor(IDC_cpColor0, kPureRed);
+    setPanelColor(IDC_cpColor1, kPureGreen);
+    setPanelColor(IDC_cpColor2, kPureBlue);
+    setPanelColor(IDC_cpRGB, 0);
+
+    const SettingsLocation location = settingsLocation();
+    SettingsPath = location.path;
+    m_perUserFolder = location.perUser ? location.folder : std::wstring();
+    LoadCustomColors(SettingsPath);
+
+    auto read = [this](const char *section, const char *key, int defaultValue) {
+        return GetPrivateProfileIntA(section, key, defaultValue, SettingsPath);
+    };
+    const std::int32_t red = read(kColorSection, "Red", 0);
+    const std::int32_t green = read(kColorSection, "Green", 0);
+    const std::int32_t blue = read(kColorSection, "Blue", 0);
+    ApplyColor(red, green, blue);
+
+    SwatchSize[0] = clampToInt16(read(kSampleSection, "Width", 32));
+    SwatchSize[1] = clampToInt16(read(kSampleSection, "Height", 32));
+    setText(IDC_ediSwatch0, decimalText(SwatchSize[0]));
+    setText(IDC_ediSwatch1, decimalText(SwatchSize[1]));
+
+    HexaType = clampToInt16(read(kEditorSection, "HexaFormat", 0));
+    if (HexaType >= 0 && HexaType <= 3)
+        selectOption(HexaType);
+
+    // Centred on the primary screen by default, in twips of the window's own DPI.
+    RECT outer = {};
+    GetWindowRect(m_window, &outer);
+    const std::int64_t screenWidth = deviceToTwips(GetSystemMetrics(SM_CXSCREEN), m_dpiX);
+    const std::int64_t screenHeight = deviceToTwips(GetSystemMetrics(SM_CYSCREEN), m_dpiY);
+    const auto leftDefault = static_cast<int>(
+        centredOffset(screenWidth, deviceToTwips(outer.right - outer.left, m_dpiX)));
+    const std::int16_t topDefault = clampToInt16(
+        centredOffset(screenHeight, deviceToTwips(outer.bottom - outer.top, m_dpiY)));
+    const int left = read(kEditorSection, "Left", leftDefault);
+    ::SetWindowPos(m_window, nullptr, twipsToDevice(left, m_dpiX), outer.top, 0, 0,
+                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+    const int top = read(kEditorSection, "Top", topDefault);
+    ::SetWindowPos(m_window, nullptr, twipsToDevice(left, m_dpiX), twipsToDevice(top, m_dpiY),
+                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+
+    TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
+    if (TopMost == 0 || TopMost == 1)
+        setChecked(TopMost == 1);
+}
+
+void MainWindow::Form_Unload()
+{
+    if (m_unloaded)
+        return;
+    m_unloaded = true;
+
+    // The per-user folder is made at the first write, not before: a run that never exits
+    // normally leaves no trace.
+    if (!m_perUserFolder.empty())
+        CreateDirectoryW(m_perUserFolder.c_str(), nullptr);
+
+    std::string failure;
+    auto write = [this, &failure](const char *section, const char *key, long long value) {
+        if (!WritePrivateProfileStringA(section, key, decimalText(value), SettingsPath)
+            && failure.empty()) {
+            const DWORD error = GetLastError();
+            char *message = nullptr;
+            FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
+                               | FORMAT_MESSAGE_IGNORE_INSERTS,
+                           nullptr, error, 0, reinterpret_cast<char *>(&message), 0, nullptr);
+            failure = "cannot write " + SettingsPath + ": "
+                      + (message ? message : "error " + std::to_string(error));
+            if (message)
+                LocalFree(message);
+            while (!failure.empty() && (failure.back() == '\n' || failure.back() == '\r'))
+                failure.pop_back();
+        }
+    };
+
+    // A minimized window reports a place far off the screen (-32000); its place on the
+    // desktop is the one to keep, or the next start would open it where nobody can see it.
+    RECT outer = {};
+    if (IsIconic(m_window)) {
+        WINDOWPLACEMENT placement = {};
+        placement.length = sizeof placement;
+        GetWindowPlacement(m_window, &placement);
+        outer = placement.rcNormalPosition;
+    } else {
+        GetWindowRect(m_window, &outer);
+    }
+    write(kEditorSection, "Top", storedTwips(deviceToTwips(outer.top, m_dpiY)));
+    write(kEditorSection, "Left", storedTwips(deviceToTwips(outer.left, m_dpiX)));
+    write(kEditorSection, "TopMost", TopMost);
+    write(kEditorSection, "HexaFormat", HexaType);
+    write(kSampleSection, "Width", SwatchSize[0]);
+    write(kSampleSection, "Height", SwatchSize[1]);
+    int red = 0, green = 0, blue = 0;
+    SplitColor(currentColor(), red, green, blue);
+    write(kColorSection, "Red", red);
+    write(kColorSection, "Green", green);
+    write(kColorSection, "Blue", blue);
+    SaveCustomColors(SettingsPath);
+
+    if (!failure.empty())
+        std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());
+}
+
+} // namespace hueloft::win32
