@@ -15,8 +15,9 @@ test_packages="xvfb xauth xdotool xclip x11-utils openbox libqt6test6
 
 # To cross-build the Windows programs and run them under Wine. Only the 64-bit Wine: the
 # 32-bit build is checked by its export table, never run (no i386 architecture, no wine32).
+# Wine's own fonts give the dialog font Windows has; NSIS and zip make the two downloads.
 windows_packages="cmake ninja-build ccache g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
-  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64"
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64 fonts-wine nsis zip"
 
 case "${1:-run}" in
     run) wanted="$run_packages" ;;

@@ -245,6 +245,18 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (lParam)
             onScroll(reinterpret_cast<HWND>(lParam), LOWORD(wParam));
         return 0;
+    case WM_NEXTDLGCTL: {
+        // The dialog manager asks for this when an access key of a label moves the focus on
+        // (Alt+W, Alt+H); a plain window has to do what a dialog's own procedure would.
+        HWND next = LOWORD(lParam) ? reinterpret_cast<HWND>(wParam)
+                                   : GetNextDlgTabItem(m_window, GetFocus(), wParam != 0);
+        if (next) {
+            if (SendMessageW(next, WM_GETDLGCODE, 0, 0) & DLGC_HASSETSEL)
+                SendMessageW(next, EM_SETSEL, 0, -1);
+            SetFocus(next);
+        }
+        return 0;
+    }
     case WM_CTLCOLORSTATIC: {
         HDC dc = reinterpret_cast<HDC>(wParam);
         const int panel = panelIndex(GetDlgCtrlID(reinterpret_cast<HWND>(lParam)));

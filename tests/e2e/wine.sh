@@ -1,0 +1,113 @@
+# SPDX-License-Identifier: MIT
+# Shared steps of the Windows end-to-end tests: the Windows build run under the 64-bit Wine
+# (never wine32) with a window manager, under the X server of tests/e2e/xserver.sh, driven with
+# xdotool and read with xclip from outside, as a person would. Sourced by the test scripts.
+# $1 is the folder of hueloft.exe and swatchy.dll; HUELOFT_WINEPREFIX names a prefix made by
+# tests/e2e/wineprefix.sh (one per test run; a new one takes about ten seconds).
+
+set -eu
+
+winbin=$(cd "$1" && pwd)
+here=$(cd "$(dirname "$0")" && pwd)
+wine=/usr/lib/wine/wine64
+wineserver=/usr/lib/wine/wineserver
+[ -x "$wine" ] || { echo "SKIP: $wine is not installed (scripts/setup.sh test installs it)"; exit 77; }
+[ -f "$winbin/hueloft.exe" ] || { echo "SKIP: no Windows build in $winbin (scripts/build-windows.sh)"; exit 77; }
+[ -d "${HUELOFT_WINEPREFIX:-}" ] || { echo "FAIL: HUELOFT_WINEPREFIX is no Wine prefix" >&2; exit 1; }
+work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-wine.XXXXXX")
+export WINEPREFIX="$HUELOFT_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
+prog="$work/prog"
+pid=""
+wm=""
+
+# A fresh program folder (Z: is the root of the Unix file system in Wine).
+fresh_folder() {
+    rm -rf "$prog"
+    mkdir -p "$prog"
+    cp "$winbin/hueloft.exe" "$winbin/swatchy.dll" "$prog/"
+}
+fresh_folder
+
+cleanup() {
+    [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    "$wineserver" -k 2>/dev/null || true
+    [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
+    rm -rf "$work"
+}
+trap cleanup EXIT
+
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -f "$prog/HUELOFT.INI" ]; then
+        echo "--- HUELOFT.INI:" >&2
+        cat "$prog/HUELOFT.INI" >&2
+    fi
+    [ -s "$work/stderr" ] && { echo "--- stderr:" >&2; cat "$work/stderr" >&2; }
+    exit 1
+}
+
+start_window_manager() {
+    openbox --sm-disable >/dev/null 2>"$work/openbox.log" &
+    wm=$!
+    for _ in $(seq 200); do
+        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+        sleep 0.1
+    done
+    cat "$work/openbox.log" >&2
+    fail "window manager did not start"
+}
+
+# Polls for a visible window whose name matches $1; prints its id.
+find_window() {
+    for _ in $(seq 300); do
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        [ -n "$found" ] && { echo "$found"; return 0; }
+        sleep 0.1
+    done
+    return 1
+}
+
+# Starts hueloft.exe from $prog (or the program given) and waits for its window; $win is it.
+launch() {
+    exe="${1:-$prog/hueloft.exe}"
+    "$wine" "$exe" 2>"$work/stderr" &
+    pid=$!
+    win=$(find_window '^RGB Tintora$') || fail "the window did not appear"
+    xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
+    sleep 0.5
+}
+
+keys() {
+    xdotool key --clearmodifiers --delay 80 "$@"
+    sleep 0.4
+}
+
+type_text() {
+    xdotool type --delay 80 "$1"
+    sleep 0.3
+}
+
+clipboard_text() {
+    xclip -selection clipboard -o 2>/dev/null
+}
+
+wait_exit() {
+    for _ in $(seq 150); do
+        kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
+        sleep 0.1
+    done
+    fail "the editor did not exit"
+}
+
+ini_value() { # section key [file]
+    awk -v s="[$1]" -v k="$2" '
+        { sub(/\r$/, "") }
+        /^\[/ { insec = ($0 == s); next }
+        insec && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }
+    ' "${3:-$prog/HUELOFT.INI}"
+}
+
+expect_equal() { # what actual expected
+    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
+    echo "ok: $1 = $3"
+}

@@ -1,0 +1,168 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The Windows build under Wine, used as a person uses it: typed and clamped values, the digit
+# filter, the notations and their copies, HTML, exact-size samples (Wine offers them to X as
+# image/bmp), the first-run file, save and restore, boxes changed without a copy, the close
+# box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range.
+# Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
+[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
+    "$0" "$@"
+. "$(dirname "$0")/wine.sh"
+
+above() {
+    xprop -id "$win" _NET_WM_STATE | grep -q _NET_WM_STATE_ABOVE && echo yes || echo no
+}
+
+sample() { # the bitmap on the clipboard, as bmpinfo.py tells it
+    xclip -selection clipboard -t TARGETS -o | grep -qx image/bmp ||
+        fail "the sample is not offered as image/bmp"
+    xclip -selection clipboard -t image/bmp -o >"$work/sample.bmp"
+    python3 "$here/bmpinfo.py" "$work/sample.bmp"
+}
+
+start_window_manager
+
+echo "--- first run: typing, filtering, clamping, copying"
+launch
+keys alt+r
+expect_equal "first-run colour" "$(clipboard_text)" "RGB(0, 0, 0)"
+keys Right Right Right Right Right
+keys Tab Tab Tab Tab
+# Letters, a minus sign, a point and a blank never enter the box; a fourth digit does not fit.
+type_text "2a-0. 09"
+keys Return
+keys Tab
+type_text 300
+keys Return
+keys alt+r
+expect_equal "typed, filtered and clamped" "$(clipboard_text)" "RGB(5, 200, 255)"
+keys alt+p alt+d
+expect_equal "Pascal" "$(clipboard_text)" '$00FFC805'
+keys alt+b alt+d
+expect_equal "Basic, one ampersand each end" "$(clipboard_text)" '&H00FFC805&'
+keys alt+a alt+d
+expect_equal "assembler" "$(clipboard_text)" '00FFC805H'
+keys alt+c alt+d
+expect_equal "C" "$(clipboard_text)" '0x00FFC805'
+keys alt+m
+expect_equal "HTML" "$(clipboard_text)" '"#05C8FF"'
+keys alt+w
+type_text 999
+keys alt+h
+type_text 5
+keys alt+s
+expect_equal "sample clamped to 256 x 8" "$(sample)" "256x8 #05C8FF uniform"
+keys alt+r
+xclip -selection clipboard -t TARGETS -o | grep -qx image/bmp &&
+    fail "the text copy left the bitmap on the clipboard"
+# The focus is back on the red scroll bar after a copy.
+keys Left
+keys alt+r
+expect_equal "focus on red after a copy" "$(clipboard_text)" "RGB(4, 200, 255)"
+keys alt+b alt+t
+expect_equal "on top after Alt+T" "$(above)" yes
+keys alt+x
+wait_exit
+[ -f "$prog/HUELOFT.INI" ] || fail "no settings file after Alt+X"
+expect_equal "sections in first-run order" \
+    "$(grep '^\[' "$prog/HUELOFT.INI" | tr -d '\r' | tr '\n' ' ')" \
+    "[RGB Tintora] [RGB Sample] [RGB Color] [Custom Colors] "
+expect_equal "keys in first-run order" \
+    "$(sed -n 's/=.*//p' "$prog/HUELOFT.INI" | head -n 9 | tr '\n' ' ')" \
+    "Top Left TopMost HexaFormat Width Height Red Green Blue "
+grep -q "$(printf '\r')\$" "$prog/HUELOFT.INI" || fail "the file has no Windows line ends"
+expect_equal "saved colour" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "4,200,255"
+expect_equal "saved notation" "$(ini_value 'RGB Tintora' HexaFormat)" 2
+expect_equal "saved sample" "$(ini_value 'RGB Sample' Width)x$(ini_value 'RGB Sample' Height)" "256x8"
+expect_equal "saved on top" "$(ini_value 'RGB Tintora' TopMost)" 1
+expect_equal "custom colours saved" "$(ini_value 'Custom Colors' RGB_Color_15)" 0
+left=$(ini_value 'RGB Tintora' Left)
+top=$(ini_value 'RGB Tintora' Top)
+
+echo "--- second run: restored; boxes changed without a copy; the close box saves"
+launch
+expect_equal "restored on top" "$(above)" yes
+keys alt+d
+expect_equal "restored colour and notation" "$(clipboard_text)" '&H00FFC804&'
+keys alt+w
+type_text 100
+keys alt+h
+type_text 50
+keys alt+t
+expect_equal "ordinary again" "$(above)" no
+keys alt+F4
+wait_exit
+expect_equal "sample kept without a copy" "$(ini_value 'RGB Sample' Width)x$(ini_value 'RGB Sample' Height)" "256x8"
+expect_equal "saved after the close box" "$(ini_value 'RGB Tintora' TopMost)" 0
+expect_equal "position kept" "$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)" \
+    "$left,$top"
+
+echo "--- Edit color with Cancel and OK; About by Enter and Escape"
+launch
+keys alt+e
+dialog=$(find_window '^Color$') || fail "Edit color opened no colour dialog"
+keys Escape
+keys alt+r
+expect_equal "Cancel keeps the colour" "$(clipboard_text)" "RGB(4, 200, 255)"
+keys Right
+keys alt+r
+expect_equal "focus on red after Cancel" "$(clipboard_text)" "RGB(5, 200, 255)"
+keys alt+e
+find_window '^Color$' >/dev/null || fail "the colour dialog did not open again"
+# The dialog opens with Red selected: type over it, leave the field, OK.
+type_text 10
+keys Tab
+keys Return
+keys alt+r
+expect_equal "OK applies the colour" "$(clipboard_text)" "RGB(10, 200, 255)"
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys Return
+about=$(find_window '^About RGB Tintora$') || fail "Enter on About opened no About box"
+eval "$(xdotool getwindowgeometry --shell "$about")"
+# Centred on the 1280 x 1024 screen. xdotool sees the client area, which the window manager's
+# title bar pushes down by its own height (under 40 pixels), and its borders by a pixel or two.
+centre_x=$((X + WIDTH / 2))
+centre_y=$((Y + HEIGHT / 2))
+[ "$centre_x" -ge 636 ] && [ "$centre_x" -le 644 ] && [ "$centre_y" -ge 508 ] &&
+    [ "$centre_y" -le 552 ] || fail "the About box is not centred: centre at $centre_x,$centre_y"
+echo "ok: About centred at $centre_x,$centre_y"
+# The main window takes no keys while the box is open.
+xdotool key --window "$win" alt+x
+sleep 0.5
+kill -0 "$pid" 2>/dev/null || fail "Alt+X reached the main window behind the About box"
+keys Return
+sleep 0.5
+xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
+    fail "Enter did not close the About box"
+keys Right
+keys alt+r
+expect_equal "focus on red after About" "$(clipboard_text)" "RGB(11, 200, 255)"
+keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+keys Return
+find_window '^About RGB Tintora$' >/dev/null || fail "the About box did not open again"
+keys Escape
+sleep 0.5
+xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
+    fail "Escape did not close the About box"
+keys alt+x
+wait_exit
+expect_equal "saved after the dialogs" "$(ini_value 'RGB Color' Red)" 11
+
+echo "--- stored values out of range"
+printf '[RGB Color]\r\nRed=300\r\nGreen=-5\r\nBlue=abc\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=32\r\n[RGB Tintora]\r\nHexaFormat=7\r\nTopMost=5\r\n' \
+    >"$prog/HUELOFT.INI"
+launch
+expect_equal "TopMost 5 is not on top" "$(above)" no
+keys alt+r
+expect_equal "channels brought into range" "$(clipboard_text)" "RGB(255, 0, 0)"
+keys alt+d
+expect_equal "notation 0 until the colour changes" "$(clipboard_text)" "0x000000FF"
+keys Left alt+d
+expect_equal "bare digits for notation 7" "$(clipboard_text)" "000000FE"
+keys alt+x
+wait_exit
+expect_equal "HexaFormat 7 written back" "$(ini_value 'RGB Tintora' HexaFormat)" 7
+expect_equal "TopMost 5 written back" "$(ini_value 'RGB Tintora' TopMost)" 5
+expect_equal "Width 1000 written back" "$(ini_value 'RGB Sample' Width)" 1000
+[ -s "$work/stderr" ] && { echo "stderr:"; cat "$work/stderr"; }
+echo "PASS"
