@@ -2,10 +2,11 @@
 // hueloft: RGB Tintora, a small RGB colour editor.
 
 #include "editor/settings/externals.h"
-#include "editor/windows/application.h"
-#include "editor/windows/mainwindow.h"
+#include "editor/qt/application.h"
+#include "editor/qt/mainwindow.h"
 
 #include <QApplication>
+#include <QFile>
 
 int main(int argc, char *argv[])
 {
@@ -13,7 +14,7 @@ int main(int argc, char *argv[])
     describeApplication();
 
     const QString programFolder = QApplication::applicationDirPath();
-    DeclaredFunctions functions(programFolder);
+    DeclaredFunctions functions(QFile::encodeName(programFolder).toStdString());
     MainWindow window(functions, programFolder);
     window.Form_Load();
     window.show();

@@ -5,7 +5,7 @@
 # The editor closed through its standard input, for the tests that need the exit sequence in a
 # process of its own.
 add_executable(faults_editor faults/exit_editor.cpp)
-target_link_libraries(faults_editor PRIVATE hueloft_windows Qt6::Widgets)
+target_link_libraries(faults_editor PRIVATE hueloft_qt Qt6::Widgets)
 
 # Copies of swatchy that lack one entry point each, under the real library's name, each in a
 # folder of its own.
@@ -28,7 +28,7 @@ endforeach()
 
 hueloft_add_qtest(faults
     SOURCES tst_faults.cpp windowfixture.h
-    LIBRARIES hueloft_windows hueloft_profile
+    LIBRARIES hueloft_qt hueloft_profile
     TIMEOUT 120)
 target_compile_definitions(tst_faults PRIVATE
     HUELOFT_BIN_DIR="${HUELOFT_OUTPUT_DIR}"

@@ -13,7 +13,7 @@ hueloft_add_qtest(settingspath
 function(hueloft_add_window_test name)
     hueloft_add_qtest(${name}
         SOURCES tst_${name}.cpp windowfixture.h
-        LIBRARIES hueloft_windows)
+        LIBRARIES hueloft_qt)
     target_compile_definitions(tst_${name} PRIVATE HUELOFT_BIN_DIR="${HUELOFT_OUTPUT_DIR}")
     add_dependencies(tst_${name} swatchy)
 endfunction()

@@ -13,3 +13,6 @@ if(MINGW)
     # that nothing but the system's DLLs is imported and the two files run anywhere.
     add_link_options(-static -static-libgcc -static-libstdc++)
 endif()
+
+# The symbol tables are for debugging, which a size-optimised build is not for.
+add_link_options($<$<CONFIG:MinSizeRel,Release>:-s>)

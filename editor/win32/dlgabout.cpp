@@ -2,10 +2,10 @@
 #include "editor/win32/dlgabout.h"
 
 #include "editor/win32/dpi.h"
-#include "editor/windows/buildinfo.h"
-#include "editor/windows/controlids.h"
-#include "editor/windows/nativelayout.h"
-#include "editor/windows/twips.h"
+#include "editor/qt/buildinfo.h"
+#include "editor/core/controlids.h"
+#include "editor/core/nativelayout.h"
+#include "editor/core/twips.h"
 
 #include <cstdint>
 #include <string>

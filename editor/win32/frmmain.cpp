@@ -1,15 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "editor/win32/frmmain.h"
 
-#include "editor/color/colortext.h"
-#include "editor/color/numbertext.h"
+#include "editor/core/controlids.h"
+#include "editor/core/nativelayout.h"
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/dpi.h"
-#include "editor/win32/externals_win32.h"
 #include "editor/win32/settingslocation.h"
-#include "editor/windows/controlids.h"
-#include "editor/windows/nativelayout.h"
-#include "editor/windows/twips.h"
 
 #include <commctrl.h>
 
@@ -23,18 +19,6 @@ namespace {
 const wchar_t kClassName[] = L"hueloft.frmMain";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX;
 constexpr DWORD kWindowExStyle = 0;
-
-const char kColorSection[] = "RGB Color";
-const char kSampleSection[] = "RGB Sample";
-const char kEditorSection[] = "RGB Tintora";
-
-constexpr ColorValue kPureRed = 255;
-constexpr ColorValue kPureGreen = 65280;
-constexpr ColorValue kPureBlue = 16711680;
-
-constexpr std::intptr_t kTopMost = -1;   // HWND_TOPMOST
-constexpr std::intptr_t kNotTopMost = -2; // HWND_NOTOPMOST
-constexpr unsigned kStackingFlags = SWP_NOSIZE | SWP_NOMOVE | SWP_SHOWWINDOW; // 67
 
 // The panel of an id among cpRGB and the three chips: 0 cpRGB, 1..3 the chips, -1 none.
 int panelIndex(int id)
@@ -91,6 +75,18 @@ bool isPushButton(HWND window)
 }
 
 } // namespace
+
+MainWindow::MainWindow(ExternalFunctions &functions) : m_form(*this, functions) {}
+
+MainWindow::~MainWindow()
+{
+    for (HBRUSH brush : m_panelBrushes) {
+        if (brush)
+            DeleteObject(brush);
+    }
+    if (m_font)
+        DeleteObject(m_font);
+}
 
 bool MainWindow::registerClass(HINSTANCE instance)
 {
@@ -285,7 +281,7 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_CLOSE:
-        Form_Unload();
+        m_form.Form_Unload();
         DestroyWindow(m_window);
         return 0;
     case WM_QUERYENDSESSION:
@@ -293,14 +289,9 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
     case WM_ENDSESSION:
         // Logging off ends the program without a WM_CLOSE: it saves like any other close.
         if (wParam)
-            Form_Unload();
+            m_form.Form_Unload();
         return 0;
     case WM_DESTROY:
-        for (HBRUSH &brush : m_panelBrushes) {
-            if (brush)
-                DeleteObject(brush);
-            brush = nullptr;
-        }
         PostQuitMessage(0);
         return 0;
     default:
@@ -323,11 +314,12 @@ LRESULT CALLBACK MainWindow::editProc(HWND edit, UINT message, WPARAM wParam, LP
         return code;
     }
     case WM_CHAR: {
-        const bool discard = channel >= 0 ? self->ediColor_KeyPress(channel, int(wParam))
-                                          : self->ediSwatch_KeyPress(sampleBoxOf(int(id)),
-                                                                     int(wParam));
-        if (discard)
-            return 0;
+        const int key = channel >= 0
+                            ? self->m_form.ediColor_KeyPress(channel, int(wParam))
+                            : self->m_form.ediSwatch_KeyPress(sampleBoxOf(int(id)), int(wParam));
+        if (key == 0)
+            return 0; // discarded
+        wParam = WPARAM(key);
         break;
     }
     case WM_NCDESTROY:
@@ -358,43 +350,43 @@ void MainWindow::onCommand(int id, int code, HWND control)
             // is concerned: nothing to commit until it moves to another control.
             HWND focus = GetFocus();
             if (focus && IsChild(m_window, focus))
-                ediColor_LostFocus(channel);
+                m_form.ediColor_LostFocus(channel);
         }
         return;
     }
     if (id == IDC_cpRGB && code == STN_DBLCLK) {
-        cmdEditColor_Click(); // cpRGB_DblClick
+        m_form.cpRGB_DblClick();
         return;
     }
     if (code != BN_CLICKED)
         return;
     switch (id) {
     case IDC_cmdCopyRGB:
-        cmdCopyRGB_Click();
+        m_form.cmdCopyRGB_Click();
         break;
     case IDC_cmdCopyHexa:
-        cmdCopyHexa_Click();
+        m_form.cmdCopyHexa_Click();
         break;
     case IDC_cmdCopyHTML:
-        cmdCopyHTML_Click();
+        m_form.cmdCopyHTML_Click();
         break;
     case IDC_cmdCopySample:
-        cmdCopySample_Click();
+        m_form.cmdCopySample_Click();
         break;
     case IDC_cmdEditColor:
-        cmdEditColor_Click();
+        m_form.cmdEditColor_Click();
         break;
     case IDC_cmdAbout:
-        cmdAbout_Click();
+        m_form.cmdAbout_Click();
         break;
     case IDC_cmdExit:
-        cmdExit_Click();
+        m_form.cmdExit_Click();
         break;
     case IDC_chkTop: {
         const bool checked = SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED;
         if (checked != m_checked) {
             m_checked = checked;
-            chkTop_Click();
+            m_form.chkTop_Click();
         }
         break;
     }
@@ -403,7 +395,7 @@ void MainWindow::onCommand(int id, int code, HWND control)
             if (id == optLangId(i)
                 && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED
                 && i != m_selectedOption)
-                selectOption(i);
+                selectNotation(i);
         }
         break;
     }
@@ -416,21 +408,21 @@ void MainWindow::onScroll(HWND bar, int request)
     const int channel = channelOfBar(GetDlgCtrlID(bar));
     if (channel < 0)
         return;
-    const int value = scrollValue(channel);
+    const int value = channelValue(channel);
     switch (request) {
     case SB_LINELEFT:
     case SB_PAGELEFT:
-        setScrollValue(channel, value - 1);
+        setChannelValue(channel, value - 1);
         break;
     case SB_LINERIGHT:
     case SB_PAGERIGHT:
-        setScrollValue(channel, value + 1);
+        setChannelValue(channel, value + 1);
         break;
     case SB_LEFT:
-        setScrollValue(channel, 0);
+        setChannelValue(channel, 0);
         break;
     case SB_RIGHT:
-        setScrollValue(channel, 255);
+        setChannelValue(channel, 255);
         break;
     case SB_THUMBTRACK: {
         SCROLLINFO info = {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
@@ -438,13 +430,13 @@ void MainWindow::onScroll(HWND bar, int request)
         info.fMask = SIF_POS;
         info.nPos = info.nTrackPos;
         SetScrollInfo(bar, SB_CTL, &info, TRUE);
-        RefreshColor(channel); // hsbColor_Scroll
+        m_form.hsbColor_Scroll(channel);
         break;
     }
     case SB_THUMBPOSITION: {
         SCROLLINFO info = {sizeof info, SIF_TRACKPOS, 0, 0, 0, 0, 0};
         GetScrollInfo(bar, SB_CTL, &info);
-        setScrollValue(channel, info.nTrackPos);
+        setChannelValue(channel, info.nTrackPos);
         break;
     }
     default:
@@ -453,23 +445,23 @@ void MainWindow::onScroll(HWND bar, int request)
 }
 
 // ---------------------------------------------------------------------------------------------
-// The controls
+// The controls, as the core asks for them
 
-int MainWindow::scrollValue(int channel) const
+int MainWindow::channelValue(int channel) const
 {
     SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, 0, 0};
     GetScrollInfo(control(hsbColorId(channel)), SB_CTL, &info);
     return info.nPos;
 }
 
-void MainWindow::setScrollValue(int channel, int value)
+void MainWindow::setChannelValue(int channel, int value)
 {
     value = clampChannel(value);
-    if (value == scrollValue(channel))
+    if (value == channelValue(channel))
         return;
     SCROLLINFO info = {sizeof info, SIF_POS, 0, 0, 0, value, 0};
     SetScrollInfo(control(hsbColorId(channel)), SB_CTL, &info, TRUE);
-    RefreshColor(channel); // hsbColor_Change, nested inside the assignment
+    m_form.hsbColor_Change(channel); // nested inside the assignment
 }
 
 std::string MainWindow::text(int id) const
@@ -491,12 +483,30 @@ void MainWindow::setText(int id, const std::string &text)
     SetWindowTextW(control(id), widen(text.c_str()).c_str());
 }
 
+std::string MainWindow::channelText(int channel) const
+{
+    return text(ediColorId(channel));
+}
+
+void MainWindow::showChannelText(int channel, const std::string &text)
+{
+    setText(ediColorId(channel), text);
+}
+
+std::string MainWindow::sampleSideText(int index) const
+{
+    return text(ediSwatchId(index));
+}
+
+void MainWindow::showSampleSideText(int index, const std::string &text)
+{
+    setText(ediSwatchId(index), text);
+}
+
 void MainWindow::setPanelColor(int id, ColorValue color)
 {
     const int panel = panelIndex(id);
-    if (panel < 0)
-        return;
-    if (m_panelBrushes[panel] && m_panelColors[panel] == color)
+    if (panel < 0 || (m_panelBrushes[panel] && m_panelColors[panel] == color))
         return;
     m_panelColors[panel] = color;
     HBRUSH old = m_panelBrushes[panel];
@@ -506,7 +516,29 @@ void MainWindow::setPanelColor(int id, ColorValue color)
         DeleteObject(old);
 }
 
-void MainWindow::selectOption(int index)
+void MainWindow::setSampleColor(ColorValue color)
+{
+    setPanelColor(IDC_cpRGB, color);
+}
+
+void MainWindow::setChipColor(int channel, ColorValue color)
+{
+    setPanelColor(cpColorId(channel), color);
+}
+
+void MainWindow::setRgbCaption(const std::string &caption)
+{
+    m_captionRGB = caption;
+    setText(IDC_txtRGB, caption);
+}
+
+void MainWindow::setHexaCaption(const std::string &caption)
+{
+    m_captionHexa = caption;
+    setText(IDC_txtHexa, caption); // the static shows "&&" as "&"
+}
+
+void MainWindow::selectNotation(int index)
 {
     for (int i = 0; i < 4; ++i) {
         HWND option = control(optLangId(i));
@@ -518,294 +550,91 @@ void MainWindow::selectOption(int index)
     }
     if (index != m_selectedOption) {
         m_selectedOption = index;
-        optLang_Click(index);
+        m_form.optLang_Click(index);
     }
 }
 
-void MainWindow::setChecked(bool checked)
+bool MainWindow::isTopMostChecked() const
+{
+    return SendMessageW(control(IDC_chkTop), BM_GETCHECK, 0, 0) == BST_CHECKED;
+}
+
+void MainWindow::setTopMostChecked(bool checked)
 {
     SendMessageW(control(IDC_chkTop), BM_SETCHECK, checked ? BST_CHECKED : BST_UNCHECKED, 0);
     if (checked != m_checked) {
         m_checked = checked;
-        chkTop_Click();
+        m_form.chkTop_Click();
     }
 }
 
-void MainWindow::focusRedBar()
+void MainWindow::focusRedChannel()
 {
     SetFocus(control(IDC_hsbColor0));
 }
 
 // ---------------------------------------------------------------------------------------------
-// The colour channels
+// The clipboard
 
-void MainWindow::RefreshColor(int channel)
+bool MainWindow::putOnClipboard(UINT format, HANDLE data)
 {
-    setText(ediColorId(channel), decimalText(scrollValue(channel)));
-    setPanelColor(IDC_cpRGB, composeColor(scrollValue(0), scrollValue(1), scrollValue(2)));
-    m_captionRGB = rgbMacroText(text(IDC_ediColor0), text(IDC_ediColor1), text(IDC_ediColor2));
-    setText(IDC_txtRGB, m_captionRGB);
-    m_captionHexa = hexaCaption(currentColor(), HexaType);
-    setText(IDC_txtHexa, m_captionHexa);
-}
-
-void MainWindow::ApplyColor(long long red, long long green, long long blue)
-{
-    // The scroll bars hold only 0..255; values from a hand-edited file are brought into range
-    // before any control is touched.
-    const int channels[3] = {clampChannel(red), clampChannel(green), clampChannel(blue)};
-    for (int i = 0; i < 3; ++i)
-        setScrollValue(i, channels[i]);
-    for (int i = 0; i < 3; ++i)
-        setText(ediColorId(i), decimalText(channels[i]));
-    RefreshColor(0);
-}
-
-void MainWindow::CommitChannelText(int channel)
-{
-    const int value = clampChannel(readLeadingNumber(text(ediColorId(channel))));
-    setScrollValue(channel, value);
-    setText(ediColorId(channel), decimalText(value));
-}
-
-bool MainWindow::ediColor_KeyPress(int index, int code)
-{
-    switch (channelBoxKey(code)) {
-    case KeyAction::Commit:
-        CommitChannelText(index);
-        return true;
-    case KeyAction::Discard:
-        return true;
-    case KeyAction::Pass:
-        return false;
-    }
-    return false;
-}
-
-bool MainWindow::ediSwatch_KeyPress(int, int code)
-{
-    return sampleBoxKey(code) == KeyAction::Discard;
-}
-
-void MainWindow::ediColor_LostFocus(int index)
-{
-    CommitChannelText(index);
-}
-
-void MainWindow::optLang_Click(int index)
-{
-    HexaType = static_cast<std::int16_t>(index);
-    RefreshColor(0);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Clipboard commands
-
-bool MainWindow::putOnClipboard(UINT format, HANDLE data, const char *what)
-{
-    // Another program may hold the clipboard for a moment; a few tries, then one line.
+    // Another program may hold the clipboard for a moment: a few tries before giving up.
     bool open = false;
     for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(m_window)); ++attempt)
         Sleep(20);
-    if (!open || !EmptyClipboard() || !SetClipboardData(format, data)) {
-        const DWORD error = GetLastError();
-        if (open)
-            CloseClipboard();
-        std::fprintf(stderr, "hueloft: cannot put %s on the clipboard: error %lu\n", what,
-                     static_cast<unsigned long>(error));
+    if (!open)
         return false;
-    }
+    const bool taken = EmptyClipboard() && SetClipboardData(format, data);
     CloseClipboard();
-    return true;
+    return taken;
 }
 
-namespace {
-
-// CF_TEXT in the ANSI code page; the system offers the Unicode form to those who ask for it.
-HGLOBAL ansiText(const std::string &text)
+bool MainWindow::putTextOnClipboard(const std::string &text)
 {
+    // CF_TEXT in the ANSI code page; the system offers the Unicode form to those who ask.
     HGLOBAL memory = GlobalAlloc(GMEM_MOVEABLE, text.size() + 1);
     if (!memory)
-        return nullptr;
+        return false;
     std::memcpy(GlobalLock(memory), text.c_str(), text.size() + 1);
     GlobalUnlock(memory);
-    return memory;
+    if (putOnClipboard(CF_TEXT, memory))
+        return true;
+    GlobalFree(memory); // the clipboard owns it only once it has taken it
+    return false;
 }
 
-} // namespace
-
-void MainWindow::cmdCopyRGB_Click()
+bool MainWindow::putSampleOnClipboard(int width, int height, ColorValue color)
 {
-    const std::string text = m_captionRGB;
-    HGLOBAL memory = ansiText(text);
-    if (!memory || !putOnClipboard(CF_TEXT, memory, ("\"" + text + "\"").c_str()))
-        GlobalFree(memory);
-    focusRedBar();
-}
-
-void MainWindow::cmdCopyHexa_Click()
-{
-    const std::string text = hexaCopyText(m_captionHexa, HexaType);
-    HGLOBAL memory = ansiText(text);
-    if (!memory || !putOnClipboard(CF_TEXT, memory, ("\"" + text + "\"").c_str()))
-        GlobalFree(memory);
-    focusRedBar();
-}
-
-void MainWindow::cmdCopyHTML_Click()
-{
-    const std::string text = htmlText(currentColor());
-    HGLOBAL memory = ansiText(text);
-    if (!memory || !putOnClipboard(CF_TEXT, memory, text.c_str()))
-        GlobalFree(memory);
-    focusRedBar();
-}
-
-void MainWindow::cmdCopySample_Click()
-{
-    for (int i = 0; i < 2; ++i) {
-        const int id = ediSwatchId(i);
-        const int typed = readLeadingNumber(text(id));
-        const int side = clampSampleSide(typed);
-        SwatchSize[i] = static_cast<std::int16_t>(side);
-        if (side != typed) // a size within range keeps the box's text ("064" stays "064")
-            setText(id, decimalText(side));
-    }
-
-    // Made off-screen at exactly SwatchSize pixels, whatever the DPI.
+    // Made off-screen at exactly Width x Height pixels, whatever the DPI: the table's hidden
+    // picture pctRGB needs no window of its own.
     HDC screen = GetDC(nullptr);
-    HBITMAP bitmap = CreateCompatibleBitmap(screen, SwatchSize[0], SwatchSize[1]);
+    HBITMAP bitmap = CreateCompatibleBitmap(screen, width, height);
     HDC canvas = CreateCompatibleDC(screen);
     HGDIOBJ previous = SelectObject(canvas, bitmap);
-    HBRUSH brush = CreateSolidBrush(currentColor());
-    const RECT all = {0, 0, SwatchSize[0], SwatchSize[1]};
+    HBRUSH brush = CreateSolidBrush(color);
+    const RECT all = {0, 0, width, height};
     FillRect(canvas, &all, brush);
     DeleteObject(brush);
     SelectObject(canvas, previous);
     DeleteDC(canvas);
     ReleaseDC(nullptr, screen);
-    char what[64];
-    std::snprintf(what, sizeof what, "the %dx%d colour sample", int(SwatchSize[0]),
-                  int(SwatchSize[1]));
-    if (!bitmap || !putOnClipboard(CF_BITMAP, bitmap, what))
-        DeleteObject(bitmap); // the clipboard owns it only once it has taken it
-    focusRedBar();
+    if (bitmap && putOnClipboard(CF_BITMAP, bitmap))
+        return true;
+    if (bitmap)
+        DeleteObject(bitmap);
+    return false;
 }
 
 // ---------------------------------------------------------------------------------------------
-// Window commands
+// The window
 
-void MainWindow::cmdEditColor_Click()
+std::uintptr_t MainWindow::nativeWindow() const
 {
-    const ColorValue chosen =
-        ShowColorDialog(currentColor(), reinterpret_cast<std::uintptr_t>(m_window));
-    int red = 0, green = 0, blue = 0;
-    SplitColor(chosen, red, green, blue);
-    ApplyColor(red, green, blue);
-    focusRedBar();
+    return reinterpret_cast<std::uintptr_t>(m_window);
 }
 
-void MainWindow::chkTop_Click()
+RECT MainWindow::outerRect() const
 {
-    const bool checked = SendMessageW(control(IDC_chkTop), BM_GETCHECK, 0, 0) == BST_CHECKED;
-    hueloft::win32::SetWindowPos(reinterpret_cast<std::uintptr_t>(m_window),
-                                 checked ? kTopMost : kNotTopMost, 0, 0, 0, 0, kStackingFlags);
-    TopMost = SendMessageW(control(IDC_chkTop), BM_GETCHECK, 0, 0) == BST_CHECKED ? 1 : 0;
-}
-
-void MainWindow::cmdAbout_Click()
-{
-    showAboutBox(m_instance, m_window);
-    focusRedBar();
-}
-
-void MainWindow::cmdExit_Click()
-{
-    SendMessageW(m_window, WM_CLOSE, 0, 0);
-}
-
-// ---------------------------------------------------------------------------------------------
-// Start-up and shut-down
-
-void MainWindow::Form_Load()
-{
-    setPanelColor(IDC_cpColor0, kPureRed);
-    setPanelColor(IDC_cpColor1, kPureGreen);
-    setPanelColor(IDC_cpColor2, kPureBlue);
-    setPanelColor(IDC_cpRGB, 0);
-
-    const SettingsLocation location = settingsLocation();
-    SettingsPath = location.path;
-    m_perUserFolder = location.perUser ? location.folder : std::wstring();
-    LoadCustomColors(SettingsPath);
-
-    auto read = [this](const char *section, const char *key, int defaultValue) {
-        return GetPrivateProfileIntA(section, key, defaultValue, SettingsPath);
-    };
-    const std::int32_t red = read(kColorSection, "Red", 0);
-    const std::int32_t green = read(kColorSection, "Green", 0);
-    const std::int32_t blue = read(kColorSection, "Blue", 0);
-    ApplyColor(red, green, blue);
-
-    SwatchSize[0] = clampToInt16(read(kSampleSection, "Width", 32));
-    SwatchSize[1] = clampToInt16(read(kSampleSection, "Height", 32));
-    setText(IDC_ediSwatch0, decimalText(SwatchSize[0]));
-    setText(IDC_ediSwatch1, decimalText(SwatchSize[1]));
-
-    HexaType = clampToInt16(read(kEditorSection, "HexaFormat", 0));
-    if (HexaType >= 0 && HexaType <= 3)
-        selectOption(HexaType);
-
-    // Centred on the primary screen by default, in twips of the window's own DPI.
-    RECT outer = {};
-    GetWindowRect(m_window, &outer);
-    const std::int64_t screenWidth = deviceToTwips(GetSystemMetrics(SM_CXSCREEN), m_dpiX);
-    const std::int64_t screenHeight = deviceToTwips(GetSystemMetrics(SM_CYSCREEN), m_dpiY);
-    const auto leftDefault = static_cast<int>(
-        centredOffset(screenWidth, deviceToTwips(outer.right - outer.left, m_dpiX)));
-    const std::int16_t topDefault = clampToInt16(
-        centredOffset(screenHeight, deviceToTwips(outer.bottom - outer.top, m_dpiY)));
-    const int left = read(kEditorSection, "Left", leftDefault);
-    ::SetWindowPos(m_window, nullptr, twipsToDevice(left, m_dpiX), outer.top, 0, 0,
-                   SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-    const int top = read(kEditorSection, "Top", topDefault);
-    ::SetWindowPos(m_window, nullptr, twipsToDevice(left, m_dpiX), twipsToDevice(top, m_dpiY),
-                   0, 0, SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-
-    TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
-    if (TopMost == 0 || TopMost == 1)
-        setChecked(TopMost == 1);
-}
-
-void MainWindow::Form_Unload()
-{
-    if (m_unloaded)
-        return;
-    m_unloaded = true;
-
-    // The per-user folder is made at the first write, not before: a run that never exits
-    // normally leaves no trace.
-    if (!m_perUserFolder.empty())
-        CreateDirectoryW(m_perUserFolder.c_str(), nullptr);
-
-    std::string failure;
-    auto write = [this, &failure](const char *section, const char *key, long long value) {
-        if (!WritePrivateProfileStringA(section, key, decimalText(value), SettingsPath)
-            && failure.empty()) {
-            const DWORD error = GetLastError();
-            char *message = nullptr;
-            FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                               | FORMAT_MESSAGE_IGNORE_INSERTS,
-                           nullptr, error, 0, reinterpret_cast<char *>(&message), 0, nullptr);
-            failure = "cannot write " + SettingsPath + ": "
-                      + (message ? message : "error " + std::to_string(error));
-            if (message)
-                LocalFree(message);
-            while (!failure.empty() && (failure.back() == '\n' || failure.back() == '\r'))
-                failure.pop_back();
-        }
-    };
-
     // A minimized window reports a place far off the screen (-32000); its place on the
     // desktop is the one to keep, or the next start would open it where nobody can see it.
     RECT outer = {};
@@ -817,21 +646,69 @@ void MainWindow::Form_Unload()
     } else {
         GetWindowRect(m_window, &outer);
     }
-    write(kEditorSection, "Top", storedTwips(deviceToTwips(outer.top, m_dpiY)));
-    write(kEditorSection, "Left", storedTwips(deviceToTwips(outer.left, m_dpiX)));
-    write(kEditorSection, "TopMost", TopMost);
-    write(kEditorSection, "HexaFormat", HexaType);
-    write(kSampleSection, "Width", SwatchSize[0]);
-    write(kSampleSection, "Height", SwatchSize[1]);
-    int red = 0, green = 0, blue = 0;
-    SplitColor(currentColor(), red, green, blue);
-    write(kColorSection, "Red", red);
-    write(kColorSection, "Green", green);
-    write(kColorSection, "Blue", blue);
-    SaveCustomColors(SettingsPath);
+    return outer;
+}
 
-    if (!failure.empty())
-        std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());
+std::int64_t MainWindow::windowLeft() const
+{
+    return deviceToTwips(outerRect().left, m_dpiX);
+}
+
+std::int64_t MainWindow::windowTop() const
+{
+    return deviceToTwips(outerRect().top, m_dpiY);
+}
+
+void MainWindow::setWindowLeft(std::int64_t twips)
+{
+    RECT outer = {};
+    GetWindowRect(m_window, &outer);
+    SetWindowPos(m_window, nullptr, twipsToDevice(twips, m_dpiX), outer.top, 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+void MainWindow::setWindowTop(std::int64_t twips)
+{
+    RECT outer = {};
+    GetWindowRect(m_window, &outer);
+    SetWindowPos(m_window, nullptr, outer.left, twipsToDevice(twips, m_dpiY), 0, 0,
+                 SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+}
+
+TwipsSize MainWindow::windowOuterSize() const
+{
+    RECT outer = {};
+    GetWindowRect(m_window, &outer);
+    return {deviceToTwips(outer.right - outer.left, m_dpiX),
+            deviceToTwips(outer.bottom - outer.top, m_dpiY)};
+}
+
+TwipsSize MainWindow::screenSize() const
+{
+    return {deviceToTwips(GetSystemMetrics(SM_CXSCREEN), m_dpiX),
+            deviceToTwips(GetSystemMetrics(SM_CYSCREEN), m_dpiY)};
+}
+
+void MainWindow::showAboutBox()
+{
+    hueloft::win32::showAboutBox(m_instance, m_window);
+}
+
+void MainWindow::closeWindow()
+{
+    SendMessageW(m_window, WM_CLOSE, 0, 0); // Form_Unload, then the window goes
+}
+
+SettingsLocation MainWindow::settingsLocation() const
+{
+    const Location location = hueloft::win32::settingsLocation();
+    return {location.path, location.perUser};
+}
+
+bool MainWindow::makeSettingsFolder(const std::string &path)
+{
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
 }
 
 } // namespace hueloft::win32

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
-// hueloft on Windows: RGB Tintora, a small RGB colour editor, in native Win32.
+// hueloft on Windows: RGB Tintora, a small RGB colour editor, in native Win32 on the shared
+// core.
 
+#include "editor/settings/externals.h"
 #include "editor/win32/frmmain.h"
+#include "editor/win32/settingslocation.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -12,10 +15,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    hueloft::win32::MainWindow window;
+    // swatchy is looked for in the program's own folder first.
+    DeclaredFunctions functions(hueloft::win32::ansiFolderName(hueloft::win32::programFolder()));
+    hueloft::win32::MainWindow window(functions);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
         return 1;
-    window.Form_Load();
+    window.form().Form_Load();
     ShowWindow(window.handle(), show);
     UpdateWindow(window.handle());
 

@@ -25,6 +25,8 @@ std::string toAnsi(const std::wstring &text)
     return lossy ? std::string() : ansi;
 }
 
+} // namespace
+
 std::wstring programFolder()
 {
     std::vector<wchar_t> buffer(MAX_PATH);
@@ -39,6 +41,8 @@ std::wstring programFolder()
         buffer.resize(buffer.size() * 2);
     }
 }
+
+namespace {
 
 bool exists(const std::wstring &path)
 {
@@ -84,13 +88,13 @@ std::string ansiFolderName(const std::wstring &folder)
     return toAnsi(shortName);
 }
 
-SettingsLocation settingsLocation()
+Location settingsLocation()
 {
     const std::wstring folder = programFolder();
     const std::string ansiFolder = ansiFolderName(folder);
     if (!ansiFolder.empty()
         && (exists(folder + L"\\HUELOFT.INI") || writable(folder)))
-        return {ansiFolder + "\\HUELOFT.INI", {}, false};
+        return {ansiFolder + "\\HUELOFT.INI", false};
 
     // The per-user folder may not exist yet; its short name can be asked only once it does,
     // so a name the code page cannot spell is made now.
@@ -98,11 +102,11 @@ SettingsLocation settingsLocation()
     const std::wstring userFolder = appData + L"\\hueloft";
     std::string ansiUser = ansiFolderName(appData);
     if (!ansiUser.empty())
-        return {ansiUser + "\\hueloft\\HUELOFT.INI", userFolder, true};
+        return {ansiUser + "\\hueloft\\HUELOFT.INI", true};
     CreateDirectoryW(userFolder.c_str(), nullptr);
     ansiUser = ansiFolderName(userFolder);
     if (!ansiUser.empty())
-        return {ansiUser + "\\HUELOFT.INI", userFolder, true};
+        return {ansiUser + "\\HUELOFT.INI", true};
     // Nothing can be spelt: the program folder as the code page spells it, question marks and
     // all; the first failed write says so on standard error.
     const int size = WideCharToMultiByte(CP_ACP, 0, folder.data(), int(folder.size()), nullptr,
@@ -111,7 +115,7 @@ SettingsLocation settingsLocation()
     if (size > 0)
         WideCharToMultiByte(CP_ACP, 0, folder.data(), int(folder.size()), lossy.data(), size,
                             nullptr, nullptr);
-    return {lossy + "\\HUELOFT.INI", {}, false};
+    return {lossy + "\\HUELOFT.INI", false};
 }
 
 } // namespace hueloft::win32

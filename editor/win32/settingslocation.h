@@ -15,14 +15,16 @@
 
 namespace hueloft::win32 {
 
-struct SettingsLocation
+struct Location
 {
     std::string path;      // in the ANSI code page
-    std::wstring folder;   // the folder to create before the first write, when perUser
-    bool perUser = false;
+    bool perUser = false;  // the folder may still have to be made before the first write
 };
 
-SettingsLocation settingsLocation();
+Location settingsLocation();
+
+// The program's own folder, as GetModuleFileNameW names it.
+std::wstring programFolder();
 
 // Folder as the ANSI code page spells it without loss, else its short name if that can be
 // spelt, else empty.

@@ -7,7 +7,7 @@
 // order turned into the creation order, which is what the dialog manager follows for Tab,
 // access keys and arrow keys. No Windows header: the tests check it on any system.
 
-#include "editor/windows/layout.h"
+#include "editor/core/layout.h"
 
 #include <cstdint>
 #include <vector>

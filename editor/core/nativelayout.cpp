@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/nativelayout.h"
+#include "editor/core/nativelayout.h"
 
-#include "editor/windows/controlids.h"
+#include "editor/core/controlids.h"
 
 #include <algorithm>
 #include <string_view>
