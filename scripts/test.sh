@@ -7,7 +7,7 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="${HUELOFT_BUILD_DIR:-$top/build}"
 "$top/scripts/setup.sh" test
 "$top/scripts/build.sh"
-# The Windows build, which the Wine tests run.
-"$top/scripts/build-windows.sh"
+# The Windows build and its installer, which the Wine tests run.
+"$top/scripts/package-windows.sh"
 cd "$build"
 exec ctest --output-on-failure --parallel "${HUELOFT_JOBS:-2}"

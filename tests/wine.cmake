@@ -27,3 +27,6 @@ function(hueloft_add_wine_test script)
 endfunction()
 
 hueloft_add_wine_test(wine_session)
+hueloft_add_wine_test(wine_dpi)
+hueloft_add_wine_test(wine_install
+    "${HUELOFT_WINDOWS_BIN_DIR}/../package/hueloft-${PROJECT_VERSION}-setup-x86_64.exe")

@@ -1,0 +1,36 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The Windows build at 144 DPI (Wine's LogPixels): the window grows to the layout's twips at
+# 10 twips a pixel, and the copied sample still has exactly the chosen number of pixels.
+# Usage: wine_dpi.sh <folder of hueloft.exe and swatchy.dll>
+[ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
+    "$0" "$@"
+. "$(dirname "$0")/wine.sh"
+
+set_dpi() {
+    "$wine" reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$wine" reg add 'HKCC\Software\Fonts' /v LogPixels /t REG_DWORD /d "$1" /f >/dev/null 2>&1
+    "$wineserver" -w
+}
+# The prefix is shared with the other Wine tests: back to 96 DPI whatever happens.
+trap 'set_dpi 96; cleanup' EXIT
+set_dpi 144
+
+start_window_manager
+launch
+eval "$(xdotool getwindowgeometry --shell "$win")"
+# The client area is 4350 x 5280 twips: 435 x 528 pixels at 144 DPI (290 x 352 at 96).
+expect_equal "client area at 144 DPI" "${WIDTH}x${HEIGHT}" "435x528"
+keys alt+w
+type_text 40
+keys alt+h
+type_text 30
+keys alt+s
+xclip -selection clipboard -t image/bmp -o >"$work/sample.bmp"
+expect_equal "sample at 144 DPI" "$(python3 "$here/bmpinfo.py" "$work/sample.bmp")" \
+    "40x30 #000000 uniform"
+import -window root "$work/screen.png" 2>/dev/null && [ -n "${HUELOFT_SCREENSHOT:-}" ] &&
+    cp "$work/screen.png" "$HUELOFT_SCREENSHOT"
+keys alt+x
+wait_exit
+echo "PASS"
