@@ -28,3 +28,6 @@ add_test(NAME clipboard_scaled COMMAND tst_clipboard sample)
 set_tests_properties(clipboard_scaled PROPERTIES
     TIMEOUT 120
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;HOME=${CMAKE_CURRENT_BINARY_DIR}/home-clipboard")
+
+# The window's behaviour without a toolkit: the core's handlers on controls held in memory.
+hueloft_add_qtest(mainform SOURCES tst_mainform.cpp LIBRARIES hueloft_core)

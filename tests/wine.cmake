@@ -1,32 +1,25 @@
 # SPDX-License-Identifier: MIT
-# The Windows build (scripts/build-windows.sh) under the 64-bit Wine, driven as a person uses
-# it. One Wine prefix per test run, made first and removed last: a new prefix costs about ten
-# seconds, so the scenarios share it and run one after another.
+# The Windows builds (scripts/build-windows.sh, which the test command runs first): the
+# x86_64 one under Wine, the i686 one by its export table (32-bit programs cannot run here).
 
-set(HUELOFT_WINDOWS_BIN_DIR "${PROJECT_SOURCE_DIR}/build-windows/bin" CACHE PATH
-    "Folder of hueloft.exe and swatchy.dll that the Wine tests run")
-set(wine_prefix "${CMAKE_CURRENT_BINARY_DIR}/wineprefix")
+set(HUELOFT_WINDOWS_BIN "${PROJECT_SOURCE_DIR}/build-windows/bin" CACHE PATH
+    "bin folder of the x86_64 Windows build")
+set(HUELOFT_WINDOWS_I686_BIN "${PROJECT_SOURCE_DIR}/build-windows-i686/bin" CACHE PATH
+    "bin folder of the i686 Windows build")
 
-add_test(NAME wine_prefix_create
-         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/e2e/wineprefix.sh" create "${wine_prefix}")
-add_test(NAME wine_prefix_remove
-         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/e2e/wineprefix.sh" remove "${wine_prefix}")
-set_tests_properties(wine_prefix_create PROPERTIES FIXTURES_SETUP wine SKIP_RETURN_CODE 77
-                     TIMEOUT 120 LABELS wine)
-set_tests_properties(wine_prefix_remove PROPERTIES FIXTURES_CLEANUP wine LABELS wine)
+add_test(NAME wine_windows COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/wine/run.sh"
+                                      "${HUELOFT_WINDOWS_BIN}")
+# Wine's first start of a prefix takes seconds and a dialog is driven on a real X server.
+set_tests_properties(wine_windows PROPERTIES TIMEOUT 300 LABELS "wine;e2e" RUN_SERIAL TRUE)
 
-# hueloft_add_wine_test(<script> [arguments...]): tests/e2e/<script>.sh with the Windows build.
-function(hueloft_add_wine_test script)
-    add_test(NAME ${script}
-             COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/e2e/${script}.sh"
-                     "${HUELOFT_WINDOWS_BIN_DIR}" ${ARGN})
-    set_tests_properties(${script} PROPERTIES
-        FIXTURES_REQUIRED wine
-        ENVIRONMENT "HUELOFT_WINEPREFIX=${wine_prefix}"
-        SKIP_RETURN_CODE 77 TIMEOUT 240 LABELS "e2e;wine" RUN_SERIAL TRUE)
-endfunction()
-
-hueloft_add_wine_test(wine_session)
-hueloft_add_wine_test(wine_dpi)
-hueloft_add_wine_test(wine_install
-    "${HUELOFT_WINDOWS_BIN_DIR}/../package/hueloft-${PROJECT_VERSION}-setup-x86_64.exe")
+foreach(build IN ITEMS x86_64 i686)
+    if(build STREQUAL "i686")
+        set(bin "${HUELOFT_WINDOWS_I686_BIN}")
+    else()
+        set(bin "${HUELOFT_WINDOWS_BIN}")
+    endif()
+    add_test(NAME windows_exports_${build}
+             COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/wine/exports.sh"
+                        "${build}-w64-mingw32-objdump" "${bin}")
+    set_tests_properties(windows_exports_${build} PROPERTIES TIMEOUT 60 LABELS wine)
+endforeach()
