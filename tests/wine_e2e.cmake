@@ -1,7 +1,7 @@
 # SPDX-License-Identifier: MIT
 # The Windows build and its installer (scripts/package-windows.sh) under the 64-bit Wine,
-# driven as a person uses it. One Wine prefix per test run, made first and removed last: a new prefix costs about ten
-# seconds, so the scenarios share it and run one after another.
+# driven as a person uses it. One Wine prefix per test run, made first and removed last: a
+# new prefix costs about ten seconds, so the scenarios share it and run one after another.
 
 set(HUELOFT_WINDOWS_BIN "${PROJECT_SOURCE_DIR}/build-windows/bin" CACHE PATH
     "bin folder of the x86_64 Windows build")
