@@ -26,7 +26,8 @@ for program in swatchy.dll hueloft.exe; do
         sort | tr '\n' ' ')
     for dll in $imports; do
         case "$dll" in
-            kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | msvcrt.dll | advapi32.dll) ;;
+            kernel32.dll | user32.dll | gdi32.dll | comdlg32.dll | comctl32.dll | msvcrt.dll \
+                | advapi32.dll) ;;
             *) fail "$program imports $dll, which is not a system DLL" ;;
         esac
     done
