@@ -55,10 +55,26 @@ tr -d '\r' <"$work/out"
 echo "library checks in $(elapsed "$start") s"
 [ "$status" -eq 0 ] || fail "tst_swatchy_wine.exe: status $status; $(cat "$work/err")"
 
+# The editor now shows its window and waits for the user: start it, close it with Alt+X once
+# its window is there, and wait for it to end.
+run_editor() {
+    (cd "$work/prog" && "$wine" hueloft.exe) 2>"$work/err" &
+    editor=$!
+    for _ in $(seq 300); do
+        w=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1 || true)
+        [ -n "$w" ] && break
+        sleep 0.1
+    done
+    [ -n "$w" ] || return 1
+    xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
+    sleep 0.5
+    xdotool key --clearmodifiers alt+x
+    wait "$editor"
+}
 # The editor's start-up and shut-down on kernel32 and swatchy.dll: a first run writes the nine
 # settings in their order and the sixteen custom colours; a second run keeps what it read.
 start=$(now)
-(cd "$work/prog" && "$wine" hueloft.exe) 2>"$work/err" || fail "hueloft.exe: $(cat "$work/err")"
+run_editor || fail "hueloft.exe: $(cat "$work/err")"
 ini="$work/prog/HUELOFT.INI"
 [ -f "$ini" ] || fail "hueloft.exe wrote no HUELOFT.INI"
 keys=$(tr -d '\r' <"$ini" | sed -n 's/=.*//p' | tr '\n' ' ')
@@ -66,7 +82,7 @@ expected="Top Left TopMost HexaFormat Width Height Red Green Blue"
 for i in $(seq 0 15); do expected="$expected RGB_Color_$i"; done
 [ "$keys" = "$expected " ] || fail "keys in HUELOFT.INI: $keys"
 printf '[RGB Color]\r\nRed=300\r\nGreen=7\r\nBlue=-5\r\n[RGB Tintora]\r\nHexaFormat=7\r\nLeft=-30\r\nTop=45\r\nTopMost=5\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=3\r\n[Custom Colors]\r\nRGB_Color_2=-1\r\n' >"$ini"
-(cd "$work/prog" && "$wine" hueloft.exe) 2>"$work/err" || fail "hueloft.exe, second run: $(cat "$work/err")"
+run_editor || fail "hueloft.exe, second run: $(cat "$work/err")"
 got=$(tr -d '\r' <"$ini" | tr '\n' ' ')
 want="[RGB Color] Red=255 Green=7 Blue=0 [RGB Tintora] HexaFormat=7 Left=-30 Top=45 TopMost=5 [RGB Sample] Width=1000 Height=3 [Custom Colors] RGB_Color_2=-1 "
 case "$got" in
