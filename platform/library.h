@@ -14,9 +14,9 @@
 // The calling convention of the functions found this way: the Windows standard one where it
 // differs from the default (32-bit Windows).
 #if defined(_WIN32)
-#  define PLATFORM_CALL __stdcall
+#define PLATFORM_CALL __stdcall
 #else
-#  define PLATFORM_CALL
+#define PLATFORM_CALL
 #endif
 
 namespace platform {

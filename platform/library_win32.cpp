@@ -29,14 +29,13 @@ std::string narrow(const wchar_t *text, int length)
 std::string systemMessage(DWORD code)
 {
     wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0,
-                                        nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
     std::string message = length ? narrow(text, int(length)) : "error " + std::to_string(code);
     LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'
-                                || message.back() == ' ' || message.back() == '.'))
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message;
 }

@@ -29,13 +29,13 @@ public:
     bool dialogAnswers = false;
     int writeResult = 1;
 
-    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
-                     int cy, unsigned flags) override
+    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override
     {
-        calls.push_back("SetWindowPos " + std::to_string(window) + " " + std::to_string(insertAfter)
-                        + " " + std::to_string(x) + " " + std::to_string(y) + " "
-                        + std::to_string(cx) + " " + std::to_string(cy) + " "
-                        + std::to_string(flags));
+        calls.push_back("SetWindowPos " + std::to_string(window) + " " +
+                        std::to_string(insertAfter) + " " + std::to_string(x) + " " +
+                        std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) +
+                        " " + std::to_string(flags));
         return 1;
     }
     int writePrivateProfileString(const std::string &section, const std::string &key,
@@ -238,10 +238,14 @@ void tst_MainForm::notationAndCopies_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("copied");
 
-    QTest::newRow("C") << 0 << "0x000080FF" << "0x000080FF";
-    QTest::newRow("Pascal") << 1 << "$000080FF" << "$000080FF";
-    QTest::newRow("Basic") << 2 << "&&H000080FF&&" << "&H000080FF&";
-    QTest::newRow("Asm") << 3 << "000080FFH" << "000080FFH";
+    QTest::newRow("C") << 0 << "0x000080FF"
+                       << "0x000080FF";
+    QTest::newRow("Pascal") << 1 << "$000080FF"
+                            << "$000080FF";
+    QTest::newRow("Basic") << 2 << "&&H000080FF&&"
+                           << "&H000080FF&";
+    QTest::newRow("Asm") << 3 << "000080FFH"
+                         << "000080FFH";
 }
 
 void tst_MainForm::notationAndCopies()
@@ -279,10 +283,18 @@ void tst_MainForm::copySample_data()
     QTest::addColumn<QString>("widthShown");
     QTest::addColumn<QString>("heightShown");
 
-    QTest::newRow("both empty") << "" << "" << QSize(8, 8) << "8" << "8";
-    QTest::newRow("999 x 5") << "999" << "5" << QSize(256, 8) << "256" << "8";
-    QTest::newRow("20 x 300") << "20" << "300" << QSize(20, 256) << "20" << "256";
-    QTest::newRow("064 kept as typed") << "064" << "256" << QSize(64, 256) << "064" << "256";
+    QTest::newRow("both empty") << ""
+                                << "" << QSize(8, 8) << "8"
+                                << "8";
+    QTest::newRow("999 x 5") << "999"
+                             << "5" << QSize(256, 8) << "256"
+                             << "8";
+    QTest::newRow("20 x 300") << "20"
+                              << "300" << QSize(20, 256) << "20"
+                              << "256";
+    QTest::newRow("064 kept as typed") << "064"
+                                       << "256" << QSize(64, 256) << "064"
+                                       << "256";
 }
 
 void tst_MainForm::copySample()
@@ -340,11 +352,16 @@ void tst_MainForm::loadReadsInOrder()
 {
     Form f;
     f.form.Form_Load();
-    const std::vector<std::string> expected = {
-        "LoadCustomColors",          "Read RGB Color/Red",         "Read RGB Color/Green",
-        "Read RGB Color/Blue",       "Read RGB Sample/Width",      "Read RGB Sample/Height",
-        "Read RGB Tintora/HexaFormat", "Read RGB Tintora/Left",    "Read RGB Tintora/Top",
-        "Read RGB Tintora/TopMost"};
+    const std::vector<std::string> expected = {"LoadCustomColors",
+                                               "Read RGB Color/Red",
+                                               "Read RGB Color/Green",
+                                               "Read RGB Color/Blue",
+                                               "Read RGB Sample/Width",
+                                               "Read RGB Sample/Height",
+                                               "Read RGB Tintora/HexaFormat",
+                                               "Read RGB Tintora/Left",
+                                               "Read RGB Tintora/Top",
+                                               "Read RGB Tintora/TopMost"};
     QCOMPARE(f.functions.calls, expected);
     for (const std::string &path : f.functions.paths)
         QCOMPARE(path, std::string("/folder/HUELOFT.INI"));
@@ -408,7 +425,7 @@ void tst_MainForm::unloadWritesInOrder()
     f.form.ApplyColor(64, 128, 192);
     f.form.optLang_Click(3);
     f.view.left = -45;
-    f.view.top = 1LL << 40; // beyond 32 bits: written at the nearest end
+    f.view.top = 1LL << 40;             // beyond 32 bits: written at the nearest end
     f.view.sampleTexts = {"100", "50"}; // typed, never copied: not saved
     f.form.cmdExit_Click();
     QVERIFY(f.view.closed);

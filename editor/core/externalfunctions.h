@@ -14,8 +14,8 @@ class ExternalFunctions
 public:
     virtual ~ExternalFunctions() = default;
 
-    virtual int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y,
-                             int cx, int cy, unsigned flags) = 0;
+    virtual int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
+                             int cy, unsigned flags) = 0;
     // Strings are 8-bit (the system's ANSI code page on Windows, bytes elsewhere).
     virtual int writePrivateProfileString(const std::string &section, const std::string &key,
                                           const std::string &value, const std::string &path) = 0;

@@ -104,9 +104,9 @@ void *DeclaredFunctions::Private::bind(Slot slot)
         address = platform::libraryEntry(*library, std::string(declaration.entry).c_str());
         if (!address) {
             const std::string file = platform::libraryFileName(*library);
-            report("hueloft: " + shownName(nameOf(declaration.library))
-                   + (file.empty() ? std::string() : " (" + file + ")") + " has no entry point "
-                   + std::string(declaration.entry));
+            report("hueloft: " + shownName(nameOf(declaration.library)) +
+                   (file.empty() ? std::string() : " (" + file + ")") + " has no entry point " +
+                   std::string(declaration.entry));
         }
     }
     cache[slot] = address;
@@ -144,9 +144,8 @@ int DeclaredFunctions::setWindowPos(std::uintptr_t window, std::intptr_t insertA
 }
 
 // Every string crosses as a zero-terminated 8-bit copy that lives until the call returns.
-int DeclaredFunctions::writePrivateProfileString(const std::string &section,
-                                                 const std::string &key, const std::string &value,
-                                                 const std::string &path)
+int DeclaredFunctions::writePrivateProfileString(const std::string &section, const std::string &key,
+                                                 const std::string &value, const std::string &path)
 {
     const auto function =
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));

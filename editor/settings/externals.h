@@ -53,8 +53,8 @@ public:
     DeclaredFunctions(const DeclaredFunctions &) = delete;
     DeclaredFunctions &operator=(const DeclaredFunctions &) = delete;
 
-    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
-                     int cy, unsigned flags) override;
+    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override;
     int writePrivateProfileString(const std::string &section, const std::string &key,
                                   const std::string &value, const std::string &path) override;
     std::int32_t getPrivateProfileInt(const std::string &section, const std::string &key,

@@ -26,8 +26,8 @@ std::string programFolder()
         path.resize(path.size() * 2);
     }
     path.resize(path.find_last_of(L'\\') == std::wstring::npos ? 0 : path.find_last_of(L'\\'));
-    const int size = WideCharToMultiByte(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0,
-                                         nullptr, nullptr);
+    const int size =
+        WideCharToMultiByte(CP_ACP, 0, path.data(), int(path.size()), nullptr, 0, nullptr, nullptr);
     std::string folder(size > 0 ? size : 0, '\0');
     if (size > 0)
         WideCharToMultiByte(CP_ACP, 0, path.data(), int(path.size()), folder.data(), size, nullptr,
