@@ -15,6 +15,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -77,6 +78,12 @@ QRect layoutRect(const ControlLayout &control)
 } // namespace
 
 MainWindow::MainWindow(DeclaredFunctions &functions, const QString &programFolder,
+                       QWidget *parent)
+    : MainWindow(functions, QFile::encodeName(programFolder).toStdString(), parent)
+{
+}
+
+MainWindow::MainWindow(DeclaredFunctions &functions, const std::string &programFolder,
                        QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint

@@ -13,6 +13,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class CaptionLabel;
 class DeclaredFunctions;
@@ -30,7 +31,10 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     // Functions: the external functions (settings file, library, window stacking).
-    // ProgramFolder: where the settings file lives when that folder can hold it.
+    // ProgramFolder: where the settings file lives when that folder can hold it, as the
+    // system's bytes (the QString form is for callers whose paths are plain text).
+    MainWindow(DeclaredFunctions &functions, const std::string &programFolder,
+               QWidget *parent = nullptr);
     MainWindow(DeclaredFunctions &functions, const QString &programFolder,
                QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -81,9 +85,11 @@ private:
     void updateOptionTabStops();
 
     DeclaredFunctions &m_functions;
-    QString m_programFolder;
+    std::string m_programFolder;
+    std::string m_settingsPath; // SettingsPath as the bytes the system knows it by
     bool m_unloaded = false;
     bool m_perUserSettings = false;
+    bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone
 
     QLabel *cpRGB = nullptr;
     CaptionLabel *txtRGB = nullptr;
