@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: MIT
 // hueloft: RGB Tintora, a small RGB colour editor.
 
-#include "editor/settings/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/settings/externals.h"
+#include "editor/settings/settingspath.h"
 
 #include <QApplication>
 #include <QFile>
@@ -13,8 +14,12 @@ int main(int argc, char *argv[])
     QApplication app(argc, argv);
     describeApplication();
 
-    const QString programFolder = QApplication::applicationDirPath();
-    DeclaredFunctions functions(QFile::encodeName(programFolder).toStdString());
+    // Bytes as the system gives them: Qt's own folder path is decoded text, which loses the
+    // bytes of a folder name that is not valid UTF-8.
+    std::string programFolder = runningProgramFolder();
+    if (programFolder.empty())
+        programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
+    DeclaredFunctions functions(programFolder);
     MainWindow window(functions, programFolder);
     window.Form_Load();
     window.show();

@@ -55,7 +55,7 @@ public:
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
     SettingsLocation settingsLocation() const override { return location; }
-    bool makeSettingsFolder(const std::string &) override { return true; }
+    std::string makeSettingsFolder(const std::string &) override { return {}; }
 
     // The controls' state, open to whoever drives them.
     std::array<int, 3> channels{};
