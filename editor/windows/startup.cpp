@@ -105,8 +105,8 @@ void MainWindow::Form_Unload()
     if (m_perUserSettings)
         failure = makeSettingsFolder(m_settingsPath);
 
-    // The profile layer replaces the file whole at every write and leaves it as it was when a
-    // write fails; the first failure is reported once, the other writes are still tried.
+    // A write fails at once when the file could not be written at all; the first failure is
+    // reported once, the other writes are still tried.
     auto write = [this, &failure](const QString &section, const char *key, long long value) {
         const int written = m_functions.writePrivateProfileString(
             section, QString::fromLatin1(key), QString::number(value), m_settingsPath);
@@ -129,6 +129,14 @@ void MainWindow::Form_Unload()
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
     m_functions.saveCustomColors(m_settingsPath);
+    // Everything above was held in memory: it reaches the disk here, as one replacement of
+    // the file, the library's colours included.
+    if (!m_functions.flushPrivateProfile(m_settingsPath) && failure.empty()) {
+        failure = platform::profileErrorText();
+        if (failure.empty())
+            failure = "cannot write " + m_settingsPath;
+        failure.insert(0, "custom colours neither: ");
+    }
 
     if (!failure.empty())
         std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());
