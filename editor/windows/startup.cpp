@@ -96,6 +96,12 @@ void MainWindow::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A channel value typed and not yet committed (by Enter or by leaving the box) is what
+    // the box shows: it is committed now, however the window closes.
+    for (int i = 0; i < 3; ++i) {
+        if (focusWidget() == ediColor[i])
+            CommitChannelText(i);
+    }
     if (m_settingsUnusable)
         return;
 
