@@ -377,7 +377,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         bool exists = false;
         const std::string now = readFile(path, exists);
         if (now != file)
-            failed("flushed file differs", what);
+            failed("flushed file differs", std::string(what) + "\n--- file:\n" + now
+                                               + "\n--- model:\n" + file);
         if (exists != modelExists)
             failed(exists ? "a flush created a file for nothing" : "a flush lost the file", what);
     };

@@ -450,8 +450,13 @@ std::optional<std::string> editedAll(std::string_view text, const std::vector<Ed
     auto hasLineEnd = [](const std::optional<std::string> &s) {
         return s && s->find_first_of("\r\n") != std::string::npos;
     };
+    // So does a key that reads as a header ("[x"): its line would be a header inside a piece.
+    auto readsAsHeader = [](const std::optional<std::string> &key) {
+        return key && headerName(*key).has_value();
+    };
     for (const Edit &edit : edits) {
-        if (hasLineEnd(edit.section) || hasLineEnd(edit.key) || hasLineEnd(edit.value)) {
+        if (hasLineEnd(edit.section) || hasLineEnd(edit.key) || hasLineEnd(edit.value)
+            || readsAsHeader(edit.key)) {
             std::optional<std::string> current;
             for (const Edit &e : edits) {
                 auto next = edited(current ? std::string_view(*current) : text, e.section,
