@@ -7,6 +7,7 @@
 #include "editor/core/mainform.h"
 #include "editor/core/memoryview.h"
 
+#include <algorithm>
 #include <QtTest>
 
 #include <map>
@@ -69,6 +70,12 @@ public:
         calls.push_back("LoadCustomColors");
         paths.push_back(path);
     }
+    int flushPrivateProfile(const std::string &path) override
+    {
+        calls.push_back("Flush");
+        paths.push_back(path);
+        return 1;
+    }
     std::string lastWriteError() const override { return {}; }
 };
 
@@ -94,7 +101,7 @@ struct Form
     {
         view.attach(form);
         view.handle = 0x1234;
-        view.location = {"/folder/HUELOFT.INI", false};
+        view.location = {"/folder/HUELOFT.INI", false, {}};
         view.screen = {19200, 15360};
         view.outer = {4500, 5700};
     }
@@ -122,6 +129,8 @@ private slots:
     void loadAppliesOddValues_data();
     void loadAppliesOddValues();
     void unloadWritesInOrder();
+    void unloadCommitsTypedValue_data();
+    void unloadCommitsTypedValue();
 };
 
 void tst_MainForm::applyColorNests_data()
@@ -434,11 +443,39 @@ void tst_MainForm::unloadWritesInOrder()
         "Write RGB Tintora/TopMost=0",      "Write RGB Tintora/HexaFormat=3",
         "Write RGB Sample/Width=32",        "Write RGB Sample/Height=32",
         "Write RGB Color/Red=64",           "Write RGB Color/Green=128",
-        "Write RGB Color/Blue=192",         "SaveCustomColors"};
+        "Write RGB Color/Blue=192",         "SaveCustomColors",
+        "Flush"};
     QCOMPARE(f.functions.calls, expected);
     // A second unload (a close after Exit) writes nothing more.
     f.form.Form_Unload();
     QCOMPARE(f.functions.calls.size(), expected.size());
+}
+
+// A value typed into a channel box and never committed is saved as shown, whichever box has
+// the focus when the window closes; a box without the focus keeps what the scroll bar holds.
+void tst_MainForm::unloadCommitsTypedValue_data()
+{
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<QString>("expectedBlue");
+    QTest::newRow("typed box has the focus") << 2 << QStringLiteral("Blue=7");
+    QTest::newRow("focus elsewhere") << -1 << QStringLiteral("Blue=192");
+}
+
+void tst_MainForm::unloadCommitsTypedValue()
+{
+    QFETCH(int, focused);
+    QFETCH(QString, expectedBlue);
+    Form f;
+    f.form.Form_Load();
+    f.form.ApplyColor(64, 128, 192);
+    f.view.channelTexts[2] = "7";
+    f.view.focusedBox = focused;
+    f.functions.calls.clear();
+    f.form.cmdExit_Click();
+    const std::string wanted = "Write RGB Color/" + expectedBlue.toStdString();
+    QVERIFY(std::find(f.functions.calls.begin(), f.functions.calls.end(), wanted)
+            != f.functions.calls.end());
+    QCOMPARE(f.functions.calls.back(), std::string("Flush"));
 }
 
 QTEST_GUILESS_MAIN(tst_MainForm)

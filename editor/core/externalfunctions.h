@@ -24,6 +24,9 @@ public:
     virtual std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) = 0;
     virtual void saveCustomColors(const std::string &path) = 0;
     virtual void loadCustomColors(const std::string &path) = 0;
+    // WritePrivateProfileStringA with section, key and value all null: the writes the
+    // profile layer holds for Path reach the disk. Nonzero on success.
+    virtual int flushPrivateProfile(const std::string &path) = 0;
 
     // Why the last failed profile write failed, in one line naming the file; empty if unknown.
     virtual std::string lastWriteError() const = 0;

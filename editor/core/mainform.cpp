@@ -261,6 +261,10 @@ void MainForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A channel value typed and not yet committed (by Enter or by leaving the box) is what
+    // the box shows: it is committed now, however the window closes.
+    if (const int typing = m_view.focusedChannelBox(); typing >= 0 && typing < 3)
+        CommitChannelText(typing);
     if (m_settingsUnusable)
         return;
 
@@ -291,6 +295,14 @@ void MainForm::Form_Unload()
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
     m_functions.saveCustomColors(SettingsPath);
+    // Everything above was held in memory: it reaches the disk here, as one replacement of
+    // the file, the library's colours included.
+    if (!m_functions.flushPrivateProfile(SettingsPath) && failure.empty()) {
+        failure = m_functions.lastWriteError();
+        if (failure.empty())
+            failure = "cannot write " + SettingsPath;
+        failure.insert(0, "custom colours neither: ");
+    }
 
     if (!failure.empty())
         std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());

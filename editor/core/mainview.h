@@ -47,6 +47,8 @@ public:
     virtual void showChannelText(int channel, const std::string &text) = 0;
     virtual std::string sampleSideText(int index) const = 0;
     virtual void showSampleSideText(int index, const std::string &text) = 0;
+    // The channel box ediColor(0..2) that has the input focus, -1 when none has it.
+    virtual int focusedChannelBox() const = 0;
 
     // The sample cpRGB, whose background is the current colour, and the chips cpColor(0..2).
     virtual ColorValue sampleColor() const = 0;

@@ -345,6 +345,15 @@ void MainWindow::showSampleSideText(int index, const std::string &text)
     ediSwatch[index]->showText(toQString(text));
 }
 
+int MainWindow::focusedChannelBox() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (focusWidget() == ediColor[i])
+            return i;
+    }
+    return -1;
+}
+
 ColorValue MainWindow::sampleColor() const
 {
     const QColor color = cpRGB->palette().color(QPalette::Window);

@@ -54,6 +54,7 @@ private:
     void showChannelText(int channel, const std::string &text) override;
     std::string sampleSideText(int index) const override;
     void showSampleSideText(int index, const std::string &text) override;
+    int focusedChannelBox() const override;
     hueloft::ColorValue sampleColor() const override;
     void setSampleColor(hueloft::ColorValue color) override;
     void setChipColor(int channel, hueloft::ColorValue color) override;

@@ -156,6 +156,17 @@ int DeclaredFunctions::writePrivateProfileString(const std::string &section, con
     return written;
 }
 
+int DeclaredFunctions::flushPrivateProfile(const std::string &path)
+{
+    const auto function =
+        reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
+    if (!function)
+        return 0;
+    const int written = function(nullptr, nullptr, nullptr, path.c_str());
+    d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
+    return written;
+}
+
 std::int32_t DeclaredFunctions::getPrivateProfileInt(const std::string &section,
                                                      const std::string &key, int defaultValue,
                                                      const std::string &path)

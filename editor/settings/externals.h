@@ -62,6 +62,7 @@ public:
     std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) override;
     void saveCustomColors(const std::string &path) override;
     void loadCustomColors(const std::string &path) override;
+    int flushPrivateProfile(const std::string &path) override;
     std::string lastWriteError() const override;
 
     // The address cached in a slot, null before its first call or when binding failed.

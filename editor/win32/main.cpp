@@ -43,7 +43,7 @@ int WINAPI wWinMain(HINSTANCE, HINSTANCE, PWSTR, int)
     DeclaredFunctions functions(folder);
     hueloft::MemoryView controls;
     // The file name is appended to the folder as the system gives it.
-    controls.location = {folder + "\\HUELOFT.INI", false};
+    controls.location = {folder + "\\HUELOFT.INI", false, {}};
     controls.screen = {GetSystemMetrics(SM_CXSCREEN) * 15LL, GetSystemMetrics(SM_CYSCREEN) * 15LL};
     hueloft::MainForm form(controls, functions);
     controls.attach(form);
