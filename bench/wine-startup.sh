@@ -17,13 +17,18 @@ mkdir -p "$work/prog"
 cp "$top/build-windows/bin/hueloft.exe" "$top/build-windows/bin/swatchy.dll" "$work/prog/"
 x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows "$top/bench/win32_baseline.cpp" \
     -o "$work/prog/baseline.exe"
+# wineserver stays up between runs, as it does on a desktop where Wine already runs. It is
+# started before the prefix is made: a second server for the same prefix refuses to start.
+mkdir -p "$WINEPREFIX"
+/usr/lib/wine/wineserver -p
 "$wine" wineboot -i >/dev/null 2>&1
 cp /usr/share/wine/fonts/tahoma*.ttf "$WINEPREFIX/drive_c/windows/Fonts/" 2>/dev/null || true
 openbox --sm-disable >/dev/null 2>&1 &
 wm=$!
-sleep 1
-# wineserver stays up between runs, as it does on a desktop where Wine already runs.
-/usr/lib/wine/wineserver -p
+for _ in $(seq 200); do
+    xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && break
+    sleep 0.1
+done
 
 now() { date +%s%N; }
 one() { # program title -> milliseconds until its window shows
@@ -34,7 +39,15 @@ one() { # program title -> milliseconds until its window shows
         sleep 0.01
     done
     end=$(now)
-    xdotool windowclose "$w" 2>/dev/null || xdotool key --window "$w" alt+F4
+    # Closed as a person closes it (the window manager's Alt+F4 becomes WM_CLOSE): destroying
+    # the X window would leave the Windows program running, and the next run waiting for it.
+    xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
+    xdotool key --clearmodifiers alt+F4
+    for _ in $(seq 100); do
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
     echo $(((end - start) / 1000000))
 }

@@ -14,9 +14,9 @@
 // The calling convention of the functions found this way: the Windows standard one where it
 // differs from the default (32-bit Windows).
 #if defined(_WIN32)
-#  define PLATFORM_CALL __stdcall
+#define PLATFORM_CALL __stdcall
 #else
-#  define PLATFORM_CALL
+#define PLATFORM_CALL
 #endif
 
 namespace platform {
@@ -41,5 +41,10 @@ std::string libraryFileName(const Library &library);
 // Why the profile write to fileName that this thread has just seen fail failed, in one line
 // naming the file; empty when not known. Ask at once: the next system call may change it.
 std::string lastProfileWriteError(const std::string &fileName);
+
+#ifdef _WIN32
+// The system's text for a GetLastError code, in UTF-8 on one line without the closing full stop.
+std::string systemMessage(unsigned long code);
+#endif
 
 } // namespace platform

@@ -72,7 +72,7 @@ bool folderHoldsLibrary(const QString &folder, const QString &base)
 
 struct Library
 {
-    std::u16string name;                // as declared
+    std::u16string name;               // as declared
     std::unique_ptr<QLibrary> library; // null for the stand-ins
 };
 

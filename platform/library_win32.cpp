@@ -26,22 +26,21 @@ std::string narrow(const wchar_t *text, int length)
     return result;
 }
 
-std::string systemMessage(DWORD code)
+} // namespace
+
+std::string systemMessage(unsigned long code)
 {
     wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0,
-                                        nullptr);
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
     std::string message = length ? narrow(text, int(length)) : "error " + std::to_string(code);
     LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'
-                                || message.back() == ' ' || message.back() == '.'))
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message;
 }
-
-} // namespace
 
 Library *loadLibrary(std::u16string_view name, const std::string &, std::string &error)
 {

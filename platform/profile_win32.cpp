@@ -15,14 +15,13 @@ thread_local std::string lastError;
 std::string systemMessage(DWORD code)
 {
     char *text = nullptr;
-    const DWORD length = FormatMessageA(FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM
-                                            | FORMAT_MESSAGE_IGNORE_INSERTS,
-                                        nullptr, code, 0, reinterpret_cast<char *>(&text), 0,
-                                        nullptr);
+    const DWORD length = FormatMessageA(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
     std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
     LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r'
-                                || message.back() == ' ' || message.back() == '.'))
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
         message.pop_back();
     return message;
 }
@@ -49,8 +48,8 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
     if (written)
         lastError.clear();
     else
-        lastError = std::string("cannot write ") + (fileName ? fileName : "(no file)") + ": "
-                    + systemMessage(GetLastError());
+        lastError = std::string("cannot write ") + (fileName ? fileName : "(no file)") + ": " +
+                    systemMessage(GetLastError());
     return written;
 }
 

@@ -179,6 +179,7 @@ void tst_Externals::swatchyLoadedAtFirstCallAndKept()
     QVERIFY(isLoaded(SWATCHY_LIBRARY));
     DeclaredFunctions second(SWATCHY_FOLDER);
     second.saveCustomColors(bytes(saved));
+    QVERIFY(second.flushPrivateProfile(bytes(saved)));
     const QByteArray text = readFile(saved);
     QVERIFY2(text.contains("RGB_Color_0=255\n") && text.contains("RGB_Color_15=16711680\n"),
              text.constData());
@@ -365,6 +366,7 @@ void tst_Externals::eightBitPaths()
     QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
              200);
     functions.saveCustomColors(bytes(settings));
+    QVERIFY(functions.flushPrivateProfile(bytes(settings)));
     const QByteArray text = readFile(settings);
     QVERIFY2(text.startsWith("[RGB Color]\nRed=200\n[Custom Colors]\nRGB_Color_0="),
              text.constData());

@@ -7,6 +7,7 @@
 #include "editor/core/mainform.h"
 #include "editor/core/memoryview.h"
 
+#include <algorithm>
 #include <QtTest>
 
 #include <map>
@@ -29,13 +30,13 @@ public:
     bool dialogAnswers = false;
     int writeResult = 1;
 
-    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
-                     int cy, unsigned flags) override
+    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override
     {
-        calls.push_back("SetWindowPos " + std::to_string(window) + " " + std::to_string(insertAfter)
-                        + " " + std::to_string(x) + " " + std::to_string(y) + " "
-                        + std::to_string(cx) + " " + std::to_string(cy) + " "
-                        + std::to_string(flags));
+        calls.push_back("SetWindowPos " + std::to_string(window) + " " +
+                        std::to_string(insertAfter) + " " + std::to_string(x) + " " +
+                        std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) +
+                        " " + std::to_string(flags));
         return 1;
     }
     int writePrivateProfileString(const std::string &section, const std::string &key,
@@ -69,6 +70,12 @@ public:
         calls.push_back("LoadCustomColors");
         paths.push_back(path);
     }
+    int flushPrivateProfile(const std::string &path) override
+    {
+        calls.push_back("Flush");
+        paths.push_back(path);
+        return 1;
+    }
     std::string lastWriteError() const override { return {}; }
 };
 
@@ -94,7 +101,7 @@ struct Form
     {
         view.attach(form);
         view.handle = 0x1234;
-        view.location = {"/folder/HUELOFT.INI", false};
+        view.location = {"/folder/HUELOFT.INI", false, {}};
         view.screen = {19200, 15360};
         view.outer = {4500, 5700};
     }
@@ -122,6 +129,8 @@ private slots:
     void loadAppliesOddValues_data();
     void loadAppliesOddValues();
     void unloadWritesInOrder();
+    void unloadCommitsTypedValue_data();
+    void unloadCommitsTypedValue();
 };
 
 void tst_MainForm::applyColorNests_data()
@@ -238,10 +247,14 @@ void tst_MainForm::notationAndCopies_data()
     QTest::addColumn<QString>("caption");
     QTest::addColumn<QString>("copied");
 
-    QTest::newRow("C") << 0 << "0x000080FF" << "0x000080FF";
-    QTest::newRow("Pascal") << 1 << "$000080FF" << "$000080FF";
-    QTest::newRow("Basic") << 2 << "&&H000080FF&&" << "&H000080FF&";
-    QTest::newRow("Asm") << 3 << "000080FFH" << "000080FFH";
+    QTest::newRow("C") << 0 << "0x000080FF"
+                       << "0x000080FF";
+    QTest::newRow("Pascal") << 1 << "$000080FF"
+                            << "$000080FF";
+    QTest::newRow("Basic") << 2 << "&&H000080FF&&"
+                           << "&H000080FF&";
+    QTest::newRow("Asm") << 3 << "000080FFH"
+                         << "000080FFH";
 }
 
 void tst_MainForm::notationAndCopies()
@@ -279,10 +292,18 @@ void tst_MainForm::copySample_data()
     QTest::addColumn<QString>("widthShown");
     QTest::addColumn<QString>("heightShown");
 
-    QTest::newRow("both empty") << "" << "" << QSize(8, 8) << "8" << "8";
-    QTest::newRow("999 x 5") << "999" << "5" << QSize(256, 8) << "256" << "8";
-    QTest::newRow("20 x 300") << "20" << "300" << QSize(20, 256) << "20" << "256";
-    QTest::newRow("064 kept as typed") << "064" << "256" << QSize(64, 256) << "064" << "256";
+    QTest::newRow("both empty") << ""
+                                << "" << QSize(8, 8) << "8"
+                                << "8";
+    QTest::newRow("999 x 5") << "999"
+                             << "5" << QSize(256, 8) << "256"
+                             << "8";
+    QTest::newRow("20 x 300") << "20"
+                              << "300" << QSize(20, 256) << "20"
+                              << "256";
+    QTest::newRow("064 kept as typed") << "064"
+                                       << "256" << QSize(64, 256) << "064"
+                                       << "256";
 }
 
 void tst_MainForm::copySample()
@@ -340,11 +361,16 @@ void tst_MainForm::loadReadsInOrder()
 {
     Form f;
     f.form.Form_Load();
-    const std::vector<std::string> expected = {
-        "LoadCustomColors",          "Read RGB Color/Red",         "Read RGB Color/Green",
-        "Read RGB Color/Blue",       "Read RGB Sample/Width",      "Read RGB Sample/Height",
-        "Read RGB Tintora/HexaFormat", "Read RGB Tintora/Left",    "Read RGB Tintora/Top",
-        "Read RGB Tintora/TopMost"};
+    const std::vector<std::string> expected = {"LoadCustomColors",
+                                               "Read RGB Color/Red",
+                                               "Read RGB Color/Green",
+                                               "Read RGB Color/Blue",
+                                               "Read RGB Sample/Width",
+                                               "Read RGB Sample/Height",
+                                               "Read RGB Tintora/HexaFormat",
+                                               "Read RGB Tintora/Left",
+                                               "Read RGB Tintora/Top",
+                                               "Read RGB Tintora/TopMost"};
     QCOMPARE(f.functions.calls, expected);
     for (const std::string &path : f.functions.paths)
         QCOMPARE(path, std::string("/folder/HUELOFT.INI"));
@@ -408,7 +434,7 @@ void tst_MainForm::unloadWritesInOrder()
     f.form.ApplyColor(64, 128, 192);
     f.form.optLang_Click(3);
     f.view.left = -45;
-    f.view.top = 1LL << 40; // beyond 32 bits: written at the nearest end
+    f.view.top = 1LL << 40;             // beyond 32 bits: written at the nearest end
     f.view.sampleTexts = {"100", "50"}; // typed, never copied: not saved
     f.form.cmdExit_Click();
     QVERIFY(f.view.closed);
@@ -417,11 +443,39 @@ void tst_MainForm::unloadWritesInOrder()
         "Write RGB Tintora/TopMost=0",      "Write RGB Tintora/HexaFormat=3",
         "Write RGB Sample/Width=32",        "Write RGB Sample/Height=32",
         "Write RGB Color/Red=64",           "Write RGB Color/Green=128",
-        "Write RGB Color/Blue=192",         "SaveCustomColors"};
+        "Write RGB Color/Blue=192",         "SaveCustomColors",
+        "Flush"};
     QCOMPARE(f.functions.calls, expected);
     // A second unload (a close after Exit) writes nothing more.
     f.form.Form_Unload();
     QCOMPARE(f.functions.calls.size(), expected.size());
+}
+
+// A value typed into a channel box and never committed is saved as shown, whichever box has
+// the focus when the window closes; a box without the focus keeps what the scroll bar holds.
+void tst_MainForm::unloadCommitsTypedValue_data()
+{
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<QString>("expectedBlue");
+    QTest::newRow("typed box has the focus") << 2 << QStringLiteral("Blue=7");
+    QTest::newRow("focus elsewhere") << -1 << QStringLiteral("Blue=192");
+}
+
+void tst_MainForm::unloadCommitsTypedValue()
+{
+    QFETCH(int, focused);
+    QFETCH(QString, expectedBlue);
+    Form f;
+    f.form.Form_Load();
+    f.form.ApplyColor(64, 128, 192);
+    f.view.channelTexts[2] = "7";
+    f.view.focusedBox = focused;
+    f.functions.calls.clear();
+    f.form.cmdExit_Click();
+    const std::string wanted = "Write RGB Color/" + expectedBlue.toStdString();
+    QVERIFY(std::find(f.functions.calls.begin(), f.functions.calls.end(), wanted)
+            != f.functions.calls.end());
+    QCOMPARE(f.functions.calls.back(), std::string("Flush"));
 }
 
 QTEST_GUILESS_MAIN(tst_MainForm)

@@ -14,8 +14,8 @@ class ExternalFunctions
 public:
     virtual ~ExternalFunctions() = default;
 
-    virtual int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y,
-                             int cx, int cy, unsigned flags) = 0;
+    virtual int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
+                             int cy, unsigned flags) = 0;
     // Strings are 8-bit (the system's ANSI code page on Windows, bytes elsewhere).
     virtual int writePrivateProfileString(const std::string &section, const std::string &key,
                                           const std::string &value, const std::string &path) = 0;
@@ -24,6 +24,9 @@ public:
     virtual std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) = 0;
     virtual void saveCustomColors(const std::string &path) = 0;
     virtual void loadCustomColors(const std::string &path) = 0;
+    // WritePrivateProfileStringA with section, key and value all null: the writes the
+    // profile layer holds for Path reach the disk. Nonzero on success.
+    virtual int flushPrivateProfile(const std::string &path) = 0;
 
     // Why the last failed profile write failed, in one line naming the file; empty if unknown.
     virtual std::string lastWriteError() const = 0;

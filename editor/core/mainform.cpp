@@ -213,6 +213,15 @@ void MainForm::Form_Load()
     const SettingsLocation location = m_view.settingsLocation();
     SettingsPath = location.path;
     m_perUserSettings = location.perUser;
+    if (!location.problem.empty()) {
+        // Defaults, and nothing read or written: a device, FIFO or socket under the settings
+        // file's name is the user's, not ours to replace.
+        m_settingsUnusable = true;
+        std::fprintf(stderr,
+                     "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
+                     location.path.c_str(), location.path.empty() ? "" : ": ",
+                     location.problem.c_str());
+    }
     m_functions.loadCustomColors(SettingsPath);
 
     auto read = [this](const std::string &section, const char *key, int defaultValue) {
@@ -252,14 +261,18 @@ void MainForm::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A channel value typed and not yet committed (by Enter or by leaving the box) is what
+    // the box shows: it is committed now, however the window closes.
+    if (const int typing = m_view.focusedChannelBox(); typing >= 0 && typing < 3)
+        CommitChannelText(typing);
+    if (m_settingsUnusable)
+        return;
 
     // The per-user folder is made at the first write, not before: a run that never exits
-    // normally leaves no trace.
-    if (m_perUserSettings)
-        m_view.makeSettingsFolder(SettingsPath);
-
-    // The first failure is reported once; the other writes are still tried.
+    // normally leaves no trace. The first failure is reported once; the writes are still tried.
     std::string failure;
+    if (m_perUserSettings)
+        failure = m_view.makeSettingsFolder(SettingsPath);
     auto write = [this, &failure](const std::string &section, const char *key, long long value) {
         const int written =
             m_functions.writePrivateProfileString(section, key, decimalText(value), SettingsPath);
@@ -282,6 +295,14 @@ void MainForm::Form_Unload()
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
     m_functions.saveCustomColors(SettingsPath);
+    // Everything above was held in memory: it reaches the disk here, as one replacement of
+    // the file, the library's colours included.
+    if (!m_functions.flushPrivateProfile(SettingsPath) && failure.empty()) {
+        failure = m_functions.lastWriteError();
+        if (failure.empty())
+            failure = "cannot write " + SettingsPath;
+        failure.insert(0, "custom colours neither: ");
+    }
 
     if (!failure.empty())
         std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());

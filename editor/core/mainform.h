@@ -74,6 +74,7 @@ private:
     ExternalFunctions &m_functions;
     bool m_unloaded = false;
     bool m_perUserSettings = false;
+    bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone
 };
 
 } // namespace hueloft

@@ -19,6 +19,9 @@ struct SettingsLocation
 {
     std::string path;     // the file's full path, as the profile functions and swatchy take it
     bool perUser = false; // its folder may still have to be created before the first write
+    // Why the settings must be neither read nor written (no place for them, or a device or
+    // FIFO under the file's name); empty when they can.
+    std::string problem;
 };
 
 // A size or position in twips (1440 to the logical inch).
@@ -44,6 +47,8 @@ public:
     virtual void showChannelText(int channel, const std::string &text) = 0;
     virtual std::string sampleSideText(int index) const = 0;
     virtual void showSampleSideText(int index, const std::string &text) = 0;
+    // The channel box ediColor(0..2) that has the input focus, -1 when none has it.
+    virtual int focusedChannelBox() const = 0;
 
     // The sample cpRGB, whose background is the current colour, and the chips cpColor(0..2).
     virtual ColorValue sampleColor() const = 0;
@@ -87,9 +92,9 @@ public:
     virtual void closeWindow() = 0;
 
     // The settings file's place, and the folder made for a per-user file before its first
-    // write (false when it cannot be made).
+    // write (the reason when it cannot be made, empty on success).
     virtual SettingsLocation settingsLocation() const = 0;
-    virtual bool makeSettingsFolder(const std::string &path) = 0;
+    virtual std::string makeSettingsFolder(const std::string &path) = 0;
 };
 
 } // namespace hueloft

@@ -32,6 +32,7 @@ public:
     {
         sampleTexts[index] = text;
     }
+    int focusedChannelBox() const override { return focusedBox; }
     ColorValue sampleColor() const override { return sample; }
     void setSampleColor(ColorValue color) override { sample = color; }
     void setChipColor(int channel, ColorValue color) override { chips[channel] = color; }
@@ -55,7 +56,7 @@ public:
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
     SettingsLocation settingsLocation() const override { return location; }
-    bool makeSettingsFolder(const std::string &) override { return true; }
+    std::string makeSettingsFolder(const std::string &) override { return {}; }
 
     // The controls' state, open to whoever drives them.
     std::array<int, 3> channels{};
@@ -67,6 +68,7 @@ public:
     int notation = 0; // the selected option button; the first is selected at creation
     bool topMost = false;
     bool focusOnRed = false;
+    int focusedBox = -1; // the channel box a test has put the focus in
     bool clipboardTakes = true;
     std::string clipboardText;
     struct Sample

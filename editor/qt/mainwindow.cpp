@@ -12,6 +12,7 @@
 
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -25,7 +26,6 @@
 #include <QScrollBar>
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 
 #include <algorithm>
@@ -82,6 +82,12 @@ QRect layoutRect(const ControlLayout &control)
 } // namespace
 
 MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
+                       QWidget *parent)
+    : MainWindow(functions, QFile::encodeName(programFolder).toStdString(), parent)
+{
+}
+
+MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const std::string &programFolder,
                        QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
@@ -339,6 +345,15 @@ void MainWindow::showSampleSideText(int index, const std::string &text)
     ediSwatch[index]->showText(toQString(text));
 }
 
+int MainWindow::focusedChannelBox() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (focusWidget() == ediColor[i])
+            return i;
+    }
+    return -1;
+}
+
 ColorValue MainWindow::sampleColor() const
 {
     const QColor color = cpRGB->palette().color(QPalette::Window);
@@ -475,12 +490,13 @@ void MainWindow::closeWindow()
 hueloft::SettingsLocation MainWindow::settingsLocation() const
 {
     const ::SettingsLocation location = settingsLocationFor(m_programFolder);
-    return {QFile::encodeName(location.path).toStdString(), location.perUser};
+    return {location.path, location.perUser,
+            location.path.empty() ? location.problem : unusableSettingsFile(location.path)};
 }
 
-bool MainWindow::makeSettingsFolder(const std::string &path)
+std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
-    return QDir().mkpath(QFileInfo(QFile::decodeName(QByteArray::fromStdString(path))).path());
+    return ::makeSettingsFolder(path);
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

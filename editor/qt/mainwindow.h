@@ -30,6 +30,10 @@ class MainWindow : public QWidget, private hueloft::MainView, public hueloft::Ma
 public:
     // Functions: the external functions (settings file, library, window stacking).
     // ProgramFolder: where the settings file lives when that folder can hold it.
+    // ProgramFolder is the system's bytes; the QString form is for callers whose paths are
+    // plain text.
+    MainWindow(hueloft::ExternalFunctions &functions, const std::string &programFolder,
+               QWidget *parent = nullptr);
     MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
                QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -50,6 +54,7 @@ private:
     void showChannelText(int channel, const std::string &text) override;
     std::string sampleSideText(int index) const override;
     void showSampleSideText(int index, const std::string &text) override;
+    int focusedChannelBox() const override;
     hueloft::ColorValue sampleColor() const override;
     void setSampleColor(hueloft::ColorValue color) override;
     void setChipColor(int channel, hueloft::ColorValue color) override;
@@ -73,9 +78,9 @@ private:
     void showAboutBox() override;
     void closeWindow() override;
     hueloft::SettingsLocation settingsLocation() const override;
-    bool makeSettingsFolder(const std::string &path) override;
+    std::string makeSettingsFolder(const std::string &path) override;
 
-    QString m_programFolder;
+    std::string m_programFolder;
 
     QLabel *cpRGB = nullptr;
     CaptionLabel *txtRGB = nullptr;

@@ -104,9 +104,9 @@ void *DeclaredFunctions::Private::bind(Slot slot)
         address = platform::libraryEntry(*library, std::string(declaration.entry).c_str());
         if (!address) {
             const std::string file = platform::libraryFileName(*library);
-            report("hueloft: " + shownName(nameOf(declaration.library))
-                   + (file.empty() ? std::string() : " (" + file + ")") + " has no entry point "
-                   + std::string(declaration.entry));
+            report("hueloft: " + shownName(nameOf(declaration.library)) +
+                   (file.empty() ? std::string() : " (" + file + ")") + " has no entry point " +
+                   std::string(declaration.entry));
         }
     }
     cache[slot] = address;
@@ -144,9 +144,8 @@ int DeclaredFunctions::setWindowPos(std::uintptr_t window, std::intptr_t insertA
 }
 
 // Every string crosses as a zero-terminated 8-bit copy that lives until the call returns.
-int DeclaredFunctions::writePrivateProfileString(const std::string &section,
-                                                 const std::string &key, const std::string &value,
-                                                 const std::string &path)
+int DeclaredFunctions::writePrivateProfileString(const std::string &section, const std::string &key,
+                                                 const std::string &value, const std::string &path)
 {
     const auto function =
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
@@ -155,6 +154,26 @@ int DeclaredFunctions::writePrivateProfileString(const std::string &section,
     const int written = function(section.c_str(), key.c_str(), value.c_str(), path.c_str());
     d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
     return written;
+}
+
+int DeclaredFunctions::flushPrivateProfile(const std::string &path)
+{
+    const auto function =
+        reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
+    if (!function)
+        return 0;
+#ifdef _WIN32
+    function(nullptr, nullptr, nullptr, path.c_str());
+    // The system's flush returns zero whether or not it succeeds; each write above has already
+    // reached the file, and said so if it failed. Taking the zero as a failure would report
+    // every good save as lost.
+    d->lastWriteError.clear();
+    return 1;
+#else
+    const int written = function(nullptr, nullptr, nullptr, path.c_str());
+    d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
+    return written;
+#endif
 }
 
 std::int32_t DeclaredFunctions::getPrivateProfileInt(const std::string &section,

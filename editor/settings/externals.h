@@ -53,8 +53,8 @@ public:
     DeclaredFunctions(const DeclaredFunctions &) = delete;
     DeclaredFunctions &operator=(const DeclaredFunctions &) = delete;
 
-    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
-                     int cy, unsigned flags) override;
+    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override;
     int writePrivateProfileString(const std::string &section, const std::string &key,
                                   const std::string &value, const std::string &path) override;
     std::int32_t getPrivateProfileInt(const std::string &section, const std::string &key,
@@ -62,6 +62,7 @@ public:
     std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) override;
     void saveCustomColors(const std::string &path) override;
     void loadCustomColors(const std::string &path) override;
+    int flushPrivateProfile(const std::string &path) override;
     std::string lastWriteError() const override;
 
     // The address cached in a slot, null before its first call or when binding failed.

@@ -2,6 +2,7 @@
 #include "editor/win32/dlgabout.h"
 
 #include "editor/win32/dpi.h"
+#include "editor/win32/widetext.h"
 #include "editor/qt/buildinfo.h"
 #include "editor/core/controlids.h"
 #include "editor/core/nativelayout.h"
@@ -15,15 +16,6 @@ namespace hueloft::win32 {
 namespace {
 
 constexpr DWORD kDialogStyle = DS_MODALFRAME | WS_POPUP | WS_CAPTION | WS_SYSMENU;
-
-std::wstring widen(const char *text)
-{
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-    if (size > 1)
-        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
-    return wide;
-}
 
 struct AboutState
 {

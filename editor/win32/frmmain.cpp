@@ -6,6 +6,8 @@
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/dpi.h"
 #include "editor/win32/settingslocation.h"
+#include "editor/win32/widetext.h"
+#include "platform/library.h"
 
 #include <commctrl.h>
 
@@ -53,15 +55,6 @@ int channelOfBox(int id)
 int sampleBoxOf(int id)
 {
     return id == IDC_ediSwatch0 ? 0 : id == IDC_ediSwatch1 ? 1 : -1;
-}
-
-std::wstring widen(const char *text)
-{
-    const int size = MultiByteToWideChar(CP_UTF8, 0, text, -1, nullptr, 0);
-    std::wstring wide(size > 0 ? size - 1 : 0, L'\0');
-    if (size > 1)
-        MultiByteToWideChar(CP_UTF8, 0, text, -1, wide.data(), size);
-    return wide;
 }
 
 bool isPushButton(HWND window)
@@ -493,6 +486,12 @@ void MainWindow::showChannelText(int channel, const std::string &text)
     setText(ediColorId(channel), text);
 }
 
+int MainWindow::focusedChannelBox() const
+{
+    const HWND focus = GetFocus();
+    return focus && GetParent(focus) == m_window ? channelOfBox(GetDlgCtrlID(focus)) : -1;
+}
+
 std::string MainWindow::sampleSideText(int index) const
 {
     return text(ediSwatchId(index));
@@ -702,13 +701,15 @@ void MainWindow::closeWindow()
 SettingsLocation MainWindow::settingsLocation() const
 {
     const Location location = hueloft::win32::settingsLocation();
-    return {location.path, location.perUser};
+    return {location.path, location.perUser, {}};
 }
 
-bool MainWindow::makeSettingsFolder(const std::string &path)
+std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
     const std::string folder = path.substr(0, path.find_last_of('\\'));
-    return CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS;
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return {};
+    return "cannot create " + folder + ": " + platform::systemMessage(GetLastError());
 }
 
 } // namespace hueloft::win32

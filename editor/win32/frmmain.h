@@ -35,6 +35,7 @@ public:
     void showChannelText(int channel, const std::string &text) override;
     std::string sampleSideText(int index) const override;
     void showSampleSideText(int index, const std::string &text) override;
+    int focusedChannelBox() const override;
     ColorValue sampleColor() const override { return m_panelColors[0]; }
     void setSampleColor(ColorValue color) override;
     void setChipColor(int channel, ColorValue color) override;
@@ -58,7 +59,7 @@ public:
     void showAboutBox() override;
     void closeWindow() override;
     SettingsLocation settingsLocation() const override;
-    bool makeSettingsFolder(const std::string &path) override;
+    std::string makeSettingsFolder(const std::string &path) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);

@@ -70,7 +70,7 @@ find_window() {
 # Starts hueloft.exe from $prog (or the program given) and waits for its window; $win is it.
 launch() {
     exe="${1:-$prog/hueloft.exe}"
-    "$wine" "$exe" 2>"$work/stderr" &
+    "$wine" "$exe" 2>>"$work/stderr" &
     pid=$!
     win=$(find_window '^RGB Tintora$') || fail "the window did not appear"
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true

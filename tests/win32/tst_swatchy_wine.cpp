@@ -64,8 +64,8 @@ std::vector<std::int32_t> savedStore(const std::string &name)
     save(path.c_str());
     std::vector<std::int32_t> values;
     for (int i = 0; i < 16; ++i)
-        values.push_back(std::int32_t(GetPrivateProfileIntA("Custom Colors", key(i).c_str(),
-                                                            12345, path.c_str())));
+        values.push_back(std::int32_t(
+            GetPrivateProfileIntA("Custom Colors", key(i).c_str(), 12345, path.c_str())));
     return values;
 }
 
@@ -115,10 +115,9 @@ void onlyExactKeys()
 
 void signedRoundTrip()
 {
-    const std::int32_t cases[16] = {0,          1,         255,        65280,
-                                    16711680,   16777215,  2147483647, -2147483647 - 1,
-                                    -1,         -16777216, 305419896,  -559038737,
-                                    16777216,   42,        -42,        1000000};
+    const std::int32_t cases[16] = {
+        0,  1,         255,       65280,      16711680, 16777215, 2147483647, -2147483647 - 1,
+        -1, -16777216, 305419896, -559038737, 16777216, 42,       -42,        1000000};
     std::string text = "[Custom Colors]\r\n";
     for (int i = 0; i < 16; ++i)
         text += key(i) + "=" + std::to_string(cases[i]) + "\r\n";
@@ -140,11 +139,11 @@ void othersKept()
     load(path.c_str());
     save(path.c_str());
     const std::string after = readText(path);
-    bool ok = after.rfind("; mine\r\n[Other]\r\na=1\r\n[Custom Colors]\r\nRGB_Color_0=255\r\n", 0)
-              == 0;
-    ok = ok && after.find("Extra=x\r\n") != std::string::npos
-         && after.find("[Last]\r\nb=2\r\n") != std::string::npos
-         && after.find("RGB_Color_15=0\r\n") != std::string::npos;
+    bool ok =
+        after.rfind("; mine\r\n[Other]\r\na=1\r\n[Custom Colors]\r\nRGB_Color_0=255\r\n", 0) == 0;
+    ok = ok && after.find("Extra=x\r\n") != std::string::npos &&
+         after.find("[Last]\r\nb=2\r\n") != std::string::npos &&
+         after.find("RGB_Color_15=0\r\n") != std::string::npos;
     check(ok, "other keys and sections stay as they were");
 }
 
@@ -202,8 +201,8 @@ void dialogs()
     windowClass.hInstance = GetModuleHandleW(nullptr);
     windowClass.lpszClassName = L"SwatchyTestOwner";
     RegisterClassW(&windowClass);
-    HWND owner = CreateWindowW(L"SwatchyTestOwner", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE,
-                               0, 0, 300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
+    HWND owner = CreateWindowW(L"SwatchyTestOwner", L"Owner", WS_OVERLAPPEDWINDOW | WS_VISIBLE, 0,
+                               0, 300, 200, nullptr, nullptr, windowClass.hInstance, nullptr);
     check(owner != nullptr, "an owner window exists");
 
     bool seen = false;
