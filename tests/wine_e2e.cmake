@@ -30,3 +30,12 @@ hueloft_add_wine_test(wine_session)
 hueloft_add_wine_test(wine_dpi)
 hueloft_add_wine_test(wine_install
     "${HUELOFT_WINDOWS_BIN}/../package/hueloft-${PROJECT_VERSION}-setup-x86_64.exe")
+
+# The same session through both builds: the two settings files left behind must match.
+add_test(NAME wine_same_file
+         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/e2e/same_file.sh"
+                 "${HUELOFT_OUTPUT_DIR}" "${HUELOFT_WINDOWS_BIN}")
+set_tests_properties(wine_same_file PROPERTIES
+    FIXTURES_REQUIRED wine
+    ENVIRONMENT "HUELOFT_WINEPREFIX=${wine_prefix}"
+    SKIP_RETURN_CODE 77 TIMEOUT 240 LABELS "e2e;wine" RUN_SERIAL TRUE)

@@ -11,8 +11,10 @@
 
 #include <commctrl.h>
 
+#include <algorithm>
 #include <cstdio>
 #include <cstring>
+#include <vector>
 
 namespace hueloft::win32 {
 
@@ -65,6 +67,32 @@ bool isPushButton(HWND window)
         return false;
     const LONG type = GetWindowLongW(window, GWL_STYLE) & BS_TYPEMASK;
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
+}
+
+// A caption label as wide as its text needs, as far as the next control to its right allows:
+// the system's dialog font can be wider than the one the table was drawn for, and a static
+// control cuts off what does not fit ("Heigh").
+int labelWidth(const std::vector<NativeControl> &controls, const NativeControl &label, HFONT font)
+{
+    const DeviceRect &r = label.rect;
+    const std::wstring caption = widen(label.layout->text);
+    HDC screen = GetDC(nullptr);
+    HGDIOBJ previous = SelectObject(screen, font);
+    RECT needed = {0, 0, 0, 0};
+    DrawTextW(screen, caption.c_str(), int(caption.size()), &needed, DT_CALCRECT | DT_SINGLELINE);
+    SelectObject(screen, previous);
+    ReleaseDC(nullptr, screen);
+    if (needed.right <= r.width)
+        return r.width;
+    int room = needed.right;
+    for (const NativeControl &other : controls) {
+        const DeviceRect &o = other.rect;
+        const bool rightOfIt = o.left >= r.left + r.width;
+        const bool sameRow = o.top < r.top + r.height && r.top < o.top + o.height;
+        if (other.layout->kind != ControlKind::Frame && rightOfIt && sameRow)
+            room = std::min(room, o.left - r.left);
+    }
+    return std::max(r.width, room);
 }
 
 } // namespace
@@ -123,11 +151,15 @@ void MainWindow::layOut(int dpiX, int dpiY)
     m_font = dialogFont(dpiY);
 
     const bool first = control(IDC_hsbColor0) == nullptr;
-    for (const NativeControl &native : nativeMainLayout(dpiX, dpiY)) {
+    const std::vector<NativeControl> controls = nativeMainLayout(dpiX, dpiY);
+    for (const NativeControl &native : controls) {
         const ControlLayout &layout = *native.layout;
         if (layout.kind == ControlKind::Picture)
             continue; // the sample is made off-screen: no window needed
-        const DeviceRect &r = native.rect;
+        DeviceRect r = native.rect;
+        if (layout.kind == ControlKind::Label && panelIndex(native.id) < 0 &&
+            native.id != IDC_txtHexa && native.id != IDC_txtRGB)
+            r.width = labelWidth(controls, native, m_font);
         HWND window = nullptr;
         if (first) {
             const wchar_t *className = L"Static";

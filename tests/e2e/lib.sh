@@ -12,7 +12,9 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-e2e.XXXXXX")
 prog="$work/prog"
 mkdir -p "$prog" "$work/home"
 cp "$bindir/hueloft" "$bindir/libswatchy.so" "$bindir/libhueloft-profile.so" "$prog/"
-export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
+mkdir -m 700 "$work/runtime"
+# A runtime folder of its own, or Qt warns on standard error that it has none.
+export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
 pid=""
 wm=""
