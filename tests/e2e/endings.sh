@@ -10,7 +10,7 @@
 
 unset DBUS_SESSION_BUS_ADDRESS
 export XDG_RUNTIME_DIR="$work/runtime"
-mkdir -m 0700 "$XDG_RUNTIME_DIR"
+mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 
 start_window_manager
 

@@ -12,7 +12,7 @@ work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-e2e.XXXXXX")
 prog="$work/prog"
 mkdir -p "$prog" "$work/home"
 cp "$bindir/hueloft" "$bindir/libswatchy.so" "$bindir/libhueloft-profile.so" "$prog/"
-mkdir -m 700 "$work/runtime"
+mkdir -p -m 700 "$work/runtime"
 # A runtime folder of its own, or Qt warns on standard error that it has none.
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config" XDG_RUNTIME_DIR="$work/runtime"
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
@@ -80,10 +80,6 @@ type_text() {
     sleep 0.2
 }
 
-clipboard_text() {
-    xclip -selection clipboard -o 2>/dev/null
-}
-
 # Waits for the editor to end on its own; fails when it does not.
 wait_exit() {
     for _ in $(seq 100); do
@@ -93,15 +89,4 @@ wait_exit() {
     fail "the editor did not exit"
 }
 
-ini_value() { # section key
-    awk -v s="[$1]" -v k="$2" '
-        { sub(/\r$/, "") }
-        /^\[/ { insec = ($0 == s); next }
-        insec && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }
-    ' "$prog/HUELOFT.INI"
-}
-
-expect_equal() { # what actual expected
-    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
-    echo "ok: $1 = $3"
-}
+. "$here/../e2e/common.sh" # also sourced from tests/faults

@@ -87,10 +87,6 @@ type_text() {
     sleep 0.3
 }
 
-clipboard_text() {
-    xclip -selection clipboard -o 2>/dev/null
-}
-
 wait_exit() {
     for _ in $(seq 150); do
         kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
@@ -99,15 +95,4 @@ wait_exit() {
     fail "the editor did not exit"
 }
 
-ini_value() { # section key [file]
-    awk -v s="[$1]" -v k="$2" '
-        { sub(/\r$/, "") }
-        /^\[/ { insec = ($0 == s); next }
-        insec && index($0, k "=") == 1 { print substr($0, length(k) + 2); exit }
-    ' "${3:-$prog/HUELOFT.INI}"
-}
-
-expect_equal() { # what actual expected
-    [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
-    echo "ok: $1 = $3"
-}
+. "$here/../e2e/common.sh"
