@@ -11,7 +11,7 @@ run_packages="cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libgl
 # it from outside, and the checkers and compilers of the packaging and fuzzing tests.
 test_packages="xvfb xauth xdotool xclip x11-utils openbox libqt6test6
   clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
-  binutils-mingw-w64-x86-64"
+  binutils-mingw-w64-x86-64 dbus-x11"
 
 case "${1:-run}" in
     run) wanted="$run_packages" ;;
