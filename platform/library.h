@@ -23,10 +23,11 @@ namespace platform {
 
 struct Library;
 
-// Loads the library of that declared name. Folder, when not empty, is searched first (the
-// program's own folder; on Linux also where an installation keeps its private libraries),
-// then the system's usual search applies; on Windows the system's search, which starts in the
-// program's folder, is the only one. Null on failure, with one line of reason in error.
+// Loads the library of that declared name. On Linux it is looked for only in Folder (the
+// program's own, as bytes) and then where an installation keeps its private libraries, by
+// absolute path; a copy that is there but cannot be loaded is not passed over for another.
+// On Windows the system's search, which starts in the program's folder, is the only one.
+// Null on failure, with one line of reason, naming the file, in error.
 Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
 
 // Frees what loadLibrary allocated; the library itself stays loaded.
