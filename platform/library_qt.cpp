@@ -187,8 +187,14 @@ Library *loadLibrary(std::u16string_view name, const std::string &folder, std::s
         struct stat st
         {
         };
-        if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR))
-            continue;
+        if (::stat(path.c_str(), &st) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                continue;
+        } else if (!S_ISREG(st.st_mode)) {
+            // The loader would open a FIFO and wait for a writer for ever.
+            error = path + ": not a regular file";
+            return nullptr;
+        }
         void *handle = openLibrary(path, error);
         if (!handle)
             return nullptr;
