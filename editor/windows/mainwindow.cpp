@@ -13,6 +13,7 @@
 #include "editor/windows/twips.h"
 #include "platform/windowstack.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
 #include <QClipboard>
@@ -68,6 +69,34 @@ protected:
     }
 };
 
+// A command button as on Windows: Enter presses the one that has the focus, as Space does.
+// Qt leaves Enter to a dialog's default button, and this window has none.
+class CommandButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// Qt presents a plain QWidget as a client area even when it is a top-level window; a screen
+// reader should hear a window (a frame, in AT-SPI's words) with the title as its name.
+QAccessibleInterface *mainWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QRect layoutRect(const ControlLayout &control)
 {
     return {twipsToPixels(control.left), twipsToPixels(control.top),
@@ -84,6 +113,11 @@ MainWindow::MainWindow(DeclaredFunctions &functions, const QString &programFolde
     , m_functions(functions)
     , m_programFolder(programFolder)
 {
+    static const bool accessibleAsWindow = [] {
+        QAccessible::installFactory(mainWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("RGB Tintora"));
     setWindowIcon(programIcon());
@@ -129,7 +163,7 @@ void MainWindow::createControls()
             widget = new NumberBox(container);
             break;
         case ControlKind::Button: {
-            auto *button = new QPushButton(text, container);
+            auto *button = new CommandButton(text, container);
             button->setAutoDefault(false);
             button->setDefault(false);
             widget = button;
@@ -205,6 +239,8 @@ void MainWindow::createControls()
     txtSwitch[0]->setBuddy(ediSwatch[0]);
     txtSwitch[1]->setBuddy(ediSwatch[1]);
 
+    describeForAssistiveTools();
+
     std::stable_sort(keyboardOrder.begin(), keyboardOrder.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     for (std::size_t i = 1; i < keyboardOrder.size(); ++i)
@@ -237,6 +273,28 @@ void MainWindow::createControls()
     connect(chkTop, &QCheckBox::toggled, this, &MainWindow::chkTop_Click);
     connect(cmdAbout, &QPushButton::clicked, this, &MainWindow::cmdAbout_Click);
     connect(cmdExit, &QPushButton::clicked, this, &MainWindow::cmdExit_Click);
+}
+
+// Names for screen readers where a control shows no text of its own to take one from. The
+// sample's description is its colour as the RGB macro, kept up to date by RefreshColor.
+void MainWindow::describeForAssistiveTools()
+{
+    setAccessibleName(windowTitle());
+    const char *const channels[3] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString::fromLatin1(channels[i]);
+        cpColor[i]->setAccessibleName(name);
+        cpColor[i]->setAccessibleDescription(QStringLiteral("%1 channel").arg(name));
+        hsbColor[i]->setAccessibleName(name);
+        hsbColor[i]->setAccessibleDescription(QStringLiteral("%1, 0 to 255").arg(name));
+        ediColor[i]->setAccessibleName(name);
+        ediColor[i]->setAccessibleDescription(QStringLiteral("%1, 0 to 255").arg(name));
+    }
+    cpRGB->setAccessibleName(QStringLiteral("Color sample"));
+    ediSwatch[0]->setAccessibleName(QStringLiteral("Width"));
+    ediSwatch[1]->setAccessibleName(QStringLiteral("Height"));
+    for (NumberBox *box : ediSwatch)
+        box->setAccessibleDescription(QStringLiteral("Pixels, 8 to 256"));
 }
 
 // Only the selected notation is a stop of the Tab key; the arrow keys move within the group.
@@ -281,6 +339,7 @@ void MainWindow::RefreshColor(int channel)
                                               ediColor[1]->text().toStdString(),
                                               ediColor[2]->text().toStdString())));
     txtHexa->setCaption(toQString(hexaCaption(currentColor(), HexaType)));
+    cpRGB->setAccessibleDescription(txtRGB->text());
 }
 
 void MainWindow::hsbColor_Change(int index)
@@ -462,6 +521,14 @@ void MainWindow::cpRGB_DblClick()
 void MainWindow::chkTop_Click()
 {
     const bool checked = chkTop->isChecked();
+    // The box and TopMost still work and are saved: the same file may serve an X11 session.
+    if (checked && !m_windowSystem.keepsWindowsOnTop && !m_toldNoStayOnTop) {
+        m_toldNoStayOnTop = true;
+        std::fprintf(stderr,
+                     "hueloft: the window system (%s) does not support keeping a window always "
+                     "on top\n",
+                     m_windowSystem.name.c_str());
+    }
     m_functions.setWindowPos(winId(), checked ? platform::HWND_TOPMOST : platform::HWND_NOTOPMOST,
                              0, 0, 0, 0,
                              platform::SWP_NOSIZE | platform::SWP_NOMOVE
@@ -485,6 +552,22 @@ void MainWindow::cmdAbout_Click()
 void MainWindow::cmdExit_Click()
 {
     close();
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+        centreOnceFrameKnown();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

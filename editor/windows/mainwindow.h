@@ -8,6 +8,7 @@
 // the member's index first.
 
 #include "editor/color/colorvalue.h"
+#include "platform/windowsystem.h"
 
 #include <QWidget>
 
@@ -38,6 +39,10 @@ public:
     // Start-up: chips coloured, settings read and applied. Run once, before show().
     void Form_Load();
 
+    // The window system the window behaves for; the one running unless set before Form_Load()
+    // (tests stand in a Wayland compositor under the offscreen platform).
+    void setWindowSystem(const platform::WindowSystem &system) { m_windowSystem = system; }
+
     // The window's public fields.
     std::int16_t HexaType = 0; // notation of the hexadecimal text, 0..3 (others: bare digits)
     std::int16_t TopMost = 0;  // always-on-top state, mirrors chkTop
@@ -54,6 +59,7 @@ public:
 
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
@@ -79,11 +85,22 @@ private:
 
     void putTextOnClipboard(const QString &text);
     void updateOptionTabStops();
+    void describeForAssistiveTools();
+    QPoint centredPosition() const;
+    void centreOnceFrameKnown();
 
     DeclaredFunctions &m_functions;
     QString m_programFolder;
     bool m_unloaded = false;
     bool m_perUserSettings = false;
+    platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
+    // The stored position as read, written back where the window system keeps positions to
+    // itself; and whether the window took the centred default, which is worked out again once
+    // the window manager has framed the window.
+    std::int32_t m_readLeft = 0;
+    std::int32_t m_readTop = 0;
+    bool m_centreOnFrame = false;
+    bool m_toldNoStayOnTop = false;
 
     QLabel *cpRGB = nullptr;
     CaptionLabel *txtRGB = nullptr;

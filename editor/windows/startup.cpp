@@ -65,21 +65,49 @@ void MainWindow::Form_Load()
     if (HexaType >= 0 && HexaType <= 3)
         optLang[HexaType]->setChecked(true); // runs optLang_Click when the selection changes
 
-    // Centred on the primary screen by default, in twips.
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    const QSize outer = frameGeometry().size();
-    const auto leftDefault = static_cast<int>(
-        centredOffset(pixelsToTwips(screen.width()), pixelsToTwips(outer.width())));
-    const std::int16_t topDefault = clampToInt16(
-        centredOffset(pixelsToTwips(screen.height()), pixelsToTwips(outer.height())));
-    const int left = read(kEditorSection, "Left", leftDefault);
+    const QPoint centred = centredPosition();
+    const int left = read(kEditorSection, "Left", centred.x());
     move(twipsToPixels(left), y());
-    const int top = read(kEditorSection, "Top", topDefault);
+    const int top = read(kEditorSection, "Top", centred.y());
     move(x(), twipsToPixels(top));
+    m_readLeft = left;
+    m_readTop = top;
+    // The window manager frames the window only once it is shown: a window placed by default
+    // on both axes (a first run) is centred again then, with its frame. A missing key gives
+    // back whatever default it is asked with, a stored one never does. A window placed on one
+    // stored axis is not moved again: some window systems would then pull a stored position
+    // that lies off the screen back onto it.
+    auto missing = [&read](const char *key) {
+        return read(kEditorSection, key, 0) != read(kEditorSection, key, 1);
+    };
+    m_centreOnFrame = m_windowSystem.placesWindows && missing("Left") && missing("Top");
 
     TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
     if (TopMost == 0 || TopMost == 1)
         chkTop->setChecked(TopMost == 1); // runs chkTop_Click when the state changes
+}
+
+// The position that centres the whole window, frame included, on the primary screen, in twips.
+QPoint MainWindow::centredPosition() const
+{
+    const QRect screen = QGuiApplication::primaryScreen()->geometry();
+    const QSize outer = frameGeometry().size();
+    const auto left = static_cast<int>(
+        centredOffset(pixelsToTwips(screen.width()), pixelsToTwips(outer.width())));
+    const std::int16_t top = clampToInt16(
+        centredOffset(pixelsToTwips(screen.height()), pixelsToTwips(outer.height())));
+    return {left, top};
+}
+
+void MainWindow::centreOnceFrameKnown()
+{
+    if (!m_centreOnFrame || !isVisible() || frameGeometry().size() == size())
+        return;
+    m_centreOnFrame = false;
+    // The other axis goes where it was read to: while the frame appears, the window may
+    // report its position without it for a moment.
+    const QPoint centred = centredPosition();
+    move(twipsToPixels(centred.x()), twipsToPixels(centred.y()));
 }
 
 void MainWindow::Form_Unload()
@@ -106,8 +134,11 @@ void MainWindow::Form_Unload()
         }
     };
 
-    write(kEditorSection, "Top", storedTwips(pixelsToTwips(y())));
-    write(kEditorSection, "Left", storedTwips(pixelsToTwips(x())));
+    // A window system that keeps window positions to itself (Wayland) reports none: what was
+    // read goes back as it was, so that the next session on X11 or Windows still finds it.
+    const bool placed = m_windowSystem.placesWindows;
+    write(kEditorSection, "Top", placed ? storedTwips(pixelsToTwips(y())) : m_readTop);
+    write(kEditorSection, "Left", placed ? storedTwips(pixelsToTwips(x())) : m_readLeft);
     write(kEditorSection, "TopMost", TopMost);
     write(kEditorSection, "HexaFormat", HexaType);
     write(kSampleSection, "Width", SwatchSize[0]);

@@ -58,7 +58,8 @@ launch() {
     "$prog/hueloft" 2>"$work/stderr" &
     pid=$!
     win=""
-    for _ in $(seq 100); do
+    # Up to 30 s: a loaded machine can take that long to start a Qt program.
+    for _ in $(seq 300); do
         win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1 || true)
         [ -n "$win" ] && break
         sleep 0.1
