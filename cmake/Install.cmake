@@ -23,7 +23,9 @@ endif()
 if(UNIX AND NOT APPLE)
     file(RELATIVE_PATH hueloft_rpath
         "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/hueloft")
-    set_target_properties(hueloft PROPERTIES INSTALL_RPATH "$ORIGIN/${hueloft_rpath}")
+    set_target_properties(hueloft PROPERTIES
+        INSTALL_RPATH "$ORIGIN/${hueloft_rpath}"
+        BUILD_WITH_INSTALL_RPATH ON)
 endif()
 
 install(FILES "${PROJECT_SOURCE_DIR}/editor/resources/${hueloft_app_id}.desktop"

@@ -26,6 +26,15 @@ set(HUELOFT_OUTPUT_DIR "${PROJECT_BINARY_DIR}/bin")
 set(CMAKE_RUNTIME_OUTPUT_DIRECTORY "${HUELOFT_OUTPUT_DIR}")
 set(CMAKE_LIBRARY_OUTPUT_DIRECTORY "${HUELOFT_OUTPUT_DIR}")
 
+# The loader reads an empty or relative run path entry as the current folder, so a program
+# started from a folder holding a libQt6Widgets.so.6 would run that file's code. Every entry
+# of every run path is therefore anchored at the binary's own folder ($ORIGIN); the padding
+# that CMake adds to make room for the install run path (a row of empty entries) is avoided by
+# giving each installed binary a build run path at least as long as its install one.
+if(UNIX AND NOT APPLE)
+    set(CMAKE_BUILD_RPATH_USE_ORIGIN ON)
+endif()
+
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     add_compile_options(-Wall -Wextra -Wpedantic)
     if(HUELOFT_SANITIZE)

@@ -2,17 +2,23 @@
 // hueloft: RGB Tintora, a small RGB colour editor.
 
 #include "editor/settings/externals.h"
+#include "editor/settings/settingspath.h"
 #include "editor/windows/application.h"
 #include "editor/windows/mainwindow.h"
 
 #include <QApplication>
+#include <QFile>
 
 int main(int argc, char *argv[])
 {
     QApplication app(argc, argv);
     describeApplication();
 
-    const QString programFolder = QApplication::applicationDirPath();
+    // Bytes as the system gives them: Qt's own folder path is decoded text, which loses the
+    // bytes of a folder name that is not valid UTF-8.
+    std::string programFolder = runningProgramFolder();
+    if (programFolder.empty())
+        programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
     DeclaredFunctions functions(programFolder);
     MainWindow window(functions, programFolder);
     window.Form_Load();

@@ -3,6 +3,7 @@
 // whole, through a temporary file in the same folder, on every write that changes it.
 #include "platform/profile.h"
 
+#include "platform/filekind.h"
 #include "platform/profile_text.h"
 
 #include <QRandomGenerator>
@@ -41,6 +42,12 @@ public:
     FileDescriptor(const FileDescriptor &) = delete;
     FileDescriptor &operator=(const FileDescriptor &) = delete;
     int get() const { return m_fd; }
+    void reset(int fd)
+    {
+        if (m_fd >= 0)
+            ::close(m_fd);
+        m_fd = fd;
+    }
 
 private:
     int m_fd;
@@ -53,40 +60,84 @@ std::optional<std::string_view> argument(const char *s)
     return profile::trimArgument(s);
 }
 
+// Beside the errno values, one error of our own: the path names something that is never read
+// or replaced. A settings path that names a device, a FIFO or a socket must not make the
+// program block, read without end or put a regular file in the device's place; the kind goes
+// into the error text.
+constexpr int NotRegular = -1;
+thread_local mode_t t_notRegularMode = 0;
+
+int kindError(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return 0;
+    if (S_ISDIR(mode))
+        return EISDIR; // the system's own words say it well enough
+    t_notRegularMode = mode;
+    return NotRegular;
+}
+
+std::string reasonText(int error)
+{
+    if (error == NotRegular) {
+        const char *kind = notRegularKind(t_notRegularMode);
+        return std::string("it is ") + kind + ", not a regular file";
+    }
+    return std::generic_category().message(error);
+}
+
+// Opens path for reading when it is (or links to) a regular file. O_NONBLOCK keeps the open
+// of a FIFO from waiting for a writer; it changes nothing for a regular file.
+int openRegular(const char *path, FileDescriptor &fd, struct stat &st)
+{
+    fd.reset(::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    if (fd.get() < 0)
+        return errno;
+    if (::fstat(fd.get(), &st) != 0)
+        return errno;
+    return kindError(st.st_mode);
+}
+
+// Reads at most the size the file had when it was opened: a file that grows while it is read
+// (or a link swapped to an endless one) cannot make the read run out of memory.
+int readBounded(int fd, off_t size, std::string &text)
+{
+    text.clear();
+    text.resize(std::size_t(size));
+    std::size_t done = 0;
+    while (done < text.size()) {
+        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
+        if (n < 0) {
+            if (errno == EINTR)
+                continue;
+            text.clear();
+            return errno;
+        }
+        if (n == 0)
+            break;
+        done += std::size_t(n);
+    }
+    text.resize(done);
+    return 0;
+}
+
 // Reads the whole file; a missing file reads as empty with missing set.
 int readWhole(const std::string &path, std::string &text, bool &missing)
 {
     text.clear();
     missing = false;
-    FileDescriptor fd(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY));
-    if (fd.get() < 0) {
-        if (errno == ENOENT) {
-            missing = true;
-            return 0;
-        }
-        return errno;
-    }
+    FileDescriptor fd;
     struct stat st
     {
     };
-    if (::fstat(fd.get(), &st) != 0)
-        return errno;
-    if (S_ISDIR(st.st_mode))
-        return EISDIR;
-    if (S_ISREG(st.st_mode))
-        text.reserve(std::size_t(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        if (n == 0)
+    if (const int error = openRegular(path.c_str(), fd, st)) {
+        if (error == ENOENT) {
+            missing = true;
             return 0;
-        text.append(buffer, std::size_t(n));
+        }
+        return error;
     }
+    return readBounded(fd.get(), st.st_size, text);
 }
 
 std::string folderOf(const std::string &path)
@@ -261,7 +312,7 @@ int failWith(const char *fileName, const std::string &reason)
 
 int failWith(const char *fileName, int error)
 {
-    return failWith(fileName, std::generic_category().message(error));
+    return failWith(fileName, reasonText(error));
 }
 
 // Takes away what writes killed half-way left beside the file, the first time this process
@@ -272,7 +323,14 @@ void tidyOnce(const char *fileName)
     if (!tidied.insert(fileName).second)
         return;
     std::string path = fileName;
-    if (!path.empty() && path.back() != '/' && followLinks(path) == 0)
+    if (path.empty() || path.back() == '/' || followLinks(path) != 0)
+        return;
+    // Only beside a settings file that is, or may become, a regular file: a link to a device
+    // must not send us cleaning /dev.
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT)
         removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
 }
 
@@ -306,31 +364,20 @@ thread_local ReadCache t_readCache;
 // needed; null for a small, missing or unreadable file.
 const ReadCache *largeFile(const char *fileName)
 {
-    FileDescriptor fd(::open(fileName, O_RDONLY | O_CLOEXEC | O_NOCTTY));
+    FileDescriptor fd;
     struct stat st
     {
     };
-    if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode)
-        || st.st_size < cachedFromSize)
+    if (openRegular(fileName, fd, st) != 0 || st.st_size < cachedFromSize)
         return nullptr;
     ReadCache &cache = t_readCache;
     if (cache.describes(fileName, st))
         return &cache;
 
     cache = ReadCache{};
-    cache.text.reserve(std::size_t(st.st_size));
-    char buffer[65536];
-    for (;;) {
-        const ssize_t n = ::read(fd.get(), buffer, sizeof buffer);
-        if (n < 0 && errno == EINTR)
-            continue;
-        if (n < 0) {
-            cache = ReadCache{};
-            return nullptr;
-        }
-        if (n == 0)
-            break;
-        cache.text.append(buffer, std::size_t(n));
+    if (readBounded(fd.get(), st.st_size, cache.text) != 0) {
+        cache = ReadCache{};
+        return nullptr;
     }
     // Changed while being read: take it as it is, but do not keep it.
     struct stat after
@@ -429,14 +476,13 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
     if (const int error = followLinks(path))
         return failWith(fileName, error);
 
-    // A write killed half-way may have left its temporary file behind; it goes now, also
-    // when this write turns out to change nothing.
-    removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
-
     std::string text;
     bool missing = false;
     if (const int error = readWhole(path, text, missing))
         return failWith(fileName, error);
+    // A write killed half-way may have left its temporary file behind; it goes now, also
+    // when this write turns out to change nothing.
+    removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
     // The value goes in exactly as given; only the names lose their spaces.
     const auto changed =
         profile::edited(text, profile::trimArgument(section), argument(key),

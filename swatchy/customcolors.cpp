@@ -3,6 +3,7 @@
 
 #include "platform/profile.h"
 
+#include <cstdio>
 #include <string>
 
 namespace swatchy {
@@ -39,11 +40,22 @@ void saveCustomColors(const char *path)
 {
     if (!path)
         return;
+    std::string failure;
     for (int i = 0; i < CustomColorCount; ++i) {
         // Signed decimal: a value that came from the file as "-1" goes back as "-1".
         const std::string value = std::to_string(static_cast<std::int32_t>(store[i]));
-        // A failed write has nobody to tell; the store stays as it is either way.
-        platform::WritePrivateProfileStringA(Section, keyFor(i).c_str(), value.c_str(), path);
+        // The other keys are still tried; the store stays as it is either way.
+        if (!platform::WritePrivateProfileStringA(Section, keyFor(i).c_str(), value.c_str(), path)
+            && failure.empty()) {
+            failure = platform::profileErrorText();
+            if (failure.empty())
+                failure = std::string("cannot write ") + path;
+        }
+    }
+    // The caller has no result to look at: a lost colour is said here, once per save.
+    if (!failure.empty()) {
+        std::fprintf(stderr, "swatchy: custom colours not saved: %s\n", failure.c_str());
+        std::fflush(stderr);
     }
 }
 

@@ -46,3 +46,8 @@ endif()
 add_test(NAME faults_killed_exit
          COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/killed_exit.sh" "${HUELOFT_OUTPUT_DIR}")
 set_tests_properties(faults_killed_exit PROPERTIES TIMEOUT 120 LABELS e2e RUN_SERIAL TRUE)
+
+# Run paths: nothing is ever loaded from the current folder.
+add_test(NAME faults_runpath
+         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/runpath.sh" "${HUELOFT_OUTPUT_DIR}")
+set_tests_properties(faults_runpath PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77)

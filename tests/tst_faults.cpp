@@ -27,12 +27,16 @@
 #include <QThread>
 
 #include <grp.h>
+#include <sys/socket.h>
+#include <sys/sysmacros.h>
+#include <sys/un.h>
 #include <signal.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
+#include <cstring>
 #include <functional>
 #include <optional>
 
@@ -316,6 +320,8 @@ private Q_SLOTS:
     void unwritableAtExit();
     void killedDuringExit();
     void twoEditorsExitTogether();
+    void notRegularSettingsFile_data();
+    void notRegularSettingsFile();
     void linkedSettingsFile_data();
     void linkedSettingsFile();
     void oddSettingsFiles_data();
@@ -426,11 +432,17 @@ void tst_Faults::unwritableAtExit()
 
     QCOMPARE(editor->exitStatus(), QProcess::NormalExit);
     QCOMPARE(editor->exitCode(), 0);
+    // The editor's line, and the loss of the custom colours said too (by swatchy, or with
+    // the editor's own line): never a silent loss.
     const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
-    QVERIFY2(errors.size() == 1, errors.join(" | ").constData());
-    QVERIFY2(errors.first().startsWith("hueloft: settings not saved: ") &&
-                 errors.first().contains("HUELOFT.INI"),
-             errors.first().constData());
+    QVERIFY2(errors.size() == 1 || errors.size() == 2, errors.join(" | ").constData());
+    bool editorSaid = false, coloursSaid = false;
+    for (const QByteArray &line : errors) {
+        QVERIFY2(line.contains(QFile::encodeName(path)), line.constData());
+        editorSaid = editorSaid || (line.startsWith("hueloft: settings ") && line.contains("saved: "));
+        coloursSaid = coloursSaid || line.contains("custom colours");
+    }
+    QVERIFY2(editorSaid && coloursSaid, errors.join(" | ").constData());
 
     switch (fault) {
     case Fault::FileIsFolder:
@@ -631,6 +643,104 @@ void tst_Faults::twoEditorsExitTogether()
     }
     qInfo("%d of %d rounds left a mixture; first: %s", mixed, rounds, qPrintable(firstMixture));
     QCOMPARE(mixed, 0);
+}
+
+// ---------------------------------------------------------------------------------------------
+// HUELOFT.INI is, or links to, something other than a regular file: never a blocking open, an
+// endless read or a regular file put in a device's place. Defaults, one line that says what the
+// file is, and the node left exactly as it was.
+
+enum class Node { Fifo, LinkToFifo, DeviceCopy, LinkToDeviceCopy, LinkToDevZero, Socket, FifoSwappedIn };
+
+void tst_Faults::notRegularSettingsFile_data()
+{
+    QTest::addColumn<Node>("node");
+    QTest::addColumn<QByteArray>("kind"); // as the line names it
+    QTest::newRow("FIFO") << Node::Fifo << QByteArray("a FIFO");
+    QTest::newRow("link to a FIFO") << Node::LinkToFifo << QByteArray("a FIFO");
+    QTest::newRow("copy of /dev/null") << Node::DeviceCopy << QByteArray("a character device");
+    QTest::newRow("link to a copy of /dev/null")
+        << Node::LinkToDeviceCopy << QByteArray("a character device");
+    QTest::newRow("link to /dev/zero") << Node::LinkToDevZero << QByteArray("a character device");
+    QTest::newRow("socket") << Node::Socket << QByteArray("a socket");
+    QTest::newRow("FIFO swapped in while running") << Node::FifoSwappedIn << QByteArray("a FIFO");
+}
+
+void tst_Faults::notRegularSettingsFile()
+{
+    QFETCH(Node, node);
+    QFETCH(QByteArray, kind);
+    QTemporaryDir folder;
+    QVERIFY(folder.isValid());
+    const QByteArray path = QFile::encodeName(folder.filePath(QStringLiteral("HUELOFT.INI")));
+    const QByteArray other = QFile::encodeName(folder.filePath(QStringLiteral("node")));
+    const bool linked =
+        node == Node::LinkToFifo || node == Node::LinkToDeviceCopy || node == Node::LinkToDevZero;
+    const QByteArray made = linked ? other : path;
+    switch (node) {
+    case Node::Fifo:
+    case Node::LinkToFifo:
+        QVERIFY(::mkfifo(made.constData(), 0666) == 0);
+        break;
+    case Node::DeviceCopy:
+    case Node::LinkToDeviceCopy:
+        if (::mknod(made.constData(), S_IFCHR | 0666, makedev(1, 3)) != 0)
+            QSKIP("cannot make a device node here (not root)");
+        break;
+    case Node::LinkToDevZero:
+        QVERIFY(::symlink("/dev/zero", other.constData()) == 0);
+        break;
+    case Node::Socket: {
+        const int fd = ::socket(AF_UNIX, SOCK_STREAM, 0);
+        sockaddr_un address{};
+        address.sun_family = AF_UNIX;
+        QVERIFY(size_t(path.size()) < sizeof address.sun_path);
+        std::memcpy(address.sun_path, path.constData(), size_t(path.size()));
+        QVERIFY(::bind(fd, reinterpret_cast<sockaddr *>(&address), sizeof address) == 0);
+        ::close(fd);
+        break;
+    }
+    case Node::FifoSwappedIn:
+        QVERIFY(writeBytes(QFile::decodeName(path), "[RGB Color]\nRed=10\n"));
+        break;
+    }
+    if (linked)
+        QVERIFY(::symlink(other.constData(), path.constData()) == 0);
+    struct stat before
+    {
+    };
+    QVERIFY(::lstat(made.constData(), &before) == 0);
+    const QStringList entries = folderEntries(folder.path());
+
+    auto editor = startEditor(folder.path());
+    QVERIFY2(editor, "the editor did not start");
+    if (node == Node::FifoSwappedIn) {
+        QVERIFY(::unlink(path.constData()) == 0);
+        QVERIFY(::mkfifo(path.constData(), 0666) == 0);
+        QVERIFY(::lstat(made.constData(), &before) == 0);
+    }
+    QVERIFY2(closeEditor(*editor), "the editor did not end");
+    QCOMPARE(editor->exitStatus(), QProcess::NormalExit);
+    QCOMPARE(editor->exitCode(), 0);
+
+    const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
+    // Said once at start; swapped in later, the exit says it (editor and swatchy each).
+    QVERIFY2(node == Node::FifoSwappedIn ? !errors.isEmpty() && errors.size() <= 2
+                                         : errors.size() == 1,
+             errors.join(" | ").constData());
+    for (const QByteArray &line : errors) {
+        QVERIFY2(line.contains(path) && line.contains(kind + ", not a regular file"),
+                 line.constData());
+    }
+    struct stat after
+    {
+    };
+    QVERIFY(::lstat(made.constData(), &after) == 0);
+    QCOMPARE(after.st_ino, before.st_ino);
+    QCOMPARE(after.st_mode, before.st_mode);
+    if (linked)
+        QVERIFY(QFileInfo(QFile::decodeName(path)).isSymLink());
+    QCOMPARE(folderEntries(folder.path()), entries);
 }
 
 // ---------------------------------------------------------------------------------------------

@@ -196,6 +196,12 @@ DeclaredFunctions::DeclaredFunctions(const QString &libraryFolder)
 {
 }
 
+DeclaredFunctions::DeclaredFunctions(const std::string &libraryFolder)
+    : DeclaredFunctions(QFile::decodeName(QByteArray::fromStdString(libraryFolder)),
+                        QStringLiteral("swatchy"))
+{
+}
+
 DeclaredFunctions::DeclaredFunctions(const QString &libraryFolder, const QString &swatchyBaseName)
     : d(std::make_unique<Private>())
 {
@@ -215,7 +221,7 @@ int DeclaredFunctions::setWindowPos(std::uintptr_t window, std::intptr_t insertA
 
 // Every string crosses as a zero-terminated 8-bit copy that lives until the call returns.
 int DeclaredFunctions::writePrivateProfileString(const QString &section, const QString &key,
-                                                 const QString &value, const QString &path)
+                                                 const QString &value, const std::string &path)
 {
     const auto function =
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
@@ -224,12 +230,11 @@ int DeclaredFunctions::writePrivateProfileString(const QString &section, const Q
     const QByteArray section8 = section.toLocal8Bit();
     const QByteArray key8 = key.toLocal8Bit();
     const QByteArray value8 = value.toLocal8Bit();
-    const QByteArray path8 = QFile::encodeName(path);
-    return function(section8.constData(), key8.constData(), value8.constData(), path8.constData());
+    return function(section8.constData(), key8.constData(), value8.constData(), path.c_str());
 }
 
 std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, const QString &key,
-                                                     int defaultValue, const QString &path)
+                                                     int defaultValue, const std::string &path)
 {
     const auto function =
         reinterpret_cast<GetPrivateProfileIntFn>(d->bind(GetPrivateProfileIntSlot));
@@ -237,9 +242,8 @@ std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, con
         return defaultValue;
     const QByteArray section8 = section.toLocal8Bit();
     const QByteArray key8 = key.toLocal8Bit();
-    const QByteArray path8 = QFile::encodeName(path);
     return static_cast<std::int32_t>(
-        function(section8.constData(), key8.constData(), defaultValue, path8.constData()));
+        function(section8.constData(), key8.constData(), defaultValue, path.c_str()));
 }
 
 std::uint32_t DeclaredFunctions::showColorDialog(std::uint32_t color, std::uintptr_t owner)
@@ -248,7 +252,7 @@ std::uint32_t DeclaredFunctions::showColorDialog(std::uint32_t color, std::uintp
     return function ? function(color, owner) : color;
 }
 
-void DeclaredFunctions::saveCustomColors(const QString &path)
+void DeclaredFunctions::saveCustomColors(const std::string &path)
 {
     // A library that could not load the custom colours holds sixteen zeros, not the user's
     // colours: saving them would overwrite the file's section with black.
@@ -256,14 +260,36 @@ void DeclaredFunctions::saveCustomColors(const QString &path)
         return;
     const auto function = reinterpret_cast<SaveCustomColorsFn>(d->bind(SaveCustomColorsSlot));
     if (function)
-        function(QFile::encodeName(path).constData());
+        function(path.c_str());
+}
+
+void DeclaredFunctions::loadCustomColors(const std::string &path)
+{
+    const auto function = reinterpret_cast<LoadCustomColorsFn>(d->bind(LoadCustomColorsSlot));
+    if (function)
+        function(path.c_str());
+}
+
+int DeclaredFunctions::writePrivateProfileString(const QString &section, const QString &key,
+                                                 const QString &value, const QString &path)
+{
+    return writePrivateProfileString(section, key, value, QFile::encodeName(path).toStdString());
+}
+
+std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, const QString &key,
+                                                     int defaultValue, const QString &path)
+{
+    return getPrivateProfileInt(section, key, defaultValue, QFile::encodeName(path).toStdString());
+}
+
+void DeclaredFunctions::saveCustomColors(const QString &path)
+{
+    saveCustomColors(QFile::encodeName(path).toStdString());
 }
 
 void DeclaredFunctions::loadCustomColors(const QString &path)
 {
-    const auto function = reinterpret_cast<LoadCustomColorsFn>(d->bind(LoadCustomColorsSlot));
-    if (function)
-        function(QFile::encodeName(path).constData());
+    loadCustomColors(QFile::encodeName(path).toStdString());
 }
 
 const void *DeclaredFunctions::boundAddress(Slot slot) const

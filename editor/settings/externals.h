@@ -18,6 +18,7 @@
 #include <array>
 #include <cstdint>
 #include <memory>
+#include <string>
 #include <string_view>
 
 class DeclaredFunctions
@@ -44,6 +45,7 @@ public:
     // libraryFolder is searched first for swatchy (normally the program's own folder), then
     // the system's usual search applies.
     explicit DeclaredFunctions(const QString &libraryFolder);
+    explicit DeclaredFunctions(const std::string &libraryFolder);
     // The same, with swatchy looked for under another base name ("swatchy" gives libswatchy.so,
     // swatchy.dll): lets the tests stand in a library of their own or one that exists nowhere.
     DeclaredFunctions(const QString &libraryFolder, const QString &swatchyBaseName);
@@ -53,11 +55,19 @@ public:
 
     int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx,
                      int cy, unsigned flags);
+    // Paths are the system's bytes; the QString forms encode a plain-text path for callers
+    // that have one.
+    int writePrivateProfileString(const QString &section, const QString &key,
+                                  const QString &value, const std::string &path);
+    std::int32_t getPrivateProfileInt(const QString &section, const QString &key,
+                                      int defaultValue, const std::string &path);
+    std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner);
+    void saveCustomColors(const std::string &path);
+    void loadCustomColors(const std::string &path);
     int writePrivateProfileString(const QString &section, const QString &key,
                                   const QString &value, const QString &path);
     std::int32_t getPrivateProfileInt(const QString &section, const QString &key,
                                       int defaultValue, const QString &path);
-    std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner);
     void saveCustomColors(const QString &path);
     void loadCustomColors(const QString &path);
 

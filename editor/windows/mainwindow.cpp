@@ -16,6 +16,7 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
+#include <QFile>
 #include <QClipboard>
 #include <QCloseEvent>
 #include <QGroupBox>
@@ -106,6 +107,12 @@ QRect layoutRect(const ControlLayout &control)
 } // namespace
 
 MainWindow::MainWindow(DeclaredFunctions &functions, const QString &programFolder,
+                       QWidget *parent)
+    : MainWindow(functions, QFile::encodeName(programFolder).toStdString(), parent)
+{
+}
+
+MainWindow::MainWindow(DeclaredFunctions &functions, const std::string &programFolder,
                        QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint

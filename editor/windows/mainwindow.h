@@ -14,6 +14,7 @@
 
 #include <array>
 #include <cstdint>
+#include <string>
 
 class CaptionLabel;
 class DeclaredFunctions;
@@ -31,7 +32,10 @@ class MainWindow : public QWidget
     Q_OBJECT
 public:
     // Functions: the external functions (settings file, library, window stacking).
-    // ProgramFolder: where the settings file lives when that folder can hold it.
+    // ProgramFolder: where the settings file lives when that folder can hold it, as the
+    // system's bytes (the QString form is for callers whose paths are plain text).
+    MainWindow(DeclaredFunctions &functions, const std::string &programFolder,
+               QWidget *parent = nullptr);
     MainWindow(DeclaredFunctions &functions, const QString &programFolder,
                QWidget *parent = nullptr);
     ~MainWindow() override;
@@ -90,9 +94,11 @@ private:
     void centreOnceFrameKnown();
 
     DeclaredFunctions &m_functions;
-    QString m_programFolder;
+    std::string m_programFolder;
+    std::string m_settingsPath; // SettingsPath as the bytes the system knows it by
     bool m_unloaded = false;
     bool m_perUserSettings = false;
+    bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone
     platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
     // The stored position as read, written back where the window system keeps positions to
     // itself; and whether the window took the centred default, which is worked out again once

@@ -11,8 +11,7 @@
 #include "platform/profile.h"
 
 #include <QCheckBox>
-#include <QDir>
-#include <QFileInfo>
+#include <QFile>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QRadioButton>
@@ -41,13 +40,23 @@ void MainWindow::Form_Load()
     setBackground(cpColor[2], kPureBlue);
 
     const SettingsLocation location = settingsLocationFor(m_programFolder);
-    SettingsPath = location.path;
+    m_settingsPath = location.path;
+    SettingsPath = QFile::decodeName(QByteArray::fromStdString(m_settingsPath));
     m_perUserSettings = location.perUser;
-    m_functions.loadCustomColors(SettingsPath);
+    const std::string unusable = location.path.empty() ? location.problem
+                                                       : unusableSettingsFile(location.path);
+    if (!unusable.empty()) {
+        // Defaults, and nothing read or written: a device, FIFO or socket under the settings
+        // file's name is the user's, not ours to replace.
+        m_settingsUnusable = true;
+        std::fprintf(stderr, "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
+                     location.path.c_str(), location.path.empty() ? "" : ": ", unusable.c_str());
+    }
+    m_functions.loadCustomColors(m_settingsPath);
 
     auto read = [this](const QString &section, const char *key, int defaultValue) {
         return m_functions.getPrivateProfileInt(section, QString::fromLatin1(key), defaultValue,
-                                                SettingsPath);
+                                                m_settingsPath);
     };
 
     const std::int32_t red = read(kColorSection, "Red", 0);
@@ -104,8 +113,6 @@ void MainWindow::centreOnceFrameKnown()
     if (!m_centreOnFrame || !isVisible() || frameGeometry().size() == size())
         return;
     m_centreOnFrame = false;
-    // The other axis goes where it was read to: while the frame appears, the window may
-    // report its position without it for a moment.
     const QPoint centred = centredPosition();
     move(twipsToPixels(centred.x()), twipsToPixels(centred.y()));
 }
@@ -115,22 +122,24 @@ void MainWindow::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    if (m_settingsUnusable)
+        return;
 
     // The per-user folder is made at the first write, not before: a run that never exits
     // normally leaves no trace.
+    std::string failure;
     if (m_perUserSettings)
-        QDir().mkpath(QFileInfo(SettingsPath).path());
+        failure = makeSettingsFolder(m_settingsPath);
 
     // The profile layer replaces the file whole at every write and leaves it as it was when a
     // write fails; the first failure is reported once, the other writes are still tried.
-    QString failure;
     auto write = [this, &failure](const QString &section, const char *key, long long value) {
         const int written = m_functions.writePrivateProfileString(
-            section, QString::fromLatin1(key), QString::number(value), SettingsPath);
-        if (written == 0 && failure.isEmpty()) {
-            failure = QString::fromStdString(platform::profileErrorText());
-            if (failure.isEmpty())
-                failure = QStringLiteral("cannot write ") + SettingsPath;
+            section, QString::fromLatin1(key), QString::number(value), m_settingsPath);
+        if (written == 0 && failure.empty()) {
+            failure = platform::profileErrorText();
+            if (failure.empty())
+                failure = "cannot write " + m_settingsPath;
         }
     };
 
@@ -148,8 +157,8 @@ void MainWindow::Form_Unload()
     write(kColorSection, "Red", red);
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
-    m_functions.saveCustomColors(SettingsPath);
+    m_functions.saveCustomColors(m_settingsPath);
 
-    if (!failure.isEmpty())
-        std::fprintf(stderr, "hueloft: settings not saved: %s\n", qPrintable(failure));
+    if (!failure.empty())
+        std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());
 }
