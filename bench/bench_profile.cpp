@@ -117,11 +117,12 @@ int main(int argc, char **argv)
     const double baselineWrite =
         medianMs(runs, [&](int) { return replaceWhole(other, text, folder); });
     const double rewrite = medianMs(runs, [&](int i) {
-        return platform::WritePrivateProfileStringA("Section999", "k998", i % 2 ? "1" : "22", file);
+        return platform::WritePrivateProfileStringA("Section999", "k998", i % 2 ? "1" : "22", file)
+               && platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
     });
     const double addDelete = medianMs(runs, [&](int i) {
-        return platform::WritePrivateProfileStringA("Section999", "new", i % 2 ? nullptr : "1",
-                                                    file);
+        return (platform::WritePrivateProfileStringA("Section999", "new", i % 2 ? nullptr : "1",
+                                                    file)) && platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, file);
     });
     std::remove(file);
     std::remove(other.c_str());

@@ -11,6 +11,10 @@ get_target_property(hueloft_icon_dir hueloft_resources HUELOFT_ICON_DIR)
 get_target_property(hueloft_icon_sizes hueloft_resources HUELOFT_ICON_SIZES)
 
 install(TARGETS hueloft RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
+if(NOT WIN32)
+    # The profile functions that the program and swatchy share; Windows has its own.
+    install(TARGETS hueloft_profile LIBRARY DESTINATION "${hueloft_private_libdir}")
+endif()
 if(TARGET swatchy)
     # On Windows the DLL goes beside the program, where the loader looks first.
     install(TARGETS swatchy
@@ -23,8 +27,10 @@ endif()
 if(UNIX AND NOT APPLE)
     file(RELATIVE_PATH hueloft_rpath
         "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/hueloft")
+    # $ORIGIN for a build tree or a portable copy, where the shared profile library lies
+    # beside the program; the private folder once installed.
     set_target_properties(hueloft PROPERTIES
-        INSTALL_RPATH "$ORIGIN/${hueloft_rpath}"
+        INSTALL_RPATH "$ORIGIN:$ORIGIN/${hueloft_rpath}"
         BUILD_WITH_INSTALL_RPATH ON)
 endif()
 

@@ -5,9 +5,11 @@
 // small pools that make matches likely, or short random names); the bytes before them are the
 // file. Every call goes through the real functions on a real file, and is checked against a
 // naive model written here from the rules alone: the file as a list of lines, edited as a
-// list. Checked: no crash, no hang, every read gives what the model reads, every write leaves
-// exactly the bytes the model expects (so every line the write did not touch is byte for byte
-// the same), and a written value reads back.
+// list, one write after the other. Writes are held until a flush (at random points, and at the
+// end of every input): every read gives what the model reads, held writes included; every
+// flush leaves exactly the bytes the model expects (so every line no write touched is byte for
+// byte the same) and creates no file that the model does not; a written value reads back.
+// Checked too: no crash, no hang.
 
 #include "platform/profile.h"
 
@@ -346,7 +348,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     FuzzedDataProvider in(data, size);
     std::vector<Op> ops(in.ConsumeIntegralInRange<std::size_t>(1, 8));
     for (Op &op : ops) {
-        op.kind = in.ConsumeIntegralInRange<int>(0, 4);
+        op.kind = in.ConsumeIntegralInRange<int>(0, 5);
         op.section = pick(in, sections);
         op.key = pick(in, keys);
         op.value = pick(in, values);
@@ -357,7 +359,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     std::string file = in.ConsumeRemainingBytesAsString();
 
     const std::string &path = workFile();
-    bool fileExisted = fileExists;
     std::remove(path.c_str());
     if (fileExists) {
         FILE *f = std::fopen(path.c_str(), "wb");
@@ -367,9 +368,26 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         file.clear();
     }
 
+    // The model's text, and whether the model's file exists: a write that changes nothing
+    // (deleting what is not there) must not create it.
+    bool modelExists = fileExists;
+    auto flushAndCompare = [&](const char *what) {
+        if (!platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, path.c_str()))
+            failed("flush failed", platform::profileErrorText());
+        bool exists = false;
+        const std::string now = readFile(path, exists);
+        if (now != file)
+            failed("flushed file differs", std::string(what) + "\n--- file:\n" + now
+                                               + "\n--- model:\n" + file);
+        if (exists != modelExists)
+            failed(exists ? "a flush created a file for nothing" : "a flush lost the file", what);
+    };
     for (const Op &op : ops) {
         const char *s = op.section.c_str(), *k = op.key.c_str(), *v = op.value.c_str();
         switch (op.kind) {
+        case 5:
+            flushAndCompare("flush");
+            break;
         case 0: {
             const std::uint32_t got =
                 platform::GetPrivateProfileIntA(s, k, op.defaultValue, path.c_str());
@@ -394,14 +412,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             const std::string expected = modelWrite(file, s, key, value);
             if (!platform::WritePrivateProfileStringA(s, key, value, path.c_str()))
                 failed("write failed", platform::profileErrorText());
-            bool exists = false;
-            const std::string now = readFile(path, exists);
-            if (now != expected)
-                failed("written file differs", op.section + "/" + op.key + "=" + op.value);
-            file = now;
-            if (!fileExisted && expected.empty() && exists && now.empty() && value == nullptr)
-                failed("a delete created the file", op.section);
-            fileExisted = fileExisted || exists;
+            // The file exists once a write changed its (empty) text.
+            modelExists = modelExists || expected != file;
+            file = expected;
             if (value && readsBack(s, key, value)) {
                 std::string want = strip(value);
                 if (want.size() >= 2 && (want[0] == '"' || want[0] == '\'') &&
@@ -415,5 +428,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         }
         }
     }
+    flushAndCompare("end of input");
     return 0;
 }

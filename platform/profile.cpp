@@ -1,24 +1,30 @@
 // SPDX-License-Identifier: MIT
-// The profile functions on POSIX systems: the file is read whole on every call and replaced
-// whole, through a temporary file in the same folder, on every write that changes it.
+// The profile functions on POSIX systems. Reads read the file (a large one is kept while it
+// stays the same); writes are held in memory, per file, and reach the disk together at the
+// flush: one read, apply and replace of the whole file, through a temporary file in the same
+// folder, under an exclusive lock, at the flush call or when the process ends.
 #include "platform/profile.h"
 
 #include "platform/filekind.h"
 #include "platform/profile_text.h"
 
-#include <QRandomGenerator>
-
 #include <cerrno>
+#include <cstdio>
 #include <cstring>
+#include <map>
+#include <mutex>
 #include <string_view>
 #include <system_error>
 #include <unordered_map>
 #include <unordered_set>
+#include <vector>
 
 #include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
+#include <sys/random.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -121,25 +127,6 @@ int readBounded(int fd, off_t size, std::string &text)
     return 0;
 }
 
-// Reads the whole file; a missing file reads as empty with missing set.
-int readWhole(const std::string &path, std::string &text, bool &missing)
-{
-    text.clear();
-    missing = false;
-    FileDescriptor fd;
-    struct stat st
-    {
-    };
-    if (const int error = openRegular(path.c_str(), fd, st)) {
-        if (error == ENOENT) {
-            missing = true;
-            return 0;
-        }
-        return error;
-    }
-    return readBounded(fd.get(), st.st_size, text);
-}
-
 std::string folderOf(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
@@ -230,34 +217,42 @@ int writeAll(int fd, std::string_view data)
     return 0;
 }
 
-// Replaces the file at path (no link) with text so that a crash at any instant leaves the
-// old or the new file complete: the text goes to a temporary file in the same folder, is
-// synced to disk, takes the old file's owner and permissions, and is renamed over the old.
-int replaceFile(const std::string &path, const std::string &text)
+char randomLetter()
 {
-    struct stat old
-    {
-    };
-    const bool exists = ::stat(path.c_str(), &old) == 0;
-    // Renaming over a read-only file would succeed where writing to it must not.
-    if (exists && ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) != 0)
-        return errno;
-
-    const std::string folder = folderOf(path);
-    const std::string prefix = temporaryPrefix(path);
-
     static constexpr char letters[] =
         "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
+    unsigned char byte = 0;
+    if (::getrandom(&byte, 1, GRND_NONBLOCK) != 1) {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        byte = static_cast<unsigned char>(now.tv_nsec ^ ::getpid());
+    }
+    return letters[byte % (sizeof letters - 1)];
+}
+
+// Replaces the file Name in the folder open as dirFd with text so that a crash at any instant
+// leaves the old or the new file complete: the text goes to a temporary file in the same
+// folder, is synced to disk, takes the old file's owner and permissions, and is renamed over
+// the old. Everything is relative to the folder's descriptor, so that a folder path near the
+// system's length limit works for the temporary name as it does for the file's.
+int replaceFile(int dirFd, const std::string &name, const std::string &text,
+                const struct stat *old)
+{
+    // Renaming over a read-only file would succeed where writing to it must not.
+    if (old && ::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
+        return errno;
+
+    const std::string prefix = temporaryPrefix(name);
     std::string temporary;
     int rawFd = -1;
     for (int attempt = 0; attempt < 100 && rawFd < 0; ++attempt) {
-        temporary = folder + "/" + prefix;
+        temporary = prefix;
         for (std::size_t i = 0; i < randomTailLength; ++i)
-            temporary += letters[QRandomGenerator::global()->bounded(int(sizeof letters - 1))];
+            temporary += randomLetter();
         // Private until the old file's permissions are copied; a new file gets the usual
         // permissions that the umask leaves.
-        rawFd = ::open(temporary.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW,
-                       exists ? 0600 : 0666);
+        rawFd = ::openat(dirFd, temporary.c_str(),
+                         O_WRONLY | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, old ? 0600 : 0666);
         if (rawFd < 0) {
             if (errno == EEXIST)
                 continue;
@@ -280,27 +275,25 @@ int replaceFile(const std::string &path, const std::string &text)
     FileDescriptor fd(rawFd);
 
     auto fail = [&](int error) {
-        ::unlink(temporary.c_str());
+        ::unlinkat(dirFd, temporary.c_str(), 0);
         return error;
     };
     if (const int error = writeAll(fd.get(), text))
         return fail(error);
-    if (exists) {
+    if (old) {
         // Only root can give the file away; for anyone else the old owner is kept where the
         // file was theirs anyway, and the group where they belong to it.
-        if (::fchown(fd.get(), old.st_uid, old.st_gid) != 0)
-            (void)!::fchown(fd.get(), uid_t(-1), old.st_gid);
-        if (::fchmod(fd.get(), old.st_mode & 07777) != 0)
+        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0)
+            (void)!::fchown(fd.get(), uid_t(-1), old->st_gid);
+        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
             return fail(errno);
     }
     if (::fsync(fd.get()) != 0)
         return fail(errno);
-    if (::rename(temporary.c_str(), path.c_str()) != 0)
+    if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0)
         return fail(errno);
     // The rename itself is on disk only once the folder is.
-    FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() >= 0)
-        ::fsync(dirFd.get());
+    ::fsync(dirFd);
     return 0;
 }
 
@@ -334,10 +327,10 @@ void tidyOnce(const char *fileName)
         removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
 }
 
-// A large file is read once and kept, with where each of its sections starts, for as long as
-// it stays the same file with the same size and times: the two dozen reads of a start-up
-// then cost one read of the file instead of two dozen. Smaller files are read afresh at every
-// call, which is cheaper than the bookkeeping.
+// A large file is read once and kept for as long as it stays the same file with the same size
+// and times, with where the sections asked for start: the two dozen reads of a start-up then
+// cost one read of the file and one scan per section name instead of two dozen of each.
+// Smaller files are read afresh at every call, which is cheaper than the bookkeeping.
 constexpr off_t cachedFromSize = 1 << 20;
 
 struct ReadCache
@@ -349,6 +342,7 @@ struct ReadCache
     timespec modified{};
     timespec changed{};
     std::string text;
+    // Folded name: where its first header starts, or npos for none. Only names asked for.
     std::unordered_map<std::string, std::size_t> sections;
 
     bool describes(const std::string &p, const struct stat &st) const
@@ -357,74 +351,278 @@ struct ReadCache
                && st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec
                && st.st_ctim.tv_sec == changed.tv_sec && st.st_ctim.tv_nsec == changed.tv_nsec;
     }
-};
-thread_local ReadCache t_readCache;
 
-// The cache for fileName when the file is large enough to be kept, filled or renewed as
-// needed; null for a small, missing or unreadable file.
-const ReadCache *largeFile(const char *fileName)
+    std::size_t sectionStart(std::string_view name)
+    {
+        const auto [at, inserted] = sections.try_emplace(profile::foldedName(name), 0);
+        if (inserted)
+            at->second = profile::firstSection(text, name).value_or(std::string::npos);
+        return at->second;
+    }
+};
+
+// The held writes of every file, by the name the callers give it, as Windows keeps its cache:
+// one per process, shared by the program and every library that uses these functions.
+struct Held
 {
+    std::vector<profile::Edit> edits;
+    std::uint64_t generation = 0; // changes with every held write
+};
+
+std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits);
+
+struct State
+{
+    std::mutex mutex;
+    std::map<std::string, Held> held;
+    std::uint64_t generation = 0;
+    ReadCache large;
+    // The text of the last file read with held writes applied, for the next read of it.
+    std::string viewPath;
+    std::uint64_t viewGeneration = 0;
+    ReadCache viewDisk; // identity of the file the view was made from; no path: missing
+    std::string view;
+
+    // The end of the process writes what is still held: a caller that never flushes (on
+    // Windows the system writes its cache by itself) loses nothing. Nobody is left to take a
+    // result, so a failure is said on standard error.
+    ~State()
+    {
+        std::lock_guard lock(mutex);
+        for (auto &[fileName, pending] : held) {
+            const std::string error = flushFile(fileName, std::move(pending.edits));
+            if (!error.empty())
+                std::fprintf(stderr, "%s: settings not saved: %s\n",
+                             program_invocation_short_name, error.c_str());
+        }
+        held.clear();
+    }
+};
+State g_state;
+
+// The file's text as the reads see it, held writes applied; null for a missing or unreadable
+// file without held writes. Scratch holds the text when it is not kept. Called with the state
+// locked.
+const std::string *currentText(const char *fileName, std::string &scratch, ReadCache **cache)
+{
+    *cache = nullptr;
+    const auto held = g_state.held.find(fileName);
+    const bool hasHeld = held != g_state.held.end() && !held->second.edits.empty();
+    const std::string *disk = nullptr;
     FileDescriptor fd;
     struct stat st
     {
     };
-    if (openRegular(fileName, fd, st) != 0 || st.st_size < cachedFromSize)
-        return nullptr;
-    ReadCache &cache = t_readCache;
-    if (cache.describes(fileName, st))
-        return &cache;
-
-    cache = ReadCache{};
-    if (readBounded(fd.get(), st.st_size, cache.text) != 0) {
-        cache = ReadCache{};
-        return nullptr;
+    const int error = openRegular(fileName, fd, st);
+    // The file as it was when the view was made: a change by someone else shows.
+    const bool sameDisk = error == 0 ? g_state.viewDisk.describes(fileName, st)
+                                     : error == ENOENT && g_state.viewDisk.path.empty();
+    if (hasHeld && g_state.viewPath == fileName
+        && g_state.viewGeneration == held->second.generation && sameDisk)
+        return &g_state.view;
+    if (error == 0 && st.st_size >= cachedFromSize) {
+        ReadCache &large = g_state.large;
+        if (!large.describes(fileName, st)) {
+            large = ReadCache{};
+            if (readBounded(fd.get(), st.st_size, large.text) == 0) {
+                // Changed while being read: take it as it is, but do not keep it.
+                struct stat after
+                {
+                };
+                if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size
+                    || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec
+                    || after.st_mtim.tv_sec != st.st_mtim.tv_sec)
+                    st.st_size = -1;
+                large.path = fileName;
+                large.device = st.st_dev;
+                large.inode = st.st_ino;
+                large.size = st.st_size;
+                large.modified = st.st_mtim;
+                large.changed = st.st_ctim;
+            }
+        }
+        disk = &large.text;
+        if (!hasHeld)
+            *cache = &large;
+    } else if (error == 0) {
+        if (readBounded(fd.get(), st.st_size, scratch) == 0)
+            disk = &scratch;
+    } else if (error == ENOENT) {
+        scratch.clear();
+        disk = &scratch;
     }
-    // Changed while being read: take it as it is, but do not keep it.
-    struct stat after
-    {
-    };
-    if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size
-        || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec || after.st_mtim.tv_sec != st.st_mtim.tv_sec)
-        st.st_size = -1;
-    cache.path = fileName;
-    cache.device = st.st_dev;
-    cache.inode = st.st_ino;
-    cache.size = st.st_size;
-    cache.modified = st.st_mtim;
-    cache.changed = st.st_ctim;
-    cache.sections = profile::firstSections(cache.text);
-    return &cache;
+    if (!hasHeld)
+        return disk;
+    if (!disk) {
+        scratch.clear();
+        disk = &scratch;
+    }
+    auto applied = profile::editedAll(*disk, held->second.edits);
+    g_state.view = applied ? std::move(*applied) : *disk;
+    g_state.viewPath = fileName;
+    g_state.viewGeneration = held->second.generation;
+    g_state.viewDisk = ReadCache{};
+    if (error == 0) {
+        g_state.viewDisk.path = fileName;
+        g_state.viewDisk.device = st.st_dev;
+        g_state.viewDisk.inode = st.st_ino;
+        g_state.viewDisk.size = st.st_size;
+        g_state.viewDisk.modified = st.st_mtim;
+        g_state.viewDisk.changed = st.st_ctim;
+    }
+    return &g_state.view;
 }
 
-// The trimmed value of section/key, if the file has it. The view points into Text, or into
-// the cache of a large file, and stays valid until the next call of this thread.
-std::optional<std::string_view> lookUp(const char *section, const char *key, const char *fileName,
-                                       std::string &text)
+// The trimmed value of section/key, if the file has it.
+std::optional<std::string> lookUp(const char *section, const char *key, const char *fileName)
 {
     if (!section || !key || !fileName)
         return std::nullopt;
     tidyOnce(fileName);
     const std::string_view sectionName = profile::trimArgument(section);
-    if (const ReadCache *cache = largeFile(fileName)) {
-        const auto first = cache->sections.find(profile::foldedName(sectionName));
-        if (first == cache->sections.end())
-            return std::nullopt;
-        const profile::Location at = profile::locate(cache->text, sectionName,
-                                                     profile::trimArgument(key), first->second);
-        if (!at.keyFound)
-            return std::nullopt;
-        return profile::unquote(
-            std::string_view(cache->text).substr(at.valueBegin, at.valueEnd - at.valueBegin));
-    }
-    bool missing = false;
-    if (readWhole(fileName, text, missing) || missing)
+    const std::string_view keyName = profile::trimArgument(key);
+    std::lock_guard lock(g_state.mutex);
+    std::string scratch;
+    ReadCache *cache = nullptr;
+    const std::string *text = currentText(fileName, scratch, &cache);
+    if (!text)
         return std::nullopt;
-    const profile::Location at =
-        profile::locate(text, sectionName, profile::trimArgument(key));
+    std::size_t from = 0;
+    if (cache) {
+        from = cache->sectionStart(sectionName);
+        if (from == std::string::npos)
+            return std::nullopt;
+    }
+    const profile::Location at = profile::locate(*text, sectionName, keyName, from);
     if (!at.keyFound)
         return std::nullopt;
-    return profile::unquote(
-        std::string_view(text).substr(at.valueBegin, at.valueEnd - at.valueBegin));
+    return std::string(profile::unquote(
+        std::string_view(*text).substr(at.valueBegin, at.valueEnd - at.valueBegin)));
+}
+
+// Whether a write to path could reach the disk at the flush: the checks that Windows makes
+// when it opens the file for its cache, so that a write to a folder that does not exist or to
+// a read-only file fails at once, as there.
+int checkWritable(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    if (::stat(path.c_str(), &st) == 0) {
+        if (const int error = kindError(st.st_mode))
+            return error;
+        return ::faccessat(AT_FDCWD, path.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+    }
+    if (errno != ENOENT)
+        return errno;
+    const std::string folder = folderOf(path);
+    if (::stat(folder.c_str(), &st) != 0)
+        return errno;
+    if (!S_ISDIR(st.st_mode))
+        return ENOTDIR;
+    return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
+}
+
+// How long a flush waits for another process's lock before it writes anyway. The replacement
+// is atomic either way; the lock only keeps two writers from each reading the file before the
+// other has replaced it. A process that holds a lock for longer has hung, or means harm.
+constexpr int lockWaitMilliseconds = 10000;
+
+bool lockWithin(int fd)
+{
+    for (int waited = 0;; waited += 5) {
+        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK && errno != EINTR)
+            return false;
+        if (waited >= lockWaitMilliseconds)
+            return false;
+        const timespec pause{0, 5 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+std::string writeError(const std::string &fileName, int error)
+{
+    return "cannot write " + fileName + ": " + reasonText(error);
+}
+
+// Reads, applies the edits and replaces the file, under an exclusive lock. The lock is taken
+// on the file itself, so that nothing but the file is ever created for it (no lock file); a
+// writer that renamed a new file over it meanwhile leaves our descriptor on the old inode, so
+// the path is checked to still name the locked file, and the lock taken again if not. A file
+// that does not exist yet has nothing to lock: its folder is locked instead, and the path
+// checked to be still missing. Returns the one line that says why it failed, or empty.
+std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits)
+{
+    if (edits.empty())
+        return {};
+    std::string path = fileName;
+    if (const int error = followLinks(path))
+        return writeError(fileName, error);
+    const std::string folder = folderOf(path);
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    if (dirFd.get() < 0)
+        return writeError(fileName, errno);
+    FileDescriptor fileFd;
+    bool folderLocked = false;
+    struct stat st
+    {
+    };
+    bool exists = false;
+    for (int attempt = 0; attempt < 100; ++attempt) {
+        fileFd.reset(::openat(dirFd.get(), name.c_str(),
+                              O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+        if (fileFd.get() >= 0) {
+            if (::fstat(fileFd.get(), &st) != 0)
+                return writeError(fileName, errno);
+            if (const int error = kindError(st.st_mode))
+                return writeError(fileName, error);
+            lockWithin(fileFd.get());
+            struct stat named
+            {
+            };
+            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+                && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+                exists = true;
+                break;
+            }
+            continue; // replaced meanwhile: lock the new one
+        }
+        if (errno == ELOOP) // a link put in its place since the links were followed
+            return writeError(fileName, errno);
+        if (errno != ENOENT)
+            return writeError(fileName, errno);
+        if (!folderLocked) {
+            lockWithin(dirFd.get());
+            folderLocked = true;
+        }
+        struct stat named
+        {
+        };
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
+            && errno == ENOENT)
+            break; // still missing, and we create it
+    }
+
+    // A write killed half-way may have left its temporary file behind; it goes now, also
+    // when this flush turns out to change nothing.
+    removeStaleTemporaries(folder, temporaryPrefix(name));
+
+    std::string text;
+    if (exists) {
+        if (const int error = readBounded(fileFd.get(), st.st_size, text))
+            return writeError(fileName, error);
+    }
+    const auto changed = profile::editedAll(text, edits);
+    if (!changed)
+        return {};
+    if (const int error = replaceFile(dirFd.get(), name, *changed, exists ? &st : nullptr))
+        return writeError(fileName, error);
+    return {};
 }
 
 } // namespace
@@ -432,9 +630,9 @@ std::optional<std::string_view> lookUp(const char *section, const char *key, con
 std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
                                     const char *fileName)
 {
-    std::string text;
-    const auto value = lookUp(section, key, fileName, text);
-    return profile::readInteger(value.value_or(std::string_view()), std::uint32_t(defaultValue));
+    const auto value = lookUp(section, key, fileName);
+    return profile::readInteger(value ? std::string_view(*value) : std::string_view(),
+                                std::uint32_t(defaultValue));
 }
 
 std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
@@ -443,9 +641,9 @@ std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
 {
     if (!returned || size == 0)
         return 0;
-    std::string text;
+    const auto value = lookUp(section, key, fileName);
     std::string_view result;
-    if (const auto value = lookUp(section, key, fileName, text)) {
+    if (value) {
         result = *value;
     } else if (defaultValue) {
         result = defaultValue;
@@ -463,8 +661,30 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
                                const char *fileName)
 {
     t_errorText.clear();
-    if (!section && !key && !value)
-        return 1; // Windows flushes its cache here; nothing is cached
+    if (!section && !key && !value) {
+        // The flush: the held writes of that file, or of every file for a null name.
+        std::vector<std::pair<std::string, std::vector<profile::Edit>>> work;
+        {
+            std::lock_guard lock(g_state.mutex);
+            for (auto it = g_state.held.begin(); it != g_state.held.end();) {
+                if (!fileName || it->first == fileName) {
+                    work.emplace_back(it->first, std::move(it->second.edits));
+                    it = g_state.held.erase(it);
+                } else {
+                    ++it;
+                }
+            }
+            g_state.viewPath.clear();
+        }
+        // What failed is dropped all the same: it was said, and a retry at the end of the
+        // process would only say it again.
+        for (auto &[name, edits] : work) {
+            const std::string error = flushFile(name, std::move(edits));
+            if (!error.empty() && t_errorText.empty())
+                t_errorText = error;
+        }
+        return t_errorText.empty() ? 1 : 0;
+    }
     if (!fileName || !*fileName)
         return failWith(fileName, "no file name");
     if (!section)
@@ -475,22 +695,21 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
         return failWith(fileName, EISDIR);
     if (const int error = followLinks(path))
         return failWith(fileName, error);
+    if (const int error = checkWritable(path))
+        return failWith(fileName, error);
+    tidyOnce(fileName);
 
-    std::string text;
-    bool missing = false;
-    if (const int error = readWhole(path, text, missing))
-        return failWith(fileName, error);
-    // A write killed half-way may have left its temporary file behind; it goes now, also
-    // when this write turns out to change nothing.
-    removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
     // The value goes in exactly as given; only the names lose their spaces.
-    const auto changed =
-        profile::edited(text, profile::trimArgument(section), argument(key),
-                        value ? std::optional<std::string_view>(value) : std::nullopt);
-    if (!changed)
-        return 1;
-    if (const int error = replaceFile(path, *changed))
-        return failWith(fileName, error);
+    profile::Edit edit;
+    edit.section = std::string(profile::trimArgument(section));
+    if (const auto k = argument(key))
+        edit.key = std::string(*k);
+    if (value)
+        edit.value = std::string(value);
+    std::lock_guard lock(g_state.mutex);
+    Held &held = g_state.held[fileName];
+    held.edits.push_back(std::move(edit));
+    held.generation = ++g_state.generation;
     return 1;
 }
 

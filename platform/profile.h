@@ -7,19 +7,32 @@
 // files move between builds without surprises: names match without regard to case (ASCII),
 // untouched bytes of the file are kept exactly, new keys go after the last key of their
 // section, an existing file keeps its own line ends. File names are 8-bit strings handed to
-// the system unchanged. Every call reads the file again, except that a file of a megabyte or
-// more is kept between reads for as long as its identity, size and time stamps stay the same
-// (so that the two dozen reads of a start-up scan it once); a change made by someone else
-// shows at the next call, unless it keeps the size and lands within the same tick of the
-// file system's clock.
+// the system unchanged.
 //
-// Unlike the Windows functions, every write replaces the file atomically (a crash at any
-// instant leaves the old or the new file, never a torn one), and a write that fails leaves
-// the file as it was and returns 0; profileErrorText() then tells why. A symbolic link is
-// written through to its target, and the file keeps its permissions.
+// As on Windows, writes are held in memory, one list per file for the whole process (this is
+// one shared library that the program and its libraries all use), and reads see them. They
+// reach the disk together at the flush, WritePrivateProfileStringA with section, key and
+// value all null for that file, and at the normal end of the process: one read of the file,
+// the held writes applied, one replacement. The replacement is atomic (a crash at any instant
+// leaves the old or the whole new file, never a torn one) and made under an exclusive lock, so
+// that two processes flushing together each apply their writes to the other's whole file.
+// A large file (a megabyte or more) is kept between reads for as long as its identity, size
+// and time stamps stay the same; a change made by someone else shows at the next call.
+//
+// Only a regular file (or a link to one) is read or replaced: a device, FIFO or socket reads
+// as a missing file and every write to it fails. A read takes at most the size the file had
+// when it was opened. A write that fails returns 0 and leaves the file as it was;
+// profileErrorText() then tells why. A symbolic link is written through to its target, and
+// the file keeps its permissions.
 
 #include <cstdint>
 #include <string>
+
+#if defined(HUELOFT_PROFILE_BUILDING) && !defined(_WIN32)
+#define HUELOFT_PROFILE_EXPORT __attribute__((visibility("default")))
+#else
+#define HUELOFT_PROFILE_EXPORT
+#endif
 
 namespace platform {
 
@@ -27,26 +40,28 @@ namespace platform {
 // missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
 // non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"
 // reads hexadecimal; a value without any digit reads 0.
-std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
+HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
                                     const char *fileName);
 
 // Copies the value of Key (outer quotes removed) or Default (trailing spaces removed; null
 // is "") into Returned, at most Size - 1 characters and a terminating zero; returns the number
 // of characters copied. Listing the names of a file (a null Section or Key on Windows) is not
 // provided: a null Section or Key gives Default.
-std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
+HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
                                        const char *defaultValue, char *returned, std::uint32_t size,
                                        const char *fileName);
 
 // Sets Key in Section to Value, written exactly as given; a null Value deletes the key, a
-// null Key the whole section. Returns nonzero on success (also when there was nothing to
-// delete or the value was already there; the file is then not touched), 0 on failure (the
-// file is then unchanged).
-int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
+// null Key the whole section. The write is held until the flush; it fails at once (result 0)
+// when the file could not be written then: its folder missing, the file or folder read-only,
+// the file not a regular one. Section, Key and Value all null flush the held writes of
+// FileName (of every file when FileName is null too): nonzero when they reached the disk or
+// changed nothing, 0 when the file could not be replaced (they are dropped all the same).
+HUELOFT_PROFILE_EXPORT int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
                                const char *fileName);
 
-// Why the last failed write of this thread failed, in one line naming the file ("cannot
-// write /x/HUELOFT.INI: Permission denied"); empty after a successful one.
-const std::string &profileErrorText();
+// Why the last failed write or flush of this thread failed, in one line naming the file
+// ("cannot write /x/HUELOFT.INI: Permission denied"); empty after a successful one.
+HUELOFT_PROFILE_EXPORT const std::string &profileErrorText();
 
 } // namespace platform

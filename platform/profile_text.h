@@ -10,7 +10,7 @@
 #include <optional>
 #include <string>
 #include <string_view>
-#include <unordered_map>
+#include <vector>
 
 namespace platform::profile {
 
@@ -58,8 +58,9 @@ std::optional<std::string_view> headerName(std::string_view content);
 // A name with its ASCII letters in lower case: the form in which names compare.
 std::string foldedName(std::string_view name);
 
-// Where the first header of each section begins, by folded name: one pass over the text.
-std::unordered_map<std::string, std::size_t> firstSections(std::string_view text);
+// Where the first header of Section begins, or nothing: one pass over the text that looks at
+// nothing but the first character of each line until a header matches.
+std::optional<std::size_t> firstSection(std::string_view text, std::string_view section);
 
 // The value as the string read gives it: one pair of matching outer quotes removed.
 std::string_view unquote(std::string_view value);
@@ -77,5 +78,26 @@ std::string_view lineEndOf(std::string_view text);
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
                                   std::optional<std::string_view> value);
+
+// The same, with the line end that added lines get given by the caller (the one of a larger
+// text that Text is a part of).
+std::optional<std::string> edited(std::string_view text, std::string_view section,
+                                  std::optional<std::string_view> key,
+                                  std::optional<std::string_view> value,
+                                  std::string_view lineEnd);
+
+// One write, held until the file is written: names already trimmed with trimArgument().
+struct Edit
+{
+    std::string section;
+    std::optional<std::string> key;   // none: the whole section goes
+    std::optional<std::string> value; // none: the key goes
+};
+
+// The text after the edits, applied in order, exactly as edited() would give them one after
+// the other, or nothing when none of them changes a byte. One pass over the text whatever the
+// number of edits: only the sections the edits name are copied and changed, the rest of the
+// text is copied once into the result.
+std::optional<std::string> editedAll(std::string_view text, const std::vector<Edit> &edits);
 
 } // namespace platform::profile

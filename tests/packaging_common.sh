@@ -36,6 +36,7 @@ expected_files() {
     id=io.github.hueloft.Hueloft
     {
         echo "bin/hueloft"
+        echo "$libdir/hueloft/libhueloft-profile.so"
         echo "$libdir/hueloft/libswatchy.so"
         echo "share/applications/$id.desktop"
         echo "share/metainfo/$id.metainfo.xml"

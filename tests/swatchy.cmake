@@ -2,8 +2,8 @@
 # The library swatchy, loaded by path from where the build puts it (as the editor loads it),
 # and the editor's table of late-bound functions that loads it.
 
-hueloft_add_qtest(swatchystore SOURCES tst_swatchystore.cpp LIBRARIES Qt6::Core)
-hueloft_add_qtest(swatchydialog SOURCES tst_swatchydialog.cpp LIBRARIES Qt6::Widgets)
+hueloft_add_qtest(swatchystore SOURCES tst_swatchystore.cpp LIBRARIES Qt6::Core hueloft_profile)
+hueloft_add_qtest(swatchydialog SOURCES tst_swatchydialog.cpp LIBRARIES Qt6::Widgets hueloft_profile)
 foreach(test IN ITEMS tst_swatchystore tst_swatchydialog)
     target_include_directories(${test} PRIVATE "${PROJECT_SOURCE_DIR}")
     target_compile_definitions(${test} PRIVATE SWATCHY_LIBRARY="$<TARGET_FILE:swatchy>")

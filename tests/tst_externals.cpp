@@ -179,6 +179,7 @@ void tst_Externals::swatchyLoadedAtFirstCallAndKept()
     QVERIFY(isLoaded(SWATCHY_LIBRARY));
     DeclaredFunctions second(QStringLiteral(SWATCHY_FOLDER));
     second.saveCustomColors(saved);
+    QVERIFY(second.flushPrivateProfile(QFile::encodeName(saved).toStdString()));
     const QByteArray text = readFile(saved);
     QVERIFY2(text.contains("RGB_Color_0=255\n") && text.contains("RGB_Color_15=16711680\n"),
              text.constData());
@@ -367,6 +368,7 @@ void tst_Externals::eightBitPaths()
                                             settings),
              200);
     functions.saveCustomColors(settings);
+    QVERIFY(functions.flushPrivateProfile(QFile::encodeName(settings).toStdString()));
     const QByteArray text = readFile(settings);
     QVERIFY2(text.startsWith("[RGB Color]\nRed=200\n[Custom Colors]\nRGB_Color_0="),
              text.constData());

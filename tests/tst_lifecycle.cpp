@@ -27,6 +27,8 @@ private Q_SLOTS:
     void firstRunWritesEveryKeyInOrder();
     void saveAndRestore();
     void exitButtonSaves();
+    void typedValueSavedAtExit_data();
+    void typedValueSavedAtExit();
     void sampleBoxesWithoutCopyKeepSavedSize();
     void storedValues_data();
     void storedValues();
@@ -169,6 +171,56 @@ void tst_Lifecycle::exitButtonSaves()
     const QByteArray once = fileBytes(f);
     f.window->close();
     QCOMPARE(fileBytes(f), once);
+}
+
+// A value typed into a channel box and not committed (no Enter, focus still in the box) is
+// what the box shows; every way of closing the window saves it.
+void tst_Lifecycle::typedValueSavedAtExit_data()
+{
+    QTest::addColumn<int>("channel");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<QString>("how"); // alt+x, close, or deactivated then close
+    QTest::addColumn<QString>("saved");
+    QTest::newRow("red 7, Alt+X") << 0 << QStringLiteral("7") << QStringLiteral("alt+x")
+                                  << QStringLiteral("7");
+    QTest::newRow("green 300, close box") << 1 << QStringLiteral("300") << QStringLiteral("close")
+                                          << QStringLiteral("255");
+    QTest::newRow("blue emptied, close box") << 2 << QString() << QStringLiteral("close")
+                                             << QStringLiteral("0");
+    QTest::newRow("red 9, window inactive") << 0 << QStringLiteral("9")
+                                            << QStringLiteral("inactive") << QStringLiteral("9");
+}
+
+void tst_Lifecycle::typedValueSavedAtExit()
+{
+    QFETCH(int, channel);
+    QFETCH(QString, typed);
+    QFETCH(QString, how);
+    QFETCH(QString, saved);
+    WindowFixture f;
+    QVERIFY(f.start());
+    f.window->ApplyColor(50, 60, 70);
+    auto *box = f.control<QLineEdit>(qPrintable(QStringLiteral("ediColor%1").arg(channel)));
+    box->setFocus();
+    QTRY_VERIFY(box->hasFocus());
+    box->selectAll();
+    QTest::keyClick(box, Qt::Key_Backspace);
+    QTest::keyClicks(box, typed);
+    QCOMPARE(box->text(), typed);
+    if (how == QLatin1String("alt+x")) {
+        QTest::keyClick(f.window.get(), Qt::Key_X, Qt::AltModifier);
+    } else {
+        if (how == QLatin1String("inactive")) {
+            QWidget other;
+            other.show();
+            other.activateWindow();
+            QTRY_VERIFY(!f.window->isActiveWindow());
+        }
+        f.window->close();
+    }
+    QTRY_VERIFY(!f.window->isVisible());
+    const char *keys[] = {"Red", "Green", "Blue"};
+    QCOMPARE(value(f, "RGB Color", keys[channel]), saved);
 }
 
 void tst_Lifecycle::sampleBoxesWithoutCopyKeepSavedSize()

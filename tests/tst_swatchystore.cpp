@@ -5,6 +5,8 @@
 
 #include "swatchyexports.h"
 
+#include "platform/profile.h"
+
 #include "swatchy/swatchy.h"
 
 #include <QCoreApplication>
@@ -76,6 +78,13 @@ const Colors distinctColors = {0x000001, 0x000200, 0x030000, 0x0A0B0C, 0x101010,
 } // namespace
 
 Q_DECLARE_METATYPE(Colors)
+
+// The library's writes are held by the profile layer until a flush, as the editor's exit
+// makes one; these checks read the file right after each save.
+static void flushAll()
+{
+    platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+}
 
 class tst_SwatchyStore : public QObject
 {
@@ -164,6 +173,7 @@ void tst_SwatchyStore::load()
     const QString saved = path(QStringLiteral("load-saved.ini"));
     QFile::remove(saved);
     m_swatchy.save(QFile::encodeName(saved).constData());
+    flushAll();
     QCOMPARE(valuesIn(saved), describe(expected));
 }
 
@@ -176,6 +186,7 @@ void tst_SwatchyStore::saveFreshFile()
     const QString fresh = path(QStringLiteral("fresh.ini"));
     QFile::remove(fresh);
     m_swatchy.save(QFile::encodeName(fresh).constData());
+    flushAll();
 
     QByteArray expected = "[Custom Colors]\nRGB_Color_0=16777215\nRGB_Color_1=255\n";
     for (int i = 2; i < 16; ++i)
@@ -190,6 +201,7 @@ void tst_SwatchyStore::saveKeepsTheRestOfTheFile()
                               "Note=kept\nRGB_Color_16=3\n[RGB Tintora]\nTopMost=1\n";
     writeFile(file, before);
     m_swatchy.save(QFile::encodeName(file).constData());
+    flushAll();
 
     QCOMPARE(valuesIn(file), describe(distinctColors));
     const QByteArray after = readFile(file);
@@ -221,15 +233,18 @@ void tst_SwatchyStore::nullPathAndFailedWrite()
 {
     m_swatchy.load(nullptr);
     m_swatchy.save(nullptr);
+    flushAll();
 
     const QString unwritable = path(QStringLiteral("no-such-folder/HUELOFT.INI"));
     m_swatchy.save(QFile::encodeName(unwritable).constData());
+    flushAll();
     QVERIFY(!QFile::exists(unwritable));
 
     // Neither call touched the store.
     const QString saved = path(QStringLiteral("after-null.ini"));
     QFile::remove(saved);
     m_swatchy.save(QFile::encodeName(saved).constData());
+    flushAll();
     QCOMPARE(valuesIn(saved), describe(distinctColors));
 }
 

@@ -233,6 +233,13 @@ int DeclaredFunctions::writePrivateProfileString(const QString &section, const Q
     return function(section8.constData(), key8.constData(), value8.constData(), path.c_str());
 }
 
+int DeclaredFunctions::flushPrivateProfile(const std::string &path)
+{
+    const auto function =
+        reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
+    return function ? function(nullptr, nullptr, nullptr, path.c_str()) : 0;
+}
+
 std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, const QString &key,
                                                      int defaultValue, const std::string &path)
 {

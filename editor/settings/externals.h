@@ -61,6 +61,9 @@ public:
                                   const QString &value, const std::string &path);
     std::int32_t getPrivateProfileInt(const QString &section, const QString &key,
                                       int defaultValue, const std::string &path);
+    // WritePrivateProfileStringA with section, key and value all null: the held writes to
+    // Path reach the disk. Nonzero on success.
+    int flushPrivateProfile(const std::string &path);
     std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner);
     void saveCustomColors(const std::string &path);
     void loadCustomColors(const std::string &path);

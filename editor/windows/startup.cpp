@@ -122,6 +122,12 @@ void MainWindow::Form_Unload()
     if (m_unloaded)
         return;
     m_unloaded = true;
+    // A channel value typed and not yet committed (by Enter or by leaving the box) is what
+    // the box shows: it is committed now, however the window closes.
+    for (int i = 0; i < 3; ++i) {
+        if (focusWidget() == ediColor[i])
+            CommitChannelText(i);
+    }
     if (m_settingsUnusable)
         return;
 
@@ -131,8 +137,8 @@ void MainWindow::Form_Unload()
     if (m_perUserSettings)
         failure = makeSettingsFolder(m_settingsPath);
 
-    // The profile layer replaces the file whole at every write and leaves it as it was when a
-    // write fails; the first failure is reported once, the other writes are still tried.
+    // A write fails at once when the file could not be written at all; the first failure is
+    // reported once, the other writes are still tried.
     auto write = [this, &failure](const QString &section, const char *key, long long value) {
         const int written = m_functions.writePrivateProfileString(
             section, QString::fromLatin1(key), QString::number(value), m_settingsPath);
@@ -158,6 +164,14 @@ void MainWindow::Form_Unload()
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
     m_functions.saveCustomColors(m_settingsPath);
+    // Everything above was held in memory: it reaches the disk here, as one replacement of
+    // the file, the library's colours included.
+    if (!m_functions.flushPrivateProfile(m_settingsPath) && failure.empty()) {
+        failure = platform::profileErrorText();
+        if (failure.empty())
+            failure = "cannot write " + m_settingsPath;
+        failure.insert(0, "custom colours neither: ");
+    }
 
     if (!failure.empty())
         std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());

@@ -11,7 +11,7 @@ here=$(cd "$(dirname "$0")" && pwd)
 work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-e2e.XXXXXX")
 prog="$work/prog"
 mkdir -p "$prog" "$work/home"
-cp "$bindir/hueloft" "$bindir/libswatchy.so" "$prog/"
+cp "$bindir/hueloft" "$bindir/libswatchy.so" "$bindir/libhueloft-profile.so" "$prog/"
 export HOME="$work/home" XDG_CONFIG_HOME="$work/home/.config"
 unset QT_QPA_PLATFORM QT_SCALE_FACTOR
 pid=""
