@@ -33,7 +33,7 @@ done
 
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | LC_ALL=C sort \
     >"$scratch/packaged"
-expected_files "$libdir" >"$scratch/expected"
+expected_files "$libdir" deb >"$scratch/expected"
 compare_lists "$scratch/packaged" "$scratch/expected"
 
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb cannot unpack $deb"
