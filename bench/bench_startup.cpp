@@ -6,10 +6,11 @@
 #include "firstframe.h"
 
 #include "editor/settings/externals.h"
-#include "editor/windows/application.h"
-#include "editor/windows/mainwindow.h"
+#include "editor/qt/application.h"
+#include "editor/qt/mainwindow.h"
 
 #include <QApplication>
+#include <QFile>
 
 #include <cstdio>
 
@@ -19,7 +20,7 @@ int main(int argc, char *argv[])
     describeApplication();
 
     const QString programFolder = QApplication::applicationDirPath();
-    DeclaredFunctions functions(programFolder);
+    DeclaredFunctions functions(QFile::encodeName(programFolder).toStdString());
     const double constructStart = bench::monotonicMs();
     MainWindow window(functions, programFolder);
     std::printf("construct-ms %.3f\n", bench::monotonicMs() - constructStart);

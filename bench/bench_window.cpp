@@ -14,8 +14,8 @@
 // changed), unload-same (nothing changed), drag (--steps steps), copy, none (start-up only).
 
 #include "editor/settings/externals.h"
-#include "editor/windows/mainwindow.h"
-#include "editor/windows/numberbox.h"
+#include "editor/qt/mainwindow.h"
+#include "editor/qt/numberbox.h"
 
 #include <QApplication>
 #include <QClipboard>
@@ -241,7 +241,7 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
 // the sixteen custom colours.
 double timedUnload(Exit exit, int run)
 {
-    DeclaredFunctions functions(folder());
+    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
     int red = 0;
     auto window = preparedWindow(functions, exit, run, red);
     const auto start = Clock::now();
@@ -257,7 +257,7 @@ double timedUnload(Exit exit, int run)
 
 double timedLoad()
 {
-    DeclaredFunctions functions(folder());
+    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
     MainWindow window(functions, g_settingsFolder);
     const auto start = Clock::now();
     window.Form_Load();
@@ -346,7 +346,7 @@ void putTemplateInPlace()
 // One thing alone, once, for strace and callgrind.
 int runOnly(const QString &only, int steps)
 {
-    DeclaredFunctions functions(folder());
+    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
     const struct
     {
         const char *name;
@@ -453,7 +453,7 @@ int main(int argc, char *argv[])
         showAndSettle(bare.window);
         print("drag-base-ms", median(dragSteps(bare.bar, bare.sample, steps)));
     }
-    DeclaredFunctions functions(folder());
+    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
     MainWindow window(functions, g_settingsFolder);
     window.Form_Load();
     showAndSettle(window);

@@ -1,10 +1,10 @@
 // SPDX-License-Identifier: MIT
 // hueloft: RGB Tintora, a small RGB colour editor.
 
+#include "editor/qt/application.h"
+#include "editor/qt/mainwindow.h"
 #include "editor/settings/externals.h"
 #include "editor/settings/settingspath.h"
-#include "editor/windows/application.h"
-#include "editor/windows/mainwindow.h"
 
 #include <QApplication>
 #include <QFile>

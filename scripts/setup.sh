@@ -1,7 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running or testing hueloft needs, and only the
-# ones that are missing. Usage: scripts/setup.sh run|test
+# ones that are missing. Usage: scripts/setup.sh run|test|windows
 set -eu
 
 # To build and run the editor.
@@ -18,10 +18,16 @@ test_packages="xvfb xauth xdotool xclip x11-utils openbox libqt6test6
   dbus at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
   lintian"
 
+# To cross-build the Windows programs and run them under Wine. Only the 64-bit Wine: the
+# 32-bit build is checked by its export table, never run (no i386 architecture, no wine32).
+windows_packages="cmake ninja-build ccache g++-mingw-w64-x86-64-posix g++-mingw-w64-i686-posix
+  binutils-mingw-w64-x86-64 binutils-mingw-w64-i686 wine wine64"
+
 case "${1:-run}" in
     run) wanted="$run_packages" ;;
-    test) wanted="$run_packages $test_packages" ;;
-    *) echo "usage: $0 run|test" >&2; exit 2 ;;
+    test) wanted="$run_packages $test_packages $windows_packages" ;;
+    windows) wanted="$windows_packages" ;;
+    *) echo "usage: $0 run|test|windows" >&2; exit 2 ;;
 esac
 
 missing=""
@@ -36,7 +42,7 @@ echo "setup: installing$missing"
 sudo=""
 [ "$(id -u)" -eq 0 ] || sudo="sudo"
 export DEBIAN_FRONTEND=noninteractive
-# Several engineers (or CI beside a session) may install at once: wait for the lock.
+# Other builds on the same machine may be installing at the same moment: wait for their lock.
 $sudo apt-get -o DPkg::Lock::Timeout=600 update -q
 # shellcheck disable=SC2086
 $sudo apt-get -o DPkg::Lock::Timeout=600 install -y -q --no-install-recommends $missing

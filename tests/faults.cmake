@@ -5,7 +5,7 @@
 # The editor closed through its standard input, for the tests that need the exit sequence in a
 # process of its own.
 add_executable(faults_editor faults/exit_editor.cpp)
-target_link_libraries(faults_editor PRIVATE hueloft_windows Qt6::Widgets)
+target_link_libraries(faults_editor PRIVATE hueloft_qt Qt6::Widgets)
 
 # Copies of swatchy that lack one entry point each, under the real library's name, each in a
 # folder of its own.
@@ -15,7 +15,7 @@ foreach(missing IN ITEMS LOAD SAVE)
     add_library(${target} MODULE
         faults/swatchy_without.cpp
         "${PROJECT_SOURCE_DIR}/swatchy/customcolors.cpp"
-        "${PROJECT_SOURCE_DIR}/swatchy/colordialog.cpp")
+        "${PROJECT_SOURCE_DIR}/swatchy/qt/colordialog.cpp")
     target_compile_definitions(${target} PRIVATE SWATCHY_BUILDING SWATCHY_WITHOUT_${missing})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
     target_link_libraries(${target} PRIVATE Qt6::Widgets hueloft_profile)
@@ -28,7 +28,7 @@ endforeach()
 
 hueloft_add_qtest(faults
     SOURCES tst_faults.cpp windowfixture.h
-    LIBRARIES hueloft_windows hueloft_profile
+    LIBRARIES hueloft_qt hueloft_profile
     TIMEOUT 120)
 target_compile_definitions(tst_faults PRIVATE
     HUELOFT_BIN_DIR="${HUELOFT_OUTPUT_DIR}"

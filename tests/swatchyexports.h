@@ -11,6 +11,8 @@
 #include <QLibrary>
 #include <QtTest>
 
+#include <string>
+
 struct Swatchy
 {
     ShowColorDialogFn show = nullptr;
@@ -28,6 +30,12 @@ struct Swatchy
     void loadFrom(const QString &path) const { load(QFile::encodeName(path).constData()); }
     void saveTo(const QString &path) const { save(QFile::encodeName(path).constData()); }
 };
+
+// A path as the 8-bit string that the profile functions and the library take.
+inline std::string bytes(const QString &path)
+{
+    return QFile::encodeName(path).toStdString();
+}
 
 inline QByteArray readFile(const QString &path)
 {

@@ -4,7 +4,7 @@
 #include "editor/color/colortext.h"
 #include "editor/color/colorvalue.h"
 #include "editor/color/numbertext.h"
-#include "editor/windows/twips.h"
+#include "editor/core/twips.h"
 
 #include <QtTest>
 

@@ -104,21 +104,21 @@ void callThrough(DeclaredFunctions &functions, Slot slot, const QString &file)
         functions.setWindowPos(0, platform::HWND_TOPMOST, 0, 0, 0, 0, 67);
         break;
     case DeclaredFunctions::WritePrivateProfileStringSlot:
-        functions.writePrivateProfileString(QStringLiteral("A"), QStringLiteral("b"),
-                                            QStringLiteral("1"), file);
+        functions.writePrivateProfileString("A", "b",
+                                            "1", bytes(file));
         break;
     case DeclaredFunctions::GetPrivateProfileIntSlot:
-        functions.getPrivateProfileInt(QStringLiteral("A"), QStringLiteral("b"), 0, file);
+        functions.getPrivateProfileInt("A", "b", 0, bytes(file));
         break;
     case DeclaredFunctions::ShowColorDialogSlot:
         whenColorDialogOpens([](QColorDialog *dialog) { dialog->reject(); });
         functions.showColorDialog(0, 0);
         break;
     case DeclaredFunctions::SaveCustomColorsSlot:
-        functions.saveCustomColors(file);
+        functions.saveCustomColors(bytes(file));
         break;
     case DeclaredFunctions::LoadCustomColorsSlot:
-        functions.loadCustomColors(file);
+        functions.loadCustomColors(bytes(file));
         break;
     default:
         break;
@@ -163,23 +163,23 @@ void tst_Externals::swatchyLoadedAtFirstCallAndKept()
     writeFile(colors, "[Custom Colors]\nRGB_Color_0=255\nRGB_Color_15=16711680\n");
     const QString saved = path(QStringLiteral("kept-saved.ini"));
 
-    auto first = std::make_unique<DeclaredFunctions>(QStringLiteral(SWATCHY_FOLDER));
+    auto first = std::make_unique<DeclaredFunctions>(SWATCHY_FOLDER);
     for (int slot = 0; slot < DeclaredFunctions::SlotCount; ++slot)
         QVERIFY(!first->boundAddress(Slot(slot)));
     QVERIFY(!isLoaded(SWATCHY_LIBRARY));
 
-    first->loadCustomColors(colors);
+    first->loadCustomColors(bytes(colors));
     QVERIFY(isLoaded(SWATCHY_LIBRARY));
     const void *bound = first->boundAddress(DeclaredFunctions::LoadCustomColorsSlot);
-    first->loadCustomColors(colors);
+    first->loadCustomColors(bytes(colors));
     QCOMPARE(first->boundAddress(DeclaredFunctions::LoadCustomColorsSlot), bound);
     first.reset();
 
     // The library and its custom colours outlive the table that loaded them.
     QVERIFY(isLoaded(SWATCHY_LIBRARY));
-    DeclaredFunctions second(QStringLiteral(SWATCHY_FOLDER));
-    second.saveCustomColors(saved);
-    QVERIFY(second.flushPrivateProfile(QFile::encodeName(saved).toStdString()));
+    DeclaredFunctions second(SWATCHY_FOLDER);
+    second.saveCustomColors(bytes(saved));
+    QVERIFY(second.flushPrivateProfile(bytes(saved)));
     const QByteArray text = readFile(saved);
     QVERIFY2(text.contains("RGB_Color_0=255\n") && text.contains("RGB_Color_15=16711680\n"),
              text.constData());
@@ -213,7 +213,7 @@ void tst_Externals::firstCallBinds()
     QVERIFY(expected);
 
     const QString file = path(QStringLiteral("bind.ini"));
-    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
+    DeclaredFunctions functions(SWATCHY_FOLDER);
     QVERIFY(!functions.boundAddress(Slot(slot)));
 
     StderrCapture errors;
@@ -233,16 +233,16 @@ void tst_Externals::systemSearchAfterFolder()
 {
     // The folder has no swatchy; the system's search (here through LD_LIBRARY_PATH) does.
     QTemporaryDir emptyFolder;
-    DeclaredFunctions functions(emptyFolder.path());
+    DeclaredFunctions functions(bytes(emptyFolder.path()));
     StderrCapture errors;
-    functions.loadCustomColors(path(QStringLiteral("search.ini")));
+    functions.loadCustomColors(bytes(path(QStringLiteral("search.ini"))));
     QCOMPARE(errors.lines(), QStringList());
     QCOMPARE(functions.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
              entryIn(SWATCHY_LIBRARY, "LoadCustomColors"));
 
     // A folder that has one wins over the system's search.
-    DeclaredFunctions beside(QStringLiteral(FAKE_PARTIAL_FOLDER));
-    beside.loadCustomColors(path(QStringLiteral("search.ini")));
+    DeclaredFunctions beside(FAKE_PARTIAL_FOLDER);
+    beside.loadCustomColors(bytes(path(QStringLiteral("search.ini"))));
     QCOMPARE(beside.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
              entryIn(FAKE_PARTIAL_LIBRARY, "LoadCustomColors"));
 }
@@ -268,16 +268,15 @@ void tst_Externals::missingLibrary()
     const QByteArray before = "[RGB Color]\nRed=7\n[Custom Colors]\nRGB_Color_0=255\n";
     writeFile(settings, before);
 
-    DeclaredFunctions functions(folder.path(), QStringLiteral("swatchy_absent"));
+    DeclaredFunctions functions(bytes(folder.path()), "swatchy_absent");
     StderrCapture errors;
-    functions.loadCustomColors(settings);
-    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("RGB Color"), QStringLiteral("Red"), 0,
-                                            settings),
+    functions.loadCustomColors(bytes(settings));
+    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
              7);
     QCOMPARE(functions.showColorDialog(0xFF123456, 0), std::uint32_t(0xFF123456));
     QVERIFY(!QApplication::activeModalWidget());
-    functions.saveCustomColors(settings);
-    functions.loadCustomColors(settings);
+    functions.saveCustomColors(bytes(settings));
+    functions.loadCustomColors(bytes(settings));
     QCOMPARE(functions.showColorDialog(0x00000001, 0), std::uint32_t(0x00000001));
 
     const QStringList lines = errors.lines();
@@ -296,13 +295,13 @@ void tst_Externals::missingEntryPoint()
 {
     const QString calls = path(QStringLiteral("partial-calls.txt"));
     QFile::remove(calls);
-    DeclaredFunctions functions(QStringLiteral(FAKE_PARTIAL_FOLDER));
+    DeclaredFunctions functions(FAKE_PARTIAL_FOLDER);
     StderrCapture errors;
 
-    functions.loadCustomColors(calls);
+    functions.loadCustomColors(bytes(calls));
     QCOMPARE(functions.showColorDialog(0x80563412, 0), std::uint32_t(0x80563412));
     QCOMPARE(functions.showColorDialog(0x00000000, 0), std::uint32_t(0x00000000));
-    functions.saveCustomColors(calls);
+    functions.saveCustomColors(bytes(calls));
 
     const QStringList lines = errors.lines();
     QCOMPARE(lines.size(), 1);
@@ -320,7 +319,7 @@ void tst_Externals::missingEntryPoint()
 
 void tst_Externals::argumentsAndResults()
 {
-    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
+    DeclaredFunctions functions(SWATCHY_FOLDER);
     QWidget window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -346,11 +345,11 @@ void tst_Externals::argumentsAndResults()
     // Profile values come back signed.
     const QString settings = path(QStringLiteral("signed.ini"));
     writeFile(settings, "[Custom Colors]\nRGB_Color_0=-1\n");
-    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("Custom Colors"),
-                                            QStringLiteral("RGB_Color_0"), 5, settings),
+    QCOMPARE(functions.getPrivateProfileInt("Custom Colors",
+                                            "RGB_Color_0", 5, bytes(settings)),
              -1);
-    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("Custom Colors"),
-                                            QStringLiteral("RGB_Color_1"), -3, settings),
+    QCOMPARE(functions.getPrivateProfileInt("Custom Colors",
+                                            "RGB_Color_1", -3, bytes(settings)),
              -3);
 }
 
@@ -361,14 +360,13 @@ void tst_Externals::eightBitPaths()
     QVERIFY(QDir().mkpath(folder));
     const QString settings = folder + QStringLiteral("/HUELOFT.INI");
 
-    DeclaredFunctions functions(QStringLiteral(SWATCHY_FOLDER));
-    QVERIFY(functions.writePrivateProfileString(QStringLiteral("RGB Color"), QStringLiteral("Red"),
-                                                QStringLiteral("200"), settings) != 0);
-    QCOMPARE(functions.getPrivateProfileInt(QStringLiteral("RGB Color"), QStringLiteral("Red"), 0,
-                                            settings),
+    DeclaredFunctions functions(SWATCHY_FOLDER);
+    QVERIFY(functions.writePrivateProfileString("RGB Color", "Red",
+                                                "200", bytes(settings)) != 0);
+    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
              200);
-    functions.saveCustomColors(settings);
-    QVERIFY(functions.flushPrivateProfile(QFile::encodeName(settings).toStdString()));
+    functions.saveCustomColors(bytes(settings));
+    QVERIFY(functions.flushPrivateProfile(bytes(settings)));
     const QByteArray text = readFile(settings);
     QVERIFY2(text.startsWith("[RGB Color]\nRed=200\n[Custom Colors]\nRGB_Color_0="),
              text.constData());

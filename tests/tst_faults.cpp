@@ -11,6 +11,7 @@
 #include "platform/profile.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QClipboard>
 #include <QDirIterator>
 #include <QElapsedTimer>
@@ -929,7 +930,7 @@ void tst_Faults::incompleteLibrary()
 
     StderrCapture errors;
     {
-        DeclaredFunctions functions(folder, baseName);
+        DeclaredFunctions functions(QFile::encodeName(folder).toStdString(), baseName.toStdString());
         MainWindow window(functions, programFolder.path());
         window.Form_Load();
         window.show();

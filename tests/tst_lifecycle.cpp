@@ -5,7 +5,7 @@
 #include "windowfixture.h"
 
 #include "captionsfit.h"
-#include "editor/windows/twips.h"
+#include "editor/core/twips.h"
 
 #include <QCheckBox>
 #include <QClipboard>
@@ -142,7 +142,7 @@ void tst_Lifecycle::saveAndRestore()
     f.window.reset();
     f.functions.reset();
     {
-        DeclaredFunctions functions{QStringLiteral(HUELOFT_BIN_DIR)};
+        DeclaredFunctions functions{HUELOFT_BIN_DIR};
         MainWindow window(functions, f.folder.path());
         window.Form_Load();
         window.show();

@@ -3,8 +3,8 @@
 
 #include "windowfixture.h"
 
-#include "editor/windows/captionlabel.h"
-#include "editor/windows/numberbox.h"
+#include "editor/qt/captionlabel.h"
+#include "editor/qt/numberbox.h"
 
 #include <QAccessible>
 #include <QCheckBox>

@@ -5,7 +5,7 @@
 
 #include "windowfixture.h"
 
-#include "editor/windows/twips.h"
+#include "editor/core/twips.h"
 #include "platform/windowsystem.h"
 
 #include <QCheckBox>
@@ -175,11 +175,10 @@ void tst_WindowSystem::positionKeptWhereNotReported()
     QCOMPARE(iniValue(f, "Top"), top);
 }
 
-// A window with no stored position is centred with its frame; a stored axis is kept, also
-// when it equals the centred position of the window without its frame (as the first run of
-// an earlier version wrote it), and the missing axis beside it is centred by the window's
-// size as it was read: moving the window again once framed could pull the stored axis back
-// onto the screen.
+// A window with no stored position is centred with its frame, and so is one stored at the
+// centre without the frame (what a first run of an earlier version wrote). A stored axis is
+// kept, and the missing axis beside it is centred by the window's size as it was read:
+// moving the window again once framed could pull the stored axis back onto the screen.
 void tst_WindowSystem::centredAxes_data()
 {
     QTest::addColumn<QByteArray>("file");
@@ -201,6 +200,12 @@ void tst_WindowSystem::centredAxes_data()
                .arg(clientCentred.x())
                .arg(clientCentred.y())
                .toLatin1()
+        << false << false;
+    QTest::newRow("both stored, a twip beside that")
+        << QStringLiteral("[RGB Tintora]\nLeft=%1\nTop=%2\n")
+               .arg(clientCentred.x() + 1)
+               .arg(clientCentred.y())
+               .toLatin1()
         << true << true;
 }
 
@@ -216,6 +221,7 @@ void tst_WindowSystem::centredAxes()
     const QSize outer = f.window->frameGeometry().size();
     QVERIFY2(outer != f.window->size(), "the platform gives the window no frame");
     const QPoint centred = centredTwips(storedLeft || storedTop ? f.window->size() : outer);
+    // Read before the exit writes the file.
     const int left = storedLeft ? iniValue(f, "Left").toInt() : centred.x();
     const int top = storedTop ? iniValue(f, "Top").toInt() : centred.y();
     QTRY_COMPARE(f.window->pos(),

@@ -13,7 +13,7 @@ hueloft_add_qtest(settingspath
 function(hueloft_add_window_test name)
     hueloft_add_qtest(${name}
         SOURCES tst_${name}.cpp windowfixture.h
-        LIBRARIES hueloft_windows)
+        LIBRARIES hueloft_qt)
     target_compile_definitions(tst_${name} PRIVATE HUELOFT_BIN_DIR="${HUELOFT_OUTPUT_DIR}")
     add_dependencies(tst_${name} swatchy)
 endfunction()
@@ -29,3 +29,6 @@ add_test(NAME clipboard_scaled COMMAND tst_clipboard sample)
 set_tests_properties(clipboard_scaled PROPERTIES
     TIMEOUT 120
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;HOME=${CMAKE_CURRENT_BINARY_DIR}/home-clipboard")
+
+# The window's behaviour without a toolkit: the core's handlers on controls held in memory.
+hueloft_add_qtest(mainform SOURCES tst_mainform.cpp LIBRARIES hueloft_core)

@@ -5,7 +5,7 @@
 // written there, the library swatchy comes from the build's program folder.
 
 #include "editor/settings/externals.h"
-#include "editor/windows/mainwindow.h"
+#include "editor/qt/mainwindow.h"
 
 #include <QTemporaryDir>
 #include <QtTest>
@@ -31,7 +31,7 @@ struct WindowFixture
             if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
                 return false;
         }
-        functions = std::make_unique<DeclaredFunctions>(QStringLiteral(HUELOFT_BIN_DIR));
+        functions = std::make_unique<DeclaredFunctions>(HUELOFT_BIN_DIR);
         window = std::make_unique<MainWindow>(*functions, folder.path());
         if (windowSystem)
             window->setWindowSystem(*windowSystem);

@@ -1,19 +1,11 @@
 // SPDX-License-Identifier: MIT
 #include "editor/settings/externals.h"
 
-#include "editor/resources/installdirs.h"
-#include "platform/profile.h"
-#include "platform/windowstack.h"
+#include "platform/library.h"
 #include "swatchy/swatchy.h"
-
-#include <QByteArray>
-#include <QDir>
-#include <QFile>
-#include <QLibrary>
 
 #include <cstdio>
 #include <map>
-#include <string>
 
 namespace {
 
@@ -27,157 +19,94 @@ const std::array<DeclaredFunctions::Declaration, DeclaredFunctions::SlotCount> d
     {u"swatchy.dll", "LoadCustomColors"},
 }};
 
-using SetWindowPosFn = int (*)(std::uintptr_t, std::intptr_t, int, int, int, int, unsigned);
-using WritePrivateProfileStringFn = int (*)(const char *, const char *, const char *, const char *);
-using GetPrivateProfileStringFn = std::uint32_t (*)(const char *, const char *, const char *,
-                                                    char *, std::uint32_t, const char *);
-using GetPrivateProfileIntFn = std::uint32_t (*)(const char *, const char *, int, const char *);
+// The Windows functions' own types: their calling convention, 32-bit integers, 8-bit strings.
+using SetWindowPosFn = int(PLATFORM_CALL *)(std::uintptr_t, std::intptr_t, int, int, int, int,
+                                            unsigned);
+using WritePrivateProfileStringFn = int(PLATFORM_CALL *)(const char *, const char *, const char *,
+                                                         const char *);
+using GetPrivateProfileIntFn = std::uint32_t(PLATFORM_CALL *)(const char *, const char *, int,
+                                                              const char *);
 
-// The system libraries have no file of their own here: the platform layer stands in for them.
-// Binding still goes through their names, like any other library's.
-struct SystemEntry
+void report(const std::string &line)
 {
-    std::u16string_view library;
-    std::string_view entry;
-    QFunctionPointer address;
-};
-
-template<typename Fn> QFunctionPointer addressOf(Fn function)
-{
-    return reinterpret_cast<QFunctionPointer>(function);
-}
-
-const SystemEntry systemEntries[] = {
-    {u"user32", "SetWindowPos", addressOf<SetWindowPosFn>(&platform::SetWindowPos)},
-    {u"kernel32", "WritePrivateProfileStringA",
-     addressOf<WritePrivateProfileStringFn>(&platform::WritePrivateProfileStringA)},
-    {u"kernel32", "GetPrivateProfileStringA",
-     addressOf<GetPrivateProfileStringFn>(&platform::GetPrivateProfileStringA)},
-    {u"kernel32", "GetPrivateProfileIntA",
-     addressOf<GetPrivateProfileIntFn>(&platform::GetPrivateProfileIntA)},
-};
-
-bool isSystemLibrary(std::u16string_view library)
-{
-    for (const SystemEntry &known : systemEntries) {
-        if (known.library == library)
-            return true;
-    }
-    return false;
-}
-
-void report(const QString &line)
-{
-    std::fputs(qPrintable(line + QLatin1Char('\n')), stderr);
+    std::fputs((line + '\n').c_str(), stderr);
     std::fflush(stderr);
 }
 
-// Whether folder holds a file that QLibrary would take for library base: base.dll,
-// libbase.so, libbase.so.1 and the like, but not libbase_other.so.
-bool folderHoldsLibrary(const QString &folder, const QString &base)
+std::string narrow(std::u16string_view text)
 {
-    const QStringList entries = QDir(folder).entryList(QDir::Files);
-    for (const QString &entry : entries) {
-        const QString name = entry.startsWith(QLatin1String("lib")) ? entry.mid(3) : entry;
-        if (name.startsWith(base + QLatin1Char('.')) && QLibrary::isLibrary(entry))
-            return true;
-    }
-    return false;
+    return {text.begin(), text.end()}; // the declared names are ASCII
+}
+
+// The name a library is reported under: its base name, without ".dll".
+std::string shownName(std::u16string_view library)
+{
+    std::string name = narrow(library);
+    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dll") == 0)
+        name.resize(name.size() - 4);
+    return name;
 }
 
 } // namespace
 
 struct DeclaredFunctions::Private
 {
-    QString folder;
-    QString swatchyBaseName;
-    std::array<QFunctionPointer, SlotCount> cache{};
+    std::string folder;
+    std::u16string swatchyName;
+    std::array<void *, SlotCount> cache{};
     // A slot that failed once stays failed: it is neither looked up nor reported again.
     std::array<bool, SlotCount> failed{};
+    std::string lastWriteError;
 
-    struct Library
+    // One record per library name; null when it could not be loaded, so that it is reported
+    // once and every slot that needs it then fails quietly.
+    std::map<std::u16string, platform::Library *> libraries;
+
+    ~Private()
     {
-        std::unique_ptr<QLibrary> library; // null when it could not be loaded
-    };
-    std::map<std::u16string, Library> libraries;
+        for (auto &[name, library] : libraries) {
+            if (library)
+                platform::forgetLibrary(library);
+        }
+    }
 
-    QFunctionPointer bind(Slot slot);
-    QString baseNameOf(std::u16string_view library) const;
-    QLibrary *load(std::u16string_view library);
+    std::u16string nameOf(std::u16string_view library) const
+    {
+        return library == u"swatchy.dll" ? swatchyName : std::u16string(library);
+    }
+    platform::Library *load(std::u16string_view library);
+    void *bind(Slot slot);
 };
 
-QString DeclaredFunctions::Private::baseNameOf(std::u16string_view library) const
+platform::Library *DeclaredFunctions::Private::load(std::u16string_view declared)
 {
-    if (library == u"swatchy.dll")
-        return swatchyBaseName;
-    QString name = QString::fromStdU16String(std::u16string(library));
-    if (name.endsWith(QLatin1String(".dll"), Qt::CaseInsensitive))
-        name.chop(4);
-    return name;
-}
-
-// Loads a library once per table; a library that failed is reported here, once, and every
-// slot that needs it then fails quietly.
-QLibrary *DeclaredFunctions::Private::load(std::u16string_view library)
-{
-    const auto known = libraries.find(std::u16string(library));
+    const std::u16string name = nameOf(declared);
+    const auto known = libraries.find(name);
     if (known != libraries.end())
-        return known->second.library.get();
+        return known->second;
 
-    const QString base = baseNameOf(library);
-    QString folderError;
-    auto loaded = std::make_unique<QLibrary>();
-    // The custom colours live inside swatchy from start-up to shut-down: never unload it.
-    loaded->setLoadHints(QLibrary::PreventUnloadHint);
-    // Beside the program in a build or portable copy, then where an installation keeps its
-    // private libraries. The program's run path cannot help: QLibrary calls dlopen from
-    // inside Qt, whose run path is searched instead.
-    if (!folder.isEmpty()) {
-        for (const QString &candidate : {folder, hueloft::installedLibraryFolder(folder)}) {
-            loaded->setFileName(QDir(candidate).filePath(base));
-            if (loaded->load())
-                break;
-            if (folderError.isEmpty() && folderHoldsLibrary(candidate, base))
-                folderError = loaded->errorString(); // a broken copy says more than "not found"
-        }
-    }
-    if (!loaded->isLoaded()) {
-        loaded = std::make_unique<QLibrary>(base);
-        loaded->setLoadHints(QLibrary::PreventUnloadHint);
-        if (!loaded->load()) {
-            report(QStringLiteral("hueloft: cannot load %1: %2")
-                       .arg(base, folderError.isEmpty() ? loaded->errorString() : folderError));
-            loaded.reset();
-        }
-    }
-    QLibrary *result = loaded.get();
-    libraries[std::u16string(library)].library = std::move(loaded);
-    return result;
+    std::string error;
+    platform::Library *library = platform::loadLibrary(name, folder, error);
+    if (!library)
+        report("hueloft: cannot load " + shownName(name) + ": " + error);
+    libraries[name] = library;
+    return library;
 }
 
-QFunctionPointer DeclaredFunctions::Private::bind(Slot slot)
+void *DeclaredFunctions::Private::bind(Slot slot)
 {
     if (cache[slot] || failed[slot])
         return cache[slot];
 
     const Declaration &declaration = declarations[slot];
-    QFunctionPointer address = nullptr;
-    if (isSystemLibrary(declaration.library)) {
-        for (const SystemEntry &known : systemEntries) {
-            if (known.library == declaration.library && known.entry == declaration.entry)
-                address = known.address;
-        }
+    void *address = nullptr;
+    if (platform::Library *library = load(declaration.library)) {
+        address = platform::libraryEntry(*library, std::string(declaration.entry).c_str());
         if (!address) {
-            report(
-                QStringLiteral("hueloft: %1 has no entry point %2")
-                    .arg(baseNameOf(declaration.library), QString::fromLatin1(declaration.entry)));
-        }
-    } else if (QLibrary *library = load(declaration.library)) {
-        address = library->resolve(std::string(declaration.entry).c_str());
-        if (!address) {
-            report(QStringLiteral("hueloft: %1 (%2) has no entry point %3")
-                       .arg(baseNameOf(declaration.library), library->fileName(),
-                            QString::fromLatin1(declaration.entry)));
+            const std::string file = platform::libraryFileName(*library);
+            report("hueloft: " + shownName(nameOf(declaration.library)) +
+                   (file.empty() ? std::string() : " (" + file + ")") + " has no entry point " +
+                   std::string(declaration.entry));
         }
     }
     cache[slot] = address;
@@ -191,25 +120,20 @@ DeclaredFunctions::table()
     return declarations;
 }
 
-DeclaredFunctions::DeclaredFunctions(const QString &libraryFolder)
-    : DeclaredFunctions(libraryFolder, QStringLiteral("swatchy"))
-{
-}
-
 DeclaredFunctions::DeclaredFunctions(const std::string &libraryFolder)
-    : DeclaredFunctions(QFile::decodeName(QByteArray::fromStdString(libraryFolder)),
-                        QStringLiteral("swatchy"))
+    : DeclaredFunctions(libraryFolder, "swatchy.dll")
 {
 }
 
-DeclaredFunctions::DeclaredFunctions(const QString &libraryFolder, const QString &swatchyBaseName)
+DeclaredFunctions::DeclaredFunctions(const std::string &libraryFolder,
+                                     const std::string &swatchyName)
     : d(std::make_unique<Private>())
 {
     d->folder = libraryFolder;
-    d->swatchyBaseName = swatchyBaseName;
+    d->swatchyName.assign(swatchyName.begin(), swatchyName.end());
 }
 
-// The QLibrary objects go, the libraries they loaded stay.
+// The records go, the libraries they loaded stay.
 DeclaredFunctions::~DeclaredFunctions() = default;
 
 int DeclaredFunctions::setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y,
@@ -220,37 +144,39 @@ int DeclaredFunctions::setWindowPos(std::uintptr_t window, std::intptr_t insertA
 }
 
 // Every string crosses as a zero-terminated 8-bit copy that lives until the call returns.
-int DeclaredFunctions::writePrivateProfileString(const QString &section, const QString &key,
-                                                 const QString &value, const std::string &path)
+int DeclaredFunctions::writePrivateProfileString(const std::string &section, const std::string &key,
+                                                 const std::string &value, const std::string &path)
 {
     const auto function =
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
     if (!function)
         return 0;
-    const QByteArray section8 = section.toLocal8Bit();
-    const QByteArray key8 = key.toLocal8Bit();
-    const QByteArray value8 = value.toLocal8Bit();
-    return function(section8.constData(), key8.constData(), value8.constData(), path.c_str());
+    const int written = function(section.c_str(), key.c_str(), value.c_str(), path.c_str());
+    d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
+    return written;
 }
 
 int DeclaredFunctions::flushPrivateProfile(const std::string &path)
 {
     const auto function =
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
-    return function ? function(nullptr, nullptr, nullptr, path.c_str()) : 0;
+    if (!function)
+        return 0;
+    const int written = function(nullptr, nullptr, nullptr, path.c_str());
+    d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
+    return written;
 }
 
-std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, const QString &key,
-                                                     int defaultValue, const std::string &path)
+std::int32_t DeclaredFunctions::getPrivateProfileInt(const std::string &section,
+                                                     const std::string &key, int defaultValue,
+                                                     const std::string &path)
 {
     const auto function =
         reinterpret_cast<GetPrivateProfileIntFn>(d->bind(GetPrivateProfileIntSlot));
     if (!function)
         return defaultValue;
-    const QByteArray section8 = section.toLocal8Bit();
-    const QByteArray key8 = key.toLocal8Bit();
     return static_cast<std::int32_t>(
-        function(section8.constData(), key8.constData(), defaultValue, path.c_str()));
+        function(section.c_str(), key.c_str(), defaultValue, path.c_str()));
 }
 
 std::uint32_t DeclaredFunctions::showColorDialog(std::uint32_t color, std::uintptr_t owner)
@@ -277,31 +203,14 @@ void DeclaredFunctions::loadCustomColors(const std::string &path)
         function(path.c_str());
 }
 
-int DeclaredFunctions::writePrivateProfileString(const QString &section, const QString &key,
-                                                 const QString &value, const QString &path)
+std::string DeclaredFunctions::lastWriteError() const
 {
-    return writePrivateProfileString(section, key, value, QFile::encodeName(path).toStdString());
-}
-
-std::int32_t DeclaredFunctions::getPrivateProfileInt(const QString &section, const QString &key,
-                                                     int defaultValue, const QString &path)
-{
-    return getPrivateProfileInt(section, key, defaultValue, QFile::encodeName(path).toStdString());
-}
-
-void DeclaredFunctions::saveCustomColors(const QString &path)
-{
-    saveCustomColors(QFile::encodeName(path).toStdString());
-}
-
-void DeclaredFunctions::loadCustomColors(const QString &path)
-{
-    loadCustomColors(QFile::encodeName(path).toStdString());
+    return d->lastWriteError;
 }
 
 const void *DeclaredFunctions::boundAddress(Slot slot) const
 {
     if (slot < 0 || slot >= SlotCount)
         return nullptr;
-    return reinterpret_cast<const void *>(d->cache[slot]);
+    return d->cache[slot];
 }

@@ -8,9 +8,10 @@
 // written) at the first line or the end of standard input.
 
 #include "editor/settings/externals.h"
-#include "editor/windows/mainwindow.h"
+#include "editor/qt/mainwindow.h"
 
 #include <QApplication>
+#include <QFile>
 #include <QSocketNotifier>
 
 #include <cstdio>
@@ -28,7 +29,7 @@ int main(int argc, char *argv[])
     const QString programFolder = arguments.at(1);
     const QString libraryFolder = arguments.size() > 2 ? arguments.at(2) : programFolder;
 
-    DeclaredFunctions functions(libraryFolder);
+    DeclaredFunctions functions(QFile::encodeName(libraryFolder).toStdString());
     MainWindow window(functions, programFolder);
     window.Form_Load();
     window.show();

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/application.h"
+#include "editor/qt/application.h"
 
-#include "editor/windows/appearance.h"
-#include "editor/windows/buildinfo.h"
+#include "editor/qt/appearance.h"
+#include "editor/qt/buildinfo.h"
 
 #include <QApplication>
 

@@ -1,9 +1,9 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/aboutdialog.h"
+#include "editor/qt/aboutdialog.h"
 
-#include "editor/windows/appearance.h"
-#include "editor/windows/buildinfo.h"
-#include "editor/windows/twips.h"
+#include "editor/qt/appearance.h"
+#include "editor/qt/buildinfo.h"
+#include "editor/core/twips.h"
 
 #include <QFrame>
 #include <QLabel>

@@ -1,16 +1,13 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/mainwindow.h"
+#include "editor/qt/mainwindow.h"
 
-#include "editor/color/colortext.h"
-#include "editor/color/numbertext.h"
-#include "editor/settings/externals.h"
 #include "editor/settings/settingspath.h"
-#include "editor/windows/aboutdialog.h"
-#include "editor/windows/appearance.h"
-#include "editor/windows/captionlabel.h"
-#include "editor/windows/layout.h"
-#include "editor/windows/numberbox.h"
-#include "editor/windows/twips.h"
+#include "editor/qt/aboutdialog.h"
+#include "editor/qt/appearance.h"
+#include "editor/qt/captionlabel.h"
+#include "editor/core/layout.h"
+#include "editor/qt/numberbox.h"
+#include "editor/core/twips.h"
 #include "platform/windowstack.h"
 
 #include <QAccessibleWidget>
@@ -29,9 +26,11 @@
 #include <QScreen>
 #include <QScrollBar>
 
+#include <QDir>
+#include <QFileInfo>
+
 #include <algorithm>
 #include <string_view>
-#include <cstdio>
 #include <vector>
 
 using namespace hueloft;
@@ -41,6 +40,11 @@ namespace {
 QString toQString(const std::string &text)
 {
     return QString::fromStdString(text);
+}
+
+hueloft::TwipsSize twipsOf(const QSize &pixels)
+{
+    return {pixelsToTwips(pixels.width()), pixelsToTwips(pixels.height())};
 }
 
 // A horizontal scroll bar keyed as on Windows: Left and Up step down, Right and Down step up,
@@ -106,18 +110,18 @@ QRect layoutRect(const ControlLayout &control)
 
 } // namespace
 
-MainWindow::MainWindow(DeclaredFunctions &functions, const QString &programFolder,
+MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
                        QWidget *parent)
     : MainWindow(functions, QFile::encodeName(programFolder).toStdString(), parent)
 {
 }
 
-MainWindow::MainWindow(DeclaredFunctions &functions, const std::string &programFolder,
+MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const std::string &programFolder,
                        QWidget *parent)
     : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
                           | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
                           | Qt::WindowCloseButtonHint)
-    , m_functions(functions)
+    , MainForm(static_cast<MainView &>(*this), functions)
     , m_programFolder(programFolder)
 {
     static const bool accessibleAsWindow = [] {
@@ -272,14 +276,14 @@ void MainWindow::createControls()
         });
     }
     cpRGB->installEventFilter(this);
-    connect(cmdCopyRGB, &QPushButton::clicked, this, &MainWindow::cmdCopyRGB_Click);
-    connect(cmdCopyHexa, &QPushButton::clicked, this, &MainWindow::cmdCopyHexa_Click);
-    connect(cmdCopyHTML, &QPushButton::clicked, this, &MainWindow::cmdCopyHTML_Click);
-    connect(cmdCopySample, &QPushButton::clicked, this, &MainWindow::cmdCopySample_Click);
-    connect(cmdEditColor, &QPushButton::clicked, this, &MainWindow::cmdEditColor_Click);
-    connect(chkTop, &QCheckBox::toggled, this, &MainWindow::chkTop_Click);
-    connect(cmdAbout, &QPushButton::clicked, this, &MainWindow::cmdAbout_Click);
-    connect(cmdExit, &QPushButton::clicked, this, &MainWindow::cmdExit_Click);
+    connect(cmdCopyRGB, &QPushButton::clicked, this, [this] { cmdCopyRGB_Click(); });
+    connect(cmdCopyHexa, &QPushButton::clicked, this, [this] { cmdCopyHexa_Click(); });
+    connect(cmdCopyHTML, &QPushButton::clicked, this, [this] { cmdCopyHTML_Click(); });
+    connect(cmdCopySample, &QPushButton::clicked, this, [this] { cmdCopySample_Click(); });
+    connect(cmdEditColor, &QPushButton::clicked, this, [this] { cmdEditColor_Click(); });
+    connect(chkTop, &QCheckBox::toggled, this, [this] { chkTop_Click(); });
+    connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAbout_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
 }
 
 // Names for screen readers where a control shows no text of its own to take one from. The
@@ -321,101 +325,25 @@ void MainWindow::setBackground(QWidget *widget, ColorValue color)
     widget->setAutoFillBackground(true);
 }
 
-ColorValue MainWindow::currentColor() const
-{
-    const QColor color = cpRGB->palette().color(QPalette::Window);
-    return composeColor(color.red(), color.green(), color.blue());
-}
-
-QString MainWindow::htmlColorText() const
-{
-    return toQString(htmlText(currentColor()));
-}
-
-// ---------------------------------------------------------------------------------------------
-// The colour channels
-
-void MainWindow::RefreshColor(int channel)
-{
-    ediColor[channel]->showText(QString::number(hsbColor[channel]->value()));
-    const int red = hsbColor[0]->value();
-    const int green = hsbColor[1]->value();
-    const int blue = hsbColor[2]->value();
-    setBackground(cpRGB, composeColor(red, green, blue));
-    txtRGB->setCaption(toQString(rgbMacroText(ediColor[0]->text().toStdString(),
-                                              ediColor[1]->text().toStdString(),
-                                              ediColor[2]->text().toStdString())));
-    txtHexa->setCaption(toQString(hexaCaption(currentColor(), HexaType)));
-    cpRGB->setAccessibleDescription(txtRGB->text());
-}
-
-void MainWindow::hsbColor_Change(int index)
-{
-    RefreshColor(index);
-}
-
-void MainWindow::ApplyColor(long long red, long long green, long long blue)
-{
-    // The scroll bars hold only 0..255; values from a hand-edited file are brought into range
-    // before any control is touched.
-    const int channels[3] = {clampChannel(red), clampChannel(green), clampChannel(blue)};
-    for (int i = 0; i < 3; ++i)
-        hsbColor[i]->setValue(channels[i]);
-    for (int i = 0; i < 3; ++i)
-        ediColor[i]->showText(QString::number(channels[i]));
-    RefreshColor(0);
-}
-
-void MainWindow::CommitChannelText(int channel)
-{
-    // Pasted text may hold anything; only its leading ASCII digits count, and the result
-    // always lies within 0..255.
-    const int value = clampChannel(readLeadingNumber(ediColor[channel]->text().toStdString()));
-    hsbColor[channel]->setValue(value); // refreshes through hsbColor_Change when it changes
-    ediColor[channel]->showText(QString::number(value));
-}
-
-bool MainWindow::ediColor_KeyPress(int index, QKeyEvent &event)
-{
-    const int code = typedCharacter(event);
-    if (code < 0)
-        return false;
-    switch (channelBoxKey(code)) {
-    case KeyAction::Commit:
-        CommitChannelText(index);
-        return true;
-    case KeyAction::Discard:
-        return true;
-    case KeyAction::Pass:
-        return false;
-    }
-    return false;
-}
-
-void MainWindow::ediColor_LostFocus(int index)
-{
-    CommitChannelText(index);
-}
-
-bool MainWindow::ediSwatch_KeyPress(int, QKeyEvent &event)
-{
-    const int code = typedCharacter(event);
-    return code >= 0 && sampleBoxKey(code) == KeyAction::Discard;
-}
-
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress:
+    {
+        // A key that types no character (arrows, Delete, Home) is the box's own business.
+        const int code = typedCharacter(*static_cast<QKeyEvent *>(event));
+        if (code < 0)
+            break;
         for (int i = 0; i < 3; ++i) {
             if (watched == ediColor[i])
-                return ediColor_KeyPress(i, *static_cast<QKeyEvent *>(event));
+                return ediColor_KeyPress(i, code) == 0;
         }
         for (int i = 0; i < 2; ++i) {
             if (watched == ediSwatch[i])
-                return ediSwatch_KeyPress(i, *static_cast<QKeyEvent *>(event));
+                return ediSwatch_KeyPress(i, code) == 0;
         }
         break;
+    }
     case QEvent::FocusOut: {
         // Switching to another program or opening the box's context menu keeps the focus
         // in the box as far as this window is concerned: nothing to commit yet.
@@ -441,109 +369,168 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 }
 
 // ---------------------------------------------------------------------------------------------
-// Notation
+// What the handlers ask of the controls
 
-void MainWindow::optLang_Click(int index)
+int MainWindow::channelValue(int channel) const
 {
-    HexaType = static_cast<std::int16_t>(index);
-    RefreshColor(0);
+    return hsbColor[channel]->value();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Clipboard commands
+// QScrollBar::setValue emits valueChanged, and so runs hsbColor_Change, before it returns,
+// and only when the value changes.
+void MainWindow::setChannelValue(int channel, int value)
+{
+    hsbColor[channel]->setValue(value);
+}
 
-void MainWindow::putTextOnClipboard(const QString &text)
+std::string MainWindow::channelText(int channel) const
+{
+    return ediColor[channel]->text().toStdString();
+}
+
+void MainWindow::showChannelText(int channel, const std::string &text)
+{
+    ediColor[channel]->showText(toQString(text));
+}
+
+std::string MainWindow::sampleSideText(int index) const
+{
+    return ediSwatch[index]->text().toStdString();
+}
+
+void MainWindow::showSampleSideText(int index, const std::string &text)
+{
+    ediSwatch[index]->showText(toQString(text));
+}
+
+int MainWindow::focusedChannelBox() const
+{
+    for (int i = 0; i < 3; ++i) {
+        if (focusWidget() == ediColor[i])
+            return i;
+    }
+    return -1;
+}
+
+ColorValue MainWindow::sampleColor() const
+{
+    const QColor color = cpRGB->palette().color(QPalette::Window);
+    return composeColor(color.red(), color.green(), color.blue());
+}
+
+void MainWindow::setSampleColor(ColorValue color)
+{
+    setBackground(cpRGB, color);
+}
+
+void MainWindow::setChipColor(int channel, ColorValue color)
+{
+    setBackground(cpColor[channel], color);
+}
+
+std::string MainWindow::rgbCaption() const
+{
+    return txtRGB->caption().toStdString();
+}
+
+void MainWindow::setRgbCaption(const std::string &caption)
+{
+    txtRGB->setCaption(toQString(caption));
+    // A screen reader hears the sample's colour as its description.
+    cpRGB->setAccessibleDescription(txtRGB->text());
+}
+
+std::string MainWindow::hexaCaption() const
+{
+    return txtHexa->caption().toStdString();
+}
+
+void MainWindow::setHexaCaption(const std::string &caption)
+{
+    txtHexa->setCaption(toQString(caption));
+}
+
+void MainWindow::selectNotation(int index)
+{
+    optLang[index]->setChecked(true); // toggled runs optLang_Click
+}
+
+bool MainWindow::isTopMostChecked() const
+{
+    return chkTop->isChecked();
+}
+
+void MainWindow::setTopMostChecked(bool checked)
+{
+    chkTop->setChecked(checked); // toggled runs chkTop_Click
+}
+
+bool MainWindow::putTextOnClipboard(const std::string &text)
 {
     QClipboard *clipboard = QGuiApplication::clipboard();
     // setText() replaces every format on the clipboard with this one text.
-    clipboard->setText(text);
-    if (clipboard->text() != text)
-        std::fprintf(stderr, "hueloft: cannot put \"%s\" on the clipboard: it did not take it\n",
-                     qPrintable(text));
+    const QString shown = toQString(text);
+    clipboard->setText(shown);
+    return clipboard->text() == shown;
 }
 
-void MainWindow::cmdCopyRGB_Click()
+bool MainWindow::putSampleOnClipboard(int width, int height, ColorValue color)
 {
-    putTextOnClipboard(txtRGB->caption());
-    hsbColor[0]->setFocus();
-}
-
-void MainWindow::cmdCopyHexa_Click()
-{
-    putTextOnClipboard(toQString(hexaCopyText(txtHexa->caption().toStdString(), HexaType)));
-    hsbColor[0]->setFocus();
-}
-
-void MainWindow::cmdCopyHTML_Click()
-{
-    putTextOnClipboard(htmlColorText());
-    hsbColor[0]->setFocus();
-}
-
-void MainWindow::cmdCopySample_Click()
-{
-    for (int i = 0; i < 2; ++i) {
-        const int typed = readLeadingNumber(ediSwatch[i]->text().toStdString());
-        const int side = clampSampleSide(typed);
-        SwatchSize[i] = static_cast<std::int16_t>(side);
-        // A size within range keeps the box's text as typed ("064" stays "064").
-        if (side != typed)
-            ediSwatch[i]->showText(QString::number(side));
-    }
-
     // The hidden canvas keeps its role as the sample's size and colour; the bitmap itself is
     // made off-screen at exactly this many pixels, whatever the screen's scale factor.
-    pctRGB->resize(SwatchSize[0], SwatchSize[1]);
-    setBackground(pctRGB, currentColor());
-    QImage sample(SwatchSize[0], SwatchSize[1], QImage::Format_RGB32);
+    pctRGB->resize(width, height);
+    setBackground(pctRGB, color);
+    QImage sample(width, height, QImage::Format_RGB32);
     sample.setDevicePixelRatio(1.0);
     sample.fill(pctRGB->palette().color(QPalette::Window));
 
     QClipboard *clipboard = QGuiApplication::clipboard();
     clipboard->setImage(sample);
-    if (!clipboard->mimeData() || !clipboard->mimeData()->hasImage())
-        std::fprintf(stderr, "hueloft: cannot put the %dx%d colour sample on the clipboard: "
-                             "it did not take it\n",
-                     int(SwatchSize[0]), int(SwatchSize[1]));
+    return clipboard->mimeData() && clipboard->mimeData()->hasImage();
+}
+
+void MainWindow::focusRedChannel()
+{
     hsbColor[0]->setFocus();
 }
 
-// ---------------------------------------------------------------------------------------------
-// Window commands
-
-void MainWindow::cmdEditColor_Click()
+std::uintptr_t MainWindow::nativeWindow() const
 {
-    const ColorValue chosen = m_functions.showColorDialog(currentColor(), winId());
-    int red = 0, green = 0, blue = 0;
-    SplitColor(chosen, red, green, blue);
-    ApplyColor(red, green, blue);
-    hsbColor[0]->setFocus();
+    return winId();
 }
 
-void MainWindow::cpRGB_DblClick()
+std::int64_t MainWindow::windowLeft() const
 {
-    cmdEditColor_Click();
+    return pixelsToTwips(x());
 }
 
-void MainWindow::chkTop_Click()
+std::int64_t MainWindow::windowTop() const
 {
-    const bool checked = chkTop->isChecked();
-    // The box and TopMost still work and are saved: the same file may serve an X11 session.
-    if (checked && !m_windowSystem.keepsWindowsOnTop && !m_toldNoStayOnTop) {
-        m_toldNoStayOnTop = true;
-        std::fprintf(stderr,
-                     "hueloft: the window system (%s) does not support keeping a window always "
-                     "on top\n",
-                     m_windowSystem.name.c_str());
-    }
-    m_functions.setWindowPos(winId(), checked ? platform::HWND_TOPMOST : platform::HWND_NOTOPMOST,
-                             0, 0, 0, 0,
-                             platform::SWP_NOSIZE | platform::SWP_NOMOVE
-                                 | platform::SWP_SHOWWINDOW);
-    TopMost = chkTop->isChecked() ? 1 : 0;
+    return pixelsToTwips(y());
 }
 
-void MainWindow::cmdAbout_Click()
+void MainWindow::setWindowLeft(std::int64_t twips)
+{
+    move(twipsToPixels(twips), y());
+}
+
+void MainWindow::setWindowTop(std::int64_t twips)
+{
+    move(x(), twipsToPixels(twips));
+}
+
+hueloft::TwipsSize MainWindow::windowOuterSize() const
+{
+    return twipsOf(frameGeometry().size());
+}
+
+// The primary screen's.
+hueloft::TwipsSize MainWindow::screenSize() const
+{
+    return twipsOf(QGuiApplication::primaryScreen()->geometry().size());
+}
+
+void MainWindow::showAboutBox()
 {
     AboutDialog dialog(this);
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
@@ -553,12 +540,28 @@ void MainWindow::cmdAbout_Click()
     dialog.move(static_cast<int>(centredOffset(screen.width(), size.width())) + screen.x(),
                 static_cast<int>(centredOffset(screen.height(), size.height())) + screen.y());
     dialog.exec();
-    hsbColor[0]->setFocus();
 }
 
-void MainWindow::cmdExit_Click()
+void MainWindow::closeWindow()
 {
     close();
+}
+
+platform::WindowSystem MainWindow::windowSystem() const
+{
+    return m_windowSystem;
+}
+
+hueloft::SettingsLocation MainWindow::settingsLocation() const
+{
+    const ::SettingsLocation location = settingsLocationFor(m_programFolder);
+    return {location.path, location.perUser,
+            location.path.empty() ? location.problem : unusableSettingsFile(location.path)};
+}
+
+std::string MainWindow::makeSettingsFolder(const std::string &path)
+{
+    return ::makeSettingsFolder(path);
 }
 
 bool MainWindow::event(QEvent *event)
@@ -569,7 +572,9 @@ bool MainWindow::event(QEvent *event)
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowActivate:
-        centreOnceFrameKnown();
+        // The window manager frames the window some time after it is shown.
+        if (isVisible() && frameGeometry().size() != size())
+            WindowFramed();
         break;
     default:
         break;

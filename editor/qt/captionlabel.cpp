@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/captionlabel.h"
+#include "editor/qt/captionlabel.h"
 
 #include "editor/color/colortext.h"
 

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/appearance.h"
+#include "editor/qt/appearance.h"
 
 #include <QImageReader>
 #include <QPixmap>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/layout.h"
+#include "editor/core/layout.h"
 
 #include <array>
 

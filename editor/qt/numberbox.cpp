@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/windows/numberbox.h"
+#include "editor/qt/numberbox.h"
 
 #include <QKeyEvent>
 #include <QValidator>

@@ -1,0 +1,90 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The behaviour of frmMain, the editor's only main window, apart from any toolkit. The controls
+// are the store of the current colour: the three scroll bars hold the channels, the background
+// of the sample cpRGB the composed colour value. Handlers keep the names of the events they
+// handle (hsbColor_Change, cmdCopyRGB_Click, Form_Load); members of a control array share one
+// handler that receives the member's index first. A front-end calls them from its events.
+
+#include "editor/color/colorvalue.h"
+
+#include <array>
+#include <cstdint>
+#include <string>
+
+namespace hueloft {
+
+class ExternalFunctions;
+class MainView;
+
+class MainForm
+{
+public:
+    // Neither is used before the first handler runs, so a front-end may pass itself while it
+    // is still being constructed.
+    MainForm(MainView &view, ExternalFunctions &functions);
+    virtual ~MainForm() = default;
+    MainForm(const MainForm &) = delete;
+    MainForm &operator=(const MainForm &) = delete;
+
+    // The window's public fields.
+    std::int16_t HexaType = 0; // notation of the hexadecimal text, 0..3 (others: bare digits)
+    std::int16_t TopMost = 0;  // always-on-top state, mirrors chkTop
+    std::array<std::int16_t, 2> SwatchSize = {0, 0}; // copied sample's width and height
+    std::string SettingsPath;
+
+    // Start-up: chips coloured, settings read and applied. Run once, before the window shows.
+    void Form_Load();
+    // Shut-down: settings written, custom colours saved. Runs once; later calls do nothing.
+    void Form_Unload();
+    // The window manager has framed the shown window, so its outer size is known at last: a
+    // window that took the centred default on both axes is centred again, frame included.
+    void WindowFramed();
+
+    // Colour operations.
+    void ApplyColor(long long red, long long green, long long blue);
+    void RefreshColor(int channel);
+    void CommitChannelText(int channel);
+    ColorValue currentColor() const; // the background colour of cpRGB
+
+    // The HTML text of the current colour, as "Copy HTML Macro" puts it on the clipboard.
+    std::string htmlColorText() const;
+
+    // Events of the controls.
+    void hsbColor_Change(int index);
+    void hsbColor_Scroll(int index);
+    // Key is the typed character's code; the result is the character that reaches the box,
+    // 0 when it is discarded.
+    int ediColor_KeyPress(int index, int key);
+    void ediColor_LostFocus(int index);
+    int ediSwatch_KeyPress(int index, int key);
+    void optLang_Click(int index);
+    void cmdCopyRGB_Click();
+    void cmdCopyHexa_Click();
+    void cmdCopyHTML_Click();
+    void cmdCopySample_Click();
+    void cmdEditColor_Click();
+    void cpRGB_DblClick();
+    void chkTop_Click();
+    void cmdAbout_Click();
+    void cmdExit_Click();
+
+private:
+    void putText(const std::string &text);
+
+    MainView &m_view;
+    ExternalFunctions &m_functions;
+    bool m_unloaded = false;
+    bool m_perUserSettings = false;
+    bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone
+    // The stored position as read, written back where the window system keeps positions to
+    // itself; whether the window still waits to be centred with its frame; whether the lack
+    // of always-on-top has been told.
+    std::int32_t m_readLeft = 0;
+    std::int32_t m_readTop = 0;
+    bool m_centreOnFrame = false;
+    bool m_toldNoStayOnTop = false;
+};
+
+} // namespace hueloft

@@ -1,0 +1,93 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Controls that exist only in memory: each request of the handlers is kept as the control
+// would keep it, with the nesting a real toolkit gives (a changed scroll bar, option or check
+// box runs its handler at once). For running the window's start-up and shut-down where there
+// is no window, and for watching the handlers at work.
+
+#include "editor/core/mainview.h"
+
+#include <array>
+
+namespace hueloft {
+
+class MainForm;
+
+class MemoryView : public MainView
+{
+public:
+    // The form whose handlers the controls' changes run; none until attached.
+    void attach(MainForm &form) { m_form = &form; }
+
+    int channelValue(int channel) const override { return channels[channel]; }
+    void setChannelValue(int channel, int value) override;
+    std::string channelText(int channel) const override { return channelTexts[channel]; }
+    void showChannelText(int channel, const std::string &text) override
+    {
+        channelTexts[channel] = text;
+    }
+    std::string sampleSideText(int index) const override { return sampleTexts[index]; }
+    void showSampleSideText(int index, const std::string &text) override
+    {
+        sampleTexts[index] = text;
+    }
+    int focusedChannelBox() const override { return focusedBox; }
+    ColorValue sampleColor() const override { return sample; }
+    void setSampleColor(ColorValue color) override { sample = color; }
+    void setChipColor(int channel, ColorValue color) override { chips[channel] = color; }
+    std::string rgbCaption() const override { return rgb; }
+    void setRgbCaption(const std::string &caption) override { rgb = caption; }
+    std::string hexaCaption() const override { return hexa; }
+    void setHexaCaption(const std::string &caption) override { hexa = caption; }
+    void selectNotation(int index) override;
+    bool isTopMostChecked() const override { return topMost; }
+    void setTopMostChecked(bool checked) override;
+    bool putTextOnClipboard(const std::string &text) override;
+    bool putSampleOnClipboard(int width, int height, ColorValue color) override;
+    void focusRedChannel() override { focusOnRed = true; }
+    std::uintptr_t nativeWindow() const override { return handle; }
+    std::int64_t windowLeft() const override { return left; }
+    std::int64_t windowTop() const override { return top; }
+    void setWindowLeft(std::int64_t twips) override { left = twips; }
+    void setWindowTop(std::int64_t twips) override { top = twips; }
+    TwipsSize windowOuterSize() const override { return outer; }
+    TwipsSize screenSize() const override { return screen; }
+    platform::WindowSystem windowSystem() const override { return system; }
+    void showAboutBox() override { ++aboutShown; }
+    void closeWindow() override;
+    SettingsLocation settingsLocation() const override { return location; }
+    std::string makeSettingsFolder(const std::string &) override { return {}; }
+
+    // The controls' state, open to whoever drives them.
+    std::array<int, 3> channels{};
+    std::array<std::string, 3> channelTexts{};
+    std::array<std::string, 2> sampleTexts{};
+    std::array<ColorValue, 3> chips{};
+    ColorValue sample = 0;
+    std::string rgb, hexa;
+    int notation = 0; // the selected option button; the first is selected at creation
+    bool topMost = false;
+    bool focusOnRed = false;
+    int focusedBox = -1; // the channel box a test has put the focus in
+    bool clipboardTakes = true;
+    std::string clipboardText;
+    struct Sample
+    {
+        int width = 0, height = 0;
+        ColorValue color = 0;
+    } clipboardSample;
+    bool clipboardHoldsSample = false;
+    std::uintptr_t handle = 0;
+    std::int64_t left = 0, top = 0;
+    TwipsSize outer, screen;
+    platform::WindowSystem system; // places windows and keeps them on top, unless set otherwise
+    int aboutShown = 0;
+    bool closed = false;
+    SettingsLocation location;
+
+private:
+    MainForm *m_form = nullptr;
+};
+
+} // namespace hueloft

@@ -1,0 +1,45 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Loading a library by name and finding an entry point in it by name, as the editor's table of
+// declared functions needs. On Windows these are LoadLibraryW and GetProcAddress. Elsewhere
+// "user32" and "kernel32" are the platform layer's own stand-ins (profile functions, window
+// stacking) and any other name is a shared library: "swatchy.dll" is libswatchy.so.
+//
+// A library, once loaded, stays loaded until the process ends.
+
+#include <string>
+#include <string_view>
+
+// The calling convention of the functions found this way: the Windows standard one where it
+// differs from the default (32-bit Windows).
+#if defined(_WIN32)
+#define PLATFORM_CALL __stdcall
+#else
+#define PLATFORM_CALL
+#endif
+
+namespace platform {
+
+struct Library;
+
+// Loads the library of that declared name. Folder, when not empty, is searched first (the
+// program's own folder; on Linux also where an installation keeps its private libraries),
+// then the system's usual search applies; on Windows the system's search, which starts in the
+// program's folder, is the only one. Null on failure, with one line of reason in error.
+Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
+
+// Frees what loadLibrary allocated; the library itself stays loaded.
+void forgetLibrary(Library *library);
+
+// The address of the entry point of that exact name (case included), or null.
+void *libraryEntry(Library &library, const char *entry);
+
+// The file the library was loaded from; empty for the stand-ins, which have none.
+std::string libraryFileName(const Library &library);
+
+// Why the profile write to fileName that this thread has just seen fail failed, in one line
+// naming the file; empty when not known. Ask at once: the next system call may change it.
+std::string lastProfileWriteError(const std::string &fileName);
+
+} // namespace platform

@@ -1,0 +1,483 @@
+// SPDX-License-Identifier: MIT
+// The behaviour of frmMain without any toolkit: the handlers of the core driven on controls
+// held in memory, the external functions replaced by a recorder. What the Qt window tests
+// check through widgets is checked here at the level the Win32 front-end shares.
+
+#include "editor/core/externalfunctions.h"
+#include "editor/core/mainform.h"
+#include "editor/core/memoryview.h"
+
+#include <algorithm>
+#include <QtTest>
+
+#include <map>
+#include <string>
+#include <vector>
+
+using namespace hueloft;
+
+namespace {
+
+// Records every call in order; profile reads come from a map of "Section/Key" to value.
+class RecordingFunctions : public ExternalFunctions
+{
+public:
+    std::vector<std::string> calls;
+    std::map<std::string, std::int32_t> stored;
+    std::map<std::string, int> defaults;
+    std::vector<std::string> paths;
+    std::uint32_t dialogAnswer = 0;
+    bool dialogAnswers = false;
+    int writeResult = 1;
+
+    int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
+                     unsigned flags) override
+    {
+        calls.push_back("SetWindowPos " + std::to_string(window) + " " +
+                        std::to_string(insertAfter) + " " + std::to_string(x) + " " +
+                        std::to_string(y) + " " + std::to_string(cx) + " " + std::to_string(cy) +
+                        " " + std::to_string(flags));
+        return 1;
+    }
+    int writePrivateProfileString(const std::string &section, const std::string &key,
+                                  const std::string &value, const std::string &path) override
+    {
+        calls.push_back("Write " + section + "/" + key + "=" + value);
+        paths.push_back(path);
+        return writeResult;
+    }
+    std::int32_t getPrivateProfileInt(const std::string &section, const std::string &key,
+                                      int defaultValue, const std::string &path) override
+    {
+        calls.push_back("Read " + section + "/" + key);
+        paths.push_back(path);
+        defaults[key] = defaultValue;
+        const auto found = stored.find(section + "/" + key);
+        return found == stored.end() ? defaultValue : found->second;
+    }
+    std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) override
+    {
+        calls.push_back("ShowColorDialog " + std::to_string(color) + " " + std::to_string(owner));
+        return dialogAnswers ? dialogAnswer : color;
+    }
+    void saveCustomColors(const std::string &path) override
+    {
+        calls.push_back("SaveCustomColors");
+        paths.push_back(path);
+    }
+    void loadCustomColors(const std::string &path) override
+    {
+        calls.push_back("LoadCustomColors");
+        paths.push_back(path);
+    }
+    int flushPrivateProfile(const std::string &path) override
+    {
+        calls.push_back("Flush");
+        paths.push_back(path);
+        return 1;
+    }
+    std::string lastWriteError() const override { return {}; }
+};
+
+// Every colour the sample took, in order: shows the nested refreshes.
+class WatchedView : public MemoryView
+{
+public:
+    std::vector<ColorValue> samples;
+    void setSampleColor(ColorValue color) override
+    {
+        samples.push_back(color);
+        MemoryView::setSampleColor(color);
+    }
+};
+
+struct Form
+{
+    WatchedView view;
+    RecordingFunctions functions;
+    MainForm form{view, functions};
+
+    Form()
+    {
+        view.attach(form);
+        view.handle = 0x1234;
+        view.location = {"/folder/HUELOFT.INI", false, {}};
+        view.screen = {19200, 15360};
+        view.outer = {4500, 5700};
+    }
+};
+
+} // namespace
+
+class tst_MainForm : public QObject
+{
+    Q_OBJECT
+private slots:
+    void applyColorNests_data();
+    void applyColorNests();
+    void commitChannelText_data();
+    void commitChannelText();
+    void keyPress_data();
+    void keyPress();
+    void notationAndCopies_data();
+    void notationAndCopies();
+    void copySample_data();
+    void copySample();
+    void editColor();
+    void alwaysOnTop();
+    void loadReadsInOrder();
+    void loadAppliesOddValues_data();
+    void loadAppliesOddValues();
+    void unloadWritesInOrder();
+    void unloadCommitsTypedValue_data();
+    void unloadCommitsTypedValue();
+};
+
+void tst_MainForm::applyColorNests_data()
+{
+    QTest::addColumn<QList<int>>("rgb");
+    QTest::addColumn<QList<int>>("channels");
+    QTest::addColumn<QList<uint>>("samples"); // one per nested refresh, then the last one
+    QTest::addColumn<QString>("rgbCaption");
+
+    QTest::newRow("255,128,0") << QList<int>{255, 128, 0} << QList<int>{255, 128, 0}
+                               << QList<uint>{0xFF, 0x80FF, 0x80FF} << "RGB(255, 128, 0)";
+    // A channel already at its value runs no change handler.
+    QTest::newRow("black") << QList<int>{0, 0, 0} << QList<int>{0, 0, 0} << QList<uint>{0}
+                           << "RGB(0, 0, 0)";
+    QTest::newRow("out of range") << QList<int>{300, -5, 70000} << QList<int>{255, 0, 255}
+                                  << QList<uint>{0xFF, 0xFF00FF, 0xFF00FF} << "RGB(255, 0, 255)";
+}
+
+void tst_MainForm::applyColorNests()
+{
+    QFETCH(QList<int>, rgb);
+    QFETCH(QList<int>, channels);
+    QFETCH(QList<uint>, samples);
+    QFETCH(QString, rgbCaption);
+
+    Form f;
+    f.form.ApplyColor(rgb[0], rgb[1], rgb[2]);
+    for (int i = 0; i < 3; ++i) {
+        QCOMPARE(f.view.channels[i], channels[i]);
+        QCOMPARE(QString::fromStdString(f.view.channelTexts[i]), QString::number(channels[i]));
+    }
+    QCOMPARE(QList<uint>(f.view.samples.begin(), f.view.samples.end()), samples);
+    QCOMPARE(QString::fromStdString(f.view.rgb), rgbCaption);
+    QCOMPARE(f.form.currentColor(),
+             ColorValue(channels[0] + 256 * channels[1] + 65536 * channels[2]));
+}
+
+void tst_MainForm::commitChannelText_data()
+{
+    QTest::addColumn<int>("before");
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<int>("value");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<bool>("refreshed");
+
+    QTest::newRow("above 255") << 10 << "300" << 255 << "255" << true;
+    QTest::newRow("empty") << 10 << "" << 0 << "0" << true;
+    QTest::newRow("leading zeros, same value") << 7 << "007" << 7 << "7" << false;
+    QTest::newRow("pasted letters after digits") << 0 << "12abc" << 12 << "12" << true;
+    QTest::newRow("pasted minus sign") << 40 << "-5" << 0 << "0" << true;
+    QTest::newRow("long digit run") << 0 << "99999999999" << 255 << "255" << true;
+}
+
+void tst_MainForm::commitChannelText()
+{
+    QFETCH(int, before);
+    QFETCH(QString, typed);
+    QFETCH(int, value);
+    QFETCH(QString, shown);
+    QFETCH(bool, refreshed);
+
+    Form f;
+    f.form.ApplyColor(0, before, 0);
+    f.view.samples.clear();
+    const std::string hexaBefore = f.view.hexa;
+    f.view.channelTexts[1] = typed.toStdString();
+    f.form.ediColor_LostFocus(1);
+    QCOMPARE(f.view.channels[1], value);
+    QCOMPARE(QString::fromStdString(f.view.channelTexts[1]), shown);
+    QCOMPARE(!f.view.samples.empty(), refreshed);
+    if (refreshed)
+        QCOMPARE(f.form.currentColor(), ColorValue(256 * value));
+    else
+        QCOMPARE(f.view.hexa, hexaBefore);
+}
+
+void tst_MainForm::keyPress_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("channelBox"); // what reaches a channel box
+    QTest::addColumn<int>("sampleBox");  // what reaches a sample size box
+
+    QTest::newRow("digit 0") << 48 << 48 << 48;
+    QTest::newRow("digit 9") << 57 << 57 << 57;
+    QTest::newRow("Backspace") << 8 << 8 << 8;
+    QTest::newRow("Enter") << 13 << 0 << 0;
+    QTest::newRow("minus") << 45 << 0 << 0;
+    QTest::newRow("slash, below 0") << 47 << 0 << 0;
+    QTest::newRow("colon, above 9") << 58 << 0 << 0;
+    QTest::newRow("Ctrl+V") << 22 << 0 << 0;
+    QTest::newRow("letter") << 97 << 0 << 0;
+}
+
+void tst_MainForm::keyPress()
+{
+    QFETCH(int, key);
+    QFETCH(int, channelBox);
+    QFETCH(int, sampleBox);
+
+    Form f;
+    f.view.channelTexts[2] = "300";
+    f.view.sampleTexts[0] = "999";
+    QCOMPARE(f.form.ediColor_KeyPress(2, key), channelBox);
+    QCOMPARE(f.form.ediSwatch_KeyPress(0, key), sampleBox);
+    // Enter commits a channel box, never a sample size box.
+    QCOMPARE(f.view.channels[2], key == 13 ? 255 : 0);
+    QCOMPARE(f.view.sampleTexts[0], std::string("999"));
+    QCOMPARE(f.form.SwatchSize[0], std::int16_t(0));
+}
+
+void tst_MainForm::notationAndCopies_data()
+{
+    QTest::addColumn<int>("notation");
+    QTest::addColumn<QString>("caption");
+    QTest::addColumn<QString>("copied");
+
+    QTest::newRow("C") << 0 << "0x000080FF"
+                       << "0x000080FF";
+    QTest::newRow("Pascal") << 1 << "$000080FF"
+                            << "$000080FF";
+    QTest::newRow("Basic") << 2 << "&&H000080FF&&"
+                           << "&H000080FF&";
+    QTest::newRow("Asm") << 3 << "000080FFH"
+                         << "000080FFH";
+}
+
+void tst_MainForm::notationAndCopies()
+{
+    QFETCH(int, notation);
+    QFETCH(QString, caption);
+    QFETCH(QString, copied);
+
+    Form f;
+    f.form.ApplyColor(255, 128, 0);
+    f.form.optLang_Click(notation);
+    QCOMPARE(int(f.form.HexaType), notation);
+    QCOMPARE(QString::fromStdString(f.view.hexa), caption);
+
+    f.form.cmdCopyHexa_Click();
+    QCOMPARE(QString::fromStdString(f.view.clipboardText), copied);
+    QVERIFY(f.view.focusOnRed);
+
+    f.view.focusOnRed = false;
+    f.form.cmdCopyRGB_Click();
+    QCOMPARE(f.view.clipboardText, std::string("RGB(255, 128, 0)"));
+    QVERIFY(f.view.focusOnRed);
+
+    f.view.focusOnRed = false;
+    f.form.cmdCopyHTML_Click();
+    QCOMPARE(f.view.clipboardText, std::string("\"#FF8000\""));
+    QVERIFY(f.view.focusOnRed);
+}
+
+void tst_MainForm::copySample_data()
+{
+    QTest::addColumn<QString>("width");
+    QTest::addColumn<QString>("height");
+    QTest::addColumn<QSize>("size");
+    QTest::addColumn<QString>("widthShown");
+    QTest::addColumn<QString>("heightShown");
+
+    QTest::newRow("both empty") << ""
+                                << "" << QSize(8, 8) << "8"
+                                << "8";
+    QTest::newRow("999 x 5") << "999"
+                             << "5" << QSize(256, 8) << "256"
+                             << "8";
+    QTest::newRow("20 x 300") << "20"
+                              << "300" << QSize(20, 256) << "20"
+                              << "256";
+    QTest::newRow("064 kept as typed") << "064"
+                                       << "256" << QSize(64, 256) << "064"
+                                       << "256";
+}
+
+void tst_MainForm::copySample()
+{
+    QFETCH(QString, width);
+    QFETCH(QString, height);
+    QFETCH(QSize, size);
+    QFETCH(QString, widthShown);
+    QFETCH(QString, heightShown);
+
+    Form f;
+    f.form.ApplyColor(1, 2, 3);
+    f.view.sampleTexts = {width.toStdString(), height.toStdString()};
+    f.form.cmdCopySample_Click();
+    QCOMPARE(QSize(f.form.SwatchSize[0], f.form.SwatchSize[1]), size);
+    QCOMPARE(QString::fromStdString(f.view.sampleTexts[0]), widthShown);
+    QCOMPARE(QString::fromStdString(f.view.sampleTexts[1]), heightShown);
+    QVERIFY(f.view.clipboardHoldsSample);
+    QCOMPARE(QSize(f.view.clipboardSample.width, f.view.clipboardSample.height), size);
+    QCOMPARE(f.view.clipboardSample.color, ColorValue(0x030201));
+    QVERIFY(f.view.focusOnRed);
+}
+
+void tst_MainForm::editColor()
+{
+    Form f;
+    f.form.ApplyColor(10, 20, 30);
+    // Cancel gives back the colour passed in: nothing changes.
+    f.form.cmdEditColor_Click();
+    QCOMPARE(f.functions.calls.back(), "ShowColorDialog " + std::to_string(0x1E140A) + " 4660");
+    QCOMPARE(f.form.currentColor(), ColorValue(0x1E140A));
+    QVERIFY(f.view.focusOnRed);
+
+    // Whatever comes back is split and applied without a test, the high byte dropped.
+    f.functions.dialogAnswers = true;
+    f.functions.dialogAnswer = 0xAB0080FF;
+    f.form.cpRGB_DblClick();
+    QCOMPARE(f.form.currentColor(), ColorValue(0x0080FF));
+    QCOMPARE(f.view.rgb, std::string("RGB(255, 128, 0)"));
+}
+
+void tst_MainForm::alwaysOnTop()
+{
+    Form f;
+    f.view.setTopMostChecked(true);
+    QCOMPARE(f.form.TopMost, std::int16_t(1));
+    f.view.setTopMostChecked(false);
+    QCOMPARE(f.form.TopMost, std::int16_t(0));
+    const std::vector<std::string> expected = {"SetWindowPos 4660 -1 0 0 0 0 67",
+                                               "SetWindowPos 4660 -2 0 0 0 0 67"};
+    QCOMPARE(f.functions.calls, expected);
+}
+
+void tst_MainForm::loadReadsInOrder()
+{
+    Form f;
+    f.form.Form_Load();
+    const std::vector<std::string> expected = {"LoadCustomColors",
+                                               "Read RGB Color/Red",
+                                               "Read RGB Color/Green",
+                                               "Read RGB Color/Blue",
+                                               "Read RGB Sample/Width",
+                                               "Read RGB Sample/Height",
+                                               "Read RGB Tintora/HexaFormat",
+                                               "Read RGB Tintora/Left",
+                                               "Read RGB Tintora/Top",
+                                               "Read RGB Tintora/TopMost"};
+    QCOMPARE(f.functions.calls, expected);
+    for (const std::string &path : f.functions.paths)
+        QCOMPARE(path, std::string("/folder/HUELOFT.INI"));
+    QCOMPARE(f.form.SettingsPath, std::string("/folder/HUELOFT.INI"));
+    // Centred: (19200 - 4500) / 2 and (15360 - 5700) / 2.
+    QCOMPARE(f.functions.defaults["Left"], 7350);
+    QCOMPARE(f.functions.defaults["Top"], 4830);
+    QCOMPARE(f.view.left, 7350);
+    QCOMPARE(f.view.top, 4830);
+    QCOMPARE(f.view.chips, (std::array<ColorValue, 3>{255, 65280, 16711680}));
+    QCOMPARE(f.view.sampleTexts, (std::array<std::string, 2>{"32", "32"}));
+    QCOMPARE(f.view.hexa, std::string("0x00000000"));
+    QVERIFY(!f.view.topMost);
+}
+
+void tst_MainForm::loadAppliesOddValues_data()
+{
+    QTest::addColumn<int>("hexaFormat");
+    QTest::addColumn<int>("topMost");
+    QTest::addColumn<int>("notationSelected");
+    QTest::addColumn<QString>("hexa");
+    QTest::addColumn<bool>("onTop");
+
+    QTest::newRow("Basic, on top") << 2 << 1 << 2 << "&&H000080FF&&" << true;
+    // Outside 0..3: no option changes and the text keeps notation 0 until the next refresh.
+    QTest::newRow("notation 7") << 7 << 0 << 0 << "0x000080FF" << false;
+    // Outside 0 and 1: the box stays clear and nothing is restacked.
+    QTest::newRow("TopMost 5") << 1 << 5 << 1 << "$000080FF" << false;
+    QTest::newRow("beyond 16 bits") << 70000 << -70000 << 0 << "0x000080FF" << false;
+}
+
+void tst_MainForm::loadAppliesOddValues()
+{
+    QFETCH(int, hexaFormat);
+    QFETCH(int, topMost);
+    QFETCH(int, notationSelected);
+    QFETCH(QString, hexa);
+    QFETCH(bool, onTop);
+
+    Form f;
+    f.functions.stored = {{"RGB Color/Red", 255},
+                          {"RGB Color/Green", 128},
+                          {"RGB Tintora/HexaFormat", hexaFormat},
+                          {"RGB Tintora/TopMost", topMost},
+                          {"RGB Sample/Width", 1000}};
+    f.form.Form_Load();
+    QCOMPARE(int(f.form.HexaType), std::clamp(hexaFormat, -32768, 32767));
+    QCOMPARE(int(f.form.TopMost), std::clamp(topMost, -32768, 32767));
+    QCOMPARE(f.view.notation, notationSelected);
+    QCOMPARE(QString::fromStdString(f.view.hexa), hexa);
+    QCOMPARE(f.view.topMost, onTop);
+    QCOMPARE(f.functions.calls.back() == "SetWindowPos 4660 -1 0 0 0 0 67", onTop);
+    QCOMPARE(f.view.sampleTexts[0], std::string("1000"));
+}
+
+void tst_MainForm::unloadWritesInOrder()
+{
+    Form f;
+    f.form.Form_Load();
+    f.functions.calls.clear();
+    f.form.ApplyColor(64, 128, 192);
+    f.form.optLang_Click(3);
+    f.view.left = -45;
+    f.view.top = 1LL << 40;             // beyond 32 bits: written at the nearest end
+    f.view.sampleTexts = {"100", "50"}; // typed, never copied: not saved
+    f.form.cmdExit_Click();
+    QVERIFY(f.view.closed);
+    const std::vector<std::string> expected = {
+        "Write RGB Tintora/Top=2147483647", "Write RGB Tintora/Left=-45",
+        "Write RGB Tintora/TopMost=0",      "Write RGB Tintora/HexaFormat=3",
+        "Write RGB Sample/Width=32",        "Write RGB Sample/Height=32",
+        "Write RGB Color/Red=64",           "Write RGB Color/Green=128",
+        "Write RGB Color/Blue=192",         "SaveCustomColors",
+        "Flush"};
+    QCOMPARE(f.functions.calls, expected);
+    // A second unload (a close after Exit) writes nothing more.
+    f.form.Form_Unload();
+    QCOMPARE(f.functions.calls.size(), expected.size());
+}
+
+// A value typed into a channel box and never committed is saved as shown, whichever box has
+// the focus when the window closes; a box without the focus keeps what the scroll bar holds.
+void tst_MainForm::unloadCommitsTypedValue_data()
+{
+    QTest::addColumn<int>("focused");
+    QTest::addColumn<QString>("expectedBlue");
+    QTest::newRow("typed box has the focus") << 2 << QStringLiteral("Blue=7");
+    QTest::newRow("focus elsewhere") << -1 << QStringLiteral("Blue=192");
+}
+
+void tst_MainForm::unloadCommitsTypedValue()
+{
+    QFETCH(int, focused);
+    QFETCH(QString, expectedBlue);
+    Form f;
+    f.form.Form_Load();
+    f.form.ApplyColor(64, 128, 192);
+    f.view.channelTexts[2] = "7";
+    f.view.focusedBox = focused;
+    f.functions.calls.clear();
+    f.form.cmdExit_Click();
+    const std::string wanted = "Write RGB Color/" + expectedBlue.toStdString();
+    QVERIFY(std::find(f.functions.calls.begin(), f.functions.calls.end(), wanted)
+            != f.functions.calls.end());
+    QCOMPARE(f.functions.calls.back(), std::string("Flush"));
+}
+
+QTEST_GUILESS_MAIN(tst_MainForm)
+
+#include "tst_mainform.moc"
