@@ -102,6 +102,14 @@ clipboard_text() {
     wl-paste --no-newline 2>/dev/null || true
 }
 
+clipboard_types() {
+    wl-paste --list-types 2>/dev/null || true
+}
+
+clipboard_png() {
+    wl-paste --type image/png
+}
+
 on_top_lines() {
     grep -c 'does not support keeping a window always on top' "$work/stderr" || true
 }
@@ -112,28 +120,7 @@ echo "sway $(swaymsg -t get_version | sed -n 's/.*"human_readable": "\([^"]*\)".
 # A position stored in an X11 session, to be kept.
 printf '[RGB Tintora]\nLeft=1890\nTop=1080\n' >"$prog/HUELOFT.INI"
 launch
-keys Right Right Right Right Right
-keys Tab Tab Tab Tab
-type_text 200
-keys Return
-keys alt+r
-expect_equal "macro on the clipboard" "$(clipboard_text)" "RGB(5, 200, 0)"
-keys alt+b alt+d
-expect_equal "Basic hexadecimal" "$(clipboard_text)" "&H0000C805&"
-keys alt+m
-expect_equal "HTML colour" "$(clipboard_text)" '"#05C800"'
-
-keys alt+w
-type_text 40
-keys alt+h
-type_text 300
-keys alt+s
-types=$(wl-paste --list-types 2>/dev/null || true)
-echo "image types: $(echo "$types" | tr '\n' ' ')"
-echo "$types" | grep -qx 'image/png' || fail "the sample is not offered as image/png"
-wl-paste --type image/png >"$work/sample.png"
-expect_equal "sample read back" "$(python3 "$here/pnginfo.py" "$work/sample.png")" \
-    "40x256 #05C800 uniform"
+check_copies
 
 keys alt+t
 expect_equal "always-on-top lines after Alt+T" "$(on_top_lines)" 1
