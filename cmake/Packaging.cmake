@@ -25,8 +25,11 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HUELOFT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The run-time dependencies (Qt and the C++ library) come from dpkg-shlibdeps.
+# The run-time dependencies (Qt and the C++ library) come from dpkg-shlibdeps. Qt's Wayland
+# plug-in lets the program run as a Wayland client on a Wayland desktop, instead of through
+# Xwayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 # The Debian changelog, written with the maintainer the package is made with, and no ldconfig
 # calls for the private library folder.
 set(CPACK_INSTALL_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake")
