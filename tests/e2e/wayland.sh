@@ -17,9 +17,17 @@ done
 if [ -z "${HUELOFT_WAYLAND_INNER:-}" ]; then
     scratch=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-wayland.XXXXXX")
     trap 'rm -rf "$scratch"' EXIT
-    mkdir -p "$scratch/tmp" "$scratch/runtime"
+    mkdir -p "$scratch/tmp" "$scratch/runtime" "$scratch/e2e" "$scratch/bin"
     chmod 755 "$scratch"
     chmod 700 "$scratch/runtime"
+    # The checkout and the build may lie where the user nobody cannot read (below /root):
+    # the test runs from copies of its scripts and of the program folder.
+    here=$(cd "$(dirname "$0")" && pwd)
+    cp "$here"/*.sh "$here"/*.py "$scratch/e2e/"
+    for file in hueloft libswatchy.so libhueloft-profile.so; do
+        cp "$1/$file" "$scratch/bin/"
+    done
+    chmod -R a+rX "$scratch/e2e" "$scratch/bin"
     runas=""
     if [ "$(id -u)" -eq 0 ]; then
         command -v setpriv >/dev/null 2>&1 || { echo "FAIL: setpriv is not installed" >&2; exit 1; }
@@ -30,7 +38,7 @@ if [ -z "${HUELOFT_WAYLAND_INNER:-}" ]; then
     # shellcheck disable=SC2086
     env -u WAYLAND_DISPLAY -u DISPLAY -u SWAYSOCK HUELOFT_WAYLAND_INNER=1 \
         TMPDIR="$scratch/tmp" XDG_RUNTIME_DIR="$scratch/runtime" \
-        $runas sh "$0" "$@" || status=$?
+        $runas sh "$scratch/e2e/wayland.sh" "$scratch/bin" || status=$?
     exit $status
 fi
 
