@@ -13,8 +13,8 @@ namespace platform {
 
 struct WindowSystem
 {
-    std::string name;             // as the toolkit names it: "xcb", "wayland", "windows"
-    bool placesWindows = true;    // a window's position can be read back and set
+    std::string name;              // as the toolkit names it: "xcb", "wayland", "windows"
+    bool placesWindows = true;     // a window's position can be read back and set
     bool keepsWindowsOnTop = true; // a window can be kept above ordinary windows
 };
 

@@ -323,9 +323,9 @@ void tst_Lifecycle::longStoredSizeShowsItsStart()
     edit->setText(text.left(3));
     edit->setCursorPosition(0);
     const QImage start = edit->grab().toImage();
-    const int width = edit->contentsRect().left()
-                      + edit->fontMetrics().horizontalAdvance(text.left(2))
-                      + edit->textMargins().left() + 2;
+    const int width = edit->contentsRect().left() +
+                      edit->fontMetrics().horizontalAdvance(text.left(2)) +
+                      edit->textMargins().left() + 2;
     QCOMPARE(shown.copy(0, 0, width, shown.height()), start.copy(0, 0, width, start.height()));
 }
 

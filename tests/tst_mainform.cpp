@@ -535,9 +535,12 @@ void tst_MainForm::positionKeptWhereNotReported_data()
     QTest::addColumn<int>("storedTop");
     QTest::addColumn<QString>("left");
     QTest::addColumn<QString>("top");
-    QTest::newRow("stored") << 1890 << 1080 << "1890" << "1080";
-    QTest::newRow("negative") << -45 << -3000 << "-45" << "-3000";
-    QTest::newRow("none") << -1 << -1 << "7350" << "4830";
+    QTest::newRow("stored") << 1890 << 1080 << "1890"
+                            << "1080";
+    QTest::newRow("negative") << -45 << -3000 << "-45"
+                              << "-3000";
+    QTest::newRow("none") << -1 << -1 << "7350"
+                          << "4830";
 }
 
 void tst_MainForm::positionKeptWhereNotReported()

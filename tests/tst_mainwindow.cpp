@@ -514,12 +514,12 @@ void tst_MainWindow::enterPressesFocusedButton_data()
     QTest::addColumn<QString>("button");
     QTest::addColumn<int>("key");
     QTest::addColumn<QString>("clipboard"); // empty: the window closes
-    QTest::newRow("Copy RGB Macro, Return") << "cmdCopyRGB" << int(Qt::Key_Return)
-                                            << "RGB(255, 128, 0)";
+    QTest::newRow("Copy RGB Macro, Return")
+        << "cmdCopyRGB" << int(Qt::Key_Return) << "RGB(255, 128, 0)";
     QTest::newRow("Copy Hexadecimal, keypad Enter")
         << "cmdCopyHexa" << int(Qt::Key_Enter) << "0x000080FF";
-    QTest::newRow("Copy HTML Macro, Return") << "cmdCopyHTML" << int(Qt::Key_Return)
-                                             << "\"#FF8000\"";
+    QTest::newRow("Copy HTML Macro, Return")
+        << "cmdCopyHTML" << int(Qt::Key_Return) << "\"#FF8000\"";
     QTest::newRow("Exit, Return") << "cmdExit" << int(Qt::Key_Return) << "";
 }
 
@@ -560,16 +560,15 @@ void tst_MainWindow::accessibleNames_data()
         const QString index = QString::number(i);
         QTest::addRow("scroll bar %d", i)
             << "hsbColor" + index << int(QAccessible::ScrollBar) << channels[i];
-        QTest::addRow("box %d", i) << "ediColor" + index << int(QAccessible::EditableText)
-                                   << channels[i];
+        QTest::addRow("box %d", i)
+            << "ediColor" + index << int(QAccessible::EditableText) << channels[i];
         QTest::addRow("chip %d", i)
             << "cpColor" + index << int(QAccessible::StaticText) << channels[i];
     }
     QTest::newRow("sample") << "cpRGB" << int(QAccessible::StaticText) << "Color sample";
     QTest::newRow("width") << "ediSwatch0" << int(QAccessible::EditableText) << "Width";
     QTest::newRow("height") << "ediSwatch1" << int(QAccessible::EditableText) << "Height";
-    QTest::newRow("button") << "cmdCopySample" << int(QAccessible::Button)
-                            << "Copy Color Sample";
+    QTest::newRow("button") << "cmdCopySample" << int(QAccessible::Button) << "Copy Color Sample";
     QTest::newRow("check box") << "chkTop" << int(QAccessible::CheckBox) << "Always On Top";
     QTest::newRow("window") << "" << int(QAccessible::Window) << "RGB Tintora";
 }

@@ -137,17 +137,21 @@ void tst_WindowSystem::positionKeptWhereNotReported_data()
     QTest::addColumn<QString>("left");
     QTest::addColumn<QString>("top");
 
-    QTest::newRow("stored position") << QByteArray("[RGB Tintora]\nLeft=1890\nTop=1080\n")
-                                     << false << false << "1890" << "1080";
+    QTest::newRow("stored position")
+        << QByteArray("[RGB Tintora]\nLeft=1890\nTop=1080\n") << false << false << "1890"
+        << "1080";
     QTest::newRow("off the screen, negative")
         << QByteArray("[RGB Tintora]\nLeft=-300\nTop=-45\n") << false << false << "-300"
         << "-45";
     QTest::newRow("32-bit extremes")
         << QByteArray("[RGB Tintora]\nLeft=-2147483648\nTop=2147483647\n") << false << false
-        << "-2147483648" << "2147483647";
-    QTest::newRow("no file") << QByteArray() << true << true << "" << "";
+        << "-2147483648"
+        << "2147483647";
+    QTest::newRow("no file") << QByteArray() << true << true << ""
+                             << "";
     QTest::newRow("only Top stored")
-        << QByteArray("[RGB Tintora]\nTop=600\n") << true << false << "" << "600";
+        << QByteArray("[RGB Tintora]\nTop=600\n") << true << false << ""
+        << "600";
 }
 
 void tst_WindowSystem::positionKeptWhereNotReported()
@@ -239,10 +243,9 @@ void tst_WindowSystem::stayOnTopUnsupported_data()
     QTest::addColumn<int>("lines");  // on standard error
     QTest::addColumn<QString>("written");
 
-    QTest::newRow("Wayland, stored on top") << "wayland" << QByteArray("[RGB Tintora]\nTopMost=1\n")
-                                            << 0 << 1 << "1";
-    QTest::newRow("Wayland, on and off and on")
-        << "wayland" << QByteArray() << 3 << 1 << "1";
+    QTest::newRow("Wayland, stored on top")
+        << "wayland" << QByteArray("[RGB Tintora]\nTopMost=1\n") << 0 << 1 << "1";
+    QTest::newRow("Wayland, on and off and on") << "wayland" << QByteArray() << 3 << 1 << "1";
     QTest::newRow("Wayland, never on top") << "wayland" << QByteArray() << 0 << 0 << "0";
     QTest::newRow("Wayland, stored on top, then off")
         << "wayland" << QByteArray("[RGB Tintora]\nTopMost=1\n") << 1 << 1 << "0";

@@ -268,8 +268,8 @@ void MainForm::Form_Load()
     // without the frame) is centred again then (WindowFramed). A window placed on a stored
     // axis is not moved again: some window systems would then pull a stored position that
     // lies off the screen back onto it.
-    m_centreOnFrame = m_view.windowSystem().placesWindows && m_readLeft == leftDefault
-                      && m_readTop == topDefault;
+    m_centreOnFrame =
+        m_view.windowSystem().placesWindows && m_readLeft == leftDefault && m_readTop == topDefault;
 
     TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
     if (TopMost == 0 || TopMost == 1)

@@ -13,9 +13,9 @@
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
