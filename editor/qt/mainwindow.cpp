@@ -287,7 +287,7 @@ void MainWindow::createControls()
 }
 
 // Names for screen readers where a control shows no text of its own to take one from. The
-// sample's description is its colour as the RGB macro, kept up to date by RefreshColor.
+// sample's description is its colour as the RGB macro, kept up to date by setRgbCaption.
 void MainWindow::describeForAssistiveTools()
 {
     setAccessibleName(windowTitle());
