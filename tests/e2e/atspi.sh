@@ -8,7 +8,7 @@ set -eu
 # Debian's pyatspi belongs to Debian's own Python, whichever python3 comes first on the path.
 python=/usr/bin/python3
 if [ -z "${HUELOFT_E2E_INNER:-}" ]; then
-    for tool in dbus-run-session Xvfb xdotool "$python"; do
+    for tool in dbus-run-session dbus-send Xvfb xdotool "$python"; do
         command -v "$tool" >/dev/null 2>&1 ||
             { echo "FAIL: $tool is not installed (scripts/setup.sh test installs it)" >&2; exit 1; }
     done
@@ -19,9 +19,11 @@ fi
 . "$(dirname "$0")/lib.sh"
 
 printf '[RGB Color]\nRed=10\nGreen=20\nBlue=30\n' >"$prog/HUELOFT.INI"
-# The desktop turns the toolkits' accessibility on when a screen reader runs; here nothing
-# announces one.
-export QT_LINUX_ACCESSIBILITY_ALWAYS_ON=1
+# A screen reader announces itself on the accessibility bus's status, and the toolkit turns
+# its accessibility on when it sees that: as Orca does, before the program starts.
+dbus-send --session --print-reply --dest=org.a11y.Bus /org/a11y/bus \
+    org.freedesktop.DBus.Properties.Set string:org.a11y.Status string:ScreenReaderEnabled \
+    variant:boolean:true >/dev/null || fail "cannot announce a screen reader on the bus"
 launch
 "$python" "$here/atspi_check.py" || fail "the editor as read through AT-SPI (see above)"
 wait_exit
