@@ -4,6 +4,8 @@
 
 #include "platform/library.h"
 
+#include "platform/systemmessage_win32.h"
+
 #include <windows.h>
 
 #include <string>
@@ -24,20 +26,6 @@ std::string narrow(const wchar_t *text, int length)
     if (size > 0)
         WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
     return result;
-}
-
-std::string systemMessage(DWORD code)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::string message = length ? narrow(text, int(length)) : "error " + std::to_string(code);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    return message;
 }
 
 } // namespace
