@@ -46,6 +46,27 @@ endforeach()
 install(FILES "${hueloft_icon_dir}/hueloft.svg"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps"
     RENAME "${hueloft_app_id}.svg")
+# The manual page, compressed as distributions install manual pages (gzip -9n: no file name,
+# no time, so the same page gives the same file).
+find_program(GZIP_PROGRAM gzip)
+if(UNIX AND NOT APPLE)
+    set(hueloft_man_page "${PROJECT_SOURCE_DIR}/docs/hueloft.1")
+    if(GZIP_PROGRAM)
+        set(hueloft_man_gz "${PROJECT_BINARY_DIR}/docs/hueloft.1.gz")
+        add_custom_command(OUTPUT "${hueloft_man_gz}"
+            COMMAND "${CMAKE_COMMAND}" -E make_directory "${PROJECT_BINARY_DIR}/docs"
+            COMMAND "${CMAKE_COMMAND}" -E copy "${hueloft_man_page}" "${PROJECT_BINARY_DIR}/docs/hueloft.1"
+            COMMAND "${GZIP_PROGRAM}" -9nf "${PROJECT_BINARY_DIR}/docs/hueloft.1"
+            DEPENDS "${hueloft_man_page}"
+            COMMENT "Compressing the manual page"
+            VERBATIM)
+        add_custom_target(hueloft_man_page ALL DEPENDS "${hueloft_man_gz}")
+        install(FILES "${hueloft_man_gz}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+    else()
+        install(FILES "${hueloft_man_page}" DESTINATION "${CMAKE_INSTALL_MANDIR}/man1")
+    endif()
+endif()
+
 # "copyright" is the name Debian gives the licence of a package.
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE"
     DESTINATION "${CMAKE_INSTALL_DOCDIR}"

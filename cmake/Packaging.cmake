@@ -10,11 +10,13 @@ set(CPACK_PACKAGE_VERSION "${PROJECT_VERSION}")
 set(CPACK_PACKAGE_VENDOR "${HUELOFT_COMPANY}")
 set(CPACK_PACKAGE_CONTACT "${HUELOFT_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "RGB color editor that copies colors as program code")
-set(CPACK_PACKAGE_DESCRIPTION
-    "RGB Tintora mixes a color from red, green and blue with scroll bars or number boxes, \
-shows it in a large sample and copies it to the clipboard as an RGB macro, a hexadecimal \
-constant in C/C++, Pascal, Basic or assembler notation, an HTML color or a bitmap. A color \
-dialog keeps sixteen custom colors from one run to the next.")
+# One line each in the package's description, which Debian wants within 80 columns.
+set(CPACK_PACKAGE_DESCRIPTION [[
+RGB Tintora mixes a color from red, green and blue with scroll bars or number
+boxes, shows it in a large sample and copies it to the clipboard as an RGB
+macro, a hexadecimal constant in C/C++, Pascal, Basic or assembler notation,
+an HTML color or a bitmap. A color dialog keeps sixteen custom colors from one
+run to the next.]])
 set(CPACK_RESOURCE_FILE_LICENSE "${PROJECT_SOURCE_DIR}/LICENSE")
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
 set(CPACK_STRIP_FILES ON)
@@ -23,8 +25,15 @@ set(CPACK_GENERATOR DEB)
 set(CPACK_DEBIAN_PACKAGE_MAINTAINER "${HUELOFT_MAINTAINER}")
 set(CPACK_DEBIAN_PACKAGE_SECTION graphics)
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
-# The run-time dependencies (Qt and the C++ library) come from dpkg-shlibdeps.
+# The run-time dependencies (Qt and the C++ library) come from dpkg-shlibdeps. Qt's Wayland
+# plug-in lets the program run as a Wayland client on a Wayland desktop, instead of through
+# Xwayland.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
+# The Debian changelog, written with the maintainer the package is made with, and no ldconfig
+# calls for the private library folder.
+set(CPACK_INSTALL_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake")
+set(CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DebianMaintainerScripts.cmake")
 
 include(CPack)
 

@@ -23,10 +23,11 @@ namespace platform {
 
 struct Library;
 
-// Loads the library of that declared name. Folder, when not empty, is searched first (the
-// program's own folder; on Linux also where an installation keeps its private libraries),
-// then the system's usual search applies; on Windows the system's search, which starts in the
-// program's folder, is the only one. Null on failure, with one line of reason in error.
+// Loads the library of that declared name. On Linux it is looked for only in Folder (the
+// program's own, as bytes) and then where an installation keeps its private libraries, by
+// absolute path; a copy that is there but cannot be loaded is not passed over for another.
+// On Windows the system's search, which starts in the program's folder, is the only one.
+// Null on failure, with one line of reason, naming the file, in error.
 Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
 
 // Frees what loadLibrary allocated; the library itself stays loaded.
@@ -41,10 +42,5 @@ std::string libraryFileName(const Library &library);
 // Why the profile write to fileName that this thread has just seen fail failed, in one line
 // naming the file; empty when not known. Ask at once: the next system call may change it.
 std::string lastProfileWriteError(const std::string &fileName);
-
-#ifdef _WIN32
-// The system's text for a GetLastError code, in UTF-8 on one line without the closing full stop.
-std::string systemMessage(unsigned long code);
-#endif
 
 } // namespace platform

@@ -4,6 +4,8 @@
 
 #include "platform/library.h"
 
+#include "platform/systemmessage_win32.h"
+
 #include <windows.h>
 
 #include <string>
@@ -27,20 +29,6 @@ std::string narrow(const wchar_t *text, int length)
 }
 
 } // namespace
-
-std::string systemMessage(unsigned long code)
-{
-    wchar_t *text = nullptr;
-    const DWORD length = FormatMessageW(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::string message = length ? narrow(text, int(length)) : "error " + std::to_string(code);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
 
 Library *loadLibrary(std::u16string_view name, const std::string &, std::string &error)
 {

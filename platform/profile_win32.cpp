@@ -4,6 +4,8 @@
 
 #include "platform/profile.h"
 
+#include "platform/systemmessage_win32.h"
+
 #include <windows.h>
 
 namespace platform {
@@ -11,20 +13,6 @@ namespace platform {
 namespace {
 
 thread_local std::string lastError;
-
-std::string systemMessage(DWORD code)
-{
-    char *text = nullptr;
-    const DWORD length = FormatMessageA(
-        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
-        nullptr, code, 0, reinterpret_cast<char *>(&text), 0, nullptr);
-    std::string message = length ? std::string(text, length) : "error " + std::to_string(code);
-    LocalFree(text);
-    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
-                                message.back() == ' ' || message.back() == '.'))
-        message.pop_back();
-    return message;
-}
 
 } // namespace
 

@@ -6,11 +6,12 @@
 namespace swatchy {
 
 // Shows Qt's own colour dialog (the same on every platform) modal to the window whose native id
-// is owner, or application-modal when no window of this process has that id, with color
-// (0x00BBGGRR) selected and the custom colour store as its custom colours. Returns the colour
-// chosen with OK; on Cancel, close, or when there is no QApplication on this thread, returns
-// color unchanged, bit for bit. Custom colours edited in the dialog go back into the store
-// either way; the entries it left alone keep their exact 32-bit values.
+// is owner, or application-modal when owner is 0, with color (0x00BBGGRR) selected and the
+// custom colour store as its custom colours. Returns the colour chosen with OK; on Cancel,
+// close, or when there is no QApplication on this thread, returns color unchanged, bit for
+// bit. An owner that is no window of this process opens no dialog and returns color. Custom
+// colours edited in the dialog go back into the store either way; the entries it left alone
+// keep their exact 32-bit values.
 std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner);
 
 } // namespace swatchy

@@ -25,8 +25,10 @@
 extern "C" {
 
 // Shows the colour dialog modal to the window whose native id is Owner, fully opened, with
-// Color selected. Returns the colour chosen with OK; on Cancel, close or any failure returns
-// Color unchanged, bit for bit. The custom colours keep whatever the dialog did to them.
+// Color selected (Owner 0: a dialog of its own). Returns the colour chosen with OK; on Cancel,
+// close or any failure returns Color unchanged, bit for bit; an Owner that is no window of
+// this process is such a failure, and no dialog opens. The custom colours keep whatever the
+// dialog did to them.
 SWATCHY_EXPORT std::uint32_t SWATCHY_CALL ShowColorDialog(std::uint32_t color,
                                                           std::uintptr_t owner);
 

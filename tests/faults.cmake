@@ -51,3 +51,8 @@ set_tests_properties(faults_killed_exit PROPERTIES TIMEOUT 120 LABELS e2e RUN_SE
 add_test(NAME faults_runpath
          COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/runpath.sh" "${HUELOFT_OUTPUT_DIR}")
 set_tests_properties(faults_runpath PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77)
+
+# The program in a folder whose name is not UTF-8, and a broken swatchy beside it.
+add_test(NAME faults_programfolder
+         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/programfolder.sh" "${HUELOFT_OUTPUT_DIR}")
+set_tests_properties(faults_programfolder PROPERTIES TIMEOUT 60)

@@ -23,9 +23,11 @@ hueloft_add_packaging_test(packaging_metainfo packaging_metainfo.sh
     "${packaging_metainfo_file}" "${PROJECT_VERSION}" "${PROJECT_SOURCE_DIR}")
 hueloft_add_packaging_test(packaging_windres packaging_windres.sh
     "${packaging_rc_file}" "${PROJECT_VERSION}")
-# These two need the whole program built, and must not run while the other is installing.
+# These need the whole program built, and must not run while another is installing.
 hueloft_add_packaging_test(packaging_install packaging_install.sh
     "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}")
 hueloft_add_packaging_test(packaging_deb packaging_deb.sh
     "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}" "${PROJECT_VERSION}")
-set_tests_properties(packaging_install packaging_deb PROPERTIES RUN_SERIAL TRUE)
+# lintian on the package made with a maintainer, and on the unconfigured one.
+hueloft_add_packaging_test(packaging_lintian packaging_lintian.sh "${PROJECT_BINARY_DIR}")
+set_tests_properties(packaging_install packaging_deb packaging_lintian PROPERTIES RUN_SERIAL TRUE)

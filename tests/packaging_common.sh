@@ -30,7 +30,8 @@ make_scratch() {
 }
 
 # The files (not folders) an installation of hueloft must hold, relative to its prefix, sorted;
-# $1 is the library folder (lib, lib64, lib/x86_64-linux-gnu).
+# $1 is the library folder (lib, lib64, lib/x86_64-linux-gnu); $2 "deb" for the Debian
+# package, which holds its changelog as well.
 expected_files() {
     libdir=$1
     id=io.github.hueloft.Hueloft
@@ -45,6 +46,8 @@ expected_files() {
         done
         echo "share/icons/hicolor/scalable/apps/$id.svg"
         echo "share/doc/hueloft/copyright"
+        echo "share/man/man1/hueloft.1.gz"
+        [ "${2:-}" = deb ] && echo "share/doc/hueloft/changelog.gz"
     } | LC_ALL=C sort
 }
 

@@ -27,13 +27,14 @@ field() {
 [ -n "$(field Maintainer)" ] || fail "the package has no maintainer"
 depends=$(field Depends)
 echo "Depends: $depends"
+[ "$(field Recommends)" = qt6-wayland ] || fail "the package recommends '$(field Recommends)', not qt6-wayland"
 for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
     echo "$depends" | grep -q "$library" || fail "the package does not depend on $library"
 done
 
 dpkg-deb -c "$deb" | awk '$1 !~ /^d/ { print $6 }' | sed 's|^\./usr/||' | LC_ALL=C sort \
     >"$scratch/packaged"
-expected_files "$libdir" >"$scratch/expected"
+expected_files "$libdir" deb >"$scratch/expected"
 compare_lists "$scratch/packaged" "$scratch/expected"
 
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb cannot unpack $deb"

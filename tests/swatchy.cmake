@@ -18,7 +18,7 @@ set_target_properties(fake_swatchy_partial PROPERTIES
     LIBRARY_OUTPUT_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}/fake-partial"
 )
 
-# The system's own search must find the real library when the program's folder has none.
+# LD_LIBRARY_PATH holds the real library: the editor must never find swatchy through it.
 hueloft_add_qtest(externals
     SOURCES tst_externals.cpp
     LIBRARIES hueloft_settings Qt6::Widgets

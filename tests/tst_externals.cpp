@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The editor's table of late-bound functions: each bound by name at its first call and kept in
-// its slot, swatchy looked for beside the program first and kept loaded, arguments and results
-// carried through, and a missing library or entry point that costs one line on standard error
-// and nothing else.
+// its slot, swatchy looked for only beside the program and in the private folder and kept
+// loaded, arguments and results carried through, and a missing library or entry point that
+// costs one line on standard error and nothing else.
 
 #include "swatchyexports.h"
 
+#include "editor/resources/installdirs.h"
 #include "editor/settings/externals.h"
 
 #include "platform/profile.h"
@@ -25,8 +26,13 @@
 
 #include <cstdio>
 #include <dlfcn.h>
+#include <elf.h>
+#include <filesystem>
+#include <fstream>
 #include <functional>
+#include <iterator>
 #include <memory>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -85,6 +91,66 @@ const void *entryIn(const char *library, const char *entry)
     return reinterpret_cast<const void *>(QLibrary(QString::fromLocal8Bit(library)).resolve(entry));
 }
 
+// Files named by their bytes, as a folder name that is not valid UTF-8 needs.
+std::string readBytes(const std::string &path)
+{
+    std::ifstream in(path, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
+}
+
+bool writeBytes(const std::string &path, const std::string &content)
+{
+    std::ofstream out(path, std::ios::binary | std::ios::trunc);
+    out << content;
+    return bool(out.flush());
+}
+
+bool makeFolders(const std::string &path)
+{
+    for (std::size_t slash = path.find('/', 1);; slash = path.find('/', slash + 1)) {
+        const std::string part = path.substr(0, slash);
+        if (::mkdir(part.c_str(), 0755) != 0 && errno != EEXIST)
+            return false;
+        if (slash == std::string::npos)
+            return true;
+    }
+}
+
+// What a test puts where swatchy may be looked for.
+enum class Copy { None, Real, Junk, ForAArch64, For32Bit, Fifo };
+
+std::string swatchyCopy(Copy copy)
+{
+    std::string library = readBytes(SWATCHY_LIBRARY);
+    switch (copy) {
+    case Copy::None:
+    case Copy::Real:
+    case Copy::Fifo:
+        break;
+    case Copy::Junk:
+        return std::string(4096, 'j');
+    case Copy::ForAArch64:
+        // e_machine, little-endian, right after the identification and e_type.
+        library[EI_NIDENT + 2] = char(EM_AARCH64 & 0xFF);
+        library[EI_NIDENT + 3] = char(EM_AARCH64 >> 8);
+        break;
+    case Copy::For32Bit:
+        library[EI_CLASS] = char(ELFCLASS32);
+        break;
+    }
+    return library;
+}
+
+const void *entryInLoaded(const std::string &path, const char *entry)
+{
+    void *handle = ::dlopen(path.c_str(), RTLD_LAZY | RTLD_NOLOAD);
+    if (!handle)
+        return nullptr;
+    const void *address = ::dlsym(handle, entry);
+    ::dlclose(handle);
+    return address;
+}
+
 void whenColorDialogOpens(std::function<void(QColorDialog *)> action, int attemptsLeft = 500)
 {
     QTimer::singleShot(10, [action, attemptsLeft] {
@@ -127,6 +193,8 @@ void callThrough(DeclaredFunctions &functions, Slot slot, const QString &file)
 
 } // namespace
 
+Q_DECLARE_METATYPE(Copy)
+
 class tst_Externals : public QObject
 {
     Q_OBJECT
@@ -136,7 +204,8 @@ private slots:
     void swatchyLoadedAtFirstCallAndKept();
     void firstCallBinds_data();
     void firstCallBinds();
-    void systemSearchAfterFolder();
+    void swatchyOnlyFromItsFolders_data();
+    void swatchyOnlyFromItsFolders();
     void missingLibrary_data();
     void missingLibrary();
     void missingEntryPoint();
@@ -229,22 +298,110 @@ void tst_Externals::firstCallBinds()
     QCOMPARE(errors.lines(), QStringList());
 }
 
-void tst_Externals::systemSearchAfterFolder()
+// swatchy is looked for beside the program, then in the installation's private folder, by
+// absolute path and nowhere else: not through LD_LIBRARY_PATH (which holds a good copy for
+// this test), and a copy that is there but broken is reported as it is, not passed over.
+void tst_Externals::swatchyOnlyFromItsFolders_data()
 {
-    // The folder has no swatchy; the system's search (here through LD_LIBRARY_PATH) does.
-    QTemporaryDir emptyFolder;
-    DeclaredFunctions functions(bytes(emptyFolder.path()));
-    StderrCapture errors;
-    functions.loadCustomColors(bytes(path(QStringLiteral("search.ini"))));
-    QCOMPARE(errors.lines(), QStringList());
-    QCOMPARE(functions.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
-             entryIn(SWATCHY_LIBRARY, "LoadCustomColors"));
+    QTest::addColumn<QByteArray>("top");    // under the temporary folder, as bytes
+    QTest::addColumn<Copy>("beside");       // in <top>/bin, the program's folder
+    QTest::addColumn<Copy>("privately");    // in the installation's private folder
+    QTest::addColumn<int>("boundFrom");     // 0 beside, 1 private folder, -1 not bound
+    QTest::addColumn<QByteArray>("reason"); // what the one line says, when not bound
 
-    // A folder that has one wins over the system's search.
-    DeclaredFunctions beside(FAKE_PARTIAL_FOLDER);
-    beside.loadCustomColors(bytes(path(QStringLiteral("search.ini"))));
-    QCOMPARE(beside.boundAddress(DeclaredFunctions::LoadCustomColorsSlot),
-             entryIn(FAKE_PARTIAL_LIBRARY, "LoadCustomColors"));
+    QTest::newRow("beside the program")
+        << QByteArray("a") << Copy::Real << Copy::None << 0 << QByteArray();
+    QTest::newRow("private folder")
+        << QByteArray("b") << Copy::None << Copy::Real << 1 << QByteArray();
+    QTest::newRow("both: the program's folder first")
+        << QByteArray("c") << Copy::Real << Copy::Real << 0 << QByteArray();
+    QTest::newRow("Latin-1 folder name")
+        << QByteArray("caf\xe9") << Copy::Real << Copy::None << 0 << QByteArray();
+    QTest::newRow("Latin-1 folder name, private folder")
+        << QByteArray("Farb\xe9") << Copy::None << Copy::Real << 1 << QByteArray();
+    QTest::newRow("nowhere, though LD_LIBRARY_PATH has one")
+        << QByteArray("d") << Copy::None << Copy::None << -1 << QByteArray("is in neither");
+    QTest::newRow("junk beside, a good copy in the private folder")
+        << QByteArray("e") << Copy::Junk << Copy::Real << -1 << QByteArray("invalid ELF header");
+    QTest::newRow("AArch64 copy beside") << QByteArray("f") << Copy::ForAArch64 << Copy::Real << -1
+                                         << QByteArray("wrong ELF class/machine");
+    QTest::newRow("32-bit copy beside") << QByteArray("g") << Copy::For32Bit << Copy::None << -1
+                                        << QByteArray("wrong ELF class/machine");
+    QTest::newRow("FIFO beside the program: no wait for a writer")
+        << QByteArray("i") << Copy::Fifo << Copy::Real << -1 << QByteArray("not a regular file");
+    QTest::newRow("AArch64 copy in the private folder")
+        << QByteArray("h") << Copy::None << Copy::ForAArch64 << -1
+        << QByteArray("wrong ELF class/machine");
+}
+
+void tst_Externals::swatchyOnlyFromItsFolders()
+{
+    QFETCH(QByteArray, top);
+    QFETCH(Copy, beside);
+    QFETCH(Copy, privately);
+    QFETCH(int, boundFrom);
+    QFETCH(QByteArray, reason);
+
+    // The system's search would find the real library: a result that fell back to it shows.
+    const QByteArray searched = qgetenv("LD_LIBRARY_PATH");
+    QVERIFY2(QFile::exists(QFile::decodeName(searched) + QStringLiteral("/libswatchy.so")),
+             searched.constData());
+
+    QTemporaryDir scratch;
+    const std::string topFolder = bytes(scratch.path()) + "/" + top.toStdString();
+    // QTemporaryDir removes by decoded names, which a folder name that is not UTF-8 defeats.
+    const std::unique_ptr<const std::string, void (*)(const std::string *)> removeTop(
+        &topFolder, [](const std::string *folder) {
+            std::error_code ignored;
+            std::filesystem::remove_all(*folder, ignored);
+        });
+    const std::string program = topFolder + "/bin";
+    const std::string folders[] = {program, hueloft::installedLibraryFolder(program)};
+    QVERIFY(folders[1].find("..") == std::string::npos);
+    QVERIFY(folders[1].compare(0, bytes(scratch.path()).size(), bytes(scratch.path())) == 0);
+    const Copy copies[] = {beside, privately};
+    for (int i = 0; i < 2; ++i) {
+        QVERIFY(makeFolders(folders[i]));
+        const std::string file = folders[i] + "/libswatchy.so";
+        if (copies[i] == Copy::Fifo)
+            QVERIFY(::mkfifo(file.c_str(), 0644) == 0);
+        else if (copies[i] != Copy::None)
+            QVERIFY(writeBytes(file, swatchyCopy(copies[i])));
+    }
+    const std::string settings = program + "/HUELOFT.INI";
+    QVERIFY(writeBytes(settings, "[Custom Colors]\nRGB_Color_4=1234\n"));
+
+    DeclaredFunctions functions(program);
+    StderrCapture errors;
+    functions.loadCustomColors(settings);
+    const QStringList lines = errors.lines();
+    const void *bound = functions.boundAddress(DeclaredFunctions::LoadCustomColorsSlot);
+    if (boundFrom >= 0) {
+        QCOMPARE(lines, QStringList());
+        QVERIFY(bound);
+        QCOMPARE(bound, entryInLoaded(folders[boundFrom] + "/libswatchy.so", "LoadCustomColors"));
+        // It works on the settings beside the program, whatever the folder's name.
+        functions.saveCustomColors(settings);
+        QVERIFY(functions.flushPrivateProfile(settings));
+        QVERIFY(readBytes(settings).find("RGB_Color_4=1234\n") != std::string::npos);
+        return;
+    }
+    QVERIFY(!bound);
+    QCOMPARE(lines.size(), 1);
+    const QByteArray line = QFile::encodeName(lines.first());
+    QVERIFY2(line.startsWith("hueloft: cannot load swatchy: "), line.constData());
+    QVERIFY2(line.contains(reason), line.constData());
+    QVERIFY2(!line.contains("No such file or directory"), line.constData());
+    // The copy that is at fault is named, and the good one behind it was not taken.
+    const int faulty = beside != Copy::None ? 0 : 1;
+    if (copies[faulty] != Copy::None)
+        QVERIFY2(line.contains(QByteArray::fromStdString(folders[faulty] + "/libswatchy.so")),
+                 line.constData());
+    // (The loader opens a file even to say whether it is loaded, and a FIFO would block it.)
+    for (int i = 0; i < 2; ++i) {
+        if (copies[i] != Copy::Fifo)
+            QVERIFY(!entryInLoaded(folders[i] + "/libswatchy.so", "LoadCustomColors"));
+    }
 }
 
 void tst_Externals::missingLibrary_data()

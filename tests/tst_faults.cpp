@@ -603,7 +603,7 @@ void tst_Faults::twoEditorsExitTogether()
 
     int mixed = 0;
     QString firstMixture;
-    const int rounds = 8;
+    const int rounds = 10;
     for (int round = 0; round < rounds; ++round) {
         QTemporaryDir folder;
         const QString path = folder.filePath(QStringLiteral("HUELOFT.INI"));
@@ -615,10 +615,12 @@ void tst_Faults::twoEditorsExitTogether()
         QVERIFY(editorB);
         QVERIFY(writeBytes(path, onDisk));
 
+        // QProcess sends what was written only while it waits on that very process: both
+        // lines must be out before either exit is awaited, or A ends before B is told.
         editorA->write("\n");
         editorB->write("\n");
-        editorA->closeWriteChannel();
-        editorB->closeWriteChannel();
+        QVERIFY(editorA->waitForBytesWritten(5000));
+        QVERIFY(editorB->waitForBytesWritten(5000));
         QVERIFY(editorA->waitForFinished(20000));
         QVERIFY(editorB->waitForFinished(20000));
         QCOMPARE(editorA->exitCode(), 0);

@@ -32,6 +32,8 @@ private Q_SLOTS:
     void sampleBoxesWithoutCopyKeepSavedSize();
     void storedValues_data();
     void storedValues();
+    void longStoredSizeShowsItsStart_data();
+    void longStoredSizeShowsItsStart();
     void hexaFormatOutsideRange();
     void alwaysOnTopKeepsGeometry();
     void editColor_data();
@@ -92,9 +94,12 @@ void tst_Lifecycle::firstRunWritesEveryKeyInOrder()
     QVERIFY(f.start());
     QVERIFY(!QFile::exists(f.settingsPath())); // nothing is written before exit
     const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    // Centred by the window's size in the layout: its frame is not known before it is shown.
-    const int left = (screen.width() - 290) * 15 / 2;
-    const int top = (screen.height() - 352) * 15 / 2;
+    // The whole window is centred, frame included, although the frame is known only once
+    // the window is shown.
+    const QSize outer = f.window->frameGeometry().size();
+    QVERIFY(outer != f.window->size());
+    const int left = (screen.width() - outer.width()) * 15 / 2;
+    const int top = (screen.height() - outer.height()) * 15 / 2;
     QVERIFY2(qAbs(f.window->x() * 15 - left) <= 15 && qAbs(f.window->y() * 15 - top) <= 15,
              qPrintable(QStringLiteral("at %1,%2 twips, centred is %3,%4")
                             .arg(f.window->x() * 15).arg(f.window->y() * 15).arg(left).arg(top)));
@@ -286,6 +291,42 @@ void tst_Lifecycle::storedValues()
                                {"RGB Sample", "Height"}, {"RGB Tintora", "TopMost"}};
     for (int i = 0; i < 6; ++i)
         QCOMPARE(value(f, keys[i][0], keys[i][1]), written[i]);
+}
+
+void tst_Lifecycle::longStoredSizeShowsItsStart_data()
+{
+    QTest::addColumn<QByteArray>("file");
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<QString>("text");
+    QTest::newRow("width 1000") << QByteArray("[RGB Sample]\nWidth=1000\n") << "ediSwatch0"
+                                << "1000";
+    QTest::newRow("height 32767") << QByteArray("[RGB Sample]\nHeight=99999\n") << "ediSwatch1"
+                                  << "32767";
+    QTest::newRow("width -40") << QByteArray("[RGB Sample]\nWidth=-40\n") << "ediSwatch0"
+                               << "-40";
+}
+
+// The box is three digits wide: a longer stored size must show its first digits, as the
+// person reads it, not its last ones.
+void tst_Lifecycle::longStoredSizeShowsItsStart()
+{
+    QFETCH(QByteArray, file);
+    QFETCH(QString, box);
+    QFETCH(QString, text);
+
+    WindowFixture f;
+    QVERIFY(f.start(file));
+    auto *edit = f.control<QLineEdit>(box.toLatin1().constData());
+    QCOMPARE(edit->text(), text);
+    const QImage shown = edit->grab().toImage();
+    // The same box showing only the first three characters, drawn from its start.
+    edit->setText(text.left(3));
+    edit->setCursorPosition(0);
+    const QImage start = edit->grab().toImage();
+    const int width = edit->contentsRect().left() +
+                      edit->fontMetrics().horizontalAdvance(text.left(2)) +
+                      edit->textMargins().left() + 2;
+    QCOMPARE(shown.copy(0, 0, width, shown.height()), start.copy(0, 0, width, start.height()));
 }
 
 void tst_Lifecycle::hexaFormatOutsideRange()

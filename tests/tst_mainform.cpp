@@ -131,6 +131,10 @@ private slots:
     void unloadWritesInOrder();
     void unloadCommitsTypedValue_data();
     void unloadCommitsTypedValue();
+    void framedWindowCentred_data();
+    void framedWindowCentred();
+    void positionKeptWhereNotReported_data();
+    void positionKeptWhereNotReported();
 };
 
 void tst_MainForm::applyColorNests_data()
@@ -476,6 +480,95 @@ void tst_MainForm::unloadCommitsTypedValue()
     QVERIFY(std::find(f.functions.calls.begin(), f.functions.calls.end(), wanted)
             != f.functions.calls.end());
     QCOMPARE(f.functions.calls.back(), std::string("Flush"));
+}
+
+// The frame is known only once the window is shown: a window at the centred default is
+// centred again with it, a window at a stored position stays there.
+void tst_MainForm::framedWindowCentred_data()
+{
+    QTest::addColumn<int>("storedLeft"); // -1: not stored
+    QTest::addColumn<int>("storedTop");
+    QTest::addColumn<bool>("placesWindows");
+    QTest::addColumn<qint64>("left"); // after the frame is known
+    QTest::addColumn<qint64>("top");
+    // Screen 19200 x 15360 twips; the window 4500 x 5700, framed 4530 x 6030.
+    QTest::newRow("first run") << -1 << -1 << true << qint64(7335) << qint64(4665);
+    QTest::newRow("stored at the frameless centre")
+        << 7350 << 4830 << true << qint64(7335) << qint64(4665);
+    QTest::newRow("stored elsewhere") << 300 << 4830 << true << qint64(300) << qint64(4830);
+    QTest::newRow("only Left stored, off the screen")
+        << -900 << -1 << true << qint64(-900) << qint64(4830);
+    QTest::newRow("Wayland, first run") << -1 << -1 << false << qint64(7350) << qint64(4830);
+}
+
+void tst_MainForm::framedWindowCentred()
+{
+    QFETCH(int, storedLeft);
+    QFETCH(int, storedTop);
+    QFETCH(bool, placesWindows);
+    QFETCH(qint64, left);
+    QFETCH(qint64, top);
+
+    Form f;
+    f.view.system = {"test", placesWindows, placesWindows};
+    if (storedLeft != -1)
+        f.functions.stored["RGB Tintora/Left"] = storedLeft;
+    if (storedTop != -1)
+        f.functions.stored["RGB Tintora/Top"] = storedTop;
+    f.form.Form_Load();
+    f.view.outer = {4530, 6030};
+    f.form.WindowFramed();
+    QCOMPARE(f.view.left, left);
+    QCOMPARE(f.view.top, top);
+    // Once only: a later frame change (a theme) does not move the window again.
+    f.view.left = 15;
+    f.view.outer = {4560, 6360};
+    f.form.WindowFramed();
+    QCOMPARE(f.view.left, qint64(15));
+}
+
+// A Wayland compositor reports no position (the window says 0, 0): the stored one must be
+// written back as it was read, the defaults when there was none.
+void tst_MainForm::positionKeptWhereNotReported_data()
+{
+    QTest::addColumn<int>("storedLeft"); // -1: not stored
+    QTest::addColumn<int>("storedTop");
+    QTest::addColumn<QString>("left");
+    QTest::addColumn<QString>("top");
+    QTest::newRow("stored") << 1890 << 1080 << "1890"
+                            << "1080";
+    QTest::newRow("negative") << -45 << -3000 << "-45"
+                              << "-3000";
+    QTest::newRow("none") << -1 << -1 << "7350"
+                          << "4830";
+}
+
+void tst_MainForm::positionKeptWhereNotReported()
+{
+    QFETCH(int, storedLeft);
+    QFETCH(int, storedTop);
+    QFETCH(QString, left);
+    QFETCH(QString, top);
+
+    Form f;
+    f.view.system = {"wayland", false, false};
+    if (storedLeft != -1)
+        f.functions.stored["RGB Tintora/Left"] = storedLeft;
+    if (storedTop != -1)
+        f.functions.stored["RGB Tintora/Top"] = storedTop;
+    f.form.Form_Load();
+    f.view.left = 0;
+    f.view.top = 0;
+    f.form.Form_Unload();
+    const auto written = [&f](const std::string &key) {
+        for (const std::string &call : f.functions.calls) {
+            if (call.rfind("Write RGB Tintora/" + key + "=", 0) == 0)
+                return QString::fromStdString(call.substr(call.find('=') + 1));
+        }
+        return QStringLiteral("<not written>");
+    };
+    QCOMPARE(written("Left"), left);
+    QCOMPARE(written("Top"), top);
 }
 
 QTEST_GUILESS_MAIN(tst_MainForm)

@@ -6,6 +6,7 @@
 #include "editor/qt/captionlabel.h"
 #include "editor/qt/numberbox.h"
 
+#include <QAccessible>
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
@@ -52,6 +53,11 @@ private Q_SLOTS:
     void applyColor();
     void notationChangesOnlyHexaText();
     void enterAndEscapePressNoButton();
+    void enterPressesFocusedButton_data();
+    void enterPressesFocusedButton();
+    void accessibleNames_data();
+    void accessibleNames();
+    void sampleDescriptionFollowsColor();
 
 private:
     void expectColor(int red, int green, int blue);
@@ -501,6 +507,112 @@ void tst_MainWindow::enterAndEscapePressNoButton()
     QTest::qWait(50);
     QVERIFY(f->window->isVisible());
     QCOMPARE(QGuiApplication::clipboard()->text(), QStringLiteral("untouched"));
+}
+
+void tst_MainWindow::enterPressesFocusedButton_data()
+{
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("clipboard"); // empty: the window closes
+    QTest::newRow("Copy RGB Macro, Return")
+        << "cmdCopyRGB" << int(Qt::Key_Return) << "RGB(255, 128, 0)";
+    QTest::newRow("Copy Hexadecimal, keypad Enter")
+        << "cmdCopyHexa" << int(Qt::Key_Enter) << "0x000080FF";
+    QTest::newRow("Copy HTML Macro, Return")
+        << "cmdCopyHTML" << int(Qt::Key_Return) << "\"#FF8000\"";
+    QTest::newRow("Exit, Return") << "cmdExit" << int(Qt::Key_Return) << "";
+}
+
+void tst_MainWindow::enterPressesFocusedButton()
+{
+    QFETCH(QString, button);
+    QFETCH(int, key);
+    QFETCH(QString, clipboard);
+
+    f->window->ApplyColor(255, 128, 0);
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    // Reached with the Tab key, as a person without a mouse reaches it.
+    auto *target = f->control<QPushButton>(button.toLatin1().constData());
+    for (int i = 0; i < 30 && QApplication::focusWidget() != target; ++i)
+        QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), target);
+    const Qt::KeyboardModifiers modifiers =
+        key == Qt::Key_Enter ? Qt::KeypadModifier : Qt::NoModifier;
+    QTest::keyClick(target, Qt::Key(key), modifiers);
+    if (clipboard.isEmpty()) {
+        QTRY_VERIFY(!f->window->isVisible());
+        QVERIFY(QFile::exists(f->settingsPath()));
+        return;
+    }
+    QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    QCOMPARE(QApplication::focusWidget(), f->control<QWidget>("hsbColor0"));
+    QVERIFY(f->window->isVisible());
+}
+
+void tst_MainWindow::accessibleNames_data()
+{
+    QTest::addColumn<QString>("control"); // empty: the window itself
+    QTest::addColumn<int>("role");
+    QTest::addColumn<QString>("name");
+
+    const char *const channels[3] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) {
+        const QString index = QString::number(i);
+        QTest::addRow("scroll bar %d", i)
+            << "hsbColor" + index << int(QAccessible::ScrollBar) << channels[i];
+        QTest::addRow("box %d", i)
+            << "ediColor" + index << int(QAccessible::EditableText) << channels[i];
+        QTest::addRow("chip %d", i)
+            << "cpColor" + index << int(QAccessible::StaticText) << channels[i];
+    }
+    QTest::newRow("sample") << "cpRGB" << int(QAccessible::StaticText) << "Color sample";
+    QTest::newRow("width") << "ediSwatch0" << int(QAccessible::EditableText) << "Width";
+    QTest::newRow("height") << "ediSwatch1" << int(QAccessible::EditableText) << "Height";
+    QTest::newRow("button") << "cmdCopySample" << int(QAccessible::Button) << "Copy Color Sample";
+    QTest::newRow("check box") << "chkTop" << int(QAccessible::CheckBox) << "Always On Top";
+    QTest::newRow("window") << "" << int(QAccessible::Window) << "RGB Tintora";
+}
+
+// What a screen reader announces: every control a person uses has a name that says what it
+// is, not only its kind.
+void tst_MainWindow::accessibleNames()
+{
+    QFETCH(QString, control);
+    QFETCH(int, role);
+    QFETCH(QString, name);
+
+    QWidget *widget = control.isEmpty() ? static_cast<QWidget *>(f->window.get())
+                                        : f->control<QWidget>(control.toLatin1().constData());
+    QAccessibleInterface *accessible = QAccessible::queryAccessibleInterface(widget);
+    QVERIFY(accessible);
+    QCOMPARE(int(accessible->role()), role);
+    QCOMPARE(accessible->text(QAccessible::Name), name);
+}
+
+void tst_MainWindow::sampleDescriptionFollowsColor()
+{
+    QAccessibleInterface *sample =
+        QAccessible::queryAccessibleInterface(f->control<QWidget>("cpRGB"));
+    QVERIFY(sample);
+    QCOMPARE(sample->text(QAccessible::Description), QStringLiteral("RGB(0, 0, 0)"));
+
+    QTest::keyClick(f->control<QScrollBar>("hsbColor0"), Qt::Key_End);
+    QCOMPARE(sample->text(QAccessible::Description), QStringLiteral("RGB(255, 0, 0)"));
+
+    auto *blue = f->control<QLineEdit>("ediColor2");
+    blue->setFocus();
+    blue->selectAll();
+    QTest::keyClicks(blue, "77");
+    QTest::keyClick(blue, Qt::Key_Return);
+    QCOMPARE(sample->text(QAccessible::Description), QStringLiteral("RGB(255, 0, 77)"));
+
+    // Set through the value interface, as a screen reader's user sets it.
+    QAccessibleInterface *green =
+        QAccessible::queryAccessibleInterface(f->control<QWidget>("hsbColor1"));
+    QVERIFY(green && green->valueInterface());
+    green->valueInterface()->setCurrentValue(9);
+    QCOMPARE(sample->text(QAccessible::Description), QStringLiteral("RGB(255, 9, 77)"));
+    QCOMPARE(f->control<QLineEdit>("ediColor1")->text(), QStringLiteral("9"));
 }
 
 QTEST_MAIN(tst_MainWindow)

@@ -21,6 +21,7 @@
 #include <QTemporaryDir>
 #include <QTest>
 #include <QTimer>
+#include <QWindow>
 
 #include <array>
 #include <cstdio>
@@ -128,6 +129,9 @@ private slots:
     void result();
     void owner_data();
     void owner();
+    void ownerNotOfThisProcess_data();
+    void ownerNotOfThisProcess();
+    void ownerWithoutWidget();
     void customColors_data();
     void customColors();
     void twoCallsInARow();
@@ -194,7 +198,6 @@ void tst_SwatchyDialog::owner_data()
     QTest::addColumn<quintptr>("unknownId");
     QTest::newRow("main window") << true << quintptr(0);
     QTest::newRow("no window") << false << quintptr(0);
-    QTest::newRow("id of no window") << false << quintptr(0x7ffe1234);
 }
 
 void tst_SwatchyDialog::owner()
@@ -231,6 +234,67 @@ void tst_SwatchyDialog::owner()
     QVERIFY(!native);
     QCOMPARE(spinBoxes, 6);
     QVERIFY(okAndCancel);
+}
+
+// A stale or foreign window id must not give a dialog modal to nothing the caller meant; it
+// opens none and answers like a dialog that failed.
+void tst_SwatchyDialog::ownerNotOfThisProcess_data()
+{
+    QTest::addColumn<bool>("windowThatIsGone");
+    QTest::addColumn<quintptr>("id");
+    QTest::addColumn<uint>("color");
+    QTest::newRow("id of no window") << false << quintptr(0x7ffe1234) << 0x00336699u;
+    QTest::newRow("high byte kept") << false << quintptr(0x7ffe1234) << 0xFF336699u;
+    QTest::newRow("all bits of the id set") << false << ~quintptr(0) << 0x00FFFFFFu;
+    QTest::newRow("window that is gone") << true << quintptr(0) << 0x80010203u;
+}
+
+void tst_SwatchyDialog::ownerNotOfThisProcess()
+{
+    QFETCH(bool, windowThatIsGone);
+    QFETCH(quintptr, id);
+    QFETCH(uint, color);
+
+    if (windowThatIsGone) {
+        auto *gone = new QWidget;
+        gone->show();
+        QVERIFY(QTest::qWaitForWindowExposed(gone));
+        id = gone->winId();
+        delete gone;
+    }
+    // Closes whatever dialog might open, so that a fault shows as a failure, not a hang.
+    int opened = 0;
+    QTimer watch;
+    connect(&watch, &QTimer::timeout, [&opened] {
+        if (auto *dialog = qobject_cast<QColorDialog *>(QApplication::activeModalWidget())) {
+            ++opened;
+            closeDialog(dialog, CloseBy::Escape);
+        }
+    });
+    watch.start(10);
+    const std::uint32_t result = m_swatchy.show(color, id);
+    watch.stop();
+
+    QCOMPARE(opened, 0);
+    QCOMPARE(result, std::uint32_t(color));
+}
+
+// A window of this process that is no widget (Qt Quick, a plain QWindow) is an owner all the
+// same: the dialog opens and stays above it.
+void tst_SwatchyDialog::ownerWithoutWidget()
+{
+    QWindow window;
+    window.resize(200, 100);
+    window.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&window));
+
+    QWindow *transientParent = nullptr;
+    whenDialogOpens([&](QColorDialog *dialog) {
+        transientParent = dialog->windowHandle()->transientParent();
+        closeDialog(dialog, CloseBy::Escape);
+    });
+    QCOMPARE(m_swatchy.show(0x00445566, std::uintptr_t(window.winId())), std::uint32_t(0x00445566));
+    QCOMPARE(transientParent, &window);
 }
 
 void tst_SwatchyDialog::customColors_data()

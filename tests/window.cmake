@@ -21,6 +21,7 @@ endfunction()
 hueloft_add_window_test(mainwindow)
 hueloft_add_window_test(lifecycle)
 hueloft_add_window_test(clipboard)
+hueloft_add_window_test(windowsystem)
 
 # The copy commands once more on a 2x screen, where the copied sample must still have exactly
 # the chosen number of pixels.

@@ -11,12 +11,15 @@
 #include <QtTest>
 
 #include <memory>
+#include <optional>
 
 struct WindowFixture
 {
     QTemporaryDir folder;
     std::unique_ptr<DeclaredFunctions> functions;
     std::unique_ptr<MainWindow> window;
+    // Set before start() to behave for another window system than the one running.
+    std::optional<platform::WindowSystem> windowSystem;
 
     // Settings: text of HUELOFT.INI to start from, or empty for a first run.
     bool start(const QByteArray &settings = {})
@@ -30,6 +33,8 @@ struct WindowFixture
         }
         functions = std::make_unique<DeclaredFunctions>(HUELOFT_BIN_DIR);
         window = std::make_unique<MainWindow>(*functions, folder.path());
+        if (windowSystem)
+            window->setWindowSystem(*windowSystem);
         window->Form_Load();
         window->show();
         window->activateWindow();

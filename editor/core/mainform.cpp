@@ -184,6 +184,17 @@ void MainForm::cpRGB_DblClick()
 void MainForm::chkTop_Click()
 {
     const bool checked = m_view.isTopMostChecked();
+    // The box and TopMost still work and are saved: the same file may serve an X11 session.
+    if (checked && !m_toldNoStayOnTop) {
+        const platform::WindowSystem system = m_view.windowSystem();
+        if (!system.keepsWindowsOnTop) {
+            m_toldNoStayOnTop = true;
+            std::fprintf(stderr,
+                         "hueloft: the window system (%s) does not support keeping a window "
+                         "always on top\n",
+                         system.name.c_str());
+        }
+    }
     m_functions.setWindowPos(m_view.nativeWindow(), checked ? kHwndTopMost : kHwndNoTopMost, 0, 0,
                              0, 0, kSwpNoSize | kSwpNoMove | kSwpShowWindow);
     TopMost = m_view.isTopMostChecked() ? 1 : 0;
@@ -243,17 +254,37 @@ void MainForm::Form_Load()
     if (HexaType >= 0 && HexaType <= 3)
         m_view.selectNotation(HexaType); // runs optLang_Click when the selection changes
 
-    // Centred on the screen by default.
+    // Centred on the screen by default, frame included as far as it is known yet.
     const TwipsSize screen = m_view.screenSize();
     const TwipsSize outer = m_view.windowOuterSize();
     const auto leftDefault = static_cast<int>(centredOffset(screen.width, outer.width));
     const std::int16_t topDefault = clampToInt16(centredOffset(screen.height, outer.height));
-    m_view.setWindowLeft(read(kEditorSection, "Left", leftDefault));
-    m_view.setWindowTop(read(kEditorSection, "Top", topDefault));
+    m_readLeft = read(kEditorSection, "Left", leftDefault);
+    m_view.setWindowLeft(m_readLeft);
+    m_readTop = read(kEditorSection, "Top", topDefault);
+    m_view.setWindowTop(m_readTop);
+    // The window manager frames the window only once it is shown: a window placed at the
+    // centred default on both axes (a first run, or the position an earlier first run wrote
+    // without the frame) is centred again then (WindowFramed). A window placed on a stored
+    // axis is not moved again: some window systems would then pull a stored position that
+    // lies off the screen back onto it.
+    m_centreOnFrame =
+        m_view.windowSystem().placesWindows && m_readLeft == leftDefault && m_readTop == topDefault;
 
     TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
     if (TopMost == 0 || TopMost == 1)
         m_view.setTopMostChecked(TopMost == 1); // runs chkTop_Click when the state changes
+}
+
+void MainForm::WindowFramed()
+{
+    if (!m_centreOnFrame)
+        return;
+    m_centreOnFrame = false;
+    const TwipsSize screen = m_view.screenSize();
+    const TwipsSize outer = m_view.windowOuterSize();
+    m_view.setWindowLeft(centredOffset(screen.width, outer.width));
+    m_view.setWindowTop(clampToInt16(centredOffset(screen.height, outer.height)));
 }
 
 void MainForm::Form_Unload()
@@ -283,8 +314,11 @@ void MainForm::Form_Unload()
         }
     };
 
-    write(kEditorSection, "Top", storedTwips(m_view.windowTop()));
-    write(kEditorSection, "Left", storedTwips(m_view.windowLeft()));
+    // A window system that keeps window positions to itself (Wayland) reports none: what was
+    // read goes back as it was, so that the next session on X11 or Windows still finds it.
+    const bool placed = m_view.windowSystem().placesWindows;
+    write(kEditorSection, "Top", placed ? storedTwips(m_view.windowTop()) : m_readTop);
+    write(kEditorSection, "Left", placed ? storedTwips(m_view.windowLeft()) : m_readLeft);
     write(kEditorSection, "TopMost", TopMost);
     write(kEditorSection, "HexaFormat", HexaType);
     write(kSampleSection, "Width", SwatchSize[0]);

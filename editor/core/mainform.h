@@ -38,6 +38,9 @@ public:
     void Form_Load();
     // Shut-down: settings written, custom colours saved. Runs once; later calls do nothing.
     void Form_Unload();
+    // The window manager has framed the shown window, so its outer size is known at last: a
+    // window that took the centred default on both axes is centred again, frame included.
+    void WindowFramed();
 
     // Colour operations.
     void ApplyColor(long long red, long long green, long long blue);
@@ -75,6 +78,13 @@ private:
     bool m_unloaded = false;
     bool m_perUserSettings = false;
     bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone
+    // The stored position as read, written back where the window system keeps positions to
+    // itself; whether the window still waits to be centred with its frame; whether the lack
+    // of always-on-top has been told.
+    std::int32_t m_readLeft = 0;
+    std::int32_t m_readTop = 0;
+    bool m_centreOnFrame = false;
+    bool m_toldNoStayOnTop = false;
 };
 
 } // namespace hueloft

@@ -8,6 +8,7 @@
 // Texts are 8-bit strings: the controls hold digits and ASCII captions only.
 
 #include "editor/color/colorvalue.h"
+#include "platform/windowsystem.h"
 
 #include <cstdint>
 #include <string>
@@ -85,6 +86,9 @@ public:
     virtual void setWindowTop(std::int64_t twips) = 0;
     virtual TwipsSize windowOuterSize() const = 0;
     virtual TwipsSize screenSize() const = 0;
+    // What the window system allows: whether the window's position can be read back and set
+    // (not on Wayland), whether it can be kept on top, and the system's name for messages.
+    virtual platform::WindowSystem windowSystem() const = 0;
 
     // The About box, centred on the screen and modal; returns when it has closed.
     virtual void showAboutBox() = 0;

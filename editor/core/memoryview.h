@@ -53,6 +53,7 @@ public:
     void setWindowTop(std::int64_t twips) override { top = twips; }
     TwipsSize windowOuterSize() const override { return outer; }
     TwipsSize screenSize() const override { return screen; }
+    platform::WindowSystem windowSystem() const override { return system; }
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
     SettingsLocation settingsLocation() const override { return location; }
@@ -80,6 +81,7 @@ public:
     std::uintptr_t handle = 0;
     std::int64_t left = 0, top = 0;
     TwipsSize outer, screen;
+    platform::WindowSystem system; // places windows and keeps them on top, unless set otherwise
     int aboutShown = 0;
     bool closed = false;
     SettingsLocation location;

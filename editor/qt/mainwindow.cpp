@@ -10,11 +10,12 @@
 #include "editor/core/twips.h"
 #include "platform/windowstack.h"
 
+#include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
-#include <QFile>
 #include <QClipboard>
 #include <QCloseEvent>
+#include <QFile>
 #include <QGroupBox>
 #include <QImage>
 #include <QKeyEvent>
@@ -73,6 +74,34 @@ protected:
     }
 };
 
+// A command button as on Windows: Enter presses the one that has the focus, as Space does.
+// Qt leaves Enter to a dialog's default button, and this window has none.
+class CommandButton : public QPushButton
+{
+public:
+    using QPushButton::QPushButton;
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override
+    {
+        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
+        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+            click();
+            return;
+        }
+        QPushButton::keyPressEvent(event);
+    }
+};
+
+// Qt presents a plain QWidget as a client area even when it is a top-level window; a screen
+// reader should hear a window (a frame, in AT-SPI's words) with the title as its name.
+QAccessibleInterface *mainWindowAccessible(const QString &className, QObject *object)
+{
+    if (className == QLatin1String("MainWindow") && object && object->isWidgetType())
+        return new QAccessibleWidget(static_cast<QWidget *>(object), QAccessible::Window);
+    return nullptr;
+}
+
 QRect layoutRect(const ControlLayout &control)
 {
     return {twipsToPixels(control.left), twipsToPixels(control.top),
@@ -95,6 +124,11 @@ MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const std::string 
     , MainForm(static_cast<MainView &>(*this), functions)
     , m_programFolder(programFolder)
 {
+    static const bool accessibleAsWindow = [] {
+        QAccessible::installFactory(mainWindowAccessible);
+        return true;
+    }();
+    Q_UNUSED(accessibleAsWindow);
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("RGB Tintora"));
     setWindowIcon(programIcon());
@@ -140,7 +174,7 @@ void MainWindow::createControls()
             widget = new NumberBox(container);
             break;
         case ControlKind::Button: {
-            auto *button = new QPushButton(text, container);
+            auto *button = new CommandButton(text, container);
             button->setAutoDefault(false);
             button->setDefault(false);
             widget = button;
@@ -216,6 +250,8 @@ void MainWindow::createControls()
     txtSwitch[0]->setBuddy(ediSwatch[0]);
     txtSwitch[1]->setBuddy(ediSwatch[1]);
 
+    describeForAssistiveTools();
+
     std::stable_sort(keyboardOrder.begin(), keyboardOrder.end(),
                      [](const auto &a, const auto &b) { return a.first < b.first; });
     for (std::size_t i = 1; i < keyboardOrder.size(); ++i)
@@ -248,6 +284,28 @@ void MainWindow::createControls()
     connect(chkTop, &QCheckBox::toggled, this, [this] { chkTop_Click(); });
     connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAbout_Click(); });
     connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+}
+
+// Names for screen readers where a control shows no text of its own to take one from. The
+// sample's description is its colour as the RGB macro, kept up to date by setRgbCaption.
+void MainWindow::describeForAssistiveTools()
+{
+    setAccessibleName(windowTitle());
+    const char *const channels[3] = {"Red", "Green", "Blue"};
+    for (int i = 0; i < 3; ++i) {
+        const QString name = QString::fromLatin1(channels[i]);
+        cpColor[i]->setAccessibleName(name);
+        cpColor[i]->setAccessibleDescription(QStringLiteral("%1 channel").arg(name));
+        hsbColor[i]->setAccessibleName(name);
+        hsbColor[i]->setAccessibleDescription(QStringLiteral("%1, 0 to 255").arg(name));
+        ediColor[i]->setAccessibleName(name);
+        ediColor[i]->setAccessibleDescription(QStringLiteral("%1, 0 to 255").arg(name));
+    }
+    cpRGB->setAccessibleName(QStringLiteral("Color sample"));
+    ediSwatch[0]->setAccessibleName(QStringLiteral("Width"));
+    ediSwatch[1]->setAccessibleName(QStringLiteral("Height"));
+    for (NumberBox *box : ediSwatch)
+        box->setAccessibleDescription(QStringLiteral("Pixels, 8 to 256"));
 }
 
 // Only the selected notation is a stop of the Tab key; the arrow keys move within the group.
@@ -378,6 +436,8 @@ std::string MainWindow::rgbCaption() const
 void MainWindow::setRgbCaption(const std::string &caption)
 {
     txtRGB->setCaption(toQString(caption));
+    // A screen reader hears the sample's colour as its description.
+    cpRGB->setAccessibleDescription(txtRGB->text());
 }
 
 std::string MainWindow::hexaCaption() const
@@ -487,6 +547,11 @@ void MainWindow::closeWindow()
     close();
 }
 
+platform::WindowSystem MainWindow::windowSystem() const
+{
+    return m_windowSystem;
+}
+
 hueloft::SettingsLocation MainWindow::settingsLocation() const
 {
     const ::SettingsLocation location = settingsLocationFor(m_programFolder);
@@ -497,6 +562,24 @@ hueloft::SettingsLocation MainWindow::settingsLocation() const
 std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
     return ::makeSettingsFolder(path);
+}
+
+bool MainWindow::event(QEvent *event)
+{
+    const bool handled = QWidget::event(event);
+    switch (event->type()) {
+    case QEvent::Show:
+    case QEvent::Move:
+    case QEvent::Resize:
+    case QEvent::WindowActivate:
+        // The window manager frames the window some time after it is shown.
+        if (isVisible() && frameGeometry().size() != size())
+            WindowFramed();
+        break;
+    default:
+        break;
+    }
+    return handled;
 }
 
 void MainWindow::closeEvent(QCloseEvent *event)

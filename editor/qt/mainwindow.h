@@ -38,14 +38,20 @@ public:
                QWidget *parent = nullptr);
     ~MainWindow() override;
 
+    // The window system the window behaves for; the one running unless set before Form_Load()
+    // (tests stand in a Wayland compositor under the offscreen platform).
+    void setWindowSystem(const platform::WindowSystem &system) { m_windowSystem = system; }
+
 protected:
     bool eventFilter(QObject *watched, QEvent *event) override;
+    bool event(QEvent *event) override;
     void closeEvent(QCloseEvent *event) override;
 
 private:
     void createControls();
     void setBackground(QWidget *widget, hueloft::ColorValue color);
     void updateOptionTabStops();
+    void describeForAssistiveTools();
 
     // What the handlers ask of the controls.
     int channelValue(int channel) const override;
@@ -77,10 +83,12 @@ private:
     hueloft::TwipsSize screenSize() const override;
     void showAboutBox() override;
     void closeWindow() override;
+    platform::WindowSystem windowSystem() const override;
     hueloft::SettingsLocation settingsLocation() const override;
     std::string makeSettingsFolder(const std::string &path) override;
 
     std::string m_programFolder;
+    platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
 
     QLabel *cpRGB = nullptr;
     CaptionLabel *txtRGB = nullptr;

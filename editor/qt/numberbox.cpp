@@ -40,6 +40,9 @@ void NumberBox::showText(const QString &text)
     m_guard->m_settingText = true;
     setText(text);
     m_guard->m_settingText = false;
+    // As on Windows, text set by the program shows from its first character: a stored width
+    // of 1000 reads "100", not "000", in a box three digits wide.
+    setCursorPosition(0);
 }
 
 int typedCharacter(const QKeyEvent &event)

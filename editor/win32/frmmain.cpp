@@ -7,7 +7,7 @@
 #include "editor/win32/dpi.h"
 #include "editor/win32/settingslocation.h"
 #include "editor/win32/widetext.h"
-#include "platform/library.h"
+#include "platform/systemmessage_win32.h"
 
 #include <commctrl.h>
 

@@ -9,6 +9,7 @@
 #include <QPointer>
 #include <QSettings>
 #include <QThread>
+#include <QWindow>
 
 #include <array>
 #include <optional>
@@ -75,16 +76,32 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
     if (!app || QThread::currentThread() != app->thread())
         return color;
 
+    // No owner means a dialog of its own; an owner that is no window of this process (a
+    // stale id, another program's window) opens nothing, as the Windows dialog refuses an
+    // invalid owner: it would be modal to the wrong window or to none the caller meant.
+    QWidget *ownerWindow = nullptr;
+    QWindow *ownerHandle = nullptr;
+    if (owner != 0) {
+        ownerWindow = QWidget::find(static_cast<WId>(owner));
+        if (ownerWindow) {
+            ownerWindow = ownerWindow->window();
+        } else {
+            for (QWindow *window : QGuiApplication::allWindows()) {
+                // winId() would create a native window for one that has none yet.
+                if (window->handle() && window->winId() == static_cast<WId>(owner))
+                    ownerHandle = window;
+            }
+        }
+        if (!ownerWindow && !ownerHandle)
+            return color;
+    }
+
     CustomColorStore &store = customColors();
     std::array<QRgb, CustomColorCount> shown{};
     for (int i = 0; i < CustomColorCount; ++i) {
         shown[i] = toQColor(store[i]).rgb();
         QColorDialog::setCustomColor(i, QColor::fromRgb(shown[i]));
     }
-
-    QWidget *ownerWindow = QWidget::find(static_cast<WId>(owner));
-    if (ownerWindow)
-        ownerWindow = ownerWindow->window();
 
     // Not on the stack: should the owner go away while the dialog runs, it takes the dialog
     // with it, and the pointer says so. The owner announces its end before it destroys its
@@ -100,6 +117,11 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
     }
     dialog->setOptions(QColorDialog::DontUseNativeDialog);
     dialog->setWindowModality(ownerWindow ? Qt::WindowModal : Qt::ApplicationModal);
+    if (ownerHandle) {
+        // A window without a widget (Qt Quick, say): the dialog stays above it.
+        dialog->winId();
+        dialog->windowHandle()->setTransientParent(ownerHandle);
+    }
     dialog->setCurrentColor(toQColor(color));
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;

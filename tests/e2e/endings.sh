@@ -9,6 +9,9 @@
 . "$(dirname "$0")/lib.sh"
 
 unset DBUS_SESSION_BUS_ADDRESS
+# Without dbus-launch the library has nothing to launch and the check below proves nothing.
+command -v dbus-launch >/dev/null ||
+    fail "dbus-launch is missing (scripts/setup.sh test installs dbus-x11)"
 export XDG_RUNTIME_DIR="$work/runtime"
 mkdir -p -m 0700 "$XDG_RUNTIME_DIR"
 
@@ -27,6 +30,7 @@ done
 # No daemon started for us: none runs with our display, and the home folder stays empty.
 for p in $(pgrep -x dbus-daemon || true); do
     if tr '\0' '\n' <"/proc/$p/environ" 2>/dev/null | grep -qx "DISPLAY=$DISPLAY"; then
+        kill "$p" 2>/dev/null || true # ours: it would otherwise outlive the test
         fail "a dbus-daemon (pid $p) was started for the program's display"
     fi
 done

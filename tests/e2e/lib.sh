@@ -60,7 +60,8 @@ launch() {
     "$prog/hueloft" 2>"$work/stderr" &
     pid=$!
     win=""
-    for _ in $(seq 100); do
+    # Up to 30 s: a loaded machine can take that long to start a Qt program.
+    for _ in $(seq 300); do
         win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1 || true)
         [ -n "$win" ] && break
         sleep 0.1
@@ -78,6 +79,51 @@ keys() {
 type_text() {
     xdotool type --delay 60 "$1"
     sleep 0.2
+}
+
+# The formats on the clipboard, one a line, and the clipboard as PNG. The Wayland test gives
+# its own.
+clipboard_types() {
+    xclip -selection clipboard -t TARGETS -o 2>/dev/null || true
+}
+
+clipboard_png() {
+    xclip -selection clipboard -t image/png -o
+}
+
+# The four copy commands from the keyboard, each read back by another process: the focus starts
+# on the red scroll bar, five steps to the right, green 200 typed, the Basic notation; then a
+# 40 x 300 sample (held to 40 x 256) checked pixel by pixel; a text copy then replaces it.
+check_copies() {
+    keys Right Right Right Right Right
+    keys Tab Tab Tab Tab
+    type_text 200
+    keys Return
+    keys alt+r
+    expect_equal "macro on the clipboard" "$(clipboard_text)" "RGB(5, 200, 0)"
+    keys alt+b alt+d
+    expect_equal "Basic hexadecimal" "$(clipboard_text)" "&H0000C805&"
+    keys alt+m
+    expect_equal "HTML colour" "$(clipboard_text)" '"#05C800"'
+
+    keys alt+w
+    type_text 40
+    keys alt+h
+    type_text 300
+    keys alt+s
+    types=$(clipboard_types)
+    echo "image types: $(echo "$types" | tr '\n' ' ')"
+    echo "$types" | grep -qx 'image/png' || fail "the sample is not offered as image/png"
+    clipboard_png >"$work/sample.png"
+    expect_equal "sample read back" "$(python3 "$here/pnginfo.py" "$work/sample.png")" \
+        "40x256 #05C800 uniform"
+
+    keys alt+r
+    types=$(clipboard_types)
+    echo "text types: $(echo "$types" | tr '\n' ' ')"
+    if echo "$types" | grep -q 'image/png'; then
+        fail "the text copy left the image on the clipboard"
+    fi
 }
 
 # Waits for the editor to end on its own; fails when it does not.

@@ -16,9 +16,10 @@ sh "$here/same_file_run.sh" windows "$2" "$work/windows.ini" || status=$?
 [ "$status" -eq 0 ] || exit "$status"
 
 # Top and Left of [RGB Tintora] are left out: both builds centre the window at the first run
-# on its outer size, but an X11 window manager adds its frame only once the window is mapped,
-# so before that the Linux build knows only the client area (4350 x 5280 twips), while Windows
-# knows the frame and title bar from the start. The lines stay in place, so their order counts.
+# on its outer rectangle, but each window system counts a different frame. The Linux build
+# gets openbox's own frame (292 x 374 pixels round the 290 x 352 client area here); Wine
+# reports the frame a Windows window of this style has (296 x 378), whatever openbox draws.
+# The lines stay in place, so their order still counts.
 alike() {
     tr -d '\r' <"$1" | awk '
         /^\[/ { section = $0 }

@@ -22,9 +22,22 @@ keys alt+a alt+t
 expect_equal "on top after Alt+T" "$(above)" yes
 expect_equal "position and size kept" "$(xdotool getwindowgeometry "$win" | tail -n +2)" \
     "$geometry_before"
+extents=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
 keys alt+x
 wait_exit
 [ -f "$prog/HUELOFT.INI" ] || fail "no settings file after Alt+X"
+# The first run centres the whole window, frame included, on the 1280x1024 screen: within a
+# pixel (15 twips) of the exact centre.
+[ -n "$extents" ] || fail "the window manager gave the window no frame extents"
+echo "frame extents (left, right, top, bottom): $extents"
+centred=$(echo "$extents" | awk -F, '{ printf "%d %d", (1280 - 290 - $1 - $2) * 15 / 2, (1024 - 352 - $3 - $4) * 15 / 2 }')
+for axis in "Left ${centred% *}" "Top ${centred#* }"; do
+    set -- $axis
+    stored=$(ini_value 'RGB Tintora' "$1")
+    [ "${stored:-x}" -ge $(($2 - 15)) ] 2>/dev/null && [ "$stored" -le $(($2 + 15)) ] ||
+        fail "first-run $1 is '$stored' twips, the centre with the frame is $2"
+    echo "ok: first-run $1 $stored (centre $2)"
+done
 expect_equal "saved blue" "$(ini_value 'RGB Color' Blue)" 17
 expect_equal "saved notation" "$(ini_value 'RGB Tintora' HexaFormat)" 3
 expect_equal "saved on top" "$(ini_value 'RGB Tintora' TopMost)" 1

@@ -1,0 +1,37 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// The system's own text for a Windows error code, as one line of UTF-8 for standard error.
+
+#include <windows.h>
+
+#include <string>
+
+namespace platform {
+
+inline std::string systemMessage(DWORD code)
+{
+    wchar_t *text = nullptr;
+    const DWORD length = FormatMessageW(
+        FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
+        nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
+    std::string message;
+    if (length) {
+        const int size =
+            WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
+        message.assign(size > 0 ? std::size_t(size) : 0, '\0');
+        if (size > 0)
+            WideCharToMultiByte(CP_UTF8, 0, text, int(length), message.data(), size, nullptr,
+                                nullptr);
+    } else {
+        message = "error " + std::to_string(code);
+    }
+    LocalFree(text);
+    // The system ends its texts with a full stop and a line end; the caller adds its own.
+    while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
+                                message.back() == ' ' || message.back() == '.'))
+        message.pop_back();
+    return message;
+}
+
+} // namespace platform

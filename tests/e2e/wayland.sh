@@ -1,0 +1,158 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The session once more under a real Wayland compositor: sway with its headless back-end, keys
+# through a virtual keyboard (wtype), the clipboard read back by wl-paste, the window closed by
+# the compositor (swaymsg kill) and by Alt+X. A Wayland client can neither learn nor choose
+# where its window is, nor keep it on top: the stored position must survive, and the
+# always-on-top box must say once that it cannot work here.
+# sway refuses to run as root: as root, the test runs itself again as the user nobody.
+# Usage: wayland.sh <folder of hueloft and libswatchy.so>
+set -eu
+
+for tool in sway swaymsg wtype wl-paste python3; do
+    command -v "$tool" >/dev/null 2>&1 ||
+        { echo "FAIL: $tool is not installed (scripts/setup.sh test installs it)" >&2; exit 1; }
+done
+
+if [ -z "${HUELOFT_WAYLAND_INNER:-}" ]; then
+    scratch=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-wayland.XXXXXX")
+    trap 'rm -rf "$scratch"' EXIT
+    mkdir -p "$scratch/tmp" "$scratch/runtime" "$scratch/e2e" "$scratch/bin"
+    chmod 755 "$scratch"
+    chmod 700 "$scratch/runtime"
+    # The checkout and the build may lie where the user nobody cannot read (below /root):
+    # the test runs from copies of its scripts and of the program folder.
+    here=$(cd "$(dirname "$0")" && pwd)
+    cp "$here"/*.sh "$here"/*.py "$scratch/e2e/"
+    for file in hueloft libswatchy.so libhueloft-profile.so; do
+        cp "$1/$file" "$scratch/bin/"
+    done
+    chmod -R a+rX "$scratch/e2e" "$scratch/bin"
+    runas=""
+    if [ "$(id -u)" -eq 0 ]; then
+        command -v setpriv >/dev/null 2>&1 || { echo "FAIL: setpriv is not installed" >&2; exit 1; }
+        chown -R 65534:65534 "$scratch/tmp" "$scratch/runtime"
+        runas="setpriv --reuid=65534 --regid=65534 --clear-groups --"
+    fi
+    status=0
+    # shellcheck disable=SC2086
+    env -u WAYLAND_DISPLAY -u DISPLAY -u SWAYSOCK HUELOFT_WAYLAND_INNER=1 \
+        TMPDIR="$scratch/tmp" XDG_RUNTIME_DIR="$scratch/runtime" \
+        $runas sh "$scratch/e2e/wayland.sh" "$scratch/bin" || status=$?
+    exit $status
+fi
+
+. "$(dirname "$0")/lib.sh"
+
+compositor=""
+trap '[ -n "$compositor" ] && kill "$compositor" 2>/dev/null; cleanup' EXIT
+
+start_compositor() {
+    cat >"$work/sway.conf" <<'EOF'
+output HEADLESS-1 resolution 1280x1024
+xwayland disable
+default_border normal
+EOF
+    WLR_BACKENDS=headless WLR_RENDERER=pixman WLR_LIBINPUT_NO_DEVICES=1 \
+        sway --config "$work/sway.conf" >"$work/sway.log" 2>&1 &
+    compositor=$!
+    for _ in $(seq 200); do
+        SWAYSOCK=$(ls "$XDG_RUNTIME_DIR"/sway-ipc.*.sock 2>/dev/null | head -n 1 || true)
+        WAYLAND_DISPLAY=$(cd "$XDG_RUNTIME_DIR" && ls wayland-* 2>/dev/null | grep -v lock | head -n 1 || true)
+        export SWAYSOCK WAYLAND_DISPLAY
+        if [ -n "$SWAYSOCK" ] && [ -n "$WAYLAND_DISPLAY" ] && swaymsg -t get_version >/dev/null 2>&1
+        then
+            return 0
+        fi
+        kill -0 "$compositor" 2>/dev/null || break
+        sleep 0.1
+    done
+    cat "$work/sway.log" >&2
+    fail "sway did not start"
+}
+
+# The window of the editor in sway's tree, by title: how many there are.
+windows() {
+    swaymsg -t get_tree | grep -c '"name": "RGB Tintora"' || true
+}
+
+launch() {
+    QT_QPA_PLATFORM=wayland "$prog/hueloft" 2>"$work/stderr" &
+    pid=$!
+    for _ in $(seq 300); do
+        [ "$(windows)" -ge 1 ] && break
+        kill -0 "$pid" 2>/dev/null || { cat "$work/stderr" >&2; fail "the editor ended at start"; }
+        sleep 0.1
+    done
+    [ "$(windows)" -ge 1 ] || fail "the window did not appear in sway's tree"
+    sleep 0.3
+}
+
+# Each wtype makes a new virtual keyboard, whose first key sway drops unless the keyboard has
+# had a moment (-s, in milliseconds) to be set up. alt+x is Alt held around x, anything else a
+# key name.
+keys() {
+    for key in "$@"; do
+        case "$key" in
+            alt+*) wtype -s 300 -M alt -k "${key#alt+}" -m alt ;;
+            *) wtype -s 300 -k "$key" ;;
+        esac
+    done
+    sleep 0.3
+}
+
+type_text() {
+    wtype -s 300 -d 60 "$1"
+    sleep 0.3
+}
+
+clipboard_text() {
+    wl-paste --no-newline 2>/dev/null || true
+}
+
+clipboard_types() {
+    wl-paste --list-types 2>/dev/null || true
+}
+
+clipboard_png() {
+    wl-paste --type image/png
+}
+
+on_top_lines() {
+    grep -c 'does not support keeping a window always on top' "$work/stderr" || true
+}
+
+start_compositor
+echo "sway $(swaymsg -t get_version | sed -n 's/.*"human_readable": "\([^"]*\)".*/\1/p'), display $WAYLAND_DISPLAY"
+
+# A position stored in an X11 session, to be kept.
+printf '[RGB Tintora]\nLeft=1890\nTop=1080\n' >"$prog/HUELOFT.INI"
+launch
+check_copies
+
+keys alt+t
+expect_equal "always-on-top lines after Alt+T" "$(on_top_lines)" 1
+keys alt+t alt+t
+expect_equal "always-on-top lines after two more" "$(on_top_lines)" 1
+
+# Closed by the compositor, as its title-bar or a key binding closes it.
+swaymsg '[title="^RGB Tintora$"] kill' >/dev/null
+wait_exit
+[ -s "$work/stderr" ] && { echo "stderr:"; cat "$work/stderr"; }
+expect_equal "Left after swaymsg kill" "$(ini_value 'RGB Tintora' Left)" 1890
+expect_equal "Top after swaymsg kill" "$(ini_value 'RGB Tintora' Top)" 1080
+expect_equal "saved on top" "$(ini_value 'RGB Tintora' TopMost)" 1
+expect_equal "saved green" "$(ini_value 'RGB Color' Green)" 200
+expect_equal "saved notation" "$(ini_value 'RGB Tintora' HexaFormat)" 2
+
+# The second run starts on top as stored: the line once more, once; Alt+X saves as well.
+launch
+expect_equal "always-on-top lines at a stored TopMost" "$(on_top_lines)" 1
+keys alt+p alt+d
+expect_equal "colour and notation restored" "$(clipboard_text)" '$0000C805'
+keys alt+x
+wait_exit
+expect_equal "Left after Alt+X" "$(ini_value 'RGB Tintora' Left)" 1890
+expect_equal "Top after Alt+X" "$(ini_value 'RGB Tintora' Top)" 1080
+expect_equal "notation after Alt+X" "$(ini_value 'RGB Tintora' HexaFormat)" 1
+echo "PASS"

@@ -1,0 +1,70 @@
+#!/bin/sh
+# SPDX-License-Identifier: MIT
+# The program in a folder whose name is not valid UTF-8 (a Latin-1 "é") works like any other:
+# swatchy is found beside it and the settings, custom colours included, are saved beside it.
+# A broken swatchy beside the program (one built for AArch64) is reported with its real reason
+# and not replaced by the good copy that LD_LIBRARY_PATH offers.
+# Usage: programfolder.sh <program folder>
+set -eu
+bin=$(cd "$1" && pwd)
+status=0
+fail() {
+    echo "FAIL: $*" >&2
+    status=1
+}
+
+scratch=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-folder.XXXXXX")
+pid=""
+trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
+prog="$scratch/$(printf 'caf\351')"
+mkdir "$prog" "$scratch/home"
+cp "$bin/hueloft" "$bin/libswatchy.so" "$bin/libhueloft-profile.so" "$prog/"
+export HOME="$scratch/home" XDG_CONFIG_HOME="$scratch/home/.config" QT_QPA_PLATFORM=offscreen
+export XDG_RUNTIME_DIR="$scratch/runtime"
+mkdir -m 0700 "$XDG_RUNTIME_DIR"
+
+# Runs the program until it has loaded its settings and handles SIGTERM, then ends it as a
+# log-out does (which saves like the close box).
+run() {
+    "$prog/hueloft" 2>"$scratch/stderr" &
+    pid=$!
+    caught=""
+    for _ in $(seq 200); do
+        # SigCgt has bit 14 for SIGTERM once the program's handler is in place.
+        mask=$(sed -n 's/^SigCgt:\t*//p' "/proc/$pid/status" 2>/dev/null || true)
+        if [ -n "$mask" ] && [ $((0x$mask & 0x4000)) -ne 0 ]; then
+            caught=1
+            break
+        fi
+        kill -0 "$pid" 2>/dev/null || break
+        sleep 0.05
+    done
+    [ -n "$caught" ] || fail "the program did not come up: $(cat "$scratch/stderr")"
+    kill -TERM "$pid" 2>/dev/null || true
+    wait "$pid" || fail "exit status $?"
+    pid=""
+}
+
+printf '[Custom Colors]\nRGB_Color_3=4660\n' >"$prog/HUELOFT.INI"
+run
+grep -q '^Width=' "$prog/HUELOFT.INI" || fail "the editor's settings were not saved beside it"
+grep -q '^RGB_Color_3=4660$' "$prog/HUELOFT.INI" ||
+    fail "the custom colours did not come through swatchy: $(cat "$prog/HUELOFT.INI")"
+grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" || fail "swatchy did not save the custom colours"
+[ -s "$scratch/stderr" ] && fail "standard error: $(cat "$scratch/stderr")"
+[ -n "$(find "$HOME" -name HUELOFT.INI)" ] && fail "settings went to the home folder"
+
+# The same copy, its swatchy marked as built for AArch64 (e_machine 183 at offset 18).
+printf '\267\000' | dd of="$prog/libswatchy.so" bs=1 seek=18 conv=notrunc 2>/dev/null
+printf '[Custom Colors]\nRGB_Color_3=4660\n' >"$prog/HUELOFT.INI"
+LD_LIBRARY_PATH="$bin" run
+lines=$(grep -c . "$scratch/stderr" || true)
+[ "$lines" -eq 1 ] || fail "expected one line on standard error, got: $(cat "$scratch/stderr")"
+LC_ALL=C grep -q "^hueloft: cannot load swatchy: .*libswatchy.so: wrong ELF class/machine" \
+    "$scratch/stderr" || fail "reason not named: $(cat "$scratch/stderr")"
+grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" &&
+    fail "a swatchy from LD_LIBRARY_PATH took the broken one's place"
+grep -q '^RGB_Color_3=4660$' "$prog/HUELOFT.INI" || fail "the custom colours were touched"
+
+[ $status -eq 0 ] && echo "program folder ok"
+exit $status
