@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: MIT
 #include "editor/win32/dlgabout.h"
 
-#include "editor/win32/dpi.h"
-#include "editor/win32/widetext.h"
-#include "editor/qt/buildinfo.h"
 #include "editor/core/controlids.h"
 #include "editor/core/nativelayout.h"
 #include "editor/core/twips.h"
+#include "editor/qt/buildinfo.h"
+#include "editor/win32/dpi.h"
+#include "editor/win32/widetext.h"
 
 #include <cstdint>
 #include <string>
@@ -63,14 +63,13 @@ void createControls(HWND dialog, AboutState &state)
         } else {
             style |= SS_LEFTNOWORDWRAP;
         }
-        HWND control = CreateWindowExW(0, className, widen(aboutText(c.id)).c_str(), style,
-                                       r.left, r.top, r.width, r.height, dialog,
-                                       reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
-                                       state.instance, nullptr);
+        HWND control = CreateWindowExW(
+            0, className, widen(aboutText(c.id)).c_str(), style, r.left, r.top, r.width, r.height,
+            dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), state.instance, nullptr);
         if (c.id == IDC_Image1) {
             // The icon at its own size: 32 pixels at 96 DPI, as many as the 480 twips hold.
-            state.icon = static_cast<HICON>(LoadImageW(state.instance, MAKEINTRESOURCEW(1),
-                                                       IMAGE_ICON, r.width, r.height, 0));
+            state.icon = static_cast<HICON>(
+                LoadImageW(state.instance, MAKEINTRESOURCEW(1), IMAGE_ICON, r.width, r.height, 0));
             SendMessageW(control, STM_SETICON, reinterpret_cast<WPARAM>(state.icon), 0);
         } else {
             SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(state.font), FALSE);
@@ -92,8 +91,8 @@ void createControls(HWND dialog, AboutState &state)
     const int height = outer.bottom - outer.top;
     const std::int64_t leftTwips = centredOffset(
         deviceToTwips(GetSystemMetrics(SM_CXSCREEN), dpi.x), deviceToTwips(width, dpi.x));
-    const std::int64_t topTwips = centredOffset(
-        deviceToTwips(GetSystemMetrics(SM_CYSCREEN), dpi.y), deviceToTwips(height, dpi.y));
+    const std::int64_t topTwips = centredOffset(deviceToTwips(GetSystemMetrics(SM_CYSCREEN), dpi.y),
+                                                deviceToTwips(height, dpi.y));
     SetWindowPos(dialog, nullptr, twipsToDevice(leftTwips, dpi.x), twipsToDevice(topTwips, dpi.y),
                  width, height, SWP_NOZORDER | SWP_NOACTIVATE);
 }

@@ -5,8 +5,7 @@ namespace hueloft::win32 {
 
 namespace {
 
-template<typename Function>
-Function user32(const char *name)
+template<typename Function> Function user32(const char *name)
 {
     static HMODULE module = GetModuleHandleW(L"user32");
     return reinterpret_cast<Function>(reinterpret_cast<void *>(GetProcAddress(module, name)));

@@ -97,7 +97,10 @@ int labelWidth(const std::vector<NativeControl> &controls, const NativeControl &
 
 } // namespace
 
-MainWindow::MainWindow(ExternalFunctions &functions) : m_form(*this, functions) {}
+MainWindow::MainWindow(ExternalFunctions &functions)
+    : m_form(*this, functions)
+{
+}
 
 MainWindow::~MainWindow()
 {
@@ -115,11 +118,10 @@ bool MainWindow::registerClass(HINSTANCE instance)
     windowClass.cbSize = sizeof windowClass;
     windowClass.lpfnWndProc = windowProc;
     windowClass.hInstance = instance;
-    windowClass.hIcon = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
-                                                      GetSystemMetrics(SM_CXICON),
-                                                      GetSystemMetrics(SM_CYICON), 0));
-    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1),
-                                                        IMAGE_ICON,
+    windowClass.hIcon =
+        static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
+                                      GetSystemMetrics(SM_CXICON), GetSystemMetrics(SM_CYICON), 0));
+    windowClass.hIconSm = static_cast<HICON>(LoadImageW(instance, MAKEINTRESOURCEW(1), IMAGE_ICON,
                                                         GetSystemMetrics(SM_CXSMICON),
                                                         GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = LoadCursorW(nullptr, IDC_ARROW);
@@ -132,9 +134,9 @@ bool MainWindow::create(HINSTANCE instance)
 {
     m_instance = instance;
     // Placed and sized by Form_Load and layOut once the window's DPI is known.
-    m_window = CreateWindowExW(kWindowExStyle, kClassName, L"RGB Tintora", kWindowStyle,
-                               CW_USEDEFAULT, CW_USEDEFAULT, 100, 100, nullptr, nullptr,
-                               instance, this);
+    m_window =
+        CreateWindowExW(kWindowExStyle, kClassName, L"RGB Tintora", kWindowStyle, CW_USEDEFAULT,
+                        CW_USEDEFAULT, 100, 100, nullptr, nullptr, instance, this);
     if (!m_window)
         return false;
     const Dpi dpi = windowDpi(m_window);
@@ -206,8 +208,8 @@ void MainWindow::layOut(int dpiX, int dpiY)
             case ControlKind::Picture:
                 break;
             }
-            window = CreateWindowExW(exStyle, className, widen(layout.text).c_str(), style,
-                                     r.left, r.top, r.width, r.height, m_window,
+            window = CreateWindowExW(exStyle, className, widen(layout.text).c_str(), style, r.left,
+                                     r.top, r.width, r.height, m_window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(native.id)),
                                      m_instance, nullptr);
             if (layout.kind == ControlKind::ScrollBar) {
@@ -417,9 +419,8 @@ void MainWindow::onCommand(int id, int code, HWND control)
     }
     default:
         for (int i = 0; i < 4; ++i) {
-            if (id == optLangId(i)
-                && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED
-                && i != m_selectedOption)
+            if (id == optLangId(i) && SendMessageW(control, BM_GETCHECK, 0, 0) == BST_CHECKED &&
+                i != m_selectedOption)
                 selectNotation(i);
         }
         break;

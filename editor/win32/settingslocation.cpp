@@ -92,8 +92,7 @@ Location settingsLocation()
 {
     const std::wstring folder = programFolder();
     const std::string ansiFolder = ansiFolderName(folder);
-    if (!ansiFolder.empty()
-        && (exists(folder + L"\\HUELOFT.INI") || writable(folder)))
+    if (!ansiFolder.empty() && (exists(folder + L"\\HUELOFT.INI") || writable(folder)))
         return {ansiFolder + "\\HUELOFT.INI", false};
 
     // The per-user folder may not exist yet; its short name can be asked only once it does,
@@ -109,8 +108,8 @@ Location settingsLocation()
         return {ansiUser + "\\HUELOFT.INI", true};
     // Nothing can be spelt: the program folder as the code page spells it, question marks and
     // all; the first failed write says so on standard error.
-    const int size = WideCharToMultiByte(CP_ACP, 0, folder.data(), int(folder.size()), nullptr,
-                                         0, nullptr, nullptr);
+    const int size = WideCharToMultiByte(CP_ACP, 0, folder.data(), int(folder.size()), nullptr, 0,
+                                         nullptr, nullptr);
     std::string lossy(size > 0 ? size : 0, '\0');
     if (size > 0)
         WideCharToMultiByte(CP_ACP, 0, folder.data(), int(folder.size()), lossy.data(), size,

@@ -17,8 +17,8 @@ namespace hueloft::win32 {
 
 struct Location
 {
-    std::string path;      // in the ANSI code page
-    bool perUser = false;  // the folder may still have to be made before the first write
+    std::string path;     // in the ANSI code page
+    bool perUser = false; // the folder may still have to be made before the first write
 };
 
 Location settingsLocation();
