@@ -43,4 +43,9 @@ std::string libraryFileName(const Library &library);
 // naming the file; empty when not known. Ask at once: the next system call may change it.
 std::string lastProfileWriteError(const std::string &fileName);
 
+// Whether the result of a profile flush (WritePrivateProfileStringA with section, key and value
+// all null) tells success from failure. Windows's flush returns zero whenever it flushes, so
+// there every write has to speak for itself.
+bool profileFlushResultTells();
+
 } // namespace platform

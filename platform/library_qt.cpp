@@ -231,4 +231,9 @@ std::string lastProfileWriteError(const std::string &)
     return profileErrorText();
 }
 
+bool profileFlushResultTells()
+{
+    return true;
+}
+
 } // namespace platform

@@ -162,18 +162,15 @@ int DeclaredFunctions::flushPrivateProfile(const std::string &path)
         reinterpret_cast<WritePrivateProfileStringFn>(d->bind(WritePrivateProfileStringSlot));
     if (!function)
         return 0;
-#ifdef _WIN32
-    function(nullptr, nullptr, nullptr, path.c_str());
-    // The system's flush returns zero whether or not it succeeds; each write above has already
-    // reached the file, and said so if it failed. Taking the zero as a failure would report
-    // every good save as lost.
-    d->lastWriteError.clear();
-    return 1;
-#else
     const int written = function(nullptr, nullptr, nullptr, path.c_str());
+    if (!platform::profileFlushResultTells()) {
+        // Each write above has already reached the file and said so if it failed; taking the
+        // system's zero as a failure would report every good save as lost.
+        d->lastWriteError.clear();
+        return 1;
+    }
     d->lastWriteError = written ? std::string() : platform::lastProfileWriteError(path);
     return written;
-#endif
 }
 
 std::int32_t DeclaredFunctions::getPrivateProfileInt(const std::string &section,
