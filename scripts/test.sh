@@ -10,4 +10,7 @@ build="${HUELOFT_BUILD_DIR:-$top/build}"
 # Both Windows builds, and the installer the Wine tests install.
 "$top/scripts/package-windows.sh"
 cd "$build"
+# Everything a test needs has just been installed and built: a test that would skip for want
+# of a tool or a build fails instead, so that a broken set-up cannot pass unseen.
+export HUELOFT_SKIP_STATUS=1
 exec ctest --output-on-failure --parallel "${HUELOFT_JOBS:-2}"

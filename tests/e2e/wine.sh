@@ -11,8 +11,8 @@ winbin=$(cd "$1" && pwd)
 here=$(cd "$(dirname "$0")" && pwd)
 wine=/usr/lib/wine/wine64
 wineserver=/usr/lib/wine/wineserver
-[ -x "$wine" ] || { echo "SKIP: $wine is not installed (scripts/setup.sh test installs it)"; exit 77; }
-[ -f "$winbin/hueloft.exe" ] || { echo "SKIP: no Windows build in $winbin (scripts/build-windows.sh)"; exit 77; }
+[ -x "$wine" ] || { echo "SKIP: $wine is not installed (scripts/setup.sh test installs it)"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
+[ -f "$winbin/hueloft.exe" ] || { echo "SKIP: no Windows build in $winbin (scripts/build-windows.sh)"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
 [ -d "${HUELOFT_WINEPREFIX:-}" ] || { echo "FAIL: HUELOFT_WINEPREFIX is no Wine prefix" >&2; exit 1; }
 work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-wine.XXXXXX")
 export WINEPREFIX="$HUELOFT_WINEPREFIX" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="

@@ -8,7 +8,7 @@
     "$0" "$@"
 . "$(dirname "$0")/wine.sh"
 installer=$2
-[ -f "$installer" ] || { echo "SKIP: no installer at $installer (scripts/package-windows.sh)"; exit 77; }
+[ -f "$installer" ] || { echo "SKIP: no installer at $installer (scripts/package-windows.sh)"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
 
 installed="$WINEPREFIX/drive_c/Program Files/hueloft"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/RGB Tintora.lnk"

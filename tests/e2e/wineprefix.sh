@@ -7,7 +7,7 @@ set -eu
 wine=/usr/lib/wine/wine64
 case "$1" in
     create)
-        [ -x "$wine" ] || { echo "SKIP: $wine is not installed"; exit 77; }
+        [ -x "$wine" ] || { echo "SKIP: $wine is not installed"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
         rm -rf "$2"
         mkdir -p "$(dirname "$2")"
         WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= \

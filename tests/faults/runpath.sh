@@ -7,7 +7,7 @@
 # Usage: runpath.sh <program folder>
 set -eu
 bin=$(cd "$1" && pwd)
-command -v readelf >/dev/null 2>&1 || { echo "SKIP: readelf is not installed"; exit 77; }
+command -v readelf >/dev/null 2>&1 || { echo "SKIP: readelf is not installed"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
 status=0
 fail() {
     echo "FAIL: $*" >&2
