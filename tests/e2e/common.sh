@@ -1,6 +1,43 @@
 # SPDX-License-Identifier: MIT
-# Steps shared by the Linux (lib.sh) and the Windows (wine.sh) end-to-end tests: reading what
-# the program left behind, from outside. Sourced by those two after they have set $prog.
+# Steps shared by the Linux (lib.sh) and the Windows (wine.sh) end-to-end tests: the window
+# manager, failing with what the program left, and reading what it left from outside. Sourced
+# by those two after they have set $work and $prog.
+
+# Ends the test with one line of reason, and what the program left: its settings file and
+# what it said on standard error.
+fail() {
+    echo "FAIL: $*" >&2
+    if [ -f "$prog/HUELOFT.INI" ]; then
+        echo "--- HUELOFT.INI:" >&2
+        cat "$prog/HUELOFT.INI" >&2
+    fi
+    if [ -s "$work/stderr" ]; then
+        echo "--- stderr:" >&2
+        cat "$work/stderr" >&2
+    fi
+    exit 1
+}
+
+# Starts openbox on the test's X server; $wm holds its process id.
+start_window_manager() {
+    # openbox takes the _NET_SUPPORTING_WM_CHECK window when it is ready; on a busy machine
+    # that can take seconds, and one that died at start is started once more.
+    for attempt in 1 2; do
+        openbox --sm-disable >/dev/null 2>"$work/openbox.log" &
+        wm=$!
+        for _ in $(seq 200); do
+            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
+            kill -0 "$wm" 2>/dev/null || break
+            sleep 0.1
+        done
+        kill "$wm" 2>/dev/null || true
+        wait "$wm" 2>/dev/null || true
+        echo "openbox, attempt $attempt, did not come up:" >&2
+        cat "$work/openbox.log" >&2
+    done
+    wm=""
+    fail "window manager did not start"
+}
 
 clipboard_text() {
     xclip -selection clipboard -o 2>/dev/null

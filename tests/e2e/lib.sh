@@ -26,35 +26,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    if [ -f "$prog/HUELOFT.INI" ]; then
-        echo "--- HUELOFT.INI:" >&2
-        cat "$prog/HUELOFT.INI" >&2
-    fi
-    exit 1
-}
-
-start_window_manager() {
-    # openbox takes the _NET_SUPPORTING_WM_CHECK window when it is ready; on a busy machine
-    # that can take seconds, and one that died at start is started once more.
-    for attempt in 1 2; do
-        openbox --sm-disable >/dev/null 2>"$work/openbox.log" &
-        wm=$!
-        for _ in $(seq 200); do
-            xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-            kill -0 "$wm" 2>/dev/null || break
-            sleep 0.1
-        done
-        kill "$wm" 2>/dev/null || true
-        wait "$wm" 2>/dev/null || true
-        echo "openbox, attempt $attempt, did not come up:" >&2
-        cat "$work/openbox.log" >&2
-    done
-    wm=""
-    fail "window manager did not start"
-}
-
 # Starts the editor and waits until its window is mapped; $win holds its id.
 launch() {
     "$prog/hueloft" 2>"$work/stderr" &

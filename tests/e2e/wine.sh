@@ -36,27 +36,6 @@ cleanup() {
 }
 trap cleanup EXIT
 
-fail() {
-    echo "FAIL: $*" >&2
-    if [ -f "$prog/HUELOFT.INI" ]; then
-        echo "--- HUELOFT.INI:" >&2
-        cat "$prog/HUELOFT.INI" >&2
-    fi
-    [ -s "$work/stderr" ] && { echo "--- stderr:" >&2; cat "$work/stderr" >&2; }
-    exit 1
-}
-
-start_window_manager() {
-    openbox --sm-disable >/dev/null 2>"$work/openbox.log" &
-    wm=$!
-    for _ in $(seq 200); do
-        xprop -root _NET_SUPPORTING_WM_CHECK 2>/dev/null | grep -q "window id" && return 0
-        sleep 0.1
-    done
-    cat "$work/openbox.log" >&2
-    fail "window manager did not start"
-}
-
 # Polls for a visible window whose name matches $1; prints its id.
 find_window() {
     for _ in $(seq 300); do
