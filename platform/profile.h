@@ -36,6 +36,11 @@
 
 namespace platform {
 
+// The largest file read or written as a settings file: far above any real one (a few hundred
+// bytes; the editor's own keys and sixteen custom colours), low enough that reading it whole
+// cannot exhaust memory. A larger file is unusable: neither read nor replaced.
+inline constexpr std::uint64_t kProfileFileSizeLimit = 64ull * 1024 * 1024;
+
 // The integer value of Key in Section, or Default when the file, section, key or value is
 // missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
 // non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"
