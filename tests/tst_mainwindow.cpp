@@ -10,8 +10,11 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGroupBox>
+#include <QImage>
+#include <QInputMethodEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
@@ -55,6 +58,8 @@ private Q_SLOTS:
     void enterAndEscapePressNoButton();
     void enterPressesFocusedButton_data();
     void enterPressesFocusedButton();
+    void accessKeysTakeTypedValue_data();
+    void accessKeysTakeTypedValue();
     void accessibleNames_data();
     void accessibleNames();
     void sampleDescriptionFollowsColor();
@@ -265,7 +270,9 @@ void tst_MainWindow::typing_data()
 {
     QTest::addColumn<int>("channel");
     QTest::addColumn<QString>("start");   // the box's text before typing
-    QTest::addColumn<QString>("keys");    // "\n" stands for Enter, "\b" for Backspace
+    // "\n" stands for Enter, "\b" for Backspace; "~" sends the next character as an input
+    // method's text (a dead key and a letter)
+    QTest::addColumn<QString>("keys");
     QTest::addColumn<QString>("boxText"); // afterwards
     QTest::addColumn<int>("value");
     QTest::newRow("300 Enter, green") << 1 << "" << "300\n" << "255" << 255;
@@ -277,6 +284,8 @@ void tst_MainWindow::typing_data()
     QTest::newRow("before Enter nothing commits") << 2 << "" << "42" << "42" << 0;
     QTest::newRow("fourth digit dropped") << 0 << "" << "2555\n" << "255" << 255;
     QTest::newRow("256 clamps") << 0 << "" << "256\n" << "255" << 255;
+    QTest::newRow("input-method text")
+        << 0 << "" << QString::fromUtf8("~\u00e9~\u00e4~4~\uff12\n") << "4" << 4;
 }
 
 void tst_MainWindow::typing()
@@ -292,8 +301,16 @@ void tst_MainWindow::typing()
     box->setFocus();
     box->selectAll();
     QTest::keyClick(box, Qt::Key_Delete);
+    bool composed = false;
     for (QChar c : keys) {
-        if (c == u'\n')
+        if (!composed && c == u'~') {
+            composed = true;
+        } else if (composed) {
+            composed = false;
+            QInputMethodEvent commit;
+            commit.setCommitString(c);
+            QApplication::sendEvent(box, &commit);
+        } else if (c == u'\n')
             QTest::keyClick(box, Qt::Key_Return);
         else if (c == u'\b')
             QTest::keyClick(box, Qt::Key_Backspace);
@@ -403,7 +420,10 @@ void tst_MainWindow::pastedText_data()
     QTest::newRow("blank first") << " 40" << " 40" << 0;
     QTest::newRow("letters") << "abc" << "abc" << 0;
     QTest::newRow("arabic-indic digits") << QString::fromUtf8("\u0663\u0664") << QString::fromUtf8("\u0663\u0664") << 0;
-    QTest::newRow("too long for the box") << "12345" << "" << 0;
+    QTest::newRow("too long for the box") << "12345"
+                                          << "123" << 123;
+    QTest::newRow("digits, then letters") << "12abc"
+                                          << "12a" << 12;
 }
 
 void tst_MainWindow::pastedText()
@@ -547,6 +567,39 @@ void tst_MainWindow::enterPressesFocusedButton()
     QCOMPARE(QGuiApplication::clipboard()->text(), clipboard);
     QCOMPARE(QApplication::focusWidget(), f->control<QWidget>("hsbColor0"));
     QVERIFY(f->window->isVisible());
+}
+
+// An access key presses its button with the focus left in the box: the value typed there and
+// not yet committed is the one copied, as with a click.
+void tst_MainWindow::accessKeysTakeTypedValue_data()
+{
+    QTest::addColumn<int>("key");
+    QTest::addColumn<QString>("clipboard"); // empty: a bitmap of the colour
+    QTest::newRow("Alt+R") << int(Qt::Key_R) << "RGB(200, 20, 30)";
+    QTest::newRow("Alt+D") << int(Qt::Key_D) << "0x001E14C8";
+    QTest::newRow("Alt+M") << int(Qt::Key_M) << "\"#C8141E\"";
+    QTest::newRow("Alt+S") << int(Qt::Key_S) << "";
+}
+
+void tst_MainWindow::accessKeysTakeTypedValue()
+{
+    QFETCH(int, key);
+    QFETCH(QString, clipboard);
+    f->window->ApplyColor(10, 20, 30);
+    auto *box = f->control<QLineEdit>("ediColor0");
+    box->setFocus();
+    box->selectAll();
+    QTest::keyClicks(box, "200");
+    QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
+    QTest::keyClick(f->window.get(), Qt::Key(key), Qt::AltModifier);
+    if (clipboard.isEmpty()) {
+        QTRY_VERIFY(QGuiApplication::clipboard()->mimeData()->hasImage());
+        const QImage image = QGuiApplication::clipboard()->image();
+        QCOMPARE(image.pixelColor(0, 0), QColor(200, 20, 30));
+    } else {
+        QTRY_COMPARE(QGuiApplication::clipboard()->text(), clipboard);
+    }
+    expectColor(200, 20, 30);
 }
 
 void tst_MainWindow::accessibleNames_data()

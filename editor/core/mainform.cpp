@@ -104,6 +104,14 @@ void MainForm::ediColor_LostFocus(int index)
     CommitChannelText(index);
 }
 
+void MainForm::commitTypedChannel()
+{
+    // A command reached without leaving the box (its access key, which presses the button
+    // without moving the focus, or the closing window) must see the value the box shows.
+    if (const int typing = m_view.focusedChannelBox(); typing >= 0 && typing < 3)
+        CommitChannelText(typing);
+}
+
 int MainForm::ediSwatch_KeyPress(int, int key)
 {
     return sampleBoxKey(key) == KeyAction::Discard ? 0 : key;
@@ -130,24 +138,28 @@ void MainForm::putText(const std::string &text)
 
 void MainForm::cmdCopyRGB_Click()
 {
+    commitTypedChannel();
     putText(m_view.rgbCaption());
     m_view.focusRedChannel();
 }
 
 void MainForm::cmdCopyHexa_Click()
 {
+    commitTypedChannel();
     putText(hexaCopyText(m_view.hexaCaption(), HexaType));
     m_view.focusRedChannel();
 }
 
 void MainForm::cmdCopyHTML_Click()
 {
+    commitTypedChannel();
     putText(htmlColorText());
     m_view.focusRedChannel();
 }
 
 void MainForm::cmdCopySample_Click()
 {
+    commitTypedChannel();
     for (int i = 0; i < 2; ++i) {
         const int typed = readLeadingNumber(m_view.sampleSideText(i));
         const int side = clampSampleSide(typed);
@@ -169,6 +181,7 @@ void MainForm::cmdCopySample_Click()
 
 void MainForm::cmdEditColor_Click()
 {
+    commitTypedChannel();
     const ColorValue chosen = m_functions.showColorDialog(currentColor(), m_view.nativeWindow());
     int red = 0, green = 0, blue = 0;
     SplitColor(chosen, red, green, blue);
@@ -294,8 +307,7 @@ void MainForm::Form_Unload()
     m_unloaded = true;
     // A channel value typed and not yet committed (by Enter or by leaving the box) is what
     // the box shows: it is committed now, however the window closes.
-    if (const int typing = m_view.focusedChannelBox(); typing >= 0 && typing < 3)
-        CommitChannelText(typing);
+    commitTypedChannel();
     if (m_settingsUnusable)
         return;
 

@@ -72,6 +72,8 @@ public:
 
 private:
     void putText(const std::string &text);
+    // Commits the channel box that has the focus, if one has it.
+    void commitTypedChannel();
 
     MainView &m_view;
     ExternalFunctions &m_functions;

@@ -18,6 +18,7 @@
 #include <QFile>
 #include <QGroupBox>
 #include <QImage>
+#include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QMimeData>
@@ -325,6 +326,21 @@ void MainWindow::setBackground(QWidget *widget, ColorValue color)
     widget->setAutoFillBackground(true);
 }
 
+// The character that reaches a number box for one it is typed, 0 when it is discarded; -1 for
+// a watched object that is no number box.
+int MainWindow::typedIntoBox(QObject *box, int code)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (box == ediColor[i])
+            return ediColor_KeyPress(i, code);
+    }
+    for (int i = 0; i < 2; ++i) {
+        if (box == ediSwatch[i])
+            return ediSwatch_KeyPress(i, code);
+    }
+    return -1;
+}
+
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
@@ -334,15 +350,29 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         const int code = typedCharacter(*static_cast<QKeyEvent *>(event));
         if (code < 0)
             break;
-        for (int i = 0; i < 3; ++i) {
-            if (watched == ediColor[i])
-                return ediColor_KeyPress(i, code) == 0;
+        const int reaching = typedIntoBox(watched, code);
+        if (reaching < 0)
+            break;
+        return reaching == 0;
+    }
+    case QEvent::InputMethod: {
+        // Text composed by an input method (a dead key and a letter, an on-screen keyboard)
+        // passes the same filter as typed keys, character by character.
+        const auto *composed = static_cast<QInputMethodEvent *>(event);
+        QString kept;
+        for (const QChar c : composed->commitString()) {
+            const int reaching = typedIntoBox(watched, c.unicode());
+            if (reaching < 0)
+                return QWidget::eventFilter(watched, event);
+            if (reaching > 0)
+                kept += QChar(reaching);
         }
-        for (int i = 0; i < 2; ++i) {
-            if (watched == ediSwatch[i])
-                return ediSwatch_KeyPress(i, code) == 0;
-        }
-        break;
+        if (kept == composed->commitString())
+            break;
+        QInputMethodEvent filtered(composed->preeditString(), composed->attributes());
+        filtered.setCommitString(kept, composed->replacementStart(), composed->replacementLength());
+        QCoreApplication::sendEvent(watched, &filtered);
+        return true;
     }
     case QEvent::FocusOut: {
         // Switching to another program or opening the box's context menu keeps the focus

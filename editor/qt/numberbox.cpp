@@ -4,20 +4,33 @@
 #include <QKeyEvent>
 #include <QValidator>
 
-// Rejects an edit that makes the text longer than allowed and longer than it was. The length
-// before the edit is what the box last reported through textChanged(), which QLineEdit emits
-// only after the validator has accepted the change.
+#include <algorithm>
+
+// Cuts an edit that would make the text longer than allowed and longer than it was down to
+// what fits, as a Windows edit box with a length limit does: pasting "12abc" into an empty
+// box leaves "12a". What is cut is the end of the inserted text, which ends at the cursor;
+// the text after the cursor is the box's own. The length before the edit is what the box last
+// reported through textChanged(), which QLineEdit emits only after the validator has
+// accepted the change.
 class NumberBox::LengthGuard : public QValidator
 {
 public:
     explicit LengthGuard(NumberBox *box) : QValidator(box), m_box(box) {}
 
-    State validate(QString &input, int &) const override
+    State validate(QString &input, int &cursor) const override
     {
         if (m_settingText)
             return Acceptable;
-        const bool grows = input.size() > m_box->m_previous.size();
-        return grows && input.size() > m_box->maxTypedLength() ? Invalid : Acceptable;
+        const qsizetype allowed =
+            std::max<qsizetype>(m_box->maxTypedLength(), m_box->m_previous.size());
+        const qsizetype excess = input.size() - allowed;
+        if (excess <= 0)
+            return Acceptable;
+        if (excess > cursor)
+            return Invalid;
+        input.remove(cursor - excess, excess);
+        cursor -= int(excess);
+        return Acceptable;
     }
 
     bool m_settingText = false;
@@ -30,6 +43,8 @@ NumberBox::NumberBox(QWidget *parent) : QLineEdit(parent)
 {
     m_guard = new LengthGuard(this);
     setValidator(m_guard);
+    // On-screen keyboards offer digits; what an input method sends is filtered all the same.
+    setInputMethodHints(Qt::ImhDigitsOnly | Qt::ImhNoPredictiveText);
     connect(this, &QLineEdit::textChanged, this, [this](const QString &text) {
         m_previous = text;
     });

@@ -244,6 +244,15 @@ void MainWindow::layOut(int dpiX, int dpiY)
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
 }
 
+bool MainWindow::isPlainAccessKey(const MSG &message) const
+{
+    if (message.message != WM_CHAR || message.wParam <= L' ' || !IsChild(m_window, message.hwnd))
+        return false;
+    const auto code = SendMessageW(message.hwnd, WM_GETDLGCODE, message.wParam,
+                                   reinterpret_cast<LPARAM>(&message));
+    return !(code & DLGC_WANTCHARS);
+}
+
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     MainWindow *self = nullptr;

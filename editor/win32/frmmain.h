@@ -26,6 +26,10 @@ public:
     // Creates the window (hidden) and its controls.
     bool create(HINSTANCE instance);
     HWND handle() const { return m_window; }
+    // A character typed without Alt into a control that takes no text (a scroll bar, button,
+    // option or check box): the dialog manager would take it for an access key, and only Alt
+    // with the letter is one. The message loop drops it.
+    bool isPlainAccessKey(const MSG &message) const;
     MainForm &form() { return m_form; }
 
     // MainView

@@ -24,9 +24,12 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     ShowWindow(window.handle(), show);
     UpdateWindow(window.handle());
 
-    // IsDialogMessage gives the window Tab, the access keys and the arrow keys of a dialog.
+    // IsDialogMessage gives the window Tab, the access keys and the arrow keys of a dialog;
+    // it would take a plain letter for an access key too, which it is not here.
     MSG message;
     while (GetMessageW(&message, nullptr, 0, 0) > 0) {
+        if (window.isPlainAccessKey(message))
+            continue;
         if (!IsDialogMessageW(window.handle(), &message)) {
             TranslateMessage(&message);
             DispatchMessageW(&message);

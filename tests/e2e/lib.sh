@@ -63,15 +63,18 @@ clipboard_png() {
 }
 
 # The four copy commands from the keyboard, each read back by another process: the focus starts
-# on the red scroll bar, five steps to the right, green 200 typed, the Basic notation; then a
-# 40 x 300 sample (held to 40 x 256) checked pixel by pixel; a text copy then replaces it.
+# on the red scroll bar, five steps to the right, green 200 typed and copied by its access key
+# without Enter, plain letters that are no access keys, the Basic notation; then a 40 x 300
+# sample (held to 40 x 256) checked pixel by pixel; a text copy then replaces it.
 check_copies() {
     keys Right Right Right Right Right
     keys Tab Tab Tab Tab
     type_text 200
-    keys Return
     keys alt+r
     expect_equal "macro on the clipboard" "$(clipboard_text)" "RGB(5, 200, 0)"
+    keys x m t
+    kill -0 "$pid" 2>/dev/null || fail "a plain x ended the editor"
+    expect_equal "plain letters copy nothing" "$(clipboard_text)" "RGB(5, 200, 0)"
     keys alt+b alt+d
     expect_equal "Basic hexadecimal" "$(clipboard_text)" "&H0000C805&"
     keys alt+m

@@ -59,6 +59,11 @@ xclip -selection clipboard -t TARGETS -o | grep -qx image/bmp &&
 keys Left
 keys alt+r
 expect_equal "focus on red after a copy" "$(clipboard_text)" "RGB(4, 200, 255)"
+# Only Alt with the letter is an access key: plain x, m and t on the scroll bar do nothing.
+keys x m t
+kill -0 "$pid" 2>/dev/null || fail "a plain x ended the editor"
+expect_equal "plain letters copy nothing" "$(clipboard_text)" "RGB(4, 200, 255)"
+expect_equal "plain t is not Alt+T" "$(above)" no
 keys alt+b alt+t
 expect_equal "on top after Alt+T" "$(above)" yes
 keys alt+x
@@ -103,22 +108,25 @@ expect_equal "position kept" "$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB T
 
 echo "--- Edit color with Cancel and OK; About by Enter and Escape"
 launch
+# Red 9 typed and not committed: the dialog opens with it, and Cancel keeps it.
+keys Tab Tab Tab
+type_text 9
 keys alt+e
 dialog=$(find_window '^Color$') || fail "Edit color opened no colour dialog"
 keys Escape
 keys alt+r
-expect_equal "Cancel keeps the colour" "$(clipboard_text)" "RGB(4, 77, 255)"
+expect_equal "Cancel keeps the typed colour" "$(clipboard_text)" "RGB(9, 77, 255)"
 keys Right
 keys alt+r
-expect_equal "focus on red after Cancel" "$(clipboard_text)" "RGB(5, 77, 255)"
+expect_equal "focus on red after Cancel" "$(clipboard_text)" "RGB(10, 77, 255)"
 keys alt+e
 find_window '^Color$' >/dev/null || fail "the colour dialog did not open again"
 # The dialog opens with Red selected: type over it, leave the field, OK.
-type_text 10
+type_text 12
 keys Tab
 keys Return
 keys alt+r
-expect_equal "OK applies the colour" "$(clipboard_text)" "RGB(10, 77, 255)"
+expect_equal "OK applies the colour" "$(clipboard_text)" "RGB(12, 77, 255)"
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
 keys Return
 about=$(find_window '^About RGB Tintora$') || fail "Enter on About opened no About box"
@@ -140,7 +148,7 @@ xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
     fail "Enter did not close the About box"
 keys Right
 keys alt+r
-expect_equal "focus on red after About" "$(clipboard_text)" "RGB(11, 77, 255)"
+expect_equal "focus on red after About" "$(clipboard_text)" "RGB(13, 77, 255)"
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
 keys Return
 find_window '^About RGB Tintora$' >/dev/null || fail "the About box did not open again"
@@ -150,7 +158,7 @@ xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
     fail "Escape did not close the About box"
 keys alt+x
 wait_exit
-expect_equal "saved after the dialogs" "$(ini_value 'RGB Color' Red)" 11
+expect_equal "saved after the dialogs" "$(ini_value 'RGB Color' Red)" 13
 
 echo "--- stored values out of range"
 printf '[RGB Color]\r\nRed=300\r\nGreen=-5\r\nBlue=abc\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=32\r\n[RGB Tintora]\r\nHexaFormat=7\r\nTopMost=5\r\n' \
