@@ -63,6 +63,9 @@ private Q_SLOTS:
     void accessibleNames_data();
     void accessibleNames();
     void sampleDescriptionFollowsColor();
+    void focusIsShown_data();
+    void focusIsShown();
+    void optionsInsideTheirFrame();
 
 private:
     void expectColor(int red, int green, int blue);
@@ -669,4 +672,47 @@ void tst_MainWindow::sampleDescriptionFollowsColor()
 }
 
 QTEST_MAIN(tst_MainWindow)
+// The control with the focus looks different from the same control without it, scroll bars
+// included, in the default palette and in a dark one: compared in pictures of the window.
+void tst_MainWindow::focusIsShown_data()
+{
+    QTest::addColumn<QString>("control");
+    QTest::addColumn<bool>("dark");
+    for (const char *name : {"hsbColor0", "hsbColor1", "hsbColor2", "ediColor0", "cmdCopyRGB",
+                             "cmdEditColor", "optLang0", "ediSwatch0", "chkTop", "cmdExit"}) {
+        QTest::addRow("%s", name) << name << false;
+        QTest::addRow("%s, dark", name) << name << true;
+    }
+}
+
+void tst_MainWindow::focusIsShown()
+{
+    QFETCH(QString, control);
+    QFETCH(bool, dark);
+    if (dark)
+        f->window->setPalette(QPalette(QColor(45, 45, 48), QColor(30, 30, 30)));
+    QWidget *target = f->control<QWidget>(control.toLatin1());
+    QWidget *other = f->control<QWidget>(control == "hsbColor1" ? "hsbColor0" : "hsbColor1");
+    const QRect place(target->mapTo(f->window.get(), QPoint()), target->size());
+    other->setFocus();
+    const QImage without = f->window->grab(place).toImage();
+    target->setFocus();
+    const QImage with = f->window->grab(place).toImage();
+    QVERIFY(target->hasFocus());
+    QVERIFY2(with != without, "the focus is not seen");
+}
+
+// The frame's top line runs above its top row of options, not through them.
+void tst_MainWindow::optionsInsideTheirFrame()
+{
+    auto *frame = f->control<QGroupBox>("Frame1");
+    const QImage picture = frame->grab().toImage();
+    const QColor ground = frame->palette().color(QPalette::Window);
+    int line = 0;
+    while (line < picture.height() && picture.pixelColor(picture.width() - 4, line) == ground)
+        ++line;
+    for (const char *name : {"optLang0", "optLang2"})
+        QVERIFY2(line < f->control<QWidget>(name)->y(), name);
+}
+
 #include "tst_mainwindow.moc"

@@ -26,6 +26,9 @@
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
+#include <QStyleOptionFocusRect>
+#include <QStylePainter>
+#include <qdrawutil.h>
 
 #include <QDir>
 #include <QFileInfo>
@@ -73,6 +76,24 @@ protected:
             QScrollBar::keyPressEvent(event);
         }
     }
+
+    // A scroll bar with the focus shows it on its thumb, as on Windows, where the arrow keys
+    // would otherwise act unseen: the styles draw no focus on a scroll bar.
+    void paintEvent(QPaintEvent *event) override
+    {
+        QScrollBar::paintEvent(event);
+        if (!hasFocus())
+            return;
+        QStylePainter painter(this);
+        QStyleOptionSlider bar;
+        initStyleOption(&bar);
+        QStyleOptionFocusRect focus;
+        focus.initFrom(this);
+        focus.backgroundColor = palette().color(QPalette::Button);
+        focus.rect =
+            style()->subControlRect(QStyle::CC_ScrollBar, &bar, QStyle::SC_ScrollBarSlider, this);
+        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
+    }
 };
 
 // A command button as on Windows: Enter presses the one that has the focus, as Space does.
@@ -91,6 +112,32 @@ protected:
             return;
         }
         QPushButton::keyPressEvent(event);
+    }
+};
+
+// A frame as on Windows: its caption sits on the top line, which runs at half the caption's
+// height, so the options placed inside it by the layout table stay clear of the line. Qt's
+// group box draws the caption above the line, which then runs through the top row.
+class CaptionedFrame : public QGroupBox
+{
+public:
+    using QGroupBox::QGroupBox;
+
+protected:
+    void paintEvent(QPaintEvent *) override
+    {
+        // Etched, in the palette's own shades; the styles' group box frames keep the
+        // caption's height free above them.
+        QStylePainter painter(this);
+        const QFontMetrics metrics = fontMetrics();
+        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
+        const int margin = metrics.averageCharWidth() / 2;
+        QRect caption = metrics.boundingRect(QRect(), Qt::TextShowMnemonic, title());
+        caption.moveTopLeft(QPoint(2 * margin + 4, 0));
+        caption.setHeight(metrics.height());
+        painter.fillRect(caption.adjusted(-margin, 0, margin, 0), palette().window());
+        painter.drawItemText(caption, Qt::AlignLeft | Qt::TextShowMnemonic, palette(), isEnabled(),
+                             title(), QPalette::WindowText);
     }
 };
 
@@ -182,7 +229,7 @@ void MainWindow::createControls()
             break;
         }
         case ControlKind::Frame:
-            widget = new QGroupBox(text, container);
+            widget = new CaptionedFrame(text, container);
             break;
         case ControlKind::Option:
             widget = new QRadioButton(text, container);
@@ -258,6 +305,12 @@ void MainWindow::createControls()
     for (std::size_t i = 1; i < keyboardOrder.size(); ++i)
         setTabOrder(keyboardOrder[i - 1].second, keyboardOrder[i].second);
     updateOptionTabStops();
+    // The focus is shown wherever it is, from the start, as the Windows build shows it: the
+    // arrow keys and Space act on whatever has it. Qt's styles show it only once the Tab key
+    // has moved it, and forget it at the next click.
+    setAttribute(Qt::WA_KeyboardFocusChange);
+    connect(qApp, &QApplication::focusChanged, this,
+            [this] { setAttribute(Qt::WA_KeyboardFocusChange); });
 
     // Events.
     for (int i = 0; i < 3; ++i) {
