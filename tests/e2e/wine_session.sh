@@ -171,6 +171,10 @@ keys alt+d
 expect_equal "notation 0 until the colour changes" "$(clipboard_text)" "0x000000FF"
 keys Left alt+d
 expect_equal "bare digits for notation 7" "$(clipboard_text)" "000000FE"
+# A paste is read by its leading digits: 12abc, cut to the box's three characters, gives 12.
+printf 12abc | xclip -selection clipboard
+keys Tab Tab Tab Tab shift+Insert Return alt+r
+expect_equal "pasted 12abc" "$(clipboard_text)" "RGB(254, 12, 0)"
 keys alt+x
 wait_exit
 expect_equal "HexaFormat 7 written back" "$(ini_value 'RGB Tintora' HexaFormat)" 7
