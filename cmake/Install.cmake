@@ -38,7 +38,11 @@ install(FILES "${PROJECT_SOURCE_DIR}/editor/resources/${hueloft_app_id}.desktop"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/applications")
 install(FILES "${PROJECT_BINARY_DIR}/editor/resources/${hueloft_app_id}.metainfo.xml"
     DESTINATION "${CMAKE_INSTALL_DATADIR}/metainfo")
+# hicolor has no 20 x 20 folder; that size is for Windows at 125 %.
 foreach(size IN LISTS hueloft_icon_sizes)
+    if(size EQUAL 20)
+        continue()
+    endif()
     install(FILES "${hueloft_icon_dir}/hueloft-${size}.png"
         DESTINATION "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps"
         RENAME "${hueloft_app_id}.png")

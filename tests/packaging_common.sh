@@ -42,7 +42,7 @@ expected_files() {
         echo "$libdir/hueloft/libswatchy.so"
         echo "share/applications/$id.desktop"
         echo "share/metainfo/$id.metainfo.xml"
-        for size in 32 48 64 128 256; do
+        for size in 16 24 32 48 64 128 256; do
             echo "share/icons/hicolor/${size}x${size}/apps/$id.png"
         done
         echo "share/icons/hicolor/scalable/apps/$id.svg"
@@ -112,10 +112,12 @@ run_installed() {
         fail "the installed program did not load $swatchy"
     }
     if [ -f "$scratch/wmicon" ]; then
-        grep -q 'Icon (32 x 32)' "$scratch/wmicon" || {
-            cat "$scratch/wmicon" >&2
-            fail "the main window shows no 32 x 32 icon"
-        }
+        for size in 16 24 32 48 64 256; do
+            grep -q "Icon ($size x $size)" "$scratch/wmicon" || {
+                cat "$scratch/wmicon" >&2
+                fail "the main window offers no $size x $size icon"
+            }
+        done
     else
         echo "note: xprop is not installed, the window's icon is not checked"
     fi

@@ -50,7 +50,7 @@ fi
 grep -F libswatchy "/proc/$pid/maps" >"$scratch/maps"
 # The icon embedded in the program, as the window manager gets it.
 if command -v xprop >/dev/null 2>&1; then
-    xprop -id "$window" _NET_WM_ICON >"$scratch/wmicon" 2>&1
+    xprop -len 1000000 -id "$window" _NET_WM_ICON >"$scratch/wmicon" 2>&1
 fi
 
 if [ -n "$wm" ]; then

@@ -22,21 +22,33 @@ namespace {
 const QString iconDir = QStringLiteral(HUELOFT_ICON_DIR);
 const QList<int> scaledSizes{48, 64, 128, 256};
 
-// The 32 x 32 design: bars 7 wide and 25 high from 3 pixels below the top, their left edges at
-// 3, 13 and 23, each over a black shadow moved 1 pixel down and right and 2 pixels thick.
-// (u, v) is a point in design pixels; transparent comes back as 0.
-QRgb expectedAt(double u, double v)
+// A drawing of the three bars: their left edges, width, top and height, and the thickness of
+// the black shadow each casts, moved 1 pixel down and right. The 32 x 32 design has bars 7
+// wide and 25 high from 3 pixels below the top, at 3, 13 and 23, with shadows 2 pixels thick;
+// 16, 20 and 24 pixels are drawn for their size with shadows 1 pixel thick.
+struct Drawing
 {
-    constexpr std::array<int, 3> lefts{3, 13, 23};
+    int size;
+    std::array<int, 3> lefts;
+    int width, top, height, shadow;
+};
+const Drawing theDesign{32, {3, 13, 23}, 7, 3, 25, 2};
+const std::array<Drawing, 3> smallDrawings{
+    {{16, {1, 6, 11}, 3, 1, 13, 1}, {20, {2, 8, 14}, 4, 2, 15, 1}, {24, {1, 9, 17}, 5, 2, 19, 1}}};
+
+// (u, v) is a point in the drawing's pixels; transparent comes back as 0.
+QRgb expectedAt(double u, double v, const Drawing &d = theDesign)
+{
     const std::array<QRgb, 3> colours{qRgb(255, 0, 0), qRgb(0, 255, 0), qRgb(0, 0, 255)};
-    for (std::size_t i = 0; i < lefts.size(); ++i) {
-        if (u >= lefts[i] && u < lefts[i] + 7 && v >= 3 && v < 3 + 25)
+    for (std::size_t i = 0; i < d.lefts.size(); ++i) {
+        if (u >= d.lefts[i] && u < d.lefts[i] + d.width && v >= d.top && v < d.top + d.height)
             return colours[i];
     }
-    for (int left : lefts) {
-        if (u >= left + 7 && u < left + 9 && v >= 4 && v < 3 + 27)
+    const int right = d.width + d.shadow, bottom = d.top + d.height + d.shadow;
+    for (int left : d.lefts) {
+        if (u >= left + d.width && u < left + right && v >= d.top + 1 && v < bottom)
             return qRgb(0, 0, 0);
-        if (u >= left + 1 && u < left + 9 && v >= 3 + 25 && v < 3 + 27)
+        if (u >= left + 1 && u < left + right && v >= d.top + d.height && v < bottom)
             return qRgb(0, 0, 0);
     }
     return 0;
@@ -54,14 +66,14 @@ QString describe(QRgb pixel)
     return QStringLiteral("#%1").arg(pixel, 8, 16, QLatin1Char('0'));
 }
 
-// Compares a 32 x 32 image with the design, pixel by pixel, naming the first wrong pixel.
-void compareWithDesign(const QImage &image)
+// Compares an image with a drawing, pixel by pixel, naming the first wrong pixel.
+void compareWithDesign(const QImage &image, const Drawing &d = theDesign)
 {
-    QCOMPARE(image.size(), QSize(32, 32));
-    for (int y = 0; y < 32; ++y) {
-        for (int x = 0; x < 32; ++x) {
+    QCOMPARE(image.size(), QSize(d.size, d.size));
+    for (int y = 0; y < d.size; ++y) {
+        for (int x = 0; x < d.size; ++x) {
             const QRgb actual = normalised(image.pixel(x, y));
-            const QRgb expected = expectedAt(x + 0.5, y + 0.5);
+            const QRgb expected = expectedAt(x + 0.5, y + 0.5, d);
             if (actual != expected) {
                 QFAIL(qPrintable(QStringLiteral("pixel (%1, %2) is %3, expected %4")
                                      .arg(x)
@@ -115,23 +127,27 @@ private slots:
 void tst_Icon::design_data()
 {
     QTest::addColumn<QImage>("image");
-    QTest::newRow("embedded") << loadImage(QStringLiteral(":/hueloft/hueloft-32.png"));
-    QTest::newRow("build tree") << loadImage(iconDir + QStringLiteral("/hueloft-32.png"));
+    QTest::addColumn<int>("drawing"); // -1: the design, else an index into smallDrawings
     const QList<QImage> ico = icoImages();
-    int entry = 0;
-    for (const QImage &image : ico) {
-        if (image.size() == QSize(32, 32)) {
-            QTest::addRow("ico entry %d", entry) << image.convertToFormat(QImage::Format_ARGB32);
+    for (int i = -1; i < int(smallDrawings.size()); ++i) {
+        const int size = i < 0 ? theDesign.size : smallDrawings[i].size;
+        const QString name = QStringLiteral("/hueloft-%1.png").arg(size);
+        QTest::addRow("%d embedded", size) << loadImage(":/hueloft" + name) << i;
+        QTest::addRow("%d build tree", size) << loadImage(iconDir + name) << i;
+        for (int entry = 0; entry < ico.size(); ++entry) {
+            if (ico[entry].size() == QSize(size, size))
+                QTest::addRow("%d ico entry %d", size, entry)
+                    << ico[entry].convertToFormat(QImage::Format_ARGB32) << i;
         }
-        ++entry;
     }
 }
 
 void tst_Icon::design()
 {
     QFETCH(QImage, image);
+    QFETCH(int, drawing);
     QVERIFY2(!image.isNull(), "the image did not load");
-    compareWithDesign(image);
+    compareWithDesign(image, drawing < 0 ? theDesign : smallDrawings[drawing]);
 }
 
 void tst_Icon::largerSizes_data()
@@ -242,8 +258,7 @@ void tst_Icon::icoHoldsEverySizeItNames()
             }
         }
     }
-    QVERIFY(sides.contains(32));
-    QVERIFY(sides.contains(256));
+    QCOMPARE(sides, QSet<int>({16, 20, 24, 32, 48, 64, 256}));
 
     // Qt hands every entry over in 32-bit colour, so the 16-colour one, which a 16-colour
     // screen shows, is found in the file's directory: 16 bytes per entry after a 6-byte header.
@@ -271,7 +286,7 @@ void tst_Icon::applicationIconOffersEverySize()
     for (const QSize &size : icon.availableSizes())
         sides.append(size.width());
     std::sort(sides.begin(), sides.end());
-    QCOMPARE(sides, QList<int>({32, 48, 64, 128, 256}));
+    QCOMPARE(sides, QList<int>({16, 20, 24, 32, 48, 64, 128, 256}));
     compareWithDesign(icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 

@@ -110,7 +110,9 @@ void tst_MainWindow::window()
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
     QVERIFY(!w->windowIcon().isNull());
-    QCOMPARE(w->windowIcon().pixmap(32, 32).size(), QSize(32, 32));
+    const QList<QSize> iconSizes = w->windowIcon().availableSizes();
+    for (int side : {16, 20, 24, 32, 48, 64, 128, 256})
+        QVERIFY2(iconSizes.contains(QSize(side, side)), qPrintable(QString::number(side)));
     QVERIFY(!f->control<QWidget>("pctRGB")->isVisible());
     for (QPushButton *button : w->findChildren<QPushButton *>()) {
         QVERIFY2(!button->isDefault() && !button->autoDefault(), qPrintable(button->objectName()));

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/appearance.h"
 
+#include "editor/resources/appicon.h"
+
 #include <QImageReader>
 #include <QPixmap>
 
@@ -24,5 +26,5 @@ QPixmap programIconPixmap()
 
 QIcon programIcon()
 {
-    return QIcon(programIconPixmap());
+    return hueloft::applicationIcon();
 }

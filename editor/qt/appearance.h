@@ -8,6 +8,7 @@
 // one that every caption fits at, whatever the desktop's default is.
 QFont dialogFont();
 
-// The program's 32 x 32 icon: three bars, red, green and blue.
+// The program's icon: three bars, red, green and blue; every size from 16 to 256 pixels, and
+// the 32 x 32 one alone.
 QIcon programIcon();
 QPixmap programIconPixmap();

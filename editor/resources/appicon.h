@@ -3,7 +3,8 @@
 
 // The program's icon, embedded in the program as Qt resources under ":/hueloft/":
 // ":/hueloft/hueloft-32.png" is the 32 x 32 original; hueloft-48.png, -64, -128 and -256 are
-// the same picture at larger sizes, for window managers and docks that show more pixels.
+// the same picture at larger sizes, for window managers and docks that show more pixels;
+// hueloft-16.png, -20 and -24 are drawn for their size, for title bars and task bars.
 
 #include <QIcon>
 

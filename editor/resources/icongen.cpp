@@ -17,6 +17,7 @@
 #include <QSaveFile>
 #include <QString>
 
+#include <algorithm>
 #include <cstdio>
 #include <optional>
 #include <vector>
@@ -44,15 +45,28 @@ QColor opaque(std::uint32_t rgb)
     return QColor::fromRgb(QRgb(0xFF000000u | rgb));
 }
 
+QRect toQRect(const Rect &r)
+{
+    return QRect(r.x, r.y, r.width, r.height);
+}
+
 QImage paintIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
     QPainter painter(&image);
     painter.setRenderHint(QPainter::Antialiasing, false);
-    for (const Bar &bar : bars) {
-        painter.fillRect(scaled(shadowOf(bar.rect), size), opaque(shadowRgb));
-        painter.fillRect(scaled(bar.rect, size), opaque(bar.rgb));
+    const auto drawing = std::find_if(smallDrawings.begin(), smallDrawings.end(),
+                                      [size](const SmallDrawing &d) { return d.size == size; });
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        if (drawing != smallDrawings.end()) {
+            const Rect &bar = drawing->bars[i];
+            painter.fillRect(toQRect(shadowOf(bar, drawing->shadowThickness)), opaque(shadowRgb));
+            painter.fillRect(toQRect(bar), opaque(bars[i].rgb));
+        } else {
+            painter.fillRect(scaled(shadowOf(bars[i].rect), size), opaque(shadowRgb));
+            painter.fillRect(scaled(bars[i].rect, size), opaque(bars[i].rgb));
+        }
     }
     return image;
 }
@@ -243,10 +257,11 @@ int main(int argc, char **argv)
             }
             icoEntries.push_back(*sixteen);
         }
-        // Windows shows DIB entries up to 48 pixels everywhere; larger ones are PNG-compressed.
-        if (size <= 48)
+        if (std::find(icoSizes.begin(), icoSizes.end(), size) == icoSizes.end())
+            continue;
+        if (size <= largestIcoBitmap)
             icoEntries.push_back(trueColourEntry(image));
-        else if (size == 256)
+        else
             icoEntries.push_back(IcoEntry{size, 32, 0, png});
     }
     ok = writeFile(folder.filePath(QStringLiteral("hueloft.svg")), svgText()) && ok;

@@ -7,6 +7,7 @@
 //
 // Coordinates are pixels of the 32 x 32 design; larger sizes scale the edges and round them to
 // whole pixels, so every size stays crisp (no antialiasing, no half-transparent pixels).
+// Sizes below the design are drawn of their own (smallDrawings).
 
 #include <array>
 #include <cstdint>
@@ -46,13 +47,36 @@ inline constexpr int shadowOffset = 1;
 inline constexpr int shadowThickness = 2;
 inline constexpr std::uint32_t shadowRgb = 0x000000;
 
-constexpr Rect shadowOf(const Rect &bar)
+constexpr Rect shadowOf(const Rect &bar, int thickness = shadowThickness)
 {
-    return {bar.x + shadowOffset, bar.y + shadowOffset, bar.width + shadowThickness - shadowOffset,
-            bar.height + shadowThickness - shadowOffset};
+    return {bar.x + shadowOffset, bar.y + shadowOffset, bar.width + thickness - shadowOffset,
+            bar.height + thickness - shadowOffset};
 }
 
+// The small sizes are drawn for their size, pixel by pixel, not scaled from the design: scaled
+// to 16 pixels the bars and shadows would come out of uneven widths, or lose the gaps between
+// them. Each keeps the design's three bars over a shadow 1 pixel thick, a clear gap between
+// a shadow and the next bar, and a margin all round.
+struct SmallDrawing
+{
+    int size;
+    std::array<Rect, 3> bars; // red, green, blue, coloured as in bars above
+    int shadowThickness;
+};
+
+inline constexpr std::array<SmallDrawing, 3> smallDrawings{{
+    {16, {{{1, 1, 3, 13}, {6, 1, 3, 13}, {11, 1, 3, 13}}}, 1},
+    {20, {{{2, 2, 4, 15}, {8, 2, 4, 15}, {14, 2, 4, 15}}}, 1},
+    {24, {{{1, 2, 5, 19}, {9, 2, 5, 19}, {17, 2, 5, 19}}}, 1},
+}};
+
 // The bitmap sizes written into the build tree and embedded as resources.
-inline constexpr std::array<int, 5> bitmapSizes{32, 48, 64, 128, 256};
+inline constexpr std::array<int, 8> bitmapSizes{16, 20, 24, 32, 48, 64, 128, 256};
+
+// The sizes the Windows .ico holds: what Windows asks for at 100 to 200 % (16 to 32 in lists
+// and title bars, 48 and 64 for the desktop, 256 for large views). Up to 48 as bitmaps, which
+// every Windows shows; 64 and 256 PNG-compressed.
+inline constexpr std::array<int, 7> icoSizes{16, 20, 24, 32, 48, 64, 256};
+inline constexpr int largestIcoBitmap = 48;
 
 } // namespace hueloft::icon

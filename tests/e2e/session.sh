@@ -14,6 +14,11 @@ above() {
 start_window_manager
 launch
 expect_equal "first start on top" "$(above)" no
+# The task bar finds the launcher's entry by the window's class.
+entry="$here/../../editor/resources/io.github.hueloft.Hueloft.desktop"
+expect_equal "window class of the desktop entry" \
+    "$(xprop -id "$win" WM_CLASS | sed 's/.*", "//; s/"$//')" \
+    "$(sed -n 's/^StartupWMClass=//p' "$entry")"
 geometry_before=$(xdotool getwindowgeometry "$win" | tail -n +2)
 keys Tab Tab Tab Tab Tab
 # Dead keys compose "é" and "ä" through the input method; only digits enter the box. xdotool
