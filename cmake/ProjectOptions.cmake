@@ -50,8 +50,18 @@ endif()
 # The owner's texts: the About box and the version record take them from here.
 set(HUELOFT_COPYRIGHT "(c) 2026 The hueloft developers" CACHE STRING
     "Rights notice shown in the About box and the version record")
-set(HUELOFT_CONTACT "Contact: see the project's README" CACHE STRING
-    "Contact line of the About box (an e-mail address)")
+set(HUELOFT_CONTACT "" CACHE STRING
+    "The owner's contact for the About box: an e-mail or web address (empty: none given)")
+# The About box's contact line. Without the owner's contact it names who can answer for a copy
+# of a free program: whoever passed it on. A build tree configured before keeps the old
+# placeholder in its cache, which named a contact the README never had.
+if(HUELOFT_CONTACT STREQUAL "" OR HUELOFT_CONTACT STREQUAL "Contact: see the project's README")
+    set(HUELOFT_CONTACT_LINE "Contact: whoever gave you this copy")
+else()
+    set(HUELOFT_CONTACT_LINE "Contact: ${HUELOFT_CONTACT}")
+endif()
+string(REPLACE "\\" "\\\\" HUELOFT_CONTACT_LINE "${HUELOFT_CONTACT_LINE}")
+string(REPLACE "\"" "\\\"" HUELOFT_CONTACT_LINE "${HUELOFT_CONTACT_LINE}")
 set(HUELOFT_COMPANY "The hueloft developers" CACHE STRING
     "Company entry of the version record")
 set(HUELOFT_DISTRIBUTION_NOTICE
