@@ -113,10 +113,8 @@ run_installed() {
     }
     if [ -f "$scratch/wmicon" ]; then
         for size in 16 24 32 48 64 256; do
-            grep -q "Icon ($size x $size)" "$scratch/wmicon" || {
-                cat "$scratch/wmicon" >&2
-                fail "the main window offers no $size x $size icon"
-            }
+            grep -q "Icon ($size x $size)" "$scratch/wmicon" ||
+                { cat "$scratch/wmicon" >&2; fail "the main window offers no $size x $size icon"; }
         done
     else
         echo "note: xprop is not installed, the window's icon is not checked"

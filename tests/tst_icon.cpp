@@ -22,10 +22,9 @@ namespace {
 const QString iconDir = QStringLiteral(HUELOFT_ICON_DIR);
 const QList<int> scaledSizes{48, 64, 128, 256};
 
-// A drawing of the three bars: their left edges, width, top and height, and the thickness of
-// the black shadow each casts, moved 1 pixel down and right. The 32 x 32 design has bars 7
-// wide and 25 high from 3 pixels below the top, at 3, 13 and 23, with shadows 2 pixels thick;
-// 16, 20 and 24 pixels are drawn for their size with shadows 1 pixel thick.
+// The 32 x 32 design: bars 7 wide and 25 high from 3 pixels below the top, their left edges at
+// 3, 13 and 23, each over a black shadow moved 1 pixel down and right and 2 pixels thick.
+// 16, 20 and 24 pixels are drawn for their size, with shadows 1 pixel thick.
 struct Drawing
 {
     int size;
@@ -128,18 +127,21 @@ void tst_Icon::design_data()
 {
     QTest::addColumn<QImage>("image");
     QTest::addColumn<int>("drawing"); // -1: the design, else an index into smallDrawings
+    QTest::newRow("embedded") << loadImage(QStringLiteral(":/hueloft/hueloft-32.png")) << -1;
+    QTest::newRow("build tree") << loadImage(iconDir + QStringLiteral("/hueloft-32.png")) << -1;
     const QList<QImage> ico = icoImages();
-    for (int i = -1; i < int(smallDrawings.size()); ++i) {
-        const int size = i < 0 ? theDesign.size : smallDrawings[i].size;
-        const QString name = QStringLiteral("/hueloft-%1.png").arg(size);
-        QTest::addRow("%d embedded", size) << loadImage(":/hueloft" + name) << i;
-        QTest::addRow("%d build tree", size) << loadImage(iconDir + name) << i;
-        for (int entry = 0; entry < ico.size(); ++entry) {
-            if (ico[entry].size() == QSize(size, size))
-                QTest::addRow("%d ico entry %d", size, entry)
-                    << ico[entry].convertToFormat(QImage::Format_ARGB32) << i;
+    int entry = 0;
+    for (const QImage &image : ico) {
+        if (image.size() == QSize(32, 32)) {
+            QTest::addRow("ico entry %d", entry)
+                << image.convertToFormat(QImage::Format_ARGB32) << -1;
         }
+        ++entry;
     }
+    for (int i = 0; i < int(smallDrawings.size()); ++i)
+        QTest::addRow("%d", smallDrawings[i].size)
+            << loadImage(QStringLiteral(":/hueloft/hueloft-%1.png").arg(smallDrawings[i].size))
+            << i;
 }
 
 void tst_Icon::design()

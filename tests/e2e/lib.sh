@@ -63,9 +63,8 @@ clipboard_png() {
 }
 
 # The four copy commands from the keyboard, each read back by another process: the focus starts
-# on the red scroll bar, five steps to the right, green 200 typed and copied by its access key
-# without Enter, plain letters that are no access keys, the Basic notation; then a 40 x 300
-# sample (held to 40 x 256) checked pixel by pixel; a text copy then replaces it.
+# on the red scroll bar, five steps to the right, green 200 typed, the Basic notation; then a
+# 40 x 300 sample (held to 40 x 256) checked pixel by pixel; a text copy then replaces it.
 check_copies() {
     keys Right Right Right Right Right
     keys Tab Tab Tab Tab

@@ -15,15 +15,12 @@ start_window_manager
 launch
 expect_equal "first start on top" "$(above)" no
 # The task bar finds the launcher's entry by the window's class.
-entry="$here/../../editor/resources/io.github.hueloft.Hueloft.desktop"
-expect_equal "window class of the desktop entry" \
-    "$(xprop -id "$win" WM_CLASS | sed 's/.*", "//; s/"$//')" \
-    "$(sed -n 's/^StartupWMClass=//p' "$entry")"
+expect_equal "window class of the desktop entry" "$(xprop -id "$win" WM_CLASS | sed 's/.*", "//; s/"$//')" \
+    "$(sed -n 's/^StartupWMClass=//p' "$here/../../editor/resources/io.github.hueloft.Hueloft.desktop")"
 geometry_before=$(xdotool getwindowgeometry "$win" | tail -n +2)
 keys Tab Tab Tab Tab Tab
-# Dead keys compose "é" and "ä" through the input method; only digits enter the box. xdotool
-# maps each dead key to a spare key code and back: the program gets a moment to take the
-# restored keyboard map before the keys that follow.
+# Dead keys compose "é" and "ä" (input-method text); only digits enter. xdotool maps each to a
+# spare key code and back: a moment for the program to take the restored map.
 keys dead_acute e dead_diaeresis a
 sleep 1
 type_text 17

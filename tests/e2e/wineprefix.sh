@@ -1,8 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Makes the one Wine prefix the Windows end-to-end tests of a run share (create|remove <dir>).
-# Wine's own Tahoma goes into the prefix's font folder: without it the dialog font falls back
-# to whatever the Unix side has, wider than any Windows dialog font, and captions are cut.
+# A default prefix, nothing added: the captions are measured in the dialog font a user's Wine
+# has, Tahoma from Wine's own fonts (Debian's fonts-wine, which the README asks for).
 set -eu
 wine=/usr/lib/wine/wine64
 case "$1" in
@@ -13,9 +13,6 @@ case "$1" in
         WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= \
             "$wine" wineboot -i >/dev/null 2>&1
         WINEPREFIX="$2" /usr/lib/wine/wineserver -w
-        for font in /usr/share/wine/fonts/tahoma.ttf /usr/share/wine/fonts/tahomabd.ttf; do
-            [ -f "$font" ] && cp "$font" "$2/drive_c/windows/Fonts/"
-        done
         [ -d "$2/drive_c/windows" ] || { echo "FAIL: wineboot made no prefix in $2" >&2; exit 1; }
         echo "prefix ready: $2"
         ;;
