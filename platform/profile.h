@@ -16,14 +16,23 @@
 // the held writes applied, one replacement. The replacement is atomic (a crash at any instant
 // leaves the old or the whole new file, never a torn one) and made under an exclusive lock, so
 // that two processes flushing together each apply their writes to the other's whole file.
-// A large file (a megabyte or more) is kept between reads for as long as its identity, size
-// and time stamps stay the same; a change made by someone else shows at the next call.
+// The lock is waited for 10 s at most; nothing of a write can be opened by another user before
+// it is whole. A large file (a megabyte or more) is kept between reads for as long as its
+// identity, size and time stamps stay the same; a change made by someone else shows at the
+// next call.
 //
-// Only a regular file (or a link to one) is read or replaced: a device, FIFO or socket reads
-// as a missing file and every write to it fails. A read takes at most the size the file had
-// when it was opened. A write that fails returns 0 and leaves the file as it was;
-// profileErrorText() then tells why. A symbolic link is written through to its target, and
-// the file keeps its permissions.
+// The file stays the same file to everyone: the new one takes the old one's owner, group,
+// permissions and extended attributes (the ACL among them). Where a new file could not (other
+// hard links, an owner or attribute this process cannot give, a mount on the name, a sticky
+// folder), the text is written in place, the old text kept in a synced backup beside it until
+// the new text is whole; a write killed half-way is put back at the next use of the file.
+//
+// Only a regular file (or a link to one) of at most kProfileFileSizeLimit bytes is read or
+// written: a device, FIFO, socket or larger file reads as a missing file and every write to it
+// fails. A file that starts with a UTF-16 byte-order mark is read and written as UTF-16, as on
+// Windows: the 8-bit strings are UTF-8 there. A write that fails returns 0 and leaves the file
+// as it was; profileErrorText() then tells why. A symbolic link is written through to its
+// target.
 
 #include <cstdint>
 #include <string>
@@ -45,16 +54,17 @@ inline constexpr std::uint64_t kProfileFileSizeLimit = 64ull * 1024 * 1024;
 // missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
 // non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"
 // reads hexadecimal; a value without any digit reads 0.
-HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
-                                    const char *fileName);
+HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileIntA(const char *section, const char *key,
+                                                           int defaultValue, const char *fileName);
 
 // Copies the value of Key (outer quotes removed) or Default (trailing spaces removed; null
 // is "") into Returned, at most Size - 1 characters and a terminating zero; returns the number
 // of characters copied. Listing the names of a file (a null Section or Key on Windows) is not
 // provided: a null Section or Key gives Default.
 HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
-                                       const char *defaultValue, char *returned, std::uint32_t size,
-                                       const char *fileName);
+                                                              const char *defaultValue,
+                                                              char *returned, std::uint32_t size,
+                                                              const char *fileName);
 
 // Sets Key in Section to Value, written exactly as given; a null Value deletes the key, a
 // null Key the whole section. The write is held until the flush; it fails at once (result 0)
@@ -62,8 +72,8 @@ HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileStringA(const char *sectio
 // the file not a regular one. Section, Key and Value all null flush the held writes of
 // FileName (of every file when FileName is null too): nonzero when they reached the disk or
 // changed nothing, 0 when the file could not be replaced (they are dropped all the same).
-HUELOFT_PROFILE_EXPORT int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
-                               const char *fileName);
+HUELOFT_PROFILE_EXPORT int WritePrivateProfileStringA(const char *section, const char *key,
+                                                      const char *value, const char *fileName);
 
 // Why the last failed write or flush of this thread failed, in one line naming the file
 // ("cannot write /x/HUELOFT.INI: Permission denied"); empty after a successful one.
