@@ -413,8 +413,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
     }
     const bool fileExists = in.ConsumeBool();
     // 0: 8-bit text; 1, 2: the rest of the input is UTF-16 (little-, big-endian) after a mark.
-    const int wide = fileExists ? in.ConsumeIntegralInRange<int>(0, 2) : 0;
+    int wide = fileExists ? in.ConsumeIntegralInRange<int>(0, 2) : 0;
     std::string file = in.ConsumeRemainingBytesAsString();
+    // 8-bit text that starts with a mark is UTF-16 all the same.
+    if (fileExists && !wide &&
+        (file.compare(0, 2, "\xFF\xFE") == 0 || file.compare(0, 2, "\xFE\xFF") == 0)) {
+        wide = file[0] == '\xFF' ? 1 : 2;
+        file.erase(0, 2);
+    }
 
     const std::string &path = workFile();
     std::remove(path.c_str());
