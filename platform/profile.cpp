@@ -652,9 +652,9 @@ struct ReadCache
 
     bool describes(const std::string &p, const struct stat &st) const
     {
-        return p == path && st.st_dev == device && st.st_ino == inode && st.st_size == size &&
-               st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec &&
-               st.st_ctim.tv_sec == changed.tv_sec && st.st_ctim.tv_nsec == changed.tv_nsec;
+        return p == path && st.st_dev == device && st.st_ino == inode && st.st_size == size
+               && st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec
+               && st.st_ctim.tv_sec == changed.tv_sec && st.st_ctim.tv_nsec == changed.tv_nsec;
     }
 
     std::size_t sectionStart(std::string_view name)
@@ -697,8 +697,8 @@ struct State
         for (auto &[fileName, pending] : held) {
             const std::string error = flushFile(fileName, std::move(pending.edits));
             if (!error.empty())
-                std::fprintf(stderr, "%s: settings not saved: %s\n", program_invocation_short_name,
-                             error.c_str());
+                std::fprintf(stderr, "%s: settings not saved: %s\n",
+                             program_invocation_short_name, error.c_str());
         }
         held.clear();
     }
@@ -722,8 +722,8 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     // The file as it was when the view was made: a change by someone else shows.
     const bool sameDisk = error == 0 ? g_state.viewDisk.describes(fileName, st)
                                      : error == ENOENT && g_state.viewDisk.path.empty();
-    if (hasHeld && g_state.viewPath == fileName &&
-        g_state.viewGeneration == held->second.generation && sameDisk)
+    if (hasHeld && g_state.viewPath == fileName
+        && g_state.viewGeneration == held->second.generation && sameDisk)
         return &g_state.view;
     if (error == 0 && st.st_size >= cachedFromSize) {
         ReadCache &large = g_state.large;
@@ -735,9 +735,9 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
                 struct stat after
                 {
                 };
-                if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size ||
-                    after.st_mtim.tv_nsec != st.st_mtim.tv_nsec ||
-                    after.st_mtim.tv_sec != st.st_mtim.tv_sec)
+                if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size
+                    || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec
+                    || after.st_mtim.tv_sec != st.st_mtim.tv_sec)
                     st.st_size = -1;
                 large.path = fileName;
                 large.device = st.st_dev;
@@ -916,8 +916,8 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             struct stat named
             {
             };
-            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-                named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+                && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
                 exists = true;
                 break;
             }
@@ -934,8 +934,8 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
         struct stat named
         {
         };
-        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 &&
-            errno == ENOENT)
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
+            && errno == ENOENT)
             break; // still missing, and we create it
     }
 

@@ -54,17 +54,16 @@ inline constexpr std::uint64_t kProfileFileSizeLimit = 64ull * 1024 * 1024;
 // missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
 // non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"
 // reads hexadecimal; a value without any digit reads 0.
-HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileIntA(const char *section, const char *key,
-                                                           int defaultValue, const char *fileName);
+HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
+                                    const char *fileName);
 
 // Copies the value of Key (outer quotes removed) or Default (trailing spaces removed; null
 // is "") into Returned, at most Size - 1 characters and a terminating zero; returns the number
 // of characters copied. Listing the names of a file (a null Section or Key on Windows) is not
 // provided: a null Section or Key gives Default.
 HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileStringA(const char *section, const char *key,
-                                                              const char *defaultValue,
-                                                              char *returned, std::uint32_t size,
-                                                              const char *fileName);
+                                       const char *defaultValue, char *returned, std::uint32_t size,
+                                       const char *fileName);
 
 // Sets Key in Section to Value, written exactly as given; a null Value deletes the key, a
 // null Key the whole section. The write is held until the flush; it fails at once (result 0)
@@ -72,8 +71,8 @@ HUELOFT_PROFILE_EXPORT std::uint32_t GetPrivateProfileStringA(const char *sectio
 // the file not a regular one. Section, Key and Value all null flush the held writes of
 // FileName (of every file when FileName is null too): nonzero when they reached the disk or
 // changed nothing, 0 when the file could not be replaced (they are dropped all the same).
-HUELOFT_PROFILE_EXPORT int WritePrivateProfileStringA(const char *section, const char *key,
-                                                      const char *value, const char *fileName);
+HUELOFT_PROFILE_EXPORT int WritePrivateProfileStringA(const char *section, const char *key, const char *value,
+                               const char *fileName);
 
 // Why the last failed write or flush of this thread failed, in one line naming the file
 // ("cannot write /x/HUELOFT.INI: Permission denied"); empty after a successful one.

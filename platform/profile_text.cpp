@@ -235,7 +235,8 @@ std::optional<std::string> edited(std::string_view text, std::string_view sectio
 
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
-                                  std::optional<std::string_view> value, std::string_view lineEnd)
+                                  std::optional<std::string_view> value,
+                                  std::string_view lineEnd)
 {
     const Location at = locate(text, section, key);
     std::string out;
@@ -364,8 +365,8 @@ public:
         // Tagged by the name the header reads as, which is not always the one written ("a]b"
         // reads as "a").
         const Line header = lineAt(added, 0);
-        const int readAs =
-            indexOf(headerName(std::string_view(added).substr(0, header.contentEnd)).value_or(""));
+        const int readAs = indexOf(
+            headerName(std::string_view(added).substr(0, header.contentEnd)).value_or(""));
         m_pieces.push_back(Piece{{}, std::move(added), readAs, true});
         return true;
     }
@@ -462,8 +463,8 @@ std::optional<std::string> editedAll(std::string_view text, const std::vector<Ed
         return key && headerName(*key).has_value();
     };
     for (const Edit &edit : edits) {
-        if (hasLineEnd(edit.section) || hasLineEnd(edit.key) || hasLineEnd(edit.value) ||
-            readsAsHeader(edit.key)) {
+        if (hasLineEnd(edit.section) || hasLineEnd(edit.key) || hasLineEnd(edit.value)
+            || readsAsHeader(edit.key)) {
             std::optional<std::string> current;
             for (const Edit &e : edits) {
                 const std::string_view now = current ? std::string_view(*current) : text;

@@ -83,7 +83,8 @@ std::optional<std::string> edited(std::string_view text, std::string_view sectio
 // text that Text is a part of).
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
-                                  std::optional<std::string_view> value, std::string_view lineEnd);
+                                  std::optional<std::string_view> value,
+                                  std::string_view lineEnd);
 
 // One write, held until the file is written: names already trimmed with trimArgument().
 struct Edit

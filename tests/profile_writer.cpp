@@ -85,16 +85,16 @@ int main(int argc, char **argv)
         return 0;
     }
     if (argc == 6 && std::strcmp(argv[1], "once") == 0) {
-        if (platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2]) &&
-            platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2]))
+        if (platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2])
+            && platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2]))
             return 0;
         std::fprintf(stderr, "%s\n", platform::profileErrorText().c_str());
         return 1;
     }
     if (argc == 7 && std::strcmp(argv[1], "loop") == 0) {
         for (unsigned long i = 0;; ++i) {
-            if (!platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5 + i % 2], argv[2]) ||
-                !platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2])) {
+            if (!platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5 + i % 2], argv[2])
+                || !platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2])) {
                 std::fprintf(stderr, "%s\n", platform::profileErrorText().c_str());
                 return 1;
             }

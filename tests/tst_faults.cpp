@@ -11,10 +11,10 @@
 #include "platform/profile.h"
 
 #include <QCheckBox>
+#include <QFile>
 #include <QClipboard>
 #include <QDirIterator>
 #include <QElapsedTimer>
-#include <QFile>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
@@ -28,12 +28,12 @@
 #include <QThread>
 
 #include <grp.h>
-#include <signal.h>
-#include <sys/resource.h>
 #include <sys/socket.h>
-#include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/un.h>
+#include <signal.h>
+#include <sys/resource.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <cstdio>
@@ -691,15 +691,7 @@ void tst_Faults::twoEditorsExitTogether()
 // endless read or a regular file put in a device's place. Defaults, one line that says what the
 // file is, and the node left exactly as it was.
 
-enum class Node {
-    Fifo,
-    LinkToFifo,
-    DeviceCopy,
-    LinkToDeviceCopy,
-    LinkToDevZero,
-    Socket,
-    FifoSwappedIn
-};
+enum class Node { Fifo, LinkToFifo, DeviceCopy, LinkToDeviceCopy, LinkToDevZero, Socket, FifoSwappedIn };
 
 void tst_Faults::notRegularSettingsFile_data()
 {
@@ -978,8 +970,7 @@ void tst_Faults::incompleteLibrary()
 
     StderrCapture errors;
     {
-        DeclaredFunctions functions(QFile::encodeName(folder).toStdString(),
-                                    baseName.toStdString());
+        DeclaredFunctions functions(QFile::encodeName(folder).toStdString(), baseName.toStdString());
         MainWindow window(functions, programFolder.path());
         window.Form_Load();
         window.show();

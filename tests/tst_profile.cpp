@@ -519,7 +519,8 @@ void tst_Profile::write()
         writeBytes(path, before);
     const ino_t original = inode(path);
 
-    QCOMPARE(writeNow(arg(section), arg(key), arg(value), iniPath()) != 0, result != 0);
+    QCOMPARE(writeNow(arg(section), arg(key), arg(value), iniPath()) != 0,
+             result != 0);
     if (!before.isNull() && before == after)
         QCOMPARE(inode(path), original); // not even rewritten
     QCOMPARE(profileErrorText().empty(), result != 0);
