@@ -850,12 +850,19 @@ constexpr int lockWaitMilliseconds = 10000;
 
 bool lockWithin(int fd)
 {
-    for (int waited = 0;; waited += 5) {
+    // By the clock: on a busy machine the pauses themselves take longer than asked.
+    auto milliseconds = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    };
+    const std::int64_t deadline = milliseconds() + lockWaitMilliseconds;
+    for (;;) {
         if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
             return true;
         if (errno != EWOULDBLOCK && errno != EINTR)
             return false;
-        if (waited >= lockWaitMilliseconds)
+        if (milliseconds() >= deadline)
             return false;
         const timespec pause{0, 5 * 1000 * 1000};
         ::nanosleep(&pause, nullptr);
