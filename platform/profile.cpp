@@ -8,6 +8,7 @@
 #include "platform/filekind.h"
 #include "platform/profile_text.h"
 
+#include <algorithm>
 #include <cerrno>
 #include <cstdio>
 #include <cstring>
@@ -310,31 +311,45 @@ int createPrivate(int dirFd, const std::string &prefix, std::string &name)
     return -EEXIST;
 }
 
-// Copies every extended attribute (the access and default ACL among them) from one file to
-// another; false when one of them cannot be read or set.
-bool copyAttributes(int from, int to)
+// The names of a file's extended attributes; false when they cannot be listed. A file system
+// without them has none.
+bool attributeNames(int fd, std::vector<std::string> &names)
 {
-    std::string names(256, '\0');
+    std::string list(256, '\0');
     ssize_t n;
-    while ((n = ::flistxattr(from, names.data(), names.size())) < 0 && errno == ERANGE) {
-        const ssize_t needed = ::flistxattr(from, nullptr, 0);
+    while ((n = ::flistxattr(fd, list.data(), list.size())) < 0 && errno == ERANGE) {
+        const ssize_t needed = ::flistxattr(fd, nullptr, 0);
         if (needed < 0)
             return false;
-        names.resize(std::size_t(needed) + 1);
+        list.resize(std::size_t(needed) + 1);
     }
-    if (n < 0)
-        return errno == ENOTSUP; // a file system without them has none to lose
-    names.resize(std::size_t(n));
+    names.clear();
+    for (ssize_t at = 0; at < n; at += ssize_t(names.back().size()) + 1)
+        names.emplace_back(list.c_str() + at);
+    return n >= 0 || errno == ENOTSUP;
+}
+
+// Gives one file exactly the extended attributes (the ACL among them) of another: copied, and
+// those the new file got by itself (from a folder's default ACL) taken away; false when one of
+// them cannot be read, set or taken away.
+bool copyAttributes(int from, int to)
+{
+    std::vector<std::string> names, own;
+    if (!attributeNames(from, names) || !attributeNames(to, own))
+        return false;
+    for (const std::string &name : own) {
+        if (std::find(names.begin(), names.end(), name) == names.end()
+            && ::fremovexattr(to, name.c_str()) != 0)
+            return false;
+    }
     std::string value;
-    for (std::size_t at = 0; at < names.size();) {
-        const char *name = names.c_str() + at;
-        at += std::strlen(name) + 1;
-        const ssize_t size = ::fgetxattr(from, name, nullptr, 0);
+    for (const std::string &name : names) {
+        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
         if (size < 0)
             return false;
         value.resize(std::size_t(size));
-        const ssize_t got = ::fgetxattr(from, name, value.data(), value.size());
-        if (got != size || ::fsetxattr(to, name, value.data(), value.size(), 0) != 0)
+        const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
+        if (got != size || ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0)
             return false;
     }
     return true;

@@ -980,6 +980,8 @@ void tst_Profile::identityKept_data()
     QTest::addColumn<bool>("byNobody");     // the save made by the user nobody
     QTest::newRow("ACL entries for other users")
         << QStringList{"setfacl", "-m", "u:nobody:rw,g:nogroup:r"} << false;
+    QTest::newRow("a default ACL on the folder, none on the file")
+        << QStringList{"setfacl", "-d", "-m", "u:nobody:rw"} << false;
     QTest::newRow("extended attribute")
         << QStringList{"setfattr", "-n", "user.origin", "-v", "x"} << false;
     QTest::newRow("a second hard link") << QStringList{"link"} << false;
@@ -1018,7 +1020,8 @@ void tst_Profile::identityKept()
         QVERIFY(::chmod(QFile::encodeName(dir.path()), mode_t(setup[0].mid(7).toInt(nullptr, 8))) ==
                 0);
     } else {
-        QCOMPARE(QProcess::execute(setup[0], setup.mid(1) << path), 0);
+        QCOMPARE(
+            QProcess::execute(setup[0], setup.mid(1) << (setup[1] == "-d" ? dir.path() : path)), 0);
     }
     struct stat before
     {
