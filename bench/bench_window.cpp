@@ -11,7 +11,9 @@
 // compared. Prints one "name value" line per figure, in milliseconds, each the median of its
 // runs. --only does one thing once, between the lines "begin" and "end" and with callgrind's
 // instrumentation on around it alone: load, unload-new (no file yet), unload-color (the colour
-// changed), unload-same (nothing changed), drag (--steps steps), copy, none (start-up only).
+// changed), unload-same (nothing changed), unload-linked (the colour changed in a file with a
+// second hard link), drag (--steps steps), copy, none (start-up only); replace-base does the
+// exit's yardstick once, a crash-safe replacement of the file.
 
 #include "editor/settings/externals.h"
 #include "editor/qt/mainwindow.h"
@@ -213,8 +215,9 @@ QByteArray settingsText()
 }
 
 // How the values at exit differ from the file: every key new (no file yet), the colour
-// changed, or nothing changed.
-enum class Exit { NewFile, ColorChanged, Unchanged };
+// changed, or nothing changed; or the colour changed in a file with a second hard link, which
+// is written in place to keep the link.
+enum class Exit { NewFile, ColorChanged, Unchanged, Linked };
 
 // Puts the file in place as the scenario needs it, loads a window from it and changes what the
 // scenario changes. The window is returned unclosed.
@@ -227,6 +230,11 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
         if (!file.open(QIODevice::WriteOnly) || file.write(templateText()) < 0)
             fail("cannot put the settings file in place");
     }
+    const QString link = g_settingsFolder + QStringLiteral("/linked.ini");
+    QFile::remove(link);
+    if (exit == Exit::Linked
+        && ::link(QFile::encodeName(settingsFile()), QFile::encodeName(link)) != 0)
+        fail("cannot link the settings file");
     auto window = std::make_unique<MainWindow>(functions, g_settingsFolder);
     window->Form_Load();
     red = -1;
@@ -353,7 +361,8 @@ int runOnly(const QString &only, int steps)
         Exit exit;
     } exits[] = {{"unload-new", Exit::NewFile},
                  {"unload-color", Exit::ColorChanged},
-                 {"unload-same", Exit::Unchanged}};
+                 {"unload-same", Exit::Unchanged},
+                 {"unload-linked", Exit::Linked}};
     for (const auto &known : exits) {
         if (only == QLatin1String(known.name)) {
             int red = 0;
@@ -369,6 +378,10 @@ int runOnly(const QString &only, int steps)
         }
     }
     putTemplateInPlace();
+    if (only == QLatin1String("replace-base")) { // the yardstick of the exit, once
+        timedReplacement(templateText());
+        return 0;
+    }
     MainWindow window(functions, g_settingsFolder);
     if (only == QLatin1String("load")) {
         std::printf("begin\n");
@@ -422,7 +435,7 @@ int main(int argc, char *argv[])
             g_settingsFolder = QString::fromLocal8Bit(argv[++i]);
         else
             fail("usage: bench_window [--runs N] [--steps N] [--dir FOLDER] [--only none|load|"
-                 "unload-new|unload-color|unload-same|drag|copy]");
+                 "unload-new|unload-color|unload-same|unload-linked|replace-base|drag|copy]");
     }
     if (!QDir().mkpath(g_settingsFolder))
         fail("cannot make the settings folder");
@@ -445,6 +458,9 @@ int main(int argc, char *argv[])
           median(repeat(runs, [](int run) { return timedUnload(Exit::ColorChanged, run); })));
     print("unload-same-ms",
           median(repeat(runs, [](int run) { return timedUnload(Exit::Unchanged, run); })));
+    print("unload-linked-ms",
+          median(repeat(runs, [](int run) { return timedUnload(Exit::Linked, run); })));
+    QFile::remove(g_settingsFolder + QStringLiteral("/linked.ini"));
     putTemplateInPlace();
 
     // Drag: bare Qt, then the editor, each shown and settled first.

@@ -9,6 +9,7 @@
 // end of every input): every read gives what the model reads, held writes included; every
 // flush leaves exactly the bytes the model expects (so every line no write touched is byte for
 // byte the same) and creates no file that the model does not; a written value reads back.
+// The file may be UTF-16 with a byte-order mark: the model then edits its UTF-8 text.
 // Checked too: no crash, no hang.
 
 #include "platform/profile.h"
@@ -204,9 +205,64 @@ std::uint32_t modelInteger(const std::optional<std::string> &value, int defaultV
     return std::uint32_t(minus ? (4294967296u - n) % 4294967296u : n);
 }
 
-// The file after the write, from the rules: a list of lines edited as a list.
+// UTF-16 files (after a byte-order mark): the text the rules apply to is their UTF-8, where a
+// lone surrogate is written as any other code unit of its range, and back.
+std::string modelFromUtf16(const std::string &bytes, bool little)
+{
+    std::vector<std::uint32_t> units;
+    for (std::size_t i = 0; i + 1 < bytes.size(); i += 2) {
+        const std::uint8_t a = std::uint8_t(bytes[i]), b = std::uint8_t(bytes[i + 1]);
+        units.push_back(little ? std::uint32_t(b << 8 | a) : std::uint32_t(a << 8 | b));
+    }
+    std::string text;
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        std::uint32_t c = units[i];
+        if (c >= 0xD800 && c < 0xDC00 && i + 1 < units.size() && units[i + 1] >= 0xDC00 &&
+            units[i + 1] < 0xE000)
+            c = 0x10000 + ((c - 0xD800) << 10) + (units[++i] - 0xDC00);
+        if (c < 0x80) {
+            text += char(c);
+        } else if (c < 0x800) {
+            text += {char(0xC0 | c >> 6), char(0x80 | (c & 0x3F))};
+        } else if (c < 0x10000) {
+            text += {char(0xE0 | c >> 12), char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        } else {
+            text += {char(0xF0 | c >> 18), char(0x80 | (c >> 12 & 0x3F)),
+                     char(0x80 | (c >> 6 & 0x3F)), char(0x80 | (c & 0x3F))};
+        }
+    }
+    return text;
+}
+
+std::string modelToUtf16(const std::string &text, bool little)
+{
+    std::string bytes;
+    auto put = [&](std::uint32_t u) {
+        bytes += little ? char(u & 0xFF) : char(u >> 8);
+        bytes += little ? char(u >> 8) : char(u & 0xFF);
+    };
+    put(0xFEFF);
+    for (std::size_t i = 0; i < text.size();) {
+        const std::uint8_t b = std::uint8_t(text[i]);
+        const std::size_t n = b < 0x80 ? 1 : b < 0xE0 ? 2 : b < 0xF0 ? 3 : 4;
+        std::uint32_t c = n == 1 ? b : b & (0x7F >> n);
+        for (std::size_t k = 1; k < n; ++k)
+            c = c << 6 | (std::uint8_t(text[i + k]) & 0x3F);
+        i += n;
+        if (c >= 0x10000) {
+            put(0xD800 + ((c - 0x10000) >> 10));
+            put(0xDC00 + ((c - 0x10000) & 0x3FF));
+        } else {
+            put(c);
+        }
+    }
+    return bytes;
+}
+
+// The file after the write, from the rules: a list of lines edited as a list. Lines added to
+// a text without line ends get NewLineEnd.
 std::string modelWrite(const std::string &file, const std::string &sectionArg, const char *keyArg,
-                       const char *value)
+                       const char *value, const std::string &newLineEnd)
 {
     std::vector<ModelLine> lines = splitLines(file);
     const std::string section = stripSpaces(sectionArg);
@@ -232,7 +288,7 @@ std::string modelWrite(const std::string &file, const std::string &sectionArg, c
         text = text.substr(0, v) + value;
         return joinLines(lines);
     }
-    std::string eol = "\n";
+    std::string eol = newLineEnd;
     for (const ModelLine &line : lines) {
         if (!line.end.empty()) {
             eol = line.end;
@@ -356,17 +412,33 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         op.defaultValue = in.ConsumeIntegral<int>();
     }
     const bool fileExists = in.ConsumeBool();
+    // 0: 8-bit text; 1, 2: the rest of the input is UTF-16 (little-, big-endian) after a mark.
+    int wide = fileExists ? in.ConsumeIntegralInRange<int>(0, 2) : 0;
     std::string file = in.ConsumeRemainingBytesAsString();
+    // 8-bit text that starts with a mark is UTF-16 all the same.
+    if (fileExists && !wide &&
+        (file.compare(0, 2, "\xFF\xFE") == 0 || file.compare(0, 2, "\xFE\xFF") == 0)) {
+        wide = file[0] == '\xFF' ? 1 : 2;
+        file.erase(0, 2);
+    }
 
     const std::string &path = workFile();
     std::remove(path.c_str());
+    std::string oddByte; // a UTF-16 file's odd last byte, kept as it is
     if (fileExists) {
         FILE *f = std::fopen(path.c_str(), "wb");
+        if (wide)
+            std::fwrite(wide == 1 ? "\xFF\xFE" : "\xFE\xFF", 1, 2, f);
         std::fwrite(file.data(), 1, file.size(), f);
         std::fclose(f);
+        if (wide) {
+            oddByte = file.substr(file.size() - file.size() % 2);
+            file = modelFromUtf16(file, wide == 1);
+        }
     } else {
         file.clear();
     }
+    const std::string newLineEnd = wide ? "\r\n" : "\n";
 
     // The model's text, and whether the model's file exists: a write that changes nothing
     // (deleting what is not there) must not create it.
@@ -376,9 +448,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
             failed("flush failed", platform::profileErrorText());
         bool exists = false;
         const std::string now = readFile(path, exists);
-        if (now != file)
-            failed("flushed file differs", std::string(what) + "\n--- file:\n" + now
-                                               + "\n--- model:\n" + file);
+        if (now != (wide ? modelToUtf16(file, wide == 1) + oddByte : file))
+            failed("flushed file differs",
+                   std::string(what) + "\n--- file:\n" + now + "\n--- model:\n" + file);
         if (exists != modelExists)
             failed(exists ? "a flush created a file for nothing" : "a flush lost the file", what);
     };
@@ -409,7 +481,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t *data, std::size_t size
         default: {
             const char *key = op.kind == 4 ? nullptr : k;
             const char *value = op.kind == 2 ? v : nullptr;
-            const std::string expected = modelWrite(file, s, key, value);
+            const std::string expected = modelWrite(file, s, key, value, newLineEnd);
             if (!platform::WritePrivateProfileStringA(s, key, value, path.c_str()))
                 failed("write failed", platform::profileErrorText());
             // The file exists once a write changed its (empty) text.

@@ -16,14 +16,23 @@
 // the held writes applied, one replacement. The replacement is atomic (a crash at any instant
 // leaves the old or the whole new file, never a torn one) and made under an exclusive lock, so
 // that two processes flushing together each apply their writes to the other's whole file.
-// A large file (a megabyte or more) is kept between reads for as long as its identity, size
-// and time stamps stay the same; a change made by someone else shows at the next call.
+// The lock is waited for 10 s at most; nothing of a write can be opened by another user before
+// it is whole. A large file (a megabyte or more) is kept between reads for as long as its
+// identity, size and time stamps stay the same; a change made by someone else shows at the
+// next call.
 //
-// Only a regular file (or a link to one) is read or replaced: a device, FIFO or socket reads
-// as a missing file and every write to it fails. A read takes at most the size the file had
-// when it was opened. A write that fails returns 0 and leaves the file as it was;
-// profileErrorText() then tells why. A symbolic link is written through to its target, and
-// the file keeps its permissions.
+// The file stays the same file to everyone: the new one takes the old one's owner, group,
+// permissions and extended attributes (the ACL among them). Where a new file could not (other
+// hard links, an owner or attribute this process cannot give, a mount on the name, a sticky
+// folder), the text is written in place, the old text kept in a synced backup beside it until
+// the new text is whole; a write killed half-way is put back at the next use of the file.
+//
+// Only a regular file (or a link to one) of at most kProfileFileSizeLimit bytes is read or
+// written: a device, FIFO, socket or larger file reads as a missing file and every write to it
+// fails. A file that starts with a UTF-16 byte-order mark is read and written as UTF-16, as on
+// Windows: the 8-bit strings are UTF-8 there. A write that fails returns 0 and leaves the file
+// as it was; profileErrorText() then tells why. A symbolic link is written through to its
+// target.
 
 #include <cstdint>
 #include <string>

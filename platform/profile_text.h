@@ -97,7 +97,37 @@ struct Edit
 // The text after the edits, applied in order, exactly as edited() would give them one after
 // the other, or nothing when none of them changes a byte. One pass over the text whatever the
 // number of edits: only the sections the edits name are copied and changed, the rest of the
-// text is copied once into the result.
-std::optional<std::string> editedAll(std::string_view text, const std::vector<Edit> &edits);
+// text is copied once into the result. Lines added to a text without any line end get
+// LineEnd, or the platform's own when it is empty.
+std::optional<std::string> editedAll(std::string_view text, const std::vector<Edit> &edits,
+                                     std::string_view lineEnd = {});
+
+// How a file's bytes hold its text. A file that starts with a UTF-16 byte-order mark (FF FE
+// little-endian, as Notepad saves "Unicode"; FE FF big-endian) is UTF-16 in that order, as for
+// the Windows profile functions; any other file is 8-bit text, its bytes as they are.
+enum class Encoding { Bytes, Utf16LittleEndian, Utf16BigEndian };
+
+struct FileText
+{
+    Encoding encoding = Encoding::Bytes;
+    // The text the functions above read and edit. From UTF-16, converted to UTF-8 (ASCII one
+    // to one, the line ends as they were); a code unit that is no character (a lone
+    // surrogate) takes the same three-byte form as the others, so that nothing is lost.
+    std::string text;
+    std::string oddByte; // a UTF-16 file's last byte when it has an odd number of them
+};
+
+// The file's text; one pass, and none at all for an 8-bit file but the copy.
+FileText decodedFile(std::string_view bytes);
+
+// The file's bytes for its text: an 8-bit file as the text is; a UTF-16 one with its byte
+// order mark, each character of the UTF-8 text as its UTF-16 code units, a byte that does not
+// start a UTF-8 character as the Latin-1 character of that value, and the odd byte last.
+// decodedFile() of the result gives the text back, unless it had such bytes.
+std::string encodedFile(const FileText &file);
+
+// The line end for lines added to a file that has none yet: CRLF for UTF-16 (such files come
+// from Windows), the platform's own otherwise.
+std::string_view newLineEndFor(Encoding encoding);
 
 } // namespace platform::profile

@@ -174,7 +174,7 @@ count_calls() { # scenario -> "renames fsyncs"
         "$work/strace"
 }
 # The whole process is traced; start-up alone does neither, which "none" shows.
-for scenario in none load unload-new unload-color unload-same; do
+for scenario in none load replace-base unload-new unload-color unload-same unload-linked; do
     echo "$scenario $(count_calls "$scenario")" >>"$results/calls"
 done
 strace_summary() { # the strace -c table of the exit that writes every key
@@ -228,6 +228,7 @@ row "Form_Load, swatchy loaded (vs read file)" "$(w disk load-ms)" "$(w disk rea
 row "Exit, no file yet: 25 keys, $settings_fs (vs 1 replace)" "$(w disk unload-new-ms)" "$(w disk replace-base-ms)" ms 10 abs
 row "Exit, colour changed, $settings_fs (vs 1 replace)" "$(w disk unload-color-ms)" "$(w disk replace-base-ms)" ms 10 abs
 row "Exit, nothing changed, $settings_fs (vs 1 replace)" "$(w disk unload-same-ms)" "$(w disk replace-base-ms)" ms 10 abs
+row "Exit, colour changed, hard link (in place), $settings_fs" "$(w disk unload-linked-ms)" "$(w disk replace-base-ms)" ms 10 abs
 if [ -f "$results/w-shm" ]; then
     row "Exit, no file yet: 25 keys, tmpfs (vs 1 replace)" "$(w shm unload-new-ms)" "$(w shm replace-base-ms)" ms 10 abs
     row "Exit, colour changed, tmpfs (vs 1 replace)" "$(w shm unload-color-ms)" "$(w shm replace-base-ms)" ms 10 abs
@@ -235,7 +236,8 @@ fi
 row "Copy Color Sample 256x256, offscreen (vs bare)" "$(w disk copy-ms)" "$(w disk copy-base-ms)" ms 2 abs
 row "Copy Color Sample 256x256, Xvfb (vs bare)" "$(w x11 copy-ms)" "$(w x11 copy-base-ms)" ms 2 abs
 echo
-echo "File replacements and syncs (strace -f, whole process; 'none' is start-up alone):"
+echo "File replacements and syncs (strace -f, whole process; 'none' is start-up alone,"
+echo "'replace-base' the yardstick: one crash-safe replacement):"
 printf '  %-14s %8s %8s\n' scenario renames fsyncs
 while read -r scenario renames syncs; do
     printf '  %-14s %8s %8s\n' "$scenario" "$renames" "$syncs"

@@ -8,15 +8,82 @@
 //                                               "ready" once the first write is done
 //   profile_writer held FILE SECTION KEY VALUE  one write, never flushed: it reaches the
 //                                               file when the process ends
-// "once" and "loop" flush after every write.
+//   profile_writer read FILE SECTION KEY        prints the value (a first use of the file)
+// "once" and "loop" flush after every write. As another user, the hostile side of a shared
+// folder; both print "ready", then hold what they took until standard input ends:
+//   profile_writer grab FOLDER PREFIX           locks every file named PREFIX... that it can
+//                                               open, as soon as it appears; prints
+//                                               "locked N" at the end
+//   profile_writer lock FILE                    holds an exclusive lock on FILE
 
 #include "platform/profile.h"
 
 #include <cstdio>
 #include <cstring>
+#include <string>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <sys/file.h>
+#include <sys/inotify.h>
+#include <unistd.h>
+
+namespace {
+
+void readyThenWaitForEnd(int watch = -1, const char *folder = nullptr, const char *prefix = nullptr)
+{
+    std::puts("ready");
+    std::fflush(stdout);
+    int locked = 0;
+    char buffer[4096];
+    for (;;) {
+        pollfd fds[2] = {{STDIN_FILENO, POLLIN, 0}, {watch, POLLIN, 0}};
+        if (::poll(fds, watch >= 0 ? 2 : 1, -1) < 0)
+            continue;
+        if (fds[0].revents && ::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+            break;
+        if (watch < 0 || !fds[1].revents)
+            continue;
+        const ssize_t n = ::read(watch, buffer, sizeof buffer);
+        for (ssize_t at = 0; at < n;) {
+            const auto *event = reinterpret_cast<const inotify_event *>(buffer + at);
+            at += ssize_t(sizeof(inotify_event) + event->len);
+            if (event->len == 0 || std::strncmp(event->name, prefix, std::strlen(prefix)) != 0)
+                continue;
+            const std::string path = std::string(folder) + "/" + event->name;
+            const int fd = ::open(path.c_str(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+            if (fd >= 0 && ::flock(fd, LOCK_EX | LOCK_NB) == 0)
+                ++locked; // and kept locked
+        }
+    }
+    if (watch >= 0)
+        std::printf("locked %d\n", locked);
+}
+
+} // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 4 && std::strcmp(argv[1], "grab") == 0) {
+        const int watch = ::inotify_init1(IN_CLOEXEC);
+        if (watch < 0 || ::inotify_add_watch(watch, argv[2], IN_CREATE) < 0)
+            return 1;
+        readyThenWaitForEnd(watch, argv[2], argv[3]);
+        return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "lock") == 0) {
+        const int fd = ::open(argv[2], O_RDONLY | O_CLOEXEC);
+        if (fd < 0 || ::flock(fd, LOCK_EX) != 0)
+            return 1;
+        readyThenWaitForEnd();
+        return 0;
+    }
+    if (argc == 5 && std::strcmp(argv[1], "read") == 0) {
+        char value[256];
+        platform::GetPrivateProfileStringA(argv[3], argv[4], "", value, sizeof value, argv[2]);
+        std::puts(value);
+        return 0;
+    }
     if (argc == 6 && std::strcmp(argv[1], "once") == 0) {
         if (platform::WritePrivateProfileStringA(argv[3], argv[4], argv[5], argv[2])
             && platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, argv[2]))

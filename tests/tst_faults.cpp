@@ -239,6 +239,7 @@ struct ChildSetup
 {
     bool asNobody = false;
     rlim_t fileSizeLimit = RLIM_INFINITY;
+    QString configHome; // XDG_CONFIG_HOME, when set
 };
 
 // A desktop session has a private runtime folder; without one Qt says so on standard error,
@@ -267,6 +268,8 @@ std::unique_ptr<QProcess> startEditor(const QString &folder, ChildSetup setup = 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder(setup.asNobody));
+    if (!setup.configHome.isEmpty())
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.configHome);
     process->setProcessEnvironment(environment);
     process->setChildProcessModifier([setup] {
         if (setup.fileSizeLimit != RLIM_INFINITY) {
@@ -370,23 +373,43 @@ QByteArray tst_Faults::soloRun(const QByteArray &start)
 // The settings file cannot be written at exit: the old file stays as it was, the editor ends
 // normally and says so in one line.
 
-enum class Fault { ReadOnlyFile, ReadOnlyFolder, FileIsFolder, FolderVanished, FullDisk };
+enum class Fault {
+    ReadOnlyFile,
+    ReadOnlyFolder,
+    FileIsFolder,
+    FolderVanished,
+    FullDisk,
+    TooLarge,
+    ReadOnlyConfigHome
+};
 
 void tst_Faults::unwritableAtExit_data()
 {
     QTest::addColumn<Fault>("fault");
-    QTest::newRow("read-only file, as nobody") << Fault::ReadOnlyFile;
-    QTest::newRow("read-only folder, as nobody") << Fault::ReadOnlyFolder;
-    QTest::newRow("HUELOFT.INI is a folder") << Fault::FileIsFolder;
-    QTest::newRow("folder removed while running") << Fault::FolderVanished;
-    QTest::newRow("file size limit (full disk)") << Fault::FullDisk;
+    QTest::addColumn<QByteArray>("reason"); // in the one line
+    QTest::newRow("read-only file, as nobody")
+        << Fault::ReadOnlyFile << QByteArray("Permission denied");
+    QTest::newRow("read-only folder, as nobody")
+        << Fault::ReadOnlyFolder << QByteArray("Permission denied");
+    QTest::newRow("HUELOFT.INI is a folder")
+        << Fault::FileIsFolder << QByteArray("it is a folder, not a regular file");
+    QTest::newRow("folder removed while running")
+        << Fault::FolderVanished << QByteArray("No such file or directory");
+    QTest::newRow("file size limit (full disk)") << Fault::FullDisk << QByteArray("File too large");
+    QTest::newRow("64 GB sparse file")
+        << Fault::TooLarge
+        << QByteArray("too large");
+    QTest::newRow("read-only XDG_CONFIG_HOME, as nobody")
+        << Fault::ReadOnlyConfigHome << QByteArray("/hueloft: Permission denied");
 }
 
 void tst_Faults::unwritableAtExit()
 {
     QFETCH(Fault, fault);
+    QFETCH(QByteArray, reason);
     ChildSetup setup;
-    if (fault == Fault::ReadOnlyFile || fault == Fault::ReadOnlyFolder) {
+    if (fault == Fault::ReadOnlyFile || fault == Fault::ReadOnlyFolder ||
+        fault == Fault::ReadOnlyConfigHome) {
         if (!m_canBecomeNobody)
             QSKIP("cannot run the editor as the user nobody here (not root, or no such user)");
         setup.asNobody = true;
@@ -422,6 +445,16 @@ void tst_Faults::unwritableAtExit()
         QVERIFY(writeBytes(path, old));
         setup.fileSizeLimit = fault == Fault::FullDisk ? 64 : RLIM_INFINITY;
         break;
+    case Fault::TooLarge:
+        QVERIFY(writeBytes(path, old));
+        QVERIFY(::truncate(qPrintable(path), off_t(64) << 30) == 0);
+        break;
+    case Fault::ReadOnlyConfigHome:
+        // The program's folder cannot be written and holds no settings: the per-user file.
+        setup.configHome = top.filePath(QStringLiteral("config"));
+        QVERIFY(QDir().mkpath(setup.configHome));
+        QVERIFY(::chmod(qPrintable(folder), 0555) == 0);
+        break;
     }
     QVERIFY(::chmod(qPrintable(top.path()), 0755) == 0);
 
@@ -433,17 +466,15 @@ void tst_Faults::unwritableAtExit()
 
     QCOMPARE(editor->exitStatus(), QProcess::NormalExit);
     QCOMPARE(editor->exitCode(), 0);
-    // The editor's line, and the loss of the custom colours said too (by swatchy, or with
-    // the editor's own line): never a silent loss.
+    // One line, the editor's, that tells the loss of the custom colours too, naming the file
+    // (or the folder that could not be made for it) and the real reason.
     const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
-    QVERIFY2(errors.size() == 1 || errors.size() == 2, errors.join(" | ").constData());
-    bool editorSaid = false, coloursSaid = false;
-    for (const QByteArray &line : errors) {
-        QVERIFY2(line.contains(QFile::encodeName(path)), line.constData());
-        editorSaid = editorSaid || (line.startsWith("hueloft: settings ") && line.contains("saved: "));
-        coloursSaid = coloursSaid || line.contains("custom colours");
-    }
-    QVERIFY2(editorSaid && coloursSaid, errors.join(" | ").constData());
+    QVERIFY2(errors.size() == 1, errors.join(" | ").constData());
+    const QByteArray named =
+        QFile::encodeName(fault == Fault::ReadOnlyConfigHome ? setup.configHome : path);
+    QVERIFY2(errors[0].startsWith("hueloft: settings and custom colours ") &&
+                 errors[0].contains(named) && errors[0].contains(reason),
+             errors[0].constData());
 
     switch (fault) {
     case Fault::FileIsFolder:
@@ -453,6 +484,13 @@ void tst_Faults::unwritableAtExit()
         break;
     case Fault::FolderVanished:
         QVERIFY2(!QFileInfo::exists(folder), "the folder came back");
+        break;
+    case Fault::TooLarge:
+        QCOMPARE(QFileInfo(path).size(), qint64(64) << 30);
+        QCOMPARE(folderEntries(folder), QStringList{QStringLiteral("HUELOFT.INI")});
+        break;
+    case Fault::ReadOnlyConfigHome:
+        QCOMPARE(folderEntries(setup.configHome), QStringList());
         break;
     default:
         QCOMPARE(readBytes(path), old);

@@ -7,10 +7,12 @@
 #include <QFileInfo>
 #include <QProcess>
 #include <QRandomGenerator>
+#include <QScopeGuard>
 #include <QTemporaryDir>
 #include <QTest>
 #include <QThread>
 
+#include <algorithm>
 #include <csignal>
 #include <fcntl.h>
 #include <functional>
@@ -18,6 +20,7 @@
 #include <sys/file.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 using namespace platform;
@@ -86,6 +89,40 @@ QStringList entries(const QString &folder)
 
 constexpr uid_t nobody = 65534;
 
+auto asNobody()
+{
+    return [] {
+        if (::setgroups(0, nullptr) != 0 || ::setgid(nobody) != 0 || ::setuid(nobody) != 0)
+            ::_exit(77);
+    };
+}
+
+// Every extended attribute (the ACL among them) of a file, name and value.
+QByteArrayList attributes(const QByteArray &path)
+{
+    char names[4096];
+    const ssize_t n = ::listxattr(path, names, sizeof names);
+    QByteArrayList all;
+    for (ssize_t at = 0; at < n; at += ssize_t(std::strlen(names + at)) + 1) {
+        char value[4096];
+        const ssize_t size = ::getxattr(path, names + at, value, sizeof value);
+        all.append(QByteArray(names + at) + "=" + QByteArray(value, int(qMax<ssize_t>(size, 0))));
+    }
+    std::sort(all.begin(), all.end());
+    return all;
+}
+
+// Text as UTF-16 with its byte-order mark.
+QByteArray asUtf16(const QString &text, bool little)
+{
+    QByteArray bytes = little ? "\xFF\xFE" : "\xFE\xFF";
+    for (const QChar c : text) {
+        const char low = char(c.unicode() & 0xFF), high = char(c.unicode() >> 8);
+        bytes.append(little ? low : high).append(little ? high : low);
+    }
+    return bytes;
+}
+
 } // namespace
 
 class tst_Profile : public QObject
@@ -110,13 +147,21 @@ private slots:
     void failuresAsOtherUser_data();
     void failuresAsOtherUser();
     void fullDisk();
+    void tooLargeFile_data();
+    void tooLargeFile();
+    void locksOfAnotherUser();
 
+    void killedWriter_data();
     void killedWriter();
     void staleTemporaries();
     void symbolicLinks_data();
     void symbolicLinks();
     void permissions_data();
     void permissions();
+    void identityKept_data();
+    void identityKept();
+    void utf16_data();
+    void utf16();
     void largeFile();
     void largeFileReadsAgreeWithSmall_data();
     void largeFileReadsAgreeWithSmall();
@@ -147,7 +192,7 @@ tst_Profile::Run tst_Profile::runWriter(const QStringList &arguments,
     process.setChildProcessModifier(inChild);
     process.start(PROFILE_WRITER_PATH, arguments);
     Run run;
-    if (!process.waitForFinished(10000))
+    if (!process.waitForFinished(20000))
         return run;
     run.exitCode = process.exitStatus() == QProcess::NormalExit ? process.exitCode() : -1;
     run.error = process.readAllStandardError().trimmed();
@@ -679,18 +724,112 @@ void tst_Profile::fullDisk()
     QCOMPARE(readBytes(path), QByteArray(existing).replace("x=1", "x=22"));
 }
 
+void tst_Profile::tooLargeFile_data()
+{
+    QTest::addColumn<qint64>("size");
+    QTest::addColumn<bool>("usable");
+    QTest::newRow("64 GiB, sparse") << (qint64(64) << 30) << false;
+    QTest::newRow("one byte over the limit") << qint64(kProfileFileSizeLimit) + 1 << false;
+    QTest::newRow("control: at the limit") << qint64(kProfileFileSizeLimit) << true;
+}
+
+void tst_Profile::tooLargeFile()
+{
+    QFETCH(qint64, size);
+    QFETCH(bool, usable);
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QByteArray path = QFile::encodeName(dir.filePath("HUELOFT.INI"));
+    writeBytes(QString::fromLocal8Bit(path), "[A]\nx=1\n");
+    QVERIFY(::truncate(path, off_t(size)) == 0); // the rest reads as NUL bytes
+
+    // Read as missing, never replaced: the write fails at once, naming the file.
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 7, path), usable ? 1u : 7u);
+    QCOMPARE(writeNow("A", "x", "2", path), usable ? 1 : 0);
+    if (!usable) {
+        QCOMPARE(QByteArray::fromStdString(profileErrorText()),
+                 "cannot write " + path + ": it is too large for a settings file (" +
+                     QByteArray::number(size) + " bytes, the limit is 64 MiB)");
+        QCOMPARE(QFileInfo(QString::fromLocal8Bit(path)).size(), size);
+    }
+    QCOMPARE(entries(dir.path()), QStringList{"HUELOFT.INI"});
+}
+
+// Another user in a folder both can write: nothing of a save can be opened by them first, and
+// a lock they hold on the file makes the save wait 10 s at most.
+void tst_Profile::locksOfAnotherUser()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root, to run the other side as the user nobody");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
+    const QString path = dir.filePath("HUELOFT.INI");
+    auto hostile = [&](const QStringList &arguments) {
+        auto process = std::make_unique<QProcess>();
+        process->start("runuser",
+                       QStringList{"-u", "nobody", "--", PROFILE_WRITER_PATH} + arguments);
+        return process->waitForReadyRead(5000) && process->readLine() == "ready\n"
+                   ? std::move(process)
+                   : nullptr;
+    };
+
+    // It watches the folder and locks every temporary file it can open the moment it appears.
+    auto grabber = hostile({"grab", dir.path(), ".HUELOFT.INI."});
+    QVERIFY(grabber);
+    for (int round = 0; round < 20; ++round) {
+        QFile::remove(path);
+        const Run run = runWriter({"once", path, "A", "x", QString::number(round)}, {});
+        QVERIFY2(run.exitCode == 0, qPrintable(QString("round %1: %2").arg(round).arg(run.error)));
+    }
+    grabber->closeWriteChannel();
+    QVERIFY(grabber->waitForFinished(5000));
+    QCOMPARE(grabber->readAll().trimmed(), QByteArray("locked 0"));
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=19\n"));
+    struct stat st
+    {
+    };
+    QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
+    QCOMPARE(st.st_mode & 07777, mode_t(0644)); // the umask's, once whole
+
+    // It locks the file itself: the save waits its 10 s, then goes on.
+    auto locker = hostile({"lock", path});
+    QVERIFY(locker);
+    QElapsedTimer clock;
+    clock.start();
+    QCOMPARE(runWriter({"once", path, "A", "x", "locked"}, {}).exitCode, 0);
+    qInfo("the save waited %lld ms for the other user's lock", qint64(clock.elapsed()));
+    QVERIFY(clock.elapsed() >= 9000);
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=locked\n"));
+    locker->closeWriteChannel();
+    QVERIFY(locker->waitForFinished(5000));
+}
+
 // ---- crash safety ----------------------------------------------------------------------
+
+void tst_Profile::killedWriter_data()
+{
+    QTest::addColumn<bool>("linked");
+    QTest::newRow("replaced") << false;
+    QTest::newRow("written in place (a second hard link)") << true;
+}
 
 void tst_Profile::killedWriter()
 {
+    QFETCH(bool, linked);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("HUELOFT.INI");
+    QStringList names{"HUELOFT.INI"};
     const QByteArray frame = raw("; settings\r\n\xEF\xBB\xBFodd\0bytes\xff\r\n[Other]\r\nq=1\r\n"
                                  "[Loop]\r\nbefore=1\r\nvalue=%1\r\nafter=2\r\n; tail\r\n");
     auto withValue = [&](const char *v) { return QByteArray(frame).replace("%1", v); };
     const QByteArray a = withValue("1111"), b = withValue("22222222"), c = withValue("333");
     writeBytes(path, c);
+    if (linked) {
+        QVERIFY(::link(QFile::encodeName(path), QFile::encodeName(dir.filePath("other.ini"))) == 0);
+        names.append("other.ini");
+    }
 
     QElapsedTimer clock;
     clock.start();
@@ -704,14 +843,21 @@ void tst_Profile::killedWriter()
         writer.kill();
         QVERIFY(writer.waitForFinished());
 
+        if (entries(dir.path()).size() > names.size())
+            ++stale;
+        // The next process to use the file finds it whole (a torn one put back first).
+        QProcess reader;
+        reader.start(PROFILE_WRITER_PATH, {"read", path, "Loop", "value"});
+        QVERIFY(reader.waitForFinished());
         const QByteArray now = readBytes(path);
         QVERIFY2(now == a || now == b, qPrintable(QString("round %1: torn file").arg(rounds)));
-        if (entries(dir.path()).size() > 1)
-            ++stale;
+        QCOMPARE(reader.readAll(), QByteArray(now == a ? "1111\n" : "22222222\n"));
+        if (linked)
+            QCOMPARE(readBytes(dir.filePath("other.ini")), now);
 
         QVERIFY(writeNow("LOOP", "value", "333", QFile::encodeName(path)));
         QCOMPARE(readBytes(path), c);
-        QCOMPARE(entries(dir.path()), QStringList{"HUELOFT.INI"});
+        QCOMPARE(entries(dir.path()), names);
     }
     qInfo("%d writers killed in %lld ms; %d left a temporary file behind", rounds,
           qint64(clock.elapsed()), stale);
@@ -824,6 +970,130 @@ void tst_Profile::permissions()
     QCOMPARE(int(st.st_mode & 07777), expected);
     QCOMPARE(st.st_uid, ::geteuid());
     QCOMPARE(readBytes(dir.filePath("HUELOFT.INI")), QByteArray("[A]\nx=2\n"));
+}
+
+// After a save the file is the same file to everyone: owner, group, mode, ACL, extended
+// attributes, other names.
+void tst_Profile::identityKept_data()
+{
+    QTest::addColumn<QStringList>("setup"); // a command on the file, or one of ours
+    QTest::addColumn<bool>("byNobody");     // the save made by the user nobody
+    QTest::newRow("ACL entries for other users")
+        << QStringList{"setfacl", "-m", "u:nobody:rw,g:nogroup:r"} << false;
+    QTest::newRow("a default ACL on the folder, none on the file")
+        << QStringList{"setfacl", "-d", "-m", "u:nobody:rw"} << false;
+    QTest::newRow("extended attribute")
+        << QStringList{"setfattr", "-n", "user.origin", "-v", "x"} << false;
+    QTest::newRow("a second hard link") << QStringList{"link"} << false;
+    QTest::newRow("a file bind-mounted on the name") << QStringList{"mount"} << false;
+    QTest::newRow("nobody's file saved by root") << QStringList{"chown", "nobody:nogroup"} << false;
+    QTest::newRow("root's file saved by nobody") << QStringList{"folder 0777"} << true;
+    QTest::newRow("root's file saved by nobody, sticky folder")
+        << QStringList{"folder 1777"} << true;
+}
+
+void tst_Profile::identityKept()
+{
+    QFETCH(QStringList, setup);
+    QFETCH(bool, byNobody);
+    if (::geteuid() != 0)
+        QSKIP("needs root, to give files to another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(::chmod(QFile::encodeName(dir.path()), 0755) == 0);
+    const QString path = dir.filePath("HUELOFT.INI");
+    const QByteArray file = QFile::encodeName(path);
+    writeBytes(path, "[A]\nx=1\n");
+    QVERIFY(::chmod(file, 0666) == 0);
+    const QString other = dir.filePath("other.ini");
+    auto unmount = qScopeGuard([&] {
+        if (setup[0] == "mount")
+            QProcess::execute("umount", {path});
+    });
+    if (setup[0] == "link") {
+        QVERIFY(::link(file, QFile::encodeName(other)) == 0);
+    } else if (setup[0] == "mount") {
+        writeBytes(other, "[A]\nx=1\n");
+        if (QProcess::execute("mount", {"--bind", other, path}) != 0)
+            QSKIP("cannot bind-mount here");
+    } else if (setup[0].startsWith("folder")) {
+        QVERIFY(::chmod(QFile::encodeName(dir.path()), mode_t(setup[0].mid(7).toInt(nullptr, 8))) ==
+                0);
+    } else {
+        QCOMPARE(
+            QProcess::execute(setup[0], setup.mid(1) << (setup[1] == "-d" ? dir.path() : path)), 0);
+    }
+    struct stat before
+    {
+    }, after{};
+    QVERIFY(::stat(file, &before) == 0);
+    const QByteArrayList attributesBefore = attributes(file);
+
+    const Run run = runWriter({"once", path, "A", "x", "2"},
+                              byNobody ? std::function<void()>(asNobody()) : nullptr);
+    QVERIFY2(run.exitCode == 0, run.error.constData());
+    QCOMPARE(readBytes(path), QByteArray("[A]\nx=2\n"));
+    QVERIFY(::stat(file, &after) == 0);
+    QCOMPARE(after.st_uid, before.st_uid);
+    QCOMPARE(after.st_gid, before.st_gid);
+    QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_nlink, before.st_nlink);
+    QCOMPARE(attributes(file), attributesBefore);
+    if (setup[0] == "link" || setup[0] == "mount")
+        QCOMPARE(readBytes(other), QByteArray("[A]\nx=2\n"));
+    for (const QString &name : entries(dir.path()))
+        QVERIFY2(!name.startsWith('.'), qPrintable(name));
+}
+
+// A file that starts with a UTF-16 byte-order mark is read and written as UTF-16, as Notepad's
+// "Unicode" files are by the Windows functions.
+void tst_Profile::utf16_data()
+{
+    QTest::addColumn<QString>("before");
+    QTest::addColumn<QByteArray>("value"); // written to [RGB Color] Red, 8-bit (UTF-8)
+    QTest::addColumn<QString>("after");
+    QTest::addColumn<QByteArray>("read"); // [Note] text, as read after the write
+
+    const QString notepad = "[RGB Color]\r\nRed=200\r\nGreen=100\r\n[Note]\r\ntext=café\r\n";
+    QTest::newRow("value changed")
+        << notepad << QByteArray("7") << QString(notepad).replace("200", "7")
+        << QByteArray("caf\xC3\xA9");
+    QTest::newRow("non-ASCII value written")
+        << notepad << QByteArray("\xC3\xA9t\xC3\xA9 \xF0\x9F\x8E\xA8")
+        << QString(notepad).replace("200", QString::fromUtf8("été 🎨")) << QByteArray("caf\xC3\xA9");
+    QTest::newRow("new key and section, CRLF")
+        << "[Note]\r\ntext=1" << QByteArray("5") << "[Note]\r\ntext=1\r\n[RGB Color]\r\nRed=5\r\n"
+        << QByteArray("1");
+    QTest::newRow("only the mark: CRLF")
+        << QString() << QByteArray("5") << "[RGB Color]\r\nRed=5\r\n"
+        << QByteArray();
+    QTest::newRow("LF kept, lone surrogate kept")
+        << QString("[Note]\ntext=a") + QChar(0xD800) + "b\n[RGB Color]\nRed=1\n"
+        << QByteArray("2") << QString("[Note]\ntext=a") + QChar(0xD800) + "b\n[RGB Color]\nRed=2\n"
+        << QByteArray("a\xED\xA0\x80"
+                      "b");
+}
+
+void tst_Profile::utf16()
+{
+    QFETCH(QString, before);
+    QFETCH(QByteArray, value);
+    QFETCH(QString, after);
+    QFETCH(QByteArray, read);
+    const QString path = m_dir.filePath("utf16.ini");
+    const QByteArray file = QFile::encodeName(path);
+    for (const bool little : {true, false}) {
+        writeBytes(path, asUtf16(before, little) + "\x7F"); // an odd last byte stays too
+        char text[64];
+        GetPrivateProfileStringA("note", "TEXT", "", text, sizeof text, file);
+        QCOMPARE(QByteArray(text), read);
+        QCOMPARE(GetPrivateProfileIntA("RGB Color", "Green", 0, file),
+                 before.contains("Green") ? 100u : 0u);
+        QVERIFY(writeNow("RGB Color", "Red", value, file));
+        QCOMPARE(readBytes(path), asUtf16(after, little) + "\x7F");
+        GetPrivateProfileStringA("rgb color", "red", "", text, sizeof text, file);
+        QCOMPARE(QByteArray(text), value);
+    }
 }
 
 void tst_Profile::largeFile()

@@ -340,18 +340,21 @@ void MainForm::Form_Unload()
     write(kColorSection, "Red", red);
     write(kColorSection, "Green", green);
     write(kColorSection, "Blue", blue);
-    m_functions.saveCustomColors(SettingsPath);
+    // The library's writes go to the same file and would fail for the same reason, each saying
+    // so in a line of its own: one failure, one line, the editor's.
+    if (failure.empty())
+        m_functions.saveCustomColors(SettingsPath);
     // Everything above was held in memory: it reaches the disk here, as one replacement of
     // the file, the library's colours included.
     if (!m_functions.flushPrivateProfile(SettingsPath) && failure.empty()) {
         failure = m_functions.lastWriteError();
         if (failure.empty())
             failure = "cannot write " + SettingsPath;
-        failure.insert(0, "custom colours neither: ");
     }
 
     if (!failure.empty())
-        std::fprintf(stderr, "hueloft: settings not saved: %s\n", failure.c_str());
+        std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",
+                     failure.c_str());
 }
 
 } // namespace hueloft
