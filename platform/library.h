@@ -26,9 +26,13 @@ struct Library;
 // Loads the library of that declared name. On Linux it is looked for only in Folder (the
 // program's own, as bytes) and then where an installation keeps its private libraries, by
 // absolute path; a copy that is there but cannot be loaded is not passed over for another.
-// On Windows the system's search, which starts in the program's folder, is the only one.
+// On Windows any library but the system's own is loaded from the program's folder only.
 // Null on failure, with one line of reason, naming the file, in error.
 Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
+
+// Call once at start, before any library is loaded: on Windows no later load of the process
+// (its own or the system libraries') searches the current folder or PATH. Nothing elsewhere.
+void restrictLibrarySearch();
 
 // Frees what loadLibrary allocated; the library itself stays loaded.
 void forgetLibrary(Library *library);

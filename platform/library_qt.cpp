@@ -204,6 +204,12 @@ Library *loadLibrary(std::u16string_view name, const std::string &folder, std::s
     return nullptr;
 }
 
+void restrictLibrarySearch()
+{
+    // Every library is named by its absolute path above, and the loader's own search is the
+    // run path's: nothing to restrict.
+}
+
 void forgetLibrary(Library *library)
 {
     delete library; // the record goes; the library, opened with RTLD_NODELETE, stays
