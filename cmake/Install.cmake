@@ -32,6 +32,9 @@ if(UNIX AND NOT APPLE)
     set_target_properties(hueloft PROPERTIES
         INSTALL_RPATH "$ORIGIN:$ORIGIN/${hueloft_rpath}"
         BUILD_WITH_INSTALL_RPATH ON)
+    # As DT_RPATH, which the loader reads before LD_LIBRARY_PATH (DT_RUNPATH comes after it):
+    # the profile library, which does all file input and output, is the program's own copy.
+    target_link_options(hueloft PRIVATE "LINKER:--disable-new-dtags")
 endif()
 
 install(FILES "${PROJECT_SOURCE_DIR}/editor/resources/${hueloft_app_id}.desktop"
