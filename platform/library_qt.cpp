@@ -238,9 +238,11 @@ void *loadProfileLibrary(const std::string &folder)
     if (!profileLibrary.tried) {
         profileLibrary.tried = true;
         profileLibrary.handle = ::dlopen(kProfileFileName, RTLD_NOW | RTLD_NOLOAD);
-        if (!profileLibrary.handle)
+        if (!profileLibrary.handle) {
+            ::dlerror(); // not loaded yet: no error to keep
             profileLibrary.handle = loadFromProgramFolders(
                 kProfileFileName, folder, profileLibrary.path, profileLibrary.error);
+        }
     }
     return profileLibrary.handle;
 }
@@ -279,8 +281,7 @@ Library *loadLibrary(std::u16string_view name, const std::string &folder, std::s
 
 void restrictLibrarySearch()
 {
-    // Every library is named by its absolute path above, and the loader's own search is the
-    // run path's: nothing to restrict.
+    // Every library is loaded by its absolute path above: nothing to restrict.
 }
 
 void forgetLibrary(Library *library)
