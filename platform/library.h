@@ -2,7 +2,7 @@
 #pragma once
 
 // Loading a library by name and finding an entry point in it by name, as the editor's table of
-// declared functions needs. On Windows these are LoadLibraryW and GetProcAddress. Elsewhere
+// declared functions needs. On Windows these are LoadLibraryExW and GetProcAddress. Elsewhere
 // "user32" is the platform layer's own stand-in (window stacking), "kernel32" its shared profile
 // library libhueloft-profile.so, and any other name a shared library: "swatchy.dll" is
 // libswatchy.so.
