@@ -22,16 +22,12 @@ if(TARGET swatchy)
         LIBRARY DESTINATION "${hueloft_private_libdir}")
 endif()
 
-# The program looks for swatchy in lib/hueloft itself (see installdirs.h); the run path adds
-# the same folder for any dlopen() the program's own code makes.
+# The program links none of its private libraries: it loads swatchy and the profile library by
+# absolute path from its own folder or lib/hueloft (see installdirs.h), so that neither
+# LD_LIBRARY_PATH nor a folder name too long for the loader's run path decides which loads.
+# It needs no run path, and has none.
 if(UNIX AND NOT APPLE)
-    file(RELATIVE_PATH hueloft_rpath
-        "${CMAKE_INSTALL_FULL_BINDIR}" "${CMAKE_INSTALL_FULL_LIBDIR}/hueloft")
-    # $ORIGIN for a build tree or a portable copy, where the shared profile library lies
-    # beside the program; the private folder once installed.
-    set_target_properties(hueloft PROPERTIES
-        INSTALL_RPATH "$ORIGIN:$ORIGIN/${hueloft_rpath}"
-        BUILD_WITH_INSTALL_RPATH ON)
+    set_target_properties(hueloft PROPERTIES SKIP_BUILD_RPATH ON INSTALL_RPATH "")
 endif()
 
 install(FILES "${PROJECT_SOURCE_DIR}/editor/resources/${hueloft_app_id}.desktop"

@@ -9,11 +9,15 @@
 #include <QApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QThread>
+#include <QTimer>
 
 #include <cerrno>
 #include <csignal>
+#include <cstdio>
 #include <cstdlib>
 #include <memory>
+#include <optional>
 #include <string>
 
 #include <fcntl.h>
@@ -40,6 +44,53 @@ void preventBusLaunch()
     }
     ::setenv("DBUS_SESSION_BUS_ADDRESS", "unix:path=/nonexistent/hueloft-no-session-bus", 1);
 }
+
+// Without XDG_RUNTIME_DIR (su, a bare X session) Qt makes itself a runtime folder while the
+// application starts (runtime-<user> in the temporary folder), and says so; the program needs
+// none and makes no file but its settings. Meanwhile the temporary folder is one that cannot
+// exist, so nothing is made, and Qt's remarks about it are not shown.
+class NoRuntimeFolder
+{
+public:
+    NoRuntimeFolder()
+    {
+        if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime)
+            return;
+        m_active = true;
+        if (const char *temporary = std::getenv("TMPDIR"))
+            m_temporary = temporary;
+        ::setenv("TMPDIR", "/nonexistent/hueloft-no-runtime-folder", 1);
+        s_previous = qInstallMessageHandler(quiet);
+    }
+    ~NoRuntimeFolder()
+    {
+        if (!m_active)
+            return;
+        qInstallMessageHandler(s_previous);
+        if (m_temporary)
+            ::setenv("TMPDIR", m_temporary->c_str(), 1);
+        else
+            ::unsetenv("TMPDIR");
+    }
+    NoRuntimeFolder(const NoRuntimeFolder &) = delete;
+    NoRuntimeFolder &operator=(const NoRuntimeFolder &) = delete;
+
+private:
+    static void quiet(QtMsgType type, const QMessageLogContext &context, const QString &text)
+    {
+        if (text.startsWith(QLatin1String("QStandardPaths: ")) &&
+            text.contains(QLatin1String("runtime"), Qt::CaseInsensitive))
+            return;
+        if (s_previous)
+            s_previous(type, context, text);
+        else
+            std::fputs(qPrintable(qFormatLogMessage(type, context, text) + u'\n'), stderr);
+    }
+
+    bool m_active = false;
+    std::optional<std::string> m_temporary;
+    static inline QtMessageHandler s_previous = nullptr;
+};
 
 // SIGTERM (a log-out), SIGHUP (the terminal went away) and SIGINT close the window as its
 // close box does, settings saved. The handler only writes a byte to a pipe; the window is
@@ -69,12 +120,33 @@ bool catchEndSignals()
     return true;
 }
 
+// An open colour dialog or About box goes first, as it would for a person who closes it (the
+// colour dialog as if cancelled); the window closes only once the dialog's own loop has
+// returned to its caller, so that what the dialog leaves (its custom colours) reaches the
+// store before the window saves.
+void closeForSignal(QWidget &window)
+{
+    auto openModal = [&window]() -> QWidget * {
+        QWidget *modal = QApplication::activeModalWidget();
+        return modal != &window ? modal : nullptr;
+    };
+    if (QWidget *modal = openModal())
+        modal->close();
+    if (openModal() || QThread::currentThread()->loopLevel() > 1) {
+        QTimer::singleShot(10, &window, [&window] { closeForSignal(window); });
+        return;
+    }
+    window.close();
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
     preventBusLaunch();
+    std::optional<NoRuntimeFolder> noRuntimeFolder(std::in_place);
     QApplication app(argc, argv);
+    noRuntimeFolder.reset();
     describeApplication();
 
     // Bytes as the system gives them: Qt's own folder path is decoded text, which loses the
@@ -93,15 +165,7 @@ int main(int argc, char *argv[])
             char bytes[64];
             while (::read(g_signalPipe[0], bytes, sizeof bytes) > 0) {
             }
-            // An open colour dialog or About box goes first, as it would for a person who
-            // closes it; its nested loop then ends and the window closes.
-            for (int i = 0; i < 8; ++i) {
-                QWidget *modal = QApplication::activeModalWidget();
-                if (!modal || modal == &window)
-                    break;
-                modal->close();
-            }
-            window.close();
+            closeForSignal(window);
         });
     }
     window.show();

@@ -2,9 +2,10 @@
 #pragma once
 
 // Loading a library by name and finding an entry point in it by name, as the editor's table of
-// declared functions needs. On Windows these are LoadLibraryW and GetProcAddress. Elsewhere
-// "user32" and "kernel32" are the platform layer's own stand-ins (profile functions, window
-// stacking) and any other name is a shared library: "swatchy.dll" is libswatchy.so.
+// declared functions needs. On Windows these are LoadLibraryExW and GetProcAddress. Elsewhere
+// "user32" is the platform layer's own stand-in (window stacking), "kernel32" its shared profile
+// library libhueloft-profile.so, and any other name a shared library: "swatchy.dll" is
+// libswatchy.so.
 //
 // A library, once loaded, stays loaded until the process ends.
 
@@ -25,10 +26,16 @@ struct Library;
 
 // Loads the library of that declared name. On Linux it is looked for only in Folder (the
 // program's own, as bytes) and then where an installation keeps its private libraries, by
-// absolute path; a copy that is there but cannot be loaded is not passed over for another.
-// On Windows the system's search, which starts in the program's folder, is the only one.
-// Null on failure, with one line of reason, naming the file, in error.
+// absolute path, a path too long for the system through its folder; a copy that is there but
+// cannot be loaded is not passed over for another. The profile library is loaded first,
+// whichever is asked for. On Windows any library but the system's own is loaded from the
+// program's folder only. Null on failure, with one line of reason, naming the file, in error;
+// error is left empty when that reason has been given already (the profile library's).
 Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
+
+// Call once at start, before any library is loaded: on Windows no later load of the process
+// (its own or the system libraries') searches the current folder or PATH. Nothing elsewhere.
+void restrictLibrarySearch();
 
 // Frees what loadLibrary allocated; the library itself stays loaded.
 void forgetLibrary(Library *library);

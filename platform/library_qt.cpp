@@ -1,16 +1,16 @@
 // SPDX-License-Identifier: MIT
-// Libraries by name on systems without Windows' own: "user32" and "kernel32" are the stand-ins
-// of this layer, any other name is a shared library (libswatchy.so for "swatchy.dll") that is
-// loaded by its absolute path from the two folders where the program keeps it, and from
-// nowhere else.
+// Libraries by name on systems without Windows' own: "user32" is a stand-in of this layer,
+// "kernel32" the shared profile library libhueloft-profile.so, any other name a shared library
+// (libswatchy.so for "swatchy.dll"); each loaded by its absolute path from the two folders
+// where the program keeps it, and from nowhere else.
 
 #include "platform/library.h"
 
 #include "editor/resources/installdirs.h"
-#include "platform/profile.h"
 #include "platform/windowstack.h"
 
 #include <cerrno>
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <memory>
@@ -26,10 +26,6 @@ namespace platform {
 namespace {
 
 using SetWindowPosFn = int (*)(std::uintptr_t, std::intptr_t, int, int, int, int, unsigned);
-using WritePrivateProfileStringFn = int (*)(const char *, const char *, const char *, const char *);
-using GetPrivateProfileStringFn = std::uint32_t (*)(const char *, const char *, const char *,
-                                                    char *, std::uint32_t, const char *);
-using GetPrivateProfileIntFn = std::uint32_t (*)(const char *, const char *, int, const char *);
 
 struct StandInEntry
 {
@@ -45,12 +41,6 @@ template<typename Fn> void *addressOf(Fn function)
 
 const StandInEntry standIns[] = {
     {u"user32", "SetWindowPos", addressOf<SetWindowPosFn>(&platform::SetWindowPos)},
-    {u"kernel32", "WritePrivateProfileStringA",
-     addressOf<WritePrivateProfileStringFn>(&platform::WritePrivateProfileStringA)},
-    {u"kernel32", "GetPrivateProfileStringA",
-     addressOf<GetPrivateProfileStringFn>(&platform::GetPrivateProfileStringA)},
-    {u"kernel32", "GetPrivateProfileIntA",
-     addressOf<GetPrivateProfileIntFn>(&platform::GetPrivateProfileIntA)},
 };
 
 bool isStandIn(std::u16string_view library)
@@ -139,18 +129,122 @@ std::string foreignMachine(const char *path)
            ", this program is " + describe(self);
 }
 
-// A library that exists at path, loaded; on failure the reason, naming the file.
-void *openLibrary(const std::string &path, std::string &error)
+// A library that exists at path, loaded; on failure the reason, naming the file (shown, when
+// the loader was handed another name for the same file).
+void *openLibrary(const std::string &path, const std::string &shown, std::string &error)
 {
     // The custom colours live inside swatchy from start-up to shut-down: never unload it.
     // Every symbol bound at once, so that a broken copy fails here and not at its first call.
     if (void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
         return handle;
     const char *reason = ::dlerror();
-    error = foreignMachine(path.c_str());
-    if (error.empty())
-        error = reason ? reason : path + ": cannot be loaded";
+    error = foreignMachine(shown.c_str());
+    if (error.empty()) {
+        error = reason ? reason : shown + ": cannot be loaded";
+        if (const std::size_t at = error.find(path); at != std::string::npos && path != shown)
+            error.replace(at, path.size(), shown);
+    }
     return nullptr;
+}
+
+enum class Outcome { Loaded, Missing, Failed };
+
+// fileName from folder, by absolute path. A path longer than the system takes (a deep program
+// folder) is opened through a descriptor of its folder and handed to the loader by that.
+Outcome openIn(const std::string &folder, const std::string &fileName, void *&handle,
+               std::string &error)
+{
+    const std::string path = folder + "/" + fileName;
+    std::string loaded = path;
+    int fd = -1;
+    struct stat st
+    {
+    };
+    if (path.size() >= PATH_MAX) {
+        const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+        if (dir >= 0) {
+            fd = ::openat(dir, fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+            const int saved = errno;
+            ::close(dir);
+            errno = saved;
+        }
+        if (fd < 0 || ::fstat(fd, &st) != 0) {
+            if (errno == ENOENT || errno == ENOTDIR)
+                return Outcome::Missing;
+            error = path + ": " + std::strerror(errno);
+            return Outcome::Failed;
+        }
+        loaded = "/proc/self/fd/" + std::to_string(fd);
+    } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
+        return Outcome::Missing;
+    }
+    if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
+        // The loader would open a FIFO and wait for a writer for ever.
+        error = path + ": not a regular file";
+        handle = nullptr;
+    } else {
+        handle = openLibrary(loaded, path, error);
+    }
+    // The loader knows a library by the name it was loaded under: the descriptor stays open
+    // with it, so that no later library comes under the same name.
+    if (fd >= 0 && !handle)
+        ::close(fd);
+    return handle ? Outcome::Loaded : Outcome::Failed;
+}
+
+// fileName beside the program in a build or portable copy, then where an installation keeps its
+// private libraries; always by absolute path, so neither LD_LIBRARY_PATH nor the current folder
+// can put another library in its place. A copy that is there but cannot be loaded is reported
+// as it is: the next folder's copy would hide what is wrong with it.
+void *loadFromProgramFolders(const std::string &fileName, const std::string &folder,
+                             std::string &path, std::string &error)
+{
+    if (folder.empty()) {
+        error = fileName + ": the program's folder is not known, and nowhere else is searched";
+        return nullptr;
+    }
+    const std::string folders[] = {folder, hueloft::installedLibraryFolder(folder)};
+    for (const std::string &candidate : folders) {
+        void *handle = nullptr;
+        switch (openIn(candidate, fileName, handle, error)) {
+        case Outcome::Loaded:
+            path = candidate + "/" + fileName;
+            return handle;
+        case Outcome::Failed:
+            return nullptr;
+        case Outcome::Missing:
+            break;
+        }
+    }
+    error = fileName + " is in neither " + folders[0] + " nor " + folders[1];
+    return nullptr;
+}
+
+// The profile functions ("kernel32"): one shared library that swatchy imports by its name too.
+// It is loaded before swatchy, so that the name is then found loaded and not searched for
+// (where LD_LIBRARY_PATH would come first). A process that links it already has it.
+struct ProfileLibrary
+{
+    void *handle = nullptr;
+    std::string path;
+    std::string error; // why it could not be loaded; said once
+    bool tried = false;
+};
+ProfileLibrary profileLibrary;
+const char *const kProfileFileName = "libhueloft-profile.so";
+
+void *loadProfileLibrary(const std::string &folder)
+{
+    if (!profileLibrary.tried) {
+        profileLibrary.tried = true;
+        profileLibrary.handle = ::dlopen(kProfileFileName, RTLD_NOW | RTLD_NOLOAD);
+        if (!profileLibrary.handle) {
+            ::dlerror(); // not loaded yet: no error to keep
+            profileLibrary.handle = loadFromProgramFolders(
+                kProfileFileName, folder, profileLibrary.path, profileLibrary.error);
+        }
+    }
+    return profileLibrary.handle;
 }
 
 } // namespace
@@ -167,41 +261,27 @@ Library *loadLibrary(std::u16string_view name, const std::string &folder, std::s
     if (isStandIn(name))
         return new Library{std::u16string(name), nullptr, {}};
 
+    // Whichever is asked for first, the profile library comes first; its failure is said once.
+    const bool reported = profileLibrary.tried;
+    if (!loadProfileLibrary(folder)) {
+        error = reported ? std::string() : profileLibrary.error;
+        return nullptr;
+    }
+    if (name == u"kernel32")
+        return new Library{std::u16string(name), profileLibrary.handle, profileLibrary.path};
+
     std::string base(name.begin(), name.end());
     if (base.size() > 4 && (base.compare(base.size() - 4, 4, ".dll") == 0 ||
                             base.compare(base.size() - 4, 4, ".DLL") == 0))
         base.resize(base.size() - 4);
-    const std::string fileName = "lib" + base + ".so";
-    if (folder.empty()) {
-        error = fileName + ": the program's folder is not known, and nowhere else is searched";
-        return nullptr;
-    }
+    std::string path;
+    void *handle = loadFromProgramFolders("lib" + base + ".so", folder, path, error);
+    return handle ? new Library{std::u16string(name), handle, path} : nullptr;
+}
 
-    // Beside the program in a build or portable copy, then where an installation keeps its
-    // private libraries; always by absolute path, so neither LD_LIBRARY_PATH nor the current
-    // folder can put another library in its place. A copy that is there but cannot be loaded
-    // is reported as it is: the next folder's copy would hide what is wrong with it.
-    const std::string folders[] = {folder, hueloft::installedLibraryFolder(folder)};
-    for (const std::string &candidate : folders) {
-        const std::string path = candidate + "/" + fileName;
-        struct stat st
-        {
-        };
-        if (::stat(path.c_str(), &st) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                continue;
-        } else if (!S_ISREG(st.st_mode)) {
-            // The loader would open a FIFO and wait for a writer for ever.
-            error = path + ": not a regular file";
-            return nullptr;
-        }
-        void *handle = openLibrary(path, error);
-        if (!handle)
-            return nullptr;
-        return new Library{std::u16string(name), handle, path};
-    }
-    error = fileName + " is in neither " + folders[0] + " nor " + folders[1];
-    return nullptr;
+void restrictLibrarySearch()
+{
+    // Every library is loaded by its absolute path above: nothing to restrict.
 }
 
 void forgetLibrary(Library *library)
@@ -228,7 +308,12 @@ std::string libraryFileName(const Library &library)
 
 std::string lastProfileWriteError(const std::string &)
 {
-    return profileErrorText();
+    using ErrorTextFn = const char *(*)();
+    const auto text = profileLibrary.handle
+                          ? reinterpret_cast<ErrorTextFn>(
+                                ::dlsym(profileLibrary.handle, "hueloft_profileErrorText"))
+                          : nullptr;
+    return text ? text() : std::string();
 }
 
 bool profileFlushResultTells()

@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
-// On Windows every declared library is a real one: LoadLibraryW by its declared name, entry
-// points by their ANSI names with GetProcAddress. Nothing is ever freed.
+// On Windows every declared library is a real one, loaded by its declared name from where it
+// belongs: the system's own from the system folder, any other (swatchy.dll) from the program's
+// folder (or the system folder, which only an administrator can change), never from the
+// current folder or a folder on PATH, where anyone may leave a file of that name. Entry points by
+// their ANSI names with GetProcAddress. Nothing is ever freed.
 
 #include "platform/library.h"
 
@@ -28,14 +31,75 @@ std::string narrow(const wchar_t *text, int length)
     return result;
 }
 
+bool isSystemLibrary(std::u16string_view name)
+{
+    return name == u"user32" || name == u"kernel32";
+}
+
+// The folder of hueloft.exe, whatever its length.
+std::wstring programFolder()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            break;
+        }
+        path.resize(path.size() * 2);
+    }
+    return path.substr(0, path.find_last_of(L"\\/"));
+}
+
+std::string narrow(const std::wstring &text)
+{
+    return narrow(text.data(), int(text.size()));
+}
+
 } // namespace
+
+void restrictLibrarySearch()
+{
+    // The current folder leaves the search of every later load, this process's and the
+    // system libraries' own; where the system knows it (Windows 8, or 7 with its update),
+    // PATH leaves it as well.
+    SetDllDirectoryW(L"");
+    using SetDefaultDllDirectoriesFn = BOOL(WINAPI *)(DWORD);
+    const auto setDefault = reinterpret_cast<SetDefaultDllDirectoriesFn>(reinterpret_cast<void *>(
+        GetProcAddress(GetModuleHandleW(L"kernel32"), "SetDefaultDllDirectories")));
+    if (setDefault)
+        setDefault(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+}
 
 Library *loadLibrary(std::u16string_view name, const std::string &, std::string &error)
 {
     const std::wstring wide(name.begin(), name.end());
-    const HMODULE module = LoadLibraryW(wide.c_str());
+    const bool system = isSystemLibrary(name);
+    // The program's folder comes first; the system folder is there for the libraries that
+    // the library itself imports (comdlg32), which only an administrator can change.
+    HMODULE module =
+        LoadLibraryExW(wide.c_str(), nullptr,
+                       system ? LOAD_LIBRARY_SEARCH_SYSTEM32
+                              : LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
+    DWORD code = module ? 0 : GetLastError();
+    const std::wstring folder = programFolder();
+    const std::wstring path = folder + L"\\" + wide;
+    if (!module && code == ERROR_INVALID_PARAMETER) {
+        // A system that does not know these flags: the system's libraries are already loaded
+        // (the program imports them), any other is named by its full path.
+        module = system ? LoadLibraryW(wide.c_str())
+                        : LoadLibraryExW(path.c_str(), nullptr, LOAD_WITH_ALTERED_SEARCH_PATH);
+        code = module ? 0 : GetLastError();
+    }
     if (!module) {
-        error = systemMessage(GetLastError());
+        if (system)
+            error = systemMessage(code);
+        else if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
+            error = narrow(wide) + " is not in " + narrow(folder) + ", the program's folder";
+        else
+            error = narrow(path) + ": " + systemMessage(code);
         return nullptr;
     }
     return new Library{module}; // kept, like the library itself

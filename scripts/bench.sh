@@ -287,8 +287,8 @@ if [ "$do_callgrind" = 1 ]; then
         "whole program"
     join_cg _dl_start main QFontDatabasePrivate::ensureFontDatabase \
         QFontDatabasePrivate::loadEngine MainWindow::MainWindow MainWindow::createControls \
-        programIcon MainWindow::Form_Load "DeclaredFunctions::Private::load" \
-        MainWindow::ApplyColor QFactoryLoader::instance QWidget::show \
+        programIcon hueloft::MainForm::Form_Load "DeclaredFunctions::Private::load" \
+        hueloft::MainForm::ApplyColor QFactoryLoader::instance QWidget::show \
         QWidgetRepaintManager::sync QPushButton::paintEvent QLabel::paintEvent \
         QGroupBox::paintEvent QRadioButton::paintEvent QCheckBox::paintEvent \
         QScrollBar::paintEvent QLineEdit::paintEvent QFontEngineFT::loadGlyph
@@ -310,25 +310,25 @@ if [ "$do_callgrind" = 1 ]; then
     echo
     echo "callgrind, exit with no file yet (--only unload-new), instrumented part only:"
     cg_only unload-new
-    cg_table "$work/cg.unload-new" 25 write MainWindow::Form_Unload \
+    cg_table "$work/cg.unload-new" 25 write hueloft::MainForm::Form_Unload \
         DeclaredFunctions::writePrivateProfileString DeclaredFunctions::saveCustomColors \
         platform::WritePrivateProfileStringA platform::profile::edited
     echo
     echo "callgrind, Form_Load with the file present (--only load):"
     cg_only load
-    cg_table "$work/cg.load" 1 call MainWindow::Form_Load MainWindow::ApplyColor \
-        MainWindow::RefreshColor NumberBox::showText DeclaredFunctions::loadCustomColors \
+    cg_table "$work/cg.load" 1 call hueloft::MainForm::Form_Load hueloft::MainForm::ApplyColor \
+        hueloft::MainForm::RefreshColor NumberBox::showText DeclaredFunctions::loadCustomColors \
         DeclaredFunctions::getPrivateProfileInt platform::GetPrivateProfileIntA
     echo
     echo "callgrind, 255 drag steps (--only drag):"
     cg_only drag --steps 255
     echo "  painted: $(sed 's/^painted //' "$work/cg.out" | tr '\n' ',' | sed 's/,$//')"
-    cg_table "$work/cg.drag" 255 step "(anonymous namespace)::dragSteps" MainWindow::RefreshColor \
+    cg_table "$work/cg.drag" 255 step "(anonymous namespace)::dragSteps" hueloft::MainForm::RefreshColor \
         QWidgetRepaintManager::paintAndFlush QLabel::paintEvent QFrame::drawFrame \
         QScrollBar::paintEvent QLineEdit::paintEvent QPainter::drawText
     echo
     echo "callgrind, one Copy Color Sample at 256 x 256 (--only copy):"
     cg_only copy
-    cg_table "$work/cg.copy" 1 click QAbstractButton::click MainWindow::cmdCopySample_Click \
+    cg_table "$work/cg.copy" 1 click QAbstractButton::click hueloft::MainForm::cmdCopySample_Click \
         QImage::fill QClipboard::setImage QWidgetRepaintManager::paintAndFlush
 fi

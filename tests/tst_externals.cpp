@@ -263,10 +263,9 @@ void tst_Externals::firstCallBinds_data()
                                   << reinterpret_cast<const void *>(&platform::SetWindowPos);
     QTest::newRow("WritePrivateProfileStringA")
         << int(DeclaredFunctions::WritePrivateProfileStringSlot)
-        << reinterpret_cast<const void *>(&platform::WritePrivateProfileStringA);
-    QTest::newRow("GetPrivateProfileIntA")
-        << int(DeclaredFunctions::GetPrivateProfileIntSlot)
-        << reinterpret_cast<const void *>(&platform::GetPrivateProfileIntA);
+        << entryIn(PROFILE_LIBRARY, "WritePrivateProfileStringA");
+    QTest::newRow("GetPrivateProfileIntA") << int(DeclaredFunctions::GetPrivateProfileIntSlot)
+                                           << entryIn(PROFILE_LIBRARY, "GetPrivateProfileIntA");
     QTest::newRow("ShowColorDialog") << int(DeclaredFunctions::ShowColorDialogSlot)
                                      << entryIn(SWATCHY_LIBRARY, "ShowColorDialog");
     QTest::newRow("SaveCustomColors") << int(DeclaredFunctions::SaveCustomColorsSlot)

@@ -687,24 +687,37 @@ void tst_Faults::twoEditorsExitTogether()
 }
 
 // ---------------------------------------------------------------------------------------------
-// HUELOFT.INI is, or links to, something other than a regular file: never a blocking open, an
-// endless read or a regular file put in a device's place. Defaults, one line that says what the
+// HUELOFT.INI is, or links to, something other than a regular file, or is far too large to be
+// settings: never a blocking open, an endless read or a regular file put in its place. Defaults, one line that says what the
 // file is, and the node left exactly as it was.
 
-enum class Node { Fifo, LinkToFifo, DeviceCopy, LinkToDeviceCopy, LinkToDevZero, Socket, FifoSwappedIn };
+enum class Node {
+    Fifo,
+    LinkToFifo,
+    DeviceCopy,
+    LinkToDeviceCopy,
+    LinkToDevZero,
+    Socket,
+    FifoSwappedIn,
+    Sparse64G
+};
 
 void tst_Faults::notRegularSettingsFile_data()
 {
     QTest::addColumn<Node>("node");
     QTest::addColumn<QByteArray>("kind"); // as the line names it
-    QTest::newRow("FIFO") << Node::Fifo << QByteArray("a FIFO");
-    QTest::newRow("link to a FIFO") << Node::LinkToFifo << QByteArray("a FIFO");
-    QTest::newRow("copy of /dev/null") << Node::DeviceCopy << QByteArray("a character device");
+    const QByteArray notRegular = ", not a regular file";
+    QTest::newRow("FIFO") << Node::Fifo << "a FIFO" + notRegular;
+    QTest::newRow("link to a FIFO") << Node::LinkToFifo << "a FIFO" + notRegular;
+    QTest::newRow("copy of /dev/null") << Node::DeviceCopy << "a character device" + notRegular;
     QTest::newRow("link to a copy of /dev/null")
-        << Node::LinkToDeviceCopy << QByteArray("a character device");
-    QTest::newRow("link to /dev/zero") << Node::LinkToDevZero << QByteArray("a character device");
-    QTest::newRow("socket") << Node::Socket << QByteArray("a socket");
-    QTest::newRow("FIFO swapped in while running") << Node::FifoSwappedIn << QByteArray("a FIFO");
+        << Node::LinkToDeviceCopy << "a character device" + notRegular;
+    QTest::newRow("link to /dev/zero") << Node::LinkToDevZero << "a character device" + notRegular;
+    QTest::newRow("socket") << Node::Socket << "a socket" + notRegular;
+    QTest::newRow("FIFO swapped in while running") << Node::FifoSwappedIn << "a FIFO" + notRegular;
+    // Too large to be settings: an abort or a 400-byte file in its place would be as bad.
+    QTest::newRow("sparse 64 GB file")
+        << Node::Sparse64G << QByteArray("too large for a settings file (68719476736 bytes");
 }
 
 void tst_Faults::notRegularSettingsFile()
@@ -744,6 +757,10 @@ void tst_Faults::notRegularSettingsFile()
     case Node::FifoSwappedIn:
         QVERIFY(writeBytes(QFile::decodeName(path), "[RGB Color]\nRed=10\n"));
         break;
+    case Node::Sparse64G:
+        QVERIFY(writeBytes(QFile::decodeName(path), "[RGB Color]\nRed=10\n"));
+        QVERIFY(::truncate(path.constData(), 64ll << 30) == 0);
+        break;
     }
     if (linked)
         QVERIFY(::symlink(other.constData(), path.constData()) == 0);
@@ -770,7 +787,7 @@ void tst_Faults::notRegularSettingsFile()
                                          : errors.size() == 1,
              errors.join(" | ").constData());
     for (const QByteArray &line : errors) {
-        QVERIFY2(line.contains(path) && line.contains(kind + ", not a regular file"),
+        QVERIFY2(line.contains(path) && line.contains(kind),
                  line.constData());
     }
     struct stat after
@@ -779,6 +796,7 @@ void tst_Faults::notRegularSettingsFile()
     QVERIFY(::lstat(made.constData(), &after) == 0);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(after.st_mode, before.st_mode);
+    QCOMPARE(after.st_size, before.st_size);
     if (linked)
         QVERIFY(QFileInfo(QFile::decodeName(path)).isSymLink());
     QCOMPARE(folderEntries(folder.path()), entries);

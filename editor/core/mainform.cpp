@@ -6,6 +6,8 @@
 #include "editor/core/externalfunctions.h"
 #include "editor/core/mainview.h"
 #include "editor/core/twips.h"
+#include "platform/filesize.h"
+#include "platform/profile.h"
 
 #include <cstdio>
 
@@ -20,6 +22,19 @@ const std::string kEditorSection = "RGB Tintora";
 constexpr ColorValue kPureRed = 255;
 constexpr ColorValue kPureGreen = 65280;
 constexpr ColorValue kPureBlue = 16711680;
+
+// Why a file of that size cannot be the settings: reading it whole could exhaust memory, and
+// replacing it with a few hundred bytes would destroy whatever it really is. Empty when the
+// file is small enough, or not there.
+std::string tooLargeForSettings(const std::string &path)
+{
+    const std::int64_t size = platform::fileSize(path);
+    if (size < 0 || std::uint64_t(size) <= platform::kProfileFileSizeLimit)
+        return {};
+    return "it is too large for a settings file (" + std::to_string(size) +
+           " bytes, the limit is " + std::to_string(platform::kProfileFileSizeLimit >> 20) +
+           " MiB)";
+}
 
 } // namespace
 
@@ -237,18 +252,22 @@ void MainForm::Form_Load()
     const SettingsLocation location = m_view.settingsLocation();
     SettingsPath = location.path;
     m_perUserSettings = location.perUser;
-    if (!location.problem.empty()) {
-        // Defaults, and nothing read or written: a device, FIFO or socket under the settings
-        // file's name is the user's, not ours to replace.
+    const std::string problem =
+        location.problem.empty() ? tooLargeForSettings(SettingsPath) : location.problem;
+    if (!problem.empty()) {
+        // Defaults, and nothing read or written, by the editor or by swatchy: a device, FIFO,
+        // socket or huge file under the settings file's name is the user's, not ours to replace.
         m_settingsUnusable = true;
         std::fprintf(stderr,
                      "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
-                     location.path.c_str(), location.path.empty() ? "" : ": ",
-                     location.problem.c_str());
+                     location.path.c_str(), location.path.empty() ? "" : ": ", problem.c_str());
+    } else {
+        m_functions.loadCustomColors(SettingsPath);
     }
-    m_functions.loadCustomColors(SettingsPath);
 
     auto read = [this](const std::string &section, const char *key, int defaultValue) {
+        if (m_settingsUnusable)
+            return std::int32_t(defaultValue);
         return m_functions.getPrivateProfileInt(section, key, defaultValue, SettingsPath);
     };
 
@@ -310,6 +329,12 @@ void MainForm::Form_Unload()
     commitTypedChannel();
     if (m_settingsUnusable)
         return;
+    // A file that has grown too large while the program ran is left as it is, as at start.
+    if (const std::string problem = tooLargeForSettings(SettingsPath); !problem.empty()) {
+        std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s: %s\n",
+                     SettingsPath.c_str(), problem.c_str());
+        return;
+    }
 
     // The per-user folder is made at the first write, not before: a run that never exits
     // normally leaves no trace. The first failure is reported once; the writes are still tried.

@@ -87,7 +87,7 @@ platform::Library *DeclaredFunctions::Private::load(std::u16string_view declared
 
     std::string error;
     platform::Library *library = platform::loadLibrary(name, folder, error);
-    if (!library)
+    if (!library && !error.empty())
         report("hueloft: cannot load " + shownName(name) + ": " + error);
     libraries[name] = library;
     return library;

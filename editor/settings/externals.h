@@ -6,7 +6,8 @@
 // table by library and entry name and bound by name at its first call; the address is then
 // kept in the function's own slot. A library, once loaded, stays loaded until exit: swatchy
 // keeps its custom colours in memory from start-up to shut-down. On Windows the libraries are
-// the system's own and swatchy.dll; elsewhere platform/ stands in for user32 and kernel32.
+// the system's own and swatchy.dll; elsewhere platform/ stands in for user32, and kernel32 is
+// its shared profile library, loaded like swatchy from the program's own folders.
 //
 // When swatchy or one of its entry points cannot be found, one line on standard error names
 // the library (or entry) and the reason, and the call does nothing: LoadCustomColors and
@@ -43,8 +44,9 @@ public:
     };
     static const std::array<Declaration, SlotCount> &table();
 
-    // libraryFolder (8-bit, as the file system names it) is searched first for swatchy
-    // (normally the program's own folder), then the system's usual search applies.
+    // libraryFolder (8-bit, as the file system names it) is the program's own folder: on Linux
+    // swatchy and the profile library are looked for there, then in the installation's private
+    // folder; on Windows swatchy.dll comes from the program's folder whatever is passed.
     explicit DeclaredFunctions(const std::string &libraryFolder);
     // The same, with swatchy looked for under another name ("swatchy" gives libswatchy.so,
     // swatchy.dll): lets the tests stand in a library of their own or one that exists nowhere.

@@ -5,17 +5,21 @@
 #include "editor/settings/externals.h"
 #include "editor/win32/frmmain.h"
 #include "editor/win32/settingslocation.h"
+#include "platform/library.h"
 
 #include <commctrl.h>
 #include <windows.h>
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 {
+    // Before any library is loaded: none from the current folder or PATH.
+    platform::restrictLibrarySearch();
+
     // The standard controls of common controls 6, as the manifest asks.
     INITCOMMONCONTROLSEX controls = {sizeof controls, ICC_STANDARD_CLASSES};
     InitCommonControlsEx(&controls);
 
-    // swatchy is looked for in the program's own folder first.
+    // swatchy is looked for in the program's own folder only.
     DeclaredFunctions functions(hueloft::win32::ansiFolderName(hueloft::win32::programFolder()));
     hueloft::win32::MainWindow window(functions);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))

@@ -1,7 +1,7 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # The ways a session ends besides the Exit button: SIGTERM (a log-out), SIGHUP and SIGINT
-# close the window and save like the close box. Started where no session bus runs, the program leaves no
+# close the window and save like the close box, an open colour dialog first. Started where no session bus runs, the program leaves no
 # bus daemon behind and no bus folder in the home folder.
 # Usage: endings.sh <folder of hueloft and its libraries>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
@@ -26,6 +26,26 @@ for signal in TERM HUP INT; do
     expect_equal "settings saved at SIG$signal" "$(ini_value 'RGB Sample' Width)" 32
     expect_equal "custom colours saved at SIG$signal" "$(ini_value 'Custom Colors' RGB_Color_15)" 0
 done
+
+# With the colour dialog open, a colour added to the custom colours: the signal ends the dialog
+# as Cancel does, and the window saves what it left. Started without XDG_RUNTIME_DIR (su, a
+# bare X session), the program makes no runtime folder and says nothing about it.
+unset XDG_RUNTIME_DIR
+export TMPDIR="$work/tmp"
+mkdir "$TMPDIR"
+printf '[RGB Color]\nRed=10\n' >"$prog/HUELOFT.INI"
+launch
+keys alt+e
+for _ in $(seq 100); do
+    xdotool search --onlyvisible --name '^Select Color$' >/dev/null 2>&1 && break
+    sleep 0.1
+done
+keys alt+a
+kill -s TERM "$pid"
+wait_exit
+expect_equal "custom colour added before SIGTERM" "$(ini_value 'Custom Colors' RGB_Color_0)" 10
+expect_equal "colour kept, the dialog cancelled" "$(ini_value 'RGB Color' Red)" 10
+expect_equal "no runtime folder made" "$(ls -A "$TMPDIR")" ""
 
 # No daemon started for us: none runs with our display, and the home folder stays empty.
 for p in $(pgrep -x dbus-daemon || true); do

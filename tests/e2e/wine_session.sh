@@ -3,7 +3,8 @@
 # The Windows build under Wine, used as a person uses it: typed and clamped values, the digit
 # filter, the notations and their copies, HTML, exact-size samples (Wine offers them to X as
 # image/bmp), the first-run file, save and restore, boxes changed without a copy, the close
-# box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range.
+# box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range, a
+# 64 GB settings file, and a stranger's swatchy.dll in the current folder and on PATH.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -175,4 +176,35 @@ expect_equal "TopMost 5 written back" "$(ini_value 'RGB Tintora' TopMost)" 5
 expect_equal "Width 1000 written back" "$(ini_value 'RGB Sample' Width)" 1000
 # Every save above succeeded: nothing is reported as lost.
 [ -s "$work/stderr" ] && fail "the editor wrote to standard error"
+
+echo "--- a settings file too large to be one: defaults, one line, the file left alone"
+truncate -s 64G "$prog/HUELOFT.INI"
+launch
+keys alt+r
+expect_equal "defaults beside a 64 GB file" "$(clipboard_text)" "RGB(0, 0, 0)"
+keys alt+x
+wait_exit
+expect_equal "64 GB file kept" "$(stat -c %s "$prog/HUELOFT.INI")" 68719476736
+expect_equal "one line naming it" "$(grep -c 'HUELOFT.INI: it is 68719476736 bytes' "$work/stderr")" 1
+rm -f "$prog/HUELOFT.INI"
+
+echo "--- swatchy.dll only from the program's folder, never the current folder or PATH"
+planted="$winbin/planted/swatchy.dll"
+[ -f "$planted" ] || fail "$planted is missing: run scripts/build-windows.sh"
+mkdir -p "$work/lone" "$work/cwd" "$work/onpath"
+cp "$winbin/hueloft.exe" "$work/lone/"
+cp "$planted" "$work/cwd/"
+cp "$planted" "$work/onpath/"
+: >"$work/stderr"
+export WINEPATH="Z:$(echo "$work/onpath" | tr / '\\')"
+cd "$work/cwd"
+launch "$work/lone/hueloft.exe"
+keys alt+x
+wait_exit
+cd "$work"
+unset WINEPATH
+for folder in cwd onpath; do
+    [ -e "$work/$folder/swatchy.dll.loaded" ] && fail "the swatchy.dll in $folder was loaded"
+done
+expect_equal "missing swatchy said once" "$(grep -c 'cannot load swatchy: swatchy.dll is not in' "$work/stderr")" 1
 echo "PASS"

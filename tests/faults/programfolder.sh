@@ -3,7 +3,8 @@
 # The program in a folder whose name is not valid UTF-8 (a Latin-1 "é") works like any other:
 # swatchy is found beside it and the settings, custom colours included, are saved beside it.
 # A broken swatchy beside the program (one built for AArch64) is reported with its real reason
-# and not replaced by the good copy that LD_LIBRARY_PATH offers.
+# and not replaced by the good copy that LD_LIBRARY_PATH offers; the profile library there is
+# not taken either. A folder whose name is too long for the libraries' paths works too.
 # Usage: programfolder.sh <program folder>
 set -eu
 bin=$(cd "$1" && pwd)
@@ -40,6 +41,9 @@ run() {
         sleep 0.05
     done
     [ -n "$caught" ] || fail "the program did not come up: $(cat "$scratch/stderr")"
+    # Which profile library the running program uses (loaded before its handler is set).
+    LC_ALL=C sed -n 's|^[^/]*\(/.*/libhueloft-profile.so\)$|\1|p' "/proc/$pid/maps" |
+        sort -u >"$scratch/profile"
     kill -TERM "$pid" 2>/dev/null || true
     wait "$pid" || fail "exit status $?"
     pid=""
@@ -65,6 +69,26 @@ LC_ALL=C grep -q "^hueloft: cannot load swatchy: .*libswatchy.so: wrong ELF clas
 grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" &&
     fail "a swatchy from LD_LIBRARY_PATH took the broken one's place"
 grep -q '^RGB_Color_3=4660$' "$prog/HUELOFT.INI" || fail "the custom colours were touched"
+expect_profile() {
+    [ "$(cat "$scratch/profile")" = "$1/libhueloft-profile.so" ] ||
+        fail "profile library in use: $(cat "$scratch/profile"), not $1's"
+}
+expect_profile "$prog"
+
+# A folder of 4082 bytes: the libraries' absolute paths pass the system's limit of 4096 (the
+# settings file's does not); the program still finds both beside it.
+long="$scratch/l"
+while [ ${#long} -lt 3900 ]; do long="$long/$(printf '%0200d' 0)"; done
+long="$long/$(printf '%0*d' $((4081 - ${#long})) 0)"
+mkdir -p "$long"
+(cd "$long" && cp "$bin/hueloft" "$bin/libswatchy.so" "$bin/libhueloft-profile.so" . &&
+    printf '[Custom Colors]\nRGB_Color_3=4660\n' >HUELOFT.INI)
+prog=$long
+run
+[ -s "$scratch/stderr" ] && fail "in a folder of ${#long} bytes: $(cat "$scratch/stderr")"
+expect_profile "$long"
+(cd "$long" && grep -q '^RGB_Color_3=4660$' HUELOFT.INI && grep -q '^RGB_Color_15=' HUELOFT.INI) ||
+    fail "in a folder of ${#long} bytes the settings were not saved through swatchy"
 
 [ $status -eq 0 ] && echo "program folder ok"
 exit $status
