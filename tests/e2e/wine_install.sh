@@ -41,6 +41,10 @@ uninstall() {
     "$wineserver" -w
 }
 
+# The installer's version record names the owner's company.
+strings -el "$installer" | grep -A1 -x CompanyName | tail -n 1 | grep -q . ||
+    fail "the installer's version record names no company"
+
 start_window_manager
 "$wine" "$installer" /S || fail "the silent install failed"
 "$wineserver" -w
