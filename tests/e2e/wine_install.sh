@@ -30,15 +30,20 @@ reg_value() {
     "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/.*$2  *REG_[A-Z_]*  *//p"
 }
 
-# Runs the uninstaller in the folder $1 silently and waits until it is done (it runs from a
-# copy of itself and returns at once).
-uninstall() {
-    "$wine" "$1/uninstall.exe" /S || fail "the silent uninstall in $1 failed"
+# Waits until the uninstaller in the folder $1 is done (it runs from a copy of itself, and
+# the command returns at once).
+uninstalled() {
     for _ in $(seq 300); do
         [ -f "$1/uninstall.exe" ] || break
         sleep 0.1
     done
     "$wineserver" -w
+}
+
+# Runs the uninstaller in the folder $1 silently and waits until it is done.
+uninstall() {
+    "$wine" "$1/uninstall.exe" /S || fail "the silent uninstall in $1 failed"
+    uninstalled "$1"
 }
 
 # The installer's version record names the owner's company.
@@ -98,10 +103,13 @@ echo "ok: installed for the current user"
 
 # An upgrade while the program runs: it says so and waits; it keeps the earlier choice.
 launch "$mine/hueloft.exe"
-"$wine" "$installer" /S &
+# Wine's message-box trace shows the box's text.
+WINEDEBUG=+msgbox "$wine" "$installer" /S 2>"$work/setup.log" &
 setup=$!
 box=$(find_window '^RGB Tintora .* Setup$') || fail "the upgrade did not say that the program runs"
 kill -0 "$setup" 2>/dev/null || fail "the upgrade ended while the program ran"
+grep -aq 'MSGBOX_OnInit L"RGB Tintora is running. Close it, then press Retry."' "$work/setup.log" ||
+    fail "the upgrade's message: $(grep -a MSGBOX_OnInit "$work/setup.log")"
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
 keys alt+x
 wait_exit
@@ -113,7 +121,19 @@ wait "$setup" || fail "the upgrade failed after the program closed"
 "$wine" reg query "$key" >/dev/null 2>&1 && fail "the upgrade changed the kind of install"
 echo "ok: the upgrade waited for the running program"
 
-uninstall "$mine"
+# So does the uninstall.
+launch "$mine/hueloft.exe"
+WINEDEBUG=+msgbox "$wine" "$mine/uninstall.exe" /S 2>"$work/uninstall.log" ||
+    fail "the silent uninstall for the current user failed"
+box=$(find_window '^RGB Tintora .* Uninstall$') || fail "the uninstall did not say that the program runs"
+grep -aq 'MSGBOX_OnInit L"RGB Tintora is running' "$work/uninstall.log" || fail "the uninstall's message differs"
+[ -f "$mine/hueloft.exe" ] || fail "the uninstall removed the running program"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+keys alt+x
+wait_exit
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+keys Return
+uninstalled "$mine"
 left=$(find "$mine" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
 [ -z "$left" ] || fail "left behind after the uninstall for the current user: $left"
 "$wine" reg query "$user_key" >/dev/null 2>&1 && fail "still listed for the current user"
