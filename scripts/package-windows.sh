@@ -16,8 +16,10 @@ fi
 "$top/scripts/build-windows.sh"
 build="${HUELOFT_WINDOWS_BUILD_DIR:-$top/build-windows}"
 version=$(sed -n 's/^project(hueloft VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
-copyright=$(sed -n 's/^set(HUELOFT_COPYRIGHT "\(.*\)" CACHE.*/\1/p' "$top/cmake/ProjectOptions.cmake")
-publisher=$(sed -n 's/^set(HUELOFT_COMPANY "\(.*\)" CACHE.*/\1/p' "$top/cmake/ProjectOptions.cmake")
+# The owner's entries as the build has them configured (cmake -DHUELOFT_COMPANY=...), as in
+# the version records of hueloft.exe and swatchy.dll.
+copyright=$(sed -n 's/^HUELOFT_COPYRIGHT:STRING=//p' "$build/CMakeCache.txt")
+publisher=$(sed -n 's/^HUELOFT_COMPANY:STRING=//p' "$build/CMakeCache.txt")
 out="$build/package"
 stage="$out/hueloft-$version"
 rm -rf "$stage"
