@@ -37,6 +37,10 @@ endif()
 
 if(CMAKE_CXX_COMPILER_ID MATCHES "GNU|Clang")
     add_compile_options(-Wall -Wextra -Wpedantic)
+    # No folder of the build machine in any file (source names, debug information): one
+    # commit built in two places gives the same files (scripts/reproducible.sh checks it).
+    add_compile_options("-ffile-prefix-map=${PROJECT_BINARY_DIR}/=build/"
+                        "-ffile-prefix-map=${PROJECT_SOURCE_DIR}/=")
     if(HUELOFT_SANITIZE)
         add_compile_options(-fsanitize=address,undefined -fno-omit-frame-pointer
                             -fno-sanitize-recover=undefined)

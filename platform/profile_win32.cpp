@@ -8,11 +8,34 @@
 
 #include <windows.h>
 
+#include <utility>
+
 namespace platform {
 
 namespace {
 
-thread_local std::string lastError;
+// Per thread, as GetLastError is. The system's own thread slots: the compiler's thread_local
+// would bring a threads library into each binary. A thread's text is made at its first failed
+// write and kept until the process ends.
+const DWORD errorSlot = TlsAlloc();
+const std::string noError;
+
+std::string *lastErrorOfThread()
+{
+    return errorSlot == TLS_OUT_OF_INDEXES ? nullptr
+                                           : static_cast<std::string *>(TlsGetValue(errorSlot));
+}
+
+void setLastError(std::string text)
+{
+    std::string *error = lastErrorOfThread();
+    if (!error && !text.empty() && errorSlot != TLS_OUT_OF_INDEXES) {
+        error = new std::string;
+        TlsSetValue(errorSlot, error);
+    }
+    if (error)
+        *error = std::move(text);
+}
 
 } // namespace
 
@@ -34,16 +57,17 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
 {
     const BOOL written = ::WritePrivateProfileStringA(section, key, value, fileName);
     if (written)
-        lastError.clear();
+        setLastError({});
     else
-        lastError = std::string("cannot write ") + (fileName ? fileName : "(no file)") + ": " +
-                    systemMessage(GetLastError());
+        setLastError(std::string("cannot write ") + (fileName ? fileName : "(no file)") + ": " +
+                     systemMessage(GetLastError()));
     return written;
 }
 
 const std::string &profileErrorText()
 {
-    return lastError;
+    const std::string *error = lastErrorOfThread();
+    return error ? *error : noError;
 }
 
 } // namespace platform

@@ -3,8 +3,13 @@
 
 #include "platform/profile.h"
 
+#include <charconv>
 #include <cstdio>
+#include <cstring>
 #include <string>
+
+// Character buffers, std::to_chars and fputs: nothing here needs the string or formatting code
+// of the run-time, which the Windows build would otherwise carry in the library.
 
 namespace swatchy {
 
@@ -16,9 +21,34 @@ constexpr const char *Section = "Custom Colors";
 // without loading first.
 CustomColorStore store{};
 
-std::string keyFor(int index)
+// A number in signed decimal, as a zero-terminated text.
+struct Decimal
 {
-    return "RGB_Color_" + std::to_string(index);
+    char text[16];
+};
+
+Decimal decimal(std::int32_t value)
+{
+    Decimal result{};
+    *std::to_chars(result.text, result.text + sizeof result.text - 1, value).ptr = '\0';
+    return result;
+}
+
+struct Key
+{
+    char text[32];
+};
+
+Key keyFor(int index)
+{
+    Key key{"RGB_Color_"};
+    std::strcat(key.text, decimal(index).text);
+    return key;
+}
+
+void say(const char *text)
+{
+    std::fputs(text, stderr);
 }
 
 } // namespace
@@ -33,29 +63,33 @@ void loadCustomColors(const char *path)
     if (!path)
         return;
     for (int i = 0; i < CustomColorCount; ++i)
-        store[i] = platform::GetPrivateProfileIntA(Section, keyFor(i).c_str(), 0, path);
+        store[i] = platform::GetPrivateProfileIntA(Section, keyFor(i).text, 0, path);
 }
 
 void saveCustomColors(const char *path)
 {
     if (!path)
         return;
-    std::string failure;
+    bool failed = false;
     for (int i = 0; i < CustomColorCount; ++i) {
         // Signed decimal: a value that came from the file as "-1" goes back as "-1".
-        const std::string value = std::to_string(static_cast<std::int32_t>(store[i]));
-        // The other keys are still tried; the store stays as it is either way.
-        if (!platform::WritePrivateProfileStringA(Section, keyFor(i).c_str(), value.c_str(), path)
-            && failure.empty()) {
-            failure = platform::profileErrorText();
-            if (failure.empty())
-                failure = std::string("cannot write ") + path;
+        const Decimal value = decimal(static_cast<std::int32_t>(store[i]));
+        // The other keys are still tried; the store stays as it is either way. The caller has
+        // no result to look at: a lost colour is said here, once per save.
+        if (!platform::WritePrivateProfileStringA(Section, keyFor(i).text, value.text, path) &&
+            !failed) {
+            failed = true;
+            const std::string &reason = platform::profileErrorText();
+            say("swatchy: custom colours not saved: ");
+            if (reason.empty()) {
+                say("cannot write ");
+                say(path);
+            } else {
+                say(reason.c_str());
+            }
+            say("\n");
+            std::fflush(stderr);
         }
-    }
-    // The caller has no result to look at: a lost colour is said here, once per save.
-    if (!failure.empty()) {
-        std::fprintf(stderr, "swatchy: custom colours not saved: %s\n", failure.c_str());
-        std::fflush(stderr);
     }
 }
 

@@ -20,6 +20,8 @@
 #include <array>
 #include <cstdio>
 
+#include <unistd.h>
+
 namespace {
 
 using Colors = std::array<std::uint32_t, 16>;
@@ -235,10 +237,20 @@ void tst_SwatchyStore::nullPathAndFailedWrite()
     m_swatchy.save(nullptr);
     flushAll();
 
+    // The failed save says so in one line naming the file and the reason.
     const QString unwritable = path(QStringLiteral("no-such-folder/HUELOFT.INI"));
+    const QString said = path(QStringLiteral("stderr.txt"));
+    std::fflush(stderr);
+    const int saved_stderr = ::dup(STDERR_FILENO);
+    QVERIFY(std::freopen(QFile::encodeName(said).constData(), "w", stderr));
     m_swatchy.save(QFile::encodeName(unwritable).constData());
+    std::fflush(stderr);
+    ::dup2(saved_stderr, STDERR_FILENO);
+    ::close(saved_stderr);
     flushAll();
     QVERIFY(!QFile::exists(unwritable));
+    QCOMPARE(readFile(said), "swatchy: custom colours not saved: cannot write " +
+                                 QFile::encodeName(unwritable) + ": No such file or directory\n");
 
     // Neither call touched the store.
     const QString saved = path(QStringLiteral("after-null.ini"));

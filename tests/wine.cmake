@@ -22,4 +22,8 @@ foreach(build IN ITEMS x86_64 i686)
              COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/wine/exports.sh"
                         "${build}-w64-mingw32-objdump" "${bin}")
     set_tests_properties(windows_exports_${build} PROPERTIES TIMEOUT 60 LABELS wine)
+    add_test(NAME packaging_windows_sizes_${build}
+             COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/wine/sizes.sh" "${bin}")
+    set_tests_properties(packaging_windows_sizes_${build} PROPERTIES TIMEOUT 60
+                         LABELS "packaging;wine")
 endforeach()

@@ -12,6 +12,15 @@ if(MINGW)
     # The compiler's own run-time (libgcc, libstdc++, winpthread) goes into each binary, so
     # that nothing but the system's DLLs is imported and the two files run anywhere.
     add_link_options(-static -static-libgcc -static-libstdc++)
+    # Small files: no exceptions or run-time type information (nothing catches one; the
+    # library functions that would throw end the process instead, platform/cxxruntime_win32.cpp),
+    # no locks around the first use of a function's static data (the programs have one thread),
+    # and every function and datum not reached left out.
+    add_compile_options(-fno-exceptions -fno-rtti -fno-threadsafe-statics
+                        -ffunction-sections -fdata-sections)
+    add_link_options(-Wl,--gc-sections)
+    # No link time in the file header: the same source gives the same file.
+    add_link_options(-Wl,--no-insert-timestamp)
 endif()
 
 # The symbol tables are for debugging, which a size-optimised build is not for.

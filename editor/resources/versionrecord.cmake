@@ -14,7 +14,8 @@ function(hueloft_rc_escape out text)
     set(${out} "${text}" PARENT_SCOPE)
 endfunction()
 
-function(hueloft_version_record icon_file output_dir)
+# The values both version records share: the version in four numbers and the owner's texts.
+macro(hueloft_version_record_values)
     # Windows shows the version as four numbers: 1.01 is 1,0,1,0.
     if(NOT PROJECT_VERSION MATCHES "^([0-9]+)\\.([0-9])([0-9])$")
         message(FATAL_ERROR "hueloft.rc: the version ${PROJECT_VERSION} is not of the form N.NN")
@@ -22,6 +23,16 @@ function(hueloft_version_record icon_file output_dir)
     set(HUELOFT_RC_VERSION "${CMAKE_MATCH_1},${CMAKE_MATCH_2},${CMAKE_MATCH_3},0")
     hueloft_rc_escape(HUELOFT_RC_COMPANY "${HUELOFT_COMPANY}")
     hueloft_rc_escape(HUELOFT_RC_COPYRIGHT "${HUELOFT_COPYRIGHT}")
+endmacro()
+
+# hueloft_library_version_record(<template> <output file>): the version record of swatchy.dll.
+function(hueloft_library_version_record template output)
+    hueloft_version_record_values()
+    configure_file("${template}" "${output}" @ONLY)
+endfunction()
+
+function(hueloft_version_record icon_file output_dir)
+    hueloft_version_record_values()
     hueloft_rc_escape(HUELOFT_RC_DESCRIPTION "${PROJECT_DESCRIPTION}")
     set(HUELOFT_RC_COMMENTS "Mixes a color from red, green and blue with scroll bars or number \
 boxes and copies it to the clipboard as program code, an HTML color or a bitmap.")

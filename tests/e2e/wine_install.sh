@@ -3,7 +3,10 @@
 # The Windows installer under Wine: a silent install (/S) puts the program under Program Files
 # with a Start-menu entry and an entry among the installed programs; the installed program is
 # started, used and closed; a silent uninstall leaves no program file behind, only the user's
-# settings. Usage: wine_install.sh <folder of hueloft.exe> <installer>
+# settings. Then one for the current user (/CurrentUser): under its own folders and registry;
+# its upgrade while the program runs asks to close it and goes on after Retry. Last, an install
+# into a folder holding the user's own files, which stay as they were through the uninstall.
+# Usage: wine_install.sh <folder of hueloft.exe> <installer>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
 . "$(dirname "$0")/wine.sh"
@@ -22,6 +25,31 @@ settings_of_install() {
     return 1
 }
 
+# The value of $2 in the registry key $1.
+reg_value() {
+    "$wine" reg query "$1" /v "$2" 2>/dev/null | tr -d '\r' | sed -n "s/.*$2  *REG_[A-Z_]*  *//p"
+}
+
+# Waits until the uninstaller in the folder $1 is done (it runs from a copy of itself, and
+# the command returns at once).
+uninstalled() {
+    for _ in $(seq 300); do
+        [ -f "$1/uninstall.exe" ] || break
+        sleep 0.1
+    done
+    "$wineserver" -w
+}
+
+# Runs the uninstaller in the folder $1 silently and waits until it is done.
+uninstall() {
+    "$wine" "$1/uninstall.exe" /S || fail "the silent uninstall in $1 failed"
+    uninstalled "$1"
+}
+
+# The installer's version record names the owner's company.
+strings -el "$installer" | grep -A1 -x CompanyName | tail -n 1 | grep -q . ||
+    fail "the installer's version record names no company"
+
 start_window_manager
 "$wine" "$installer" /S || fail "the silent install failed"
 "$wineserver" -w
@@ -31,6 +59,9 @@ done
 echo "ok: installed under Program Files"
 [ -f "$menu" ] || fail "no Start-menu entry"
 echo "ok: Start-menu entry"
+# The size listed is that of every installed file, the uninstaller included.
+bytes=$(cat "$installed"/* | wc -c)
+expect_equal "listed size (KB)" "$(($(reg_value "$key" EstimatedSize)))" "$(((bytes + 1023) / 1024))"
 "$wine" reg query "$key" /v UninstallString 2>/dev/null | grep -qi 'uninstall.exe' ||
     fail "no entry among the installed programs"
 expect_equal "listed name" \
@@ -47,17 +78,81 @@ ini=$(settings_of_install) || fail "the installed program kept no settings"
 expect_equal "its settings" "$(ini_value 'RGB Color' Red "$ini")" 3
 echo "settings kept in: ${ini#"$WINEPREFIX"/}"
 
-"$wine" "$installed/uninstall.exe" /S || fail "the silent uninstall failed"
-# The uninstaller runs from a copy of itself and returns at once: wait for it to finish.
-for _ in $(seq 300); do
-    [ -f "$installed/uninstall.exe" ] || break
-    sleep 0.1
-done
-"$wineserver" -w
+uninstall "$installed"
 left=$(find "$installed" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
 [ -z "$left" ] || fail "left behind after the uninstall: $left"
 [ -f "$menu" ] && fail "the Start-menu entry is still there"
 "$wine" reg query "$key" >/dev/null 2>&1 && fail "still listed among the installed programs"
 [ -f "$ini" ] || fail "the uninstall removed the user's settings"
 echo "ok: no program file left, the user's settings kept"
+
+# For the current user only: its own program folder, Start menu and registry hive.
+mine=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)/Programs/hueloft
+user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft'
+"$wine" "$installer" /S /CurrentUser || fail "the silent install for the current user failed"
+"$wineserver" -w
+for f in hueloft.exe swatchy.dll uninstall.exe hueloft.installed; do
+    [ -f "$mine/$f" ] || fail "not installed for the current user: AppData/Local/Programs/hueloft/$f"
+done
+[ -e "$installed/hueloft.exe" ] && fail "the install for the current user went under Program Files"
+ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/RGB\ Tintora.lnk \
+    >/dev/null 2>&1 || fail "no Start-menu entry of the current user"
+expect_equal "entry of the current user" "$(reg_value "$user_key" DisplayName)" "RGB Tintora"
+"$wine" reg query "$key" >/dev/null 2>&1 && fail "the install for the current user is listed for all"
+echo "ok: installed for the current user"
+
+# An upgrade while the program runs: it says so and waits; it keeps the earlier choice.
+launch "$mine/hueloft.exe"
+# Wine's message-box trace shows the box's text.
+WINEDEBUG=+msgbox "$wine" "$installer" /S 2>"$work/setup.log" &
+setup=$!
+box=$(find_window '^RGB Tintora .* Setup$') || fail "the upgrade did not say that the program runs"
+kill -0 "$setup" 2>/dev/null || fail "the upgrade ended while the program ran"
+grep -aq 'MSGBOX_OnInit L"RGB Tintora is running. Close it, then press Retry."' "$work/setup.log" ||
+    fail "the upgrade's message: $(grep -a MSGBOX_OnInit "$work/setup.log")"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+keys alt+x
+wait_exit
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+keys Return
+wait "$setup" || fail "the upgrade failed after the program closed"
+"$wineserver" -w
+[ -f "$mine/hueloft.exe" ] || fail "the upgrade lost the program"
+"$wine" reg query "$key" >/dev/null 2>&1 && fail "the upgrade changed the kind of install"
+echo "ok: the upgrade waited for the running program"
+
+# So does the uninstall.
+launch "$mine/hueloft.exe"
+WINEDEBUG=+msgbox "$wine" "$mine/uninstall.exe" /S 2>"$work/uninstall.log" ||
+    fail "the silent uninstall for the current user failed"
+box=$(find_window '^RGB Tintora .* Uninstall$') || fail "the uninstall did not say that the program runs"
+grep -aq 'MSGBOX_OnInit L"RGB Tintora is running' "$work/uninstall.log" || fail "the uninstall's message differs"
+[ -f "$mine/hueloft.exe" ] || fail "the uninstall removed the running program"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || true
+keys alt+x
+wait_exit
+xdotool windowactivate --sync "$box" >/dev/null 2>&1 || true
+keys Return
+uninstalled "$mine"
+left=$(find "$mine" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
+[ -z "$left" ] || fail "left behind after the uninstall for the current user: $left"
+"$wine" reg query "$user_key" >/dev/null 2>&1 && fail "still listed for the current user"
+echo "ok: uninstalled for the current user"
+
+# A folder with the user's own files: the program goes into a subfolder, the files stay.
+data="$WINEPREFIX/drive_c/Data"
+mkdir -p "$data" "$work/own"
+for f in README.txt LICENSE.txt notes.txt; do
+    echo "the user's own $f" >"$data/$f"
+done
+cp -p "$data"/* "$work/own/"
+"$wine" "$installer" /S '/D=C:\Data' || fail "the silent install into C:\\Data failed"
+"$wineserver" -w
+[ -f "$data/hueloft/hueloft.exe" ] || fail "the program is not in a subfolder of C:\\Data"
+uninstall "$data/hueloft"
+for f in README.txt LICENSE.txt notes.txt; do
+    cmp -s "$data/$f" "$work/own/$f" || fail "the user's $f changed"
+done
+[ "$(ls "$data")" = "$(ls "$work/own")" ] || fail "C:\\Data holds $(ls "$data" | tr '\n' ' ')"
+echo "ok: the user's own files stayed as they were"
 echo "PASS"

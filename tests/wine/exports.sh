@@ -33,4 +33,10 @@ for program in swatchy.dll hueloft.exe; do
     done
     echo "$program imports: $imports"
 done
+# Its version record: the file's own name and the owner's company.
+record=$(strings -el "$bindir/swatchy.dll" | tr '\n' '|')
+case "$record" in
+    *"|OriginalFilename|swatchy.dll|"*"|CompanyName|"* | *"|CompanyName|"*"|OriginalFilename|swatchy.dll|"*) ;;
+    *) fail "swatchy.dll has no version record naming it and its company" ;;
+esac
 echo "PASS: $names"
