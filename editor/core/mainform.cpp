@@ -232,11 +232,16 @@ void MainForm::Form_Load()
                      "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
                      location.path.c_str(), location.path.empty() ? "" : ": ",
                      location.problem.c_str());
+    } else if (!location.note.empty()) {
+        std::fprintf(stderr, "hueloft: %s\n", location.note.c_str());
     }
-    m_functions.loadCustomColors(SettingsPath);
+    // A per-user file that does not exist yet starts, this once, from the older file it
+    // replaces; the exit writes SettingsPath only.
+    const std::string source = location.readFrom.empty() ? SettingsPath : location.readFrom;
+    m_functions.loadCustomColors(source);
 
-    auto read = [this](const std::string &section, const char *key, int defaultValue) {
-        return m_functions.getPrivateProfileInt(section, key, defaultValue, SettingsPath);
+    auto read = [this, &source](const std::string &section, const char *key, int defaultValue) {
+        return m_functions.getPrivateProfileInt(section, key, defaultValue, source);
     };
 
     const std::int32_t red = read(kColorSection, "Red", 0);
