@@ -45,6 +45,11 @@ Section "RGB Tintora"
     File "${SOURCE}\swatchy.dll"
     File "${SOURCE}\LICENSE.txt"
     File "${SOURCE}\README.txt"
+    ; Tells the program it is installed: each user's settings go to %APPDATA%\hueloft, never
+    ; into this folder, even where the folder can be written.
+    FileOpen $0 "$INSTDIR\hueloft.installed" w
+    FileWrite $0 "Installed by the RGB Tintora installer: settings are kept per user.$\r$\n"
+    FileClose $0
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
     ; The Start-menu entry for every user, as the program is installed for every user.
@@ -68,6 +73,7 @@ Section "Uninstall"
     Delete "$INSTDIR\swatchy.dll"
     Delete "$INSTDIR\LICENSE.txt"
     Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\hueloft.installed"
     Delete "$INSTDIR\uninstall.exe"
     SetShellVarContext all
     Delete "$SMPROGRAMS\RGB Tintora.lnk"
