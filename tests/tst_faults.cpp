@@ -239,6 +239,7 @@ struct ChildSetup
 {
     bool asNobody = false;
     rlim_t fileSizeLimit = RLIM_INFINITY;
+    QString configHome; // XDG_CONFIG_HOME, when not the test's own
 };
 
 // A desktop session has a private runtime folder; without one Qt says so on standard error,
@@ -267,6 +268,8 @@ std::unique_ptr<QProcess> startEditor(const QString &folder, ChildSetup setup = 
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder(setup.asNobody));
+    if (!setup.configHome.isEmpty())
+        environment.insert(QStringLiteral("XDG_CONFIG_HOME"), setup.configHome);
     process->setProcessEnvironment(environment);
     process->setChildProcessModifier([setup] {
         if (setup.fileSizeLimit != RLIM_INFINITY) {
@@ -368,7 +371,8 @@ QByteArray tst_Faults::soloRun(const QByteArray &start)
 
 // ---------------------------------------------------------------------------------------------
 // The settings file cannot be written at exit: the old file stays as it was, the editor ends
-// normally and says so in one line.
+// normally and says so in one line. A portable copy's file that this user cannot write is
+// left alone from the start: the per-user file takes its values and the settings, said once.
 
 enum class Fault { ReadOnlyFile, ReadOnlyFolder, FileIsFolder, FolderVanished, FullDisk };
 
@@ -424,6 +428,11 @@ void tst_Faults::unwritableAtExit()
         break;
     }
     QVERIFY(::chmod(qPrintable(top.path()), 0755) == 0);
+    const QString config = top.filePath(QStringLiteral("config"));
+    if (fault == Fault::ReadOnlyFile) {
+        QVERIFY(QDir().mkpath(config) && ::chown(qPrintable(config), kNobody, kNobody) == 0);
+        setup.configHome = config;
+    }
 
     auto editor = startEditor(folder, setup);
     QVERIFY(editor);
@@ -436,6 +445,15 @@ void tst_Faults::unwritableAtExit()
     // The editor's line, and the loss of the custom colours said too (by swatchy, or with
     // the editor's own line): never a silent loss.
     const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
+    if (fault == Fault::ReadOnlyFile) {
+        const QString perUser = config + QStringLiteral("/hueloft/HUELOFT.INI");
+        QCOMPARE(errors, QList<QByteArray>{"hueloft: " + QFile::encodeName(path) +
+                                           " cannot be written by this user; settings kept in " +
+                                           QFile::encodeName(perUser)});
+        QCOMPARE(readBytes(path), old);
+        QVERIFY2(readBytes(perUser).contains("Red=10"), readBytes(perUser).constData());
+        return;
+    }
     QVERIFY2(errors.size() == 1 || errors.size() == 2, errors.join(" | ").constData());
     bool editorSaid = false, coloursSaid = false;
     for (const QByteArray &line : errors) {
