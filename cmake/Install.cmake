@@ -10,6 +10,43 @@ get_target_property(hueloft_private_libdir hueloft_resources HUELOFT_PRIVATE_LIB
 get_target_property(hueloft_icon_dir hueloft_resources HUELOFT_ICON_DIR)
 get_target_property(hueloft_icon_sizes hueloft_resources HUELOFT_ICON_SIZES)
 
+# An uninstaller for this one installation, written last, when the list of what was installed
+# is complete: share/hueloft/uninstall.sh removes exactly those files, and the folders the
+# installation made once they are empty, found from its own place, so that it works where the
+# installation was moved as a whole. CMake's install_manifest.txt cannot serve: it lists the
+# last installation from the build folder, and cpack overwrites it with the package's paths.
+# The package has no such script (apt removes it); cpack sets HUELOFT_PACKAGING.
+set(CPACK_CUSTOM_INSTALL_VARIABLES "HUELOFT_PACKAGING=1")
+set(hueloft_folders "${CMAKE_INSTALL_BINDIR}" "${hueloft_private_libdir}"
+    "${CMAKE_INSTALL_DATADIR}/applications" "${CMAKE_INSTALL_DATADIR}/metainfo"
+    "${CMAKE_INSTALL_DATADIR}/icons/hicolor/scalable/apps" "${CMAKE_INSTALL_MANDIR}/man1"
+    "${CMAKE_INSTALL_DOCDIR}" "${CMAKE_INSTALL_DATADIR}/hueloft")
+foreach(size IN LISTS hueloft_icon_sizes)
+    list(APPEND hueloft_folders "${CMAKE_INSTALL_DATADIR}/icons/hicolor/${size}x${size}/apps")
+endforeach()
+# Before the first file: which of those folders, and of the folders above them, are new.
+install(CODE "set(hueloft_folders \"${hueloft_folders}\")
+if(NOT HUELOFT_PACKAGING)
+    set(hueloft_made_folders \"\")
+    foreach(folder IN LISTS hueloft_folders)
+        while(NOT folder STREQUAL \"\" AND NOT folder STREQUAL \".\")
+            if(NOT IS_DIRECTORY \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/\${folder}\")
+                list(APPEND hueloft_made_folders \"\${folder}\")
+            endif()
+            get_filename_component(folder \"\${folder}\" DIRECTORY)
+        endwhile()
+    endforeach()
+    # An installation over an earlier one keeps the folders that one made.
+    set(hueloft_earlier \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/hueloft/uninstall.sh\")
+    if(EXISTS \"\${hueloft_earlier}\")
+        file(STRINGS \"\${hueloft_earlier}\" hueloft_line REGEX \"^for folder in \")
+        string(REGEX MATCHALL \"'[^']+'\" hueloft_earlier \"\${hueloft_line}\")
+        string(REPLACE \"'\" \"\" hueloft_earlier \"\${hueloft_earlier}\")
+        list(APPEND hueloft_made_folders \${hueloft_earlier})
+    endif()
+    list(REMOVE_DUPLICATES hueloft_made_folders)
+endif()")
+
 install(TARGETS hueloft RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 if(NOT WIN32)
     # The profile functions that the program and swatchy share; Windows has its own.
@@ -71,3 +108,45 @@ endif()
 install(FILES "${PROJECT_SOURCE_DIR}/LICENSE"
     DESTINATION "${CMAKE_INSTALL_DOCDIR}"
     RENAME copyright)
+
+# Last: the uninstaller itself, from the list of what was installed.
+set(hueloft_uninstaller "${CMAKE_INSTALL_DATADIR}/hueloft/uninstall.sh")
+string(REGEX REPLACE "[^/]+" ".." hueloft_up "${CMAKE_INSTALL_DATADIR}/hueloft")
+set(hueloft_code [[
+if(NOT HUELOFT_PACKAGING)
+    set(hueloft_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
+    set(hueloft_script "${hueloft_root}/@hueloft_uninstaller@")
+    set(hueloft_files "")
+    foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
+        string(REGEX REPLACE "^(${hueloft_root}|${CMAKE_INSTALL_PREFIX})/" "" file "${file}")
+        string(APPEND hueloft_files " '${file}'")
+    endforeach()
+    list(SORT hueloft_made_folders)
+    list(REVERSE hueloft_made_folders)
+    set(hueloft_rmdirs "")
+    foreach(folder IN LISTS hueloft_made_folders)
+        string(APPEND hueloft_rmdirs " '${folder}'")
+    endforeach()
+    message(STATUS "Installing: ${hueloft_script}")
+    file(WRITE "${hueloft_script}" "#!/bin/sh
+# Removes this installation of hueloft: the files it installed and the folders it made, once
+# they are empty. Settings in ~/.config/hueloft are each user's own and stay.
+set -eu
+prefix=$(cd \"$(dirname \"$0\")/@hueloft_up@\" && pwd)
+cd \"$prefix\"
+for file in${hueloft_files} '@hueloft_uninstaller@'; do
+    if [ -e \"$file\" ] || [ -L \"$file\" ]; then
+        rm -f \"$file\" && echo \"removed $prefix/$file\"
+    fi
+done
+for folder in${hueloft_rmdirs}; do
+    rmdir \"$folder\" 2>/dev/null || true
+done
+")
+    file(CHMOD "${hueloft_script}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
+         GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)
+    list(APPEND CMAKE_INSTALL_MANIFEST_FILES "${hueloft_script}")
+endif()
+]])
+string(CONFIGURE "${hueloft_code}" hueloft_code @ONLY)
+install(CODE "${hueloft_code}")

@@ -4,7 +4,7 @@
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/settings/externals.h"
-#include "editor/settings/settingspath.h"
+#include "platform/settingsfacts.h"
 
 #include <QApplication>
 #include <QFile>
@@ -151,7 +151,7 @@ int main(int argc, char *argv[])
 
     // Bytes as the system gives them: Qt's own folder path is decoded text, which loses the
     // bytes of a folder name that is not valid UTF-8.
-    std::string programFolder = runningProgramFolder();
+    std::string programFolder = platform::programFolder();
     if (programFolder.empty())
         programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
     DeclaredFunctions functions(programFolder);

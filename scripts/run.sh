@@ -1,8 +1,9 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Installs what is missing, builds, and starts the editor.
+# Installs what is missing, builds the program (with its libraries and resources; not the
+# tests), and starts the editor.
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh" run
-"$top/scripts/build.sh"
+HUELOFT_TARGETS=hueloft "$top/scripts/build.sh"
 exec "${HUELOFT_BUILD_DIR:-$top/build}/bin/hueloft" "$@"

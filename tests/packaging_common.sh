@@ -48,7 +48,11 @@ expected_files() {
         echo "share/icons/hicolor/scalable/apps/$id.svg"
         echo "share/doc/hueloft/copyright"
         echo "share/man/man1/hueloft.1.gz"
-        [ "${2:-}" = deb ] && echo "share/doc/hueloft/changelog.gz"
+        if [ "${2:-}" = deb ]; then
+            echo "share/doc/hueloft/changelog.gz"
+        else
+            echo "share/hueloft/uninstall.sh"
+        fi
     } | LC_ALL=C sort
 }
 
@@ -77,33 +81,26 @@ check_desktop_links() {
         fail "the metainfo does not launch $(basename "$entry")"
 }
 
-# Starts an installed program once under its own X server, with HOME in the scratch folder,
-# closes it with Alt+X, and checks that it loaded swatchy from $2 and kept its settings.
-run_installed() {
+# Starts the installed program $1 under its own X server as the user $3 (empty: this one) with
+# the home folder $4, closes it with Alt+X, and checks that it loaded swatchy from $2 and kept
+# its settings in that home's ~/.config/hueloft, starting from an older HUELOFT.INI beside it.
+run_as() {
     program=$1
     swatchy=$2
-    need Xvfb xdotool
-    home="$scratch/home"
-    mkdir -p "$home" "$scratch/runtime"
-    chmod 700 "$scratch/runtime"
-    # Root can write into any folder, so as root the program runs as the ordinary user nobody:
-    # the user an installed program is for.
+    home=$4
+    runtime="$home.runtime"
+    mkdir -p "$home" "$runtime"
+    chmod 700 "$runtime"
     runas=""
-    if [ "$(id -u)" -eq 0 ] && command -v setpriv >/dev/null 2>&1; then
-        runas="setpriv --reuid=65534 --regid=65534 --clear-groups --"
+    if [ -n "$3" ]; then
         chmod 755 "$scratch"
-        chown -R 65534:65534 "$home" "$scratch/runtime"
+        chown -R "$3" "$home" "$runtime"
+        runas="runuser -u $3 -- env HOME=$home XDG_CONFIG_HOME=$home/.config XDG_RUNTIME_DIR=$runtime"
     fi
-    chmod a-w "$(dirname "$program")"
-    writable=no
-    [ -z "$runas" ] && [ -w "$(dirname "$program")" ] && writable=yes
-    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$scratch/runtime" \
+    HOME="$home" XDG_CONFIG_HOME="$home/.config" XDG_RUNTIME_DIR="$runtime" \
         HUELOFT_RUN_AS="$runas" \
-        sh "$here/e2e/xserver.sh" sh "$here/packaging_session.sh" "$program" "$scratch"
-    status=$?
-    chmod u+w "$(dirname "$program")"
-    [ $status -eq 0 ] || fail "the installed program did not start and close cleanly (see above)"
-
+        sh "$here/e2e/xserver.sh" sh "$here/packaging_session.sh" "$program" "$scratch" ||
+        fail "the installed program did not start and close cleanly (see above)"
     if grep -i "swatchy" "$scratch/stderr" >&2; then
         fail "the installed program reported a problem with swatchy"
     fi
@@ -119,18 +116,45 @@ run_installed() {
     else
         echo "note: xprop is not installed, the window's icon is not checked"
     fi
-    # The settings go to the program's folder when the user can write there, to the per-user
-    # folder otherwise, as for a program installed by the system. The folder is made read-only
-    # for the run, so that the ordinary user sees the second case.
-    if [ $writable = yes ]; then
-        settings="$(dirname "$program")/HUELOFT.INI"
-        other="$home/.config/hueloft/HUELOFT.INI"
-    else
-        settings="$home/.config/hueloft/HUELOFT.INI"
-        other="$(dirname "$program")/HUELOFT.INI"
-    fi
+    settings="$home/.config/hueloft/HUELOFT.INI"
     [ -f "$settings" ] || fail "the program kept no settings in $settings on Alt+X"
-    [ ! -e "$other" ] || fail "the program wrote $other as well"
-    grep -qi '^\[RGB Color\]' "$settings" || fail "$settings holds no [RGB Color] section"
-    echo "settings written to $settings"
+    grep -qi '^\[RGB Tintora\]' "$settings" || fail "$settings holds no [RGB Tintora] section"
+    # The older file's values, read once; the custom colours through swatchy.
+    grep -qx 'Red=77' "$settings" || fail "the older settings were not taken over: $(cat "$settings")"
+    grep -qx 'RGB_Color_3=4660' "$settings" || fail "the older custom colours were not taken over"
+    echo "settings of ${3:-$(id -un)} written to $settings"
+}
+
+# An installed program is for every user, whoever installed it and whoever ran it first: as
+# root, into a root-owned prefix, run once by root and then by nobody, each keeps the
+# settings in their own ~/.config/hueloft, starting from the HUELOFT.INI an older version
+# left beside the program, which is neither written nor in the way; nothing new appears beside
+# the program. Then the same prefix owned by an ordinary user (the ~/.local case). Not as
+# root: the prefix is this user's own, and only that case runs.
+run_installed() {
+    program=$1
+    swatchy=$2
+    bin=$(dirname "$program")
+    need Xvfb xdotool
+    printf '[RGB Color]\r\nRed=77\r\n[Custom Colors]\r\nRGB_Color_3=4660\r\n' >"$bin/HUELOFT.INI"
+    chmod 644 "$bin/HUELOFT.INI"
+    cp -p "$bin/HUELOFT.INI" "$scratch/older.ini"
+    ls -A "$bin" >"$scratch/bin.before"
+    if [ "$(id -u)" -eq 0 ]; then
+        run_as "$program" "$swatchy" "" "$scratch/home-root"
+        run_as "$program" "$swatchy" nobody "$scratch/nobody"
+        cmp -s "$bin/HUELOFT.INI" "$scratch/older.ini" || fail "the older HUELOFT.INI was written"
+        ls -A "$bin" | diff "$scratch/bin.before" - || fail "files appeared beside the program"
+        prefix=$(dirname "$bin")
+        chown -R nobody "$prefix"
+        rm "$bin/HUELOFT.INI"
+        printf '[RGB Color]\nRed=77\n[Custom Colors]\nRGB_Color_3=4660\n' >"$scratch/nobody/.config/hueloft/HUELOFT.INI"
+        run_as "$program" "$swatchy" nobody "$scratch/nobody"
+        chown -R 0:0 "$prefix"
+    else
+        run_as "$program" "$swatchy" "" "$scratch/home"
+        cmp -s "$bin/HUELOFT.INI" "$scratch/older.ini" || fail "the older HUELOFT.INI was written"
+        rm "$bin/HUELOFT.INI"
+    fi
+    [ "$(ls -A "$bin")" = hueloft ] || fail "beside the program: $(ls -A "$bin")"
 }

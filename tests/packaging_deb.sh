@@ -10,6 +10,9 @@ libdir=$2
 version=$3
 [ -x "$build/bin/hueloft" ] || fail "build the program first ($build/bin/hueloft is missing)"
 make_scratch deb
+# An installation made before the package, to be removed after it (below).
+cmake --install "$build" --prefix "$scratch/prefix" >"$scratch/install.log" 2>&1 ||
+    fail "cmake --install failed: $(cat "$scratch/install.log")"
 cpack --config "$build/CPackConfig.cmake" -G DEB -B "$scratch/cpack" >"$scratch/cpack.log" 2>&1 || {
     cat "$scratch/cpack.log" >&2
     fail "cpack -G DEB failed"
@@ -39,5 +42,17 @@ compare_lists "$scratch/packaged" "$scratch/expected"
 
 dpkg-deb -x "$deb" "$scratch/root" || fail "dpkg-deb cannot unpack $deb"
 check_desktop_links "$scratch/root/usr"
+
+# Removing that installation removes it all and nothing of the package, although cpack has
+# replaced the build folder's install_manifest.txt with the package's paths.
+sh "$scratch/prefix/share/hueloft/uninstall.sh" >/dev/null || fail "the uninstaller failed"
+left=$(find "$scratch/prefix" -mindepth 1)
+[ -z "$left" ] || fail "left after the uninstall: $left"
+dpkg-deb -e "$deb" "$scratch/control"
+(cd "$scratch/root" && md5sum --quiet -c "$scratch/control/md5sums") ||
+    fail "the unpacked package does not verify"
+if dpkg-query -W -f='${Status}' hueloft 2>/dev/null | grep -q 'ok installed'; then
+    dpkg --verify hueloft || fail "the installed package does not verify"
+fi
 run_installed "$scratch/root/usr/bin/hueloft" "$scratch/root/usr/$libdir/hueloft/libswatchy.so"
 echo "package ok"

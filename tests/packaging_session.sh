@@ -47,7 +47,10 @@ if [ -z "$window" ]; then
     cleanup
     exit 1
 fi
-grep -F libswatchy "/proc/$pid/maps" >"$scratch/maps"
+# runuser starts the program as its child.
+for process in "$pid" $(pgrep -P "$pid"); do
+    grep -F libswatchy "/proc/$process/maps"
+done >"$scratch/maps" 2>/dev/null
 # The icon embedded in the program, as the window manager gets it.
 if command -v xprop >/dev/null 2>&1; then
     xprop -len 1000000 -id "$window" _NET_WM_ICON >"$scratch/wmicon" 2>&1

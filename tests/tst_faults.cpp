@@ -239,7 +239,7 @@ struct ChildSetup
 {
     bool asNobody = false;
     rlim_t fileSizeLimit = RLIM_INFINITY;
-    QString configHome; // XDG_CONFIG_HOME, when set
+    QString configHome; // XDG_CONFIG_HOME, when not the test's own
 };
 
 // A desktop session has a private runtime folder; without one Qt says so on standard error,
@@ -371,7 +371,8 @@ QByteArray tst_Faults::soloRun(const QByteArray &start)
 
 // ---------------------------------------------------------------------------------------------
 // The settings file cannot be written at exit: the old file stays as it was, the editor ends
-// normally and says so in one line.
+// normally and says so in one line. A portable copy's file that this user cannot write is
+// left alone from the start: the per-user file takes its values and the settings, said once.
 
 enum class Fault {
     ReadOnlyFile,
@@ -457,6 +458,11 @@ void tst_Faults::unwritableAtExit()
         break;
     }
     QVERIFY(::chmod(qPrintable(top.path()), 0755) == 0);
+    const QString config = top.filePath(QStringLiteral("config"));
+    if (fault == Fault::ReadOnlyFile) {
+        QVERIFY(QDir().mkpath(config) && ::chown(qPrintable(config), kNobody, kNobody) == 0);
+        setup.configHome = config;
+    }
 
     auto editor = startEditor(folder, setup);
     QVERIFY(editor);
@@ -469,6 +475,15 @@ void tst_Faults::unwritableAtExit()
     // One line, the editor's, that tells the loss of the custom colours too, naming the file
     // (or the folder that could not be made for it) and the real reason.
     const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
+    if (fault == Fault::ReadOnlyFile) {
+        const QString perUser = config + QStringLiteral("/hueloft/HUELOFT.INI");
+        QCOMPARE(errors, QList<QByteArray>{"hueloft: " + QFile::encodeName(path) +
+                                           " cannot be written by this user; settings kept in " +
+                                           QFile::encodeName(perUser)});
+        QCOMPARE(readBytes(path), old);
+        QVERIFY2(readBytes(perUser).contains("Red=10"), readBytes(perUser).constData());
+        return;
+    }
     QVERIFY2(errors.size() == 1, errors.join(" | ").constData());
     const QByteArray named =
         QFile::encodeName(fault == Fault::ReadOnlyConfigHome ? setup.configHome : path);

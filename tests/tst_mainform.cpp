@@ -101,7 +101,7 @@ struct Form
     {
         view.attach(form);
         view.handle = 0x1234;
-        view.location = {"/folder/HUELOFT.INI", false, {}};
+        view.location.path = "/folder/HUELOFT.INI";
         view.screen = {19200, 15360};
         view.outer = {4500, 5700};
     }
@@ -126,6 +126,7 @@ private slots:
     void editColor();
     void alwaysOnTop();
     void loadReadsInOrder();
+    void olderFileReadOnce();
     void loadAppliesOddValues_data();
     void loadAppliesOddValues();
     void unloadWritesInOrder();
@@ -389,6 +390,21 @@ void tst_MainForm::loadReadsInOrder()
     QCOMPARE(f.view.sampleTexts, (std::array<std::string, 2>{"32", "32"}));
     QCOMPARE(f.view.hexa, std::string("0x00000000"));
     QVERIFY(!f.view.topMost);
+}
+
+// A per-user file not made yet starts from the older file beside the program; the exit writes
+// the per-user file only.
+void tst_MainForm::olderFileReadOnce()
+{
+    Form f;
+    f.view.location.readFrom = "/program/HUELOFT.INI";
+    f.form.Form_Load();
+    const std::size_t reads = f.functions.paths.size();
+    f.form.Form_Unload();
+    for (std::size_t i = 0; i < f.functions.paths.size(); ++i)
+        QCOMPARE(f.functions.paths[i],
+                 std::string(i < reads ? "/program/HUELOFT.INI" : "/folder/HUELOFT.INI"));
+    QCOMPARE(f.form.SettingsPath, std::string("/folder/HUELOFT.INI"));
 }
 
 void tst_MainForm::loadAppliesOddValues_data()

@@ -1,8 +1,9 @@
 // SPDX-License-Identifier: MIT
-// Where the settings file lives: beside the program when it can be, in the per-user folder
-// when the program's folder cannot be written.
+// Where the settings file lives: the policy on a table of facts, and the facts as the system
+// gives them to an ordinary user.
 
-#include "editor/settings/settingspath.h"
+#include "editor/core/settingslocation.h"
+#include "platform/settingsfacts.h"
 
 #include <QDir>
 #include <QFile>
@@ -18,6 +19,9 @@ class tst_SettingsPath : public QObject
     Q_OBJECT
 private Q_SLOTS:
     void initTestCase();
+    void policy_data();
+    void policy();
+    void installedLayout();
     void location_data();
     void location();
     void perUserFolder_data();
@@ -31,6 +35,11 @@ private:
     // The location as a user who cannot write a folder of mode 0555 sees it. Root writes
     // anywhere, so as root the check runs in a child that has given up its privileges.
     static QString locationAsOrdinaryUser(const QString &programFolder, bool *perUser);
+    static hueloft::SettingsLocation locationOf(const std::string &folder,
+                                                const std::string &libraryFolder = {})
+    {
+        return hueloft::chooseSettingsLocation(platform::settingsFacts(folder, libraryFolder));
+    }
     QTemporaryDir m_config;
 };
 
@@ -43,10 +52,108 @@ void tst_SettingsPath::initTestCase()
     qputenv("XDG_CONFIG_HOME", m_config.path().toLocal8Bit());
 }
 
+// The policy on the facts a user meets. Beside: the program's HUELOFT.INI ("-" none in a
+// folder this user cannot write, "+" none in one it can, "rw", "r", "none" neither, "fifo").
+// PerUser: the per-user file ("-" none yet, "file", "fifo", "nohome" no folder at all).
+void tst_SettingsPath::policy_data()
+{
+    QTest::addColumn<bool>("installed");
+    QTest::addColumn<QString>("beside");
+    QTest::addColumn<QString>("perUser");
+    QTest::addColumn<QString>("path");  // "beside", "user" or "" for none
+    QTest::addColumn<bool>("migrates"); // read from the file beside the program this once
+    QTest::addColumn<QString>("says");  // a word of the start-up line, or of the problem
+
+    const QString unwritable = QStringLiteral("cannot be written by this user");
+    // clang-format off
+    QTest::newRow("portable, new") << false << "+" << "-" << "beside" << false << "";
+    QTest::newRow("portable, its file") << false << "rw" << "file" << "beside" << false << "";
+    QTest::newRow("portable, read-only folder") << false << "-" << "-" << "user" << false << "";
+    QTest::newRow("portable, file not writable") << false << "r" << "-" << "user" << true
+                                                 << unwritable;
+    QTest::newRow("portable, same, per-user file") << false << "r" << "file" << "user" << false
+                                                   << unwritable;
+    QTest::newRow("portable, file unreadable") << false << "none" << "-" << "user" << false
+                                               << unwritable;
+    QTest::newRow("portable, file not writable, no home") << false << "r" << "nohome" << "beside"
+                                                          << false << "";
+    QTest::newRow("portable, nowhere") << false << "-" << "nohome" << "" << false << "$HOME";
+    QTest::newRow("portable, FIFO") << false << "fifo" << "file" << "" << false << "FIFO";
+    QTest::newRow("installed, run by root") << true << "+" << "-" << "user" << false << "";
+    QTest::newRow("installed, older file") << true << "r" << "-" << "user" << true << "";
+    QTest::newRow("installed, older writable file") << true << "rw" << "-" << "user" << true << "";
+    QTest::newRow("installed, older and per-user file") << true << "rw" << "file" << "user"
+                                                        << false << "";
+    QTest::newRow("installed, older file unreadable") << true << "none" << "-" << "user" << false
+                                                      << "";
+    QTest::newRow("installed, FIFO beside") << true << "fifo" << "-" << "user" << false << "";
+    QTest::newRow("installed, no home") << true << "+" << "nohome" << "" << false << "$HOME";
+    QTest::newRow("installed, per-user FIFO") << true << "r" << "fifo" << "" << false << "FIFO";
+    // clang-format on
+}
+
+void tst_SettingsPath::policy()
+{
+    QFETCH(bool, installed);
+    QFETCH(QString, beside);
+    QFETCH(QString, perUser);
+    QFETCH(QString, path);
+    QFETCH(bool, migrates);
+    QFETCH(QString, says);
+
+    platform::SettingsFacts facts;
+    facts.programFolder = "/p";
+    facts.installed = installed;
+    facts.besideProgram.exists = beside != "-" && beside != "+";
+    facts.besideProgram.writable = beside == "+" || beside == "rw";
+    facts.besideProgram.readable = beside == "r" || beside == "rw" || beside == "fifo";
+    facts.besideProgram.notRegular = beside == "fifo" ? "a FIFO" : "";
+    if (perUser == "nohome") {
+        facts.perUserProblem = "there is no per-user folder ($HOME is not set)";
+    } else {
+        facts.perUserFolder = "/h/.config/hueloft";
+        facts.perUserFile.exists = perUser != "-";
+        facts.perUserFile.notRegular = perUser == "fifo" ? "a FIFO" : "";
+    }
+    const hueloft::SettingsLocation location = hueloft::chooseSettingsLocation(facts);
+
+    const std::string expected = path == "beside" ? "/p/HUELOFT.INI"
+                                 : path == "user" ? "/h/.config/hueloft/HUELOFT.INI"
+                                                  : "";
+    QCOMPARE(location.problem.empty() ? location.path : std::string(), expected);
+    QCOMPARE(location.readFrom, std::string(migrates ? "/p/HUELOFT.INI" : ""));
+    const std::string said = location.problem.empty() ? location.note : location.problem;
+    QVERIFY2(says.isEmpty() ? said.empty() : said.find(says.toStdString()) != std::string::npos,
+             said.c_str());
+    // The start-up line names both files.
+    if (!location.note.empty())
+        QVERIFY(location.note.find("/p/HUELOFT.INI") != std::string::npos &&
+                location.note.find(location.path) != std::string::npos);
+}
+
+// The installation layout makes an installed copy; swatchy beside the program a portable one,
+// wherever it lies.
+void tst_SettingsPath::installedLayout()
+{
+    QTemporaryDir prefix;
+    QVERIFY(prefix.isValid());
+    const std::string bin = QFile::encodeName(prefix.filePath("bin")).toStdString();
+    const std::string lib = QFile::encodeName(prefix.filePath("lib/hueloft")).toStdString();
+    QVERIFY(QDir().mkpath(prefix.filePath("bin")) && QDir().mkpath(prefix.filePath("lib/hueloft")));
+    QVERIFY(!platform::settingsFacts(bin, lib).installed);
+    QVERIFY(QFile(prefix.filePath("lib/hueloft/libswatchy.so")).open(QIODevice::WriteOnly));
+    QVERIFY(platform::settingsFacts(bin, lib).installed);
+    // bin can be written here, as by root: the installed copy still keeps out of it.
+    QCOMPARE(locationOf(bin, lib).path, m_config.path().toStdString() + "/hueloft/HUELOFT.INI");
+    QVERIFY(QFile(prefix.filePath("bin/libswatchy.so")).open(QIODevice::WriteOnly));
+    QVERIFY(!platform::settingsFacts(bin, lib).installed);
+    QCOMPARE(locationOf(bin, lib).path, bin + "/HUELOFT.INI");
+}
+
 QString tst_SettingsPath::locationAsOrdinaryUser(const QString &programFolder, bool *perUser)
 {
     if (::geteuid() != 0) {
-        const SettingsLocation location = settingsLocationFor(programFolder.toStdString());
+        const hueloft::SettingsLocation location = locationOf(programFolder.toStdString());
         *perUser = location.perUser;
         return QString::fromStdString(location.path);
     }
@@ -58,7 +165,7 @@ QString tst_SettingsPath::locationAsOrdinaryUser(const QString &programFolder, b
         ::close(pipeEnds[0]);
         if (::setgid(65534) != 0 || ::setuid(65534) != 0)
             ::_exit(2);
-        const SettingsLocation location = settingsLocationFor(programFolder.toStdString());
+        const hueloft::SettingsLocation location = locationOf(programFolder.toStdString());
         const QByteArray answer = (location.perUser ? "1" : "0") + QByteArray::fromStdString(location.path);
         const bool written = ::write(pipeEnds[1], answer.constData(), answer.size()) == answer.size();
         ::_exit(written ? 0 : 3);
@@ -85,6 +192,7 @@ void tst_SettingsPath::location_data()
     QTest::newRow("writable folder, no file") << true << false << false;
     QTest::newRow("writable folder, file") << true << true << false;
     QTest::newRow("read-only folder with its file") << false << true << false;
+    QTest::newRow("file this user cannot write") << true << true << true;
     QTest::newRow("read-only folder, no file") << false << false << true;
 }
 
@@ -97,8 +205,12 @@ void tst_SettingsPath::location()
     QTemporaryDir program;
     QVERIFY(program.isValid());
     if (fileExists) {
+        // Writable by everybody, but where this user's lack of that right is what is asked.
         QFile file(program.filePath(QStringLiteral("HUELOFT.INI")));
         QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.setPermissions(perUser ? QFile::ReadOwner | QFile::ReadOther
+                                            : QFile::ReadOwner | QFile::WriteOwner |
+                                                  QFile::ReadOther | QFile::WriteOther));
     }
     // Readable and searchable by everybody; writable by the owner only when asked for.
     QFile::Permissions mode = QFile::ReadOwner | QFile::ExeOwner | QFile::ReadOther
@@ -161,7 +273,7 @@ void tst_SettingsPath::perUserFolder()
     };
     set("XDG_CONFIG_HOME", xdgConfigHome);
     set("HOME", home);
-    const SettingsLocation location = settingsLocationFor("/nonexistent/hueloft-program");
+    const hueloft::SettingsLocation location = locationOf("/nonexistent/hueloft-program");
     qputenv("XDG_CONFIG_HOME", savedXdg);
     qputenv("HOME", savedHome);
 
@@ -180,7 +292,7 @@ void tst_SettingsPath::latin1Folder()
     QVERIFY(top.isValid());
     const std::string folder = QFile::encodeName(top.path()).toStdString() + "/caf\xE9";
     QVERIFY(::mkdir(folder.c_str(), 0755) == 0);
-    const SettingsLocation location = settingsLocationFor(folder);
+    const hueloft::SettingsLocation location = locationOf(folder);
     QVERIFY(!location.perUser);
     QCOMPARE(QByteArray::fromStdString(location.path),
              QByteArray::fromStdString(folder + "/HUELOFT.INI"));
@@ -194,10 +306,9 @@ void tst_SettingsPath::unusableFile_data()
     QTest::newRow("no file") << "none" << QByteArray();
     QTest::newRow("link to a regular file") << "link" << QByteArray();
     QTest::newRow("dangling link") << "dangling" << QByteArray();
-    QTest::newRow("FIFO") << "fifo" << QByteArray("it is a FIFO, not a regular file");
-    QTest::newRow("link to /dev/null") << "devnull"
-                                       << QByteArray("it is a character device, not a regular file");
-    QTest::newRow("folder") << "folder" << QByteArray("it is a folder, not a regular file");
+    QTest::newRow("FIFO") << "fifo" << QByteArray("a FIFO");
+    QTest::newRow("link to /dev/null") << "devnull" << QByteArray("a character device");
+    QTest::newRow("folder") << "folder" << QByteArray("a folder");
 }
 
 void tst_SettingsPath::unusableFile()
@@ -222,7 +333,7 @@ void tst_SettingsPath::unusableFile()
         QVERIFY(::symlink("/dev/null", path.c_str()) == 0);
     if (kind == "folder")
         QVERIFY(::mkdir(path.c_str(), 0755) == 0);
-    QCOMPARE(QByteArray::fromStdString(unusableSettingsFile(path)), reason);
+    QCOMPARE(QByteArray::fromStdString(platform::fileFacts(path).notRegular), reason);
 }
 
 // The per-user folder made at exit: a failure names the folder and the real reason.
@@ -231,17 +342,17 @@ void tst_SettingsPath::folderCreation()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const std::string top = QFile::encodeName(dir.path()).toStdString();
-    QCOMPARE(makeSettingsFolder(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
+    QCOMPARE(platform::makeFoldersFor(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
     struct stat st
     {
     };
     QVERIFY(::stat((top + "/a/b/hueloft").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
-    QCOMPARE(makeSettingsFolder(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
+    QCOMPARE(platform::makeFoldersFor(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
 
     // A file where a folder should be: the reason is that, not "No such file or directory".
     QFile blocker(dir.filePath(QStringLiteral("plain")));
     QVERIFY(blocker.open(QIODevice::WriteOnly));
-    const std::string error = makeSettingsFolder(top + "/plain/hueloft/HUELOFT.INI");
+    const std::string error = platform::makeFoldersFor(top + "/plain/hueloft/HUELOFT.INI");
     QVERIFY2(error.find(top + "/plain/hueloft") != std::string::npos
                  && error.find("Not a directory") != std::string::npos,
              error.c_str());

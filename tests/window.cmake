@@ -7,7 +7,7 @@ hueloft_add_qtest(colortext
 
 hueloft_add_qtest(settingspath
     SOURCES tst_settingspath.cpp
-    LIBRARIES hueloft_settings)
+    LIBRARIES hueloft_core hueloft_settingsfacts)
 
 # A test of the whole window: the library swatchy comes from the build's program folder.
 function(hueloft_add_window_test name)

@@ -252,6 +252,9 @@ void MainForm::Form_Load()
     const SettingsLocation location = m_view.settingsLocation();
     SettingsPath = location.path;
     m_perUserSettings = location.perUser;
+    // A per-user file that does not exist yet starts, this once, from the older file it
+    // replaces; the exit writes SettingsPath only.
+    std::string source = location.readFrom.empty() ? SettingsPath : location.readFrom;
     const std::string problem =
         location.problem.empty() ? tooLargeForSettings(SettingsPath) : location.problem;
     if (!problem.empty()) {
@@ -259,16 +262,26 @@ void MainForm::Form_Load()
         // socket or huge file under the settings file's name is the user's, not ours to replace.
         m_settingsUnusable = true;
         std::fprintf(stderr,
-                     "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
+                     "hueloft: settings and custom colours neither read nor saved: %s%s%s
+",
                      location.path.c_str(), location.path.empty() ? "" : ": ", problem.c_str());
     } else {
-        m_functions.loadCustomColors(SettingsPath);
+        if (!location.note.empty())
+            std::fprintf(stderr, "hueloft: %s\n", location.note.c_str());
+        if (source != SettingsPath) {
+            if (const std::string big = tooLargeForSettings(source); !big.empty()) {
+                std::fprintf(stderr, "hueloft: older settings not read: %s: %s\n",
+                             source.c_str(), big.c_str());
+                source = SettingsPath;
+            }
+        }
+        m_functions.loadCustomColors(source);
     }
 
-    auto read = [this](const std::string &section, const char *key, int defaultValue) {
+    auto read = [this, &source](const std::string &section, const char *key, int defaultValue) {
         if (m_settingsUnusable)
             return std::int32_t(defaultValue);
-        return m_functions.getPrivateProfileInt(section, key, defaultValue, SettingsPath);
+        return m_functions.getPrivateProfileInt(section, key, defaultValue, source);
     };
 
     const std::int32_t red = read(kColorSection, "Red", 0);

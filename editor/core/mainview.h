@@ -8,22 +8,13 @@
 // Texts are 8-bit strings: the controls hold digits and ASCII captions only.
 
 #include "editor/color/colorvalue.h"
+#include "editor/core/settingslocation.h"
 #include "platform/windowsystem.h"
 
 #include <cstdint>
 #include <string>
 
 namespace hueloft {
-
-// Where the settings file lives, as the front-end's platform decides it.
-struct SettingsLocation
-{
-    std::string path;     // the file's full path, as the profile functions and swatchy take it
-    bool perUser = false; // its folder may still have to be created before the first write
-    // Why the settings must be neither read nor written (no place for them, or a device or
-    // FIFO under the file's name); empty when they can.
-    std::string problem;
-};
 
 // A size or position in twips (1440 to the logical inch).
 struct TwipsSize
@@ -95,8 +86,9 @@ public:
     // Unloads the window: MainForm::Form_Unload runs, then the program ends.
     virtual void closeWindow() = 0;
 
-    // The settings file's place, and the folder made for a per-user file before its first
-    // write (the reason when it cannot be made, empty on success).
+    // The settings file's place (chooseSettingsLocation on the platform's facts), and the
+    // folder made for a per-user file before its first write (the reason when it cannot be
+    // made, empty on success).
     virtual SettingsLocation settingsLocation() const = 0;
     virtual std::string makeSettingsFolder(const std::string &path) = 0;
 };

@@ -1,13 +1,14 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/mainwindow.h"
 
-#include "editor/settings/settingspath.h"
 #include "editor/qt/aboutdialog.h"
 #include "editor/qt/appearance.h"
 #include "editor/qt/captionlabel.h"
 #include "editor/core/layout.h"
 #include "editor/qt/numberbox.h"
 #include "editor/core/twips.h"
+#include "editor/resources/installdirs.h"
+#include "platform/settingsfacts.h"
 #include "platform/windowstack.h"
 
 #include <QAccessibleWidget>
@@ -637,14 +638,13 @@ platform::WindowSystem MainWindow::windowSystem() const
 
 hueloft::SettingsLocation MainWindow::settingsLocation() const
 {
-    const ::SettingsLocation location = settingsLocationFor(m_programFolder);
-    return {location.path, location.perUser,
-            location.path.empty() ? location.problem : unusableSettingsFile(location.path)};
+    return hueloft::chooseSettingsLocation(
+        platform::settingsFacts(m_programFolder, hueloft::installedLibraryFolder(m_programFolder)));
 }
 
 std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
-    return ::makeSettingsFolder(path);
+    return platform::makeFoldersFor(path);
 }
 
 bool MainWindow::event(QEvent *event)

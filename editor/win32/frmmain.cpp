@@ -5,9 +5,8 @@
 #include "editor/core/nativelayout.h"
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/dpi.h"
-#include "editor/win32/settingslocation.h"
 #include "editor/win32/widetext.h"
-#include "platform/systemmessage_win32.h"
+#include "platform/settingsfacts.h"
 
 #include <commctrl.h>
 
@@ -742,16 +741,12 @@ void MainWindow::closeWindow()
 
 SettingsLocation MainWindow::settingsLocation() const
 {
-    const Location location = hueloft::win32::settingsLocation();
-    return {location.path, location.perUser, {}};
+    return chooseSettingsLocation(platform::settingsFacts(platform::programFolder(), {}));
 }
 
 std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
-    const std::string folder = path.substr(0, path.find_last_of('\\'));
-    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
-        return {};
-    return "cannot create " + folder + ": " + platform::systemMessage(GetLastError());
+    return platform::makeFoldersFor(path);
 }
 
 } // namespace hueloft::win32

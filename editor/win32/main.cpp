@@ -4,8 +4,8 @@
 
 #include "editor/settings/externals.h"
 #include "editor/win32/frmmain.h"
-#include "editor/win32/settingslocation.h"
 #include "platform/library.h"
+#include "platform/settingsfacts.h"
 
 #include <commctrl.h>
 #include <windows.h>
@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     InitCommonControlsEx(&controls);
 
     // swatchy is looked for in the program's own folder only.
-    DeclaredFunctions functions(hueloft::win32::ansiFolderName(hueloft::win32::programFolder()));
+    DeclaredFunctions functions(platform::programFolder());
     hueloft::win32::MainWindow window(functions);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
         return 1;

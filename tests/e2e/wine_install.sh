@@ -16,10 +16,10 @@ installer=$2
 installed="$WINEPREFIX/drive_c/Program Files/hueloft"
 menu="$WINEPREFIX/drive_c/ProgramData/Microsoft/Windows/Start Menu/Programs/RGB Tintora.lnk"
 key='HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft'
-# The settings of the installed program: beside it when Wine lets the folder be written (it
-# keeps no access rights), else in the per-user folder.
+# The installed program keeps each user's settings in %APPDATA%\hueloft, although Wine (which
+# keeps no access rights) lets it write Program Files.
 settings_of_install() {
-    for f in "$installed/HUELOFT.INI" "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/hueloft/HUELOFT.INI; do
+    for f in "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/hueloft/HUELOFT.INI; do
         [ -f "$f" ] && { echo "$f"; return 0; }
     done
     return 1
@@ -53,7 +53,7 @@ strings -el "$installer" | grep -A1 -x CompanyName | tail -n 1 | grep -q . ||
 start_window_manager
 "$wine" "$installer" /S || fail "the silent install failed"
 "$wineserver" -w
-for f in hueloft.exe swatchy.dll LICENSE.txt README.txt uninstall.exe; do
+for f in hueloft.exe swatchy.dll LICENSE.txt README.txt hueloft.installed uninstall.exe; do
     [ -f "$installed/$f" ] || fail "not installed: Program Files/hueloft/$f"
 done
 echo "ok: installed under Program Files"
@@ -74,12 +74,13 @@ keys alt+r
 expect_equal "the installed program copies" "$(clipboard_text)" "RGB(3, 0, 0)"
 keys alt+x
 wait_exit
-ini=$(settings_of_install) || fail "the installed program kept no settings"
+ini=$(settings_of_install) || fail "the installed program kept no settings in %APPDATA%"
+[ -e "$installed/HUELOFT.INI" ] && fail "the installed program wrote into Program Files"
 expect_equal "its settings" "$(ini_value 'RGB Color' Red "$ini")" 3
 echo "settings kept in: ${ini#"$WINEPREFIX"/}"
 
 uninstall "$installed"
-left=$(find "$installed" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
+left=$(find "$installed" -type f 2>/dev/null || true)
 [ -z "$left" ] || fail "left behind after the uninstall: $left"
 [ -f "$menu" ] && fail "the Start-menu entry is still there"
 "$wine" reg query "$key" >/dev/null 2>&1 && fail "still listed among the installed programs"

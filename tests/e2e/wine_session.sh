@@ -185,7 +185,7 @@ expect_equal "defaults beside a 64 GB file" "$(clipboard_text)" "RGB(0, 0, 0)"
 keys alt+x
 wait_exit
 expect_equal "64 GB file kept" "$(stat -c %s "$prog/HUELOFT.INI")" 68719476736
-expect_equal "one line naming it" "$(grep -c 'HUELOFT.INI: it is 68719476736 bytes' "$work/stderr")" 1
+expect_equal "one line naming it" "$(grep -c 'HUELOFT.INI: it is too large for a settings file (68719476736 bytes' "$work/stderr")" 1
 rm -f "$prog/HUELOFT.INI"
 
 echo "--- swatchy.dll only from the program's folder, never the current folder or PATH"
@@ -207,4 +207,55 @@ for folder in cwd onpath; do
     [ -e "$work/$folder/swatchy.dll.loaded" ] && fail "the swatchy.dll in $folder was loaded"
 done
 expect_equal "missing swatchy said once" "$(grep -c 'cannot load swatchy: swatchy.dll is not in' "$work/stderr")" 1
+
+echo "--- a program folder longer than MAX_PATH: its short name, and no other path"
+long="$work/$(printf 'a%.0s' $(seq 100))/$(printf 'b%.0s' $(seq 100))/$(printf 'c%.0s' $(seq 80))"
+mkdir -p "$long"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$long/"
+printf '[Custom Colors]\r\nRGB_Color_3=4660\r\n' >"$long/HUELOFT.INI"
+touch "$work/before-long"
+: >"$work/stderr"
+# A write to a mangled name lands in the current folder.
+cd "$work"
+launch "$long/hueloft.exe"
+keys Right alt+x
+wait_exit
+[ -s "$work/stderr" ] && fail "standard error: $(cat "$work/stderr")"
+expect_equal "saved in the long folder" "$(ini_value 'RGB Color' Red "$long/HUELOFT.INI")" 1
+expect_equal "custom colours kept" "$(ini_value 'Custom Colors' RGB_Color_3 "$long/HUELOFT.INI")" 4660
+written=$({
+    find "$work" -newer "$work/before-long" -type f ! -path "$long/HUELOFT.INI" ! -name stderr
+    find "$WINEPREFIX/drive_c" -newer "$work/before-long" -type f -iname '*.ini'
+})
+[ -z "$written" ] || fail "written elsewhere: $written"
+
+# Wine lets root write anything: a user who cannot write the file beside the program is nobody,
+# with a Wine prefix of its own.
+echo "--- a HUELOFT.INI this user cannot write: the per-user file, said once"
+chmod 755 "$work"
+mkdir "$work/nobody" "$work/shared"
+chown nobody "$work/nobody"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/shared/"
+printf '[RGB Color]\r\nRed=77\r\n' >"$work/shared/HUELOFT.INI"
+cp "$work/shared/HUELOFT.INI" "$work/older.ini"
+as_nobody() {
+    runuser -u nobody -- env HOME="$work/nobody" WINEPREFIX="$work/nobody/prefix" "$@"
+}
+DISPLAY= as_nobody "$wine" wineboot -i >/dev/null 2>&1
+as_nobody "$wineserver" -w
+as_nobody "$wine" "$work/shared/hueloft.exe" 2>"$work/nobody.stderr" &
+pid=$!
+win=$(find_window '^RGB Tintora$') || fail "the window did not appear for nobody"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
+sleep 0.5
+keys alt+x
+wait_exit
+as_nobody "$wineserver" -k 2>/dev/null || true
+cmp -s "$work/shared/HUELOFT.INI" "$work/older.ini" || fail "the unwritable file was written"
+ini=$(find "$work/nobody/prefix/drive_c/users" -path '*/AppData/Roaming/hueloft/HUELOFT.INI')
+[ -n "$ini" ] || fail "no settings in nobody's AppData"
+expect_equal "taken over from the file beside the program" "$(ini_value 'RGB Color' Red "$ini")" 77
+grep -q 'HUELOFT.INI cannot be written by this user; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI' \
+    "$work/nobody.stderr" || fail "standard error: $(cat "$work/nobody.stderr")"
+expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
 echo "PASS"

@@ -1,0 +1,128 @@
+// SPDX-License-Identifier: MIT
+#include "platform/settingsfacts.h"
+
+#include "platform/filekind.h"
+
+#include <cerrno>
+#include <cstdlib>
+#include <cstring>
+
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+namespace {
+
+std::string environment(const char *name)
+{
+    const char *value = std::getenv(name);
+    return value ? value : "";
+}
+
+std::string parentOf(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+bool isFile(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// The effective user decides, as for the open itself; root may write anything but a
+// read-only file system.
+bool allowed(const std::string &path, int mode)
+{
+    return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
+}
+
+} // namespace
+
+std::string programFolder()
+{
+    std::string target(4096, '\0');
+    for (;;) {
+        const ssize_t n = ::readlink("/proc/self/exe", target.data(), target.size());
+        if (n < 0)
+            return {};
+        if (std::size_t(n) < target.size()) {
+            target.resize(std::size_t(n));
+            return parentOf(target);
+        }
+        target.resize(target.size() * 2);
+    }
+}
+
+FileFacts fileFacts(const std::string &path)
+{
+    FileFacts facts;
+    struct stat st
+    {
+    };
+    // A link counts as the file it names; a dangling one as no file (writing makes it).
+    if (::stat(path.c_str(), &st) != 0) {
+        facts.writable = allowed(parentOf(path), W_OK);
+        return facts;
+    }
+    facts.exists = true;
+    if (const char *kind = notRegularKind(st.st_mode))
+        facts.notRegular = kind;
+    facts.readable = allowed(path, R_OK);
+    facts.writable = allowed(path, W_OK);
+    return facts;
+}
+
+SettingsFacts settingsFacts(const std::string &folder, const std::string &installedLibraryFolder)
+{
+    SettingsFacts facts;
+    facts.programFolder = folder;
+    if (folder.empty())
+        facts.programFolderProblem = "the system does not name the program's folder";
+    else
+        facts.besideProgram = fileFacts(folder + "/HUELOFT.INI");
+    facts.installed = !folder.empty() && !isFile(folder + "/libswatchy.so") &&
+                      !installedLibraryFolder.empty() &&
+                      isFile(installedLibraryFolder + "/libswatchy.so");
+
+    // A relative $XDG_CONFIG_HOME is ignored, as the XDG base directory rules say; without an
+    // absolute $HOME there is no per-user folder at all (rather than one under whatever folder
+    // the program was started from, or under the root folder).
+    std::string config = environment("XDG_CONFIG_HOME");
+    if (config.empty() || config.front() != '/') {
+        const std::string home = environment("HOME");
+        if (home.empty() || home.front() != '/') {
+            facts.perUserProblem = std::string("there is no per-user folder ($HOME is ") +
+                                   (home.empty() ? "not set" : "not an absolute path") + ")";
+            return facts;
+        }
+        config = home + "/.config";
+    }
+    facts.perUserFolder = config + "/hueloft";
+    facts.perUserFile = fileFacts(facts.perUserFolder + "/HUELOFT.INI");
+    return facts;
+}
+
+std::string makeFoldersFor(const std::string &path)
+{
+    const std::string folder = parentOf(path);
+    struct stat st
+    {
+    };
+    if (::stat(folder.c_str(), &st) == 0)
+        return {};
+    if (const std::string error = makeFoldersFor(folder); !error.empty())
+        return error;
+    if (::mkdir(folder.c_str(), 0777) != 0 && errno != EEXIST)
+        return "cannot create " + folder + ": " + std::strerror(errno);
+    return {};
+}
+
+} // namespace platform

@@ -1,0 +1,184 @@
+// SPDX-License-Identifier: MIT
+#include "platform/settingsfacts.h"
+
+#include "platform/systemmessage_win32.h"
+
+#include <windows.h>
+
+#include <vector>
+
+namespace platform {
+
+namespace {
+
+// "\HUELOFT.INI": the room a folder's name leaves for the file's own name.
+constexpr std::size_t kFileNameRoom = 12;
+
+// Empty when a character has no spelling in the code page.
+std::string toAnsi(const std::wstring &text)
+{
+    if (text.empty())
+        return {};
+    BOOL lossy = FALSE;
+    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
+                                         int(text.size()), nullptr, 0, nullptr, &lossy);
+    if (size <= 0 || lossy)
+        return {};
+    std::string ansi(size, '\0');
+    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), ansi.data(),
+                        size, nullptr, &lossy);
+    return lossy ? std::string() : ansi;
+}
+
+std::wstring shortName(const std::wstring &folder)
+{
+    // A path longer than MAX_PATH is asked for in its long form.
+    const std::wstring asked =
+        folder.size() >= MAX_PATH && folder.rfind(L"\\\\", 0) != 0 ? L"\\\\?\\" + folder : folder;
+    const DWORD size = GetShortPathNameW(asked.c_str(), nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring name(size, L'\0');
+    name.resize(GetShortPathNameW(asked.c_str(), name.data(), size));
+    if (name.rfind(L"\\\\?\\", 0) == 0 && asked != folder)
+        name.erase(0, 4);
+    return name;
+}
+
+// The folder as the profile functions can take it with the file's name appended: its ANSI
+// spelling, else its short (8.3) name, which the file system spells in the code page and which
+// is short enough where the long one passes MAX_PATH. Empty when neither will do: the profile
+// functions would write somewhere else or nowhere.
+std::string profileFolderName(const std::wstring &folder)
+{
+    auto fits = [](const std::string &name) {
+        return !name.empty() && name.size() + kFileNameRoom < MAX_PATH;
+    };
+    if (std::string ansi = toAnsi(folder); fits(ansi))
+        return ansi;
+    if (std::string ansi = toAnsi(shortName(folder)); fits(ansi))
+        return ansi;
+    return {};
+}
+
+std::wstring programFolderWide()
+{
+    std::vector<wchar_t> buffer(MAX_PATH);
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
+        if (length == 0)
+            return {};
+        if (length < buffer.size()) {
+            std::wstring path(buffer.data(), length);
+            return path.substr(0, path.find_last_of(L'\\'));
+        }
+        buffer.resize(buffer.size() * 2);
+    }
+}
+
+std::wstring environment(const wchar_t *name)
+{
+    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
+    if (size == 0)
+        return {};
+    std::wstring value(size, L'\0');
+    value.resize(GetEnvironmentVariableW(name, value.data(), size));
+    return value;
+}
+
+bool opens(const std::string &path, DWORD access)
+{
+    HANDLE file =
+        CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+// Whether a file can be made in Folder: tried, not guessed from attributes, which say nothing
+// of access rights. The probe is gone when its handle closes.
+bool canMakeFileIn(const std::string &folder)
+{
+    const std::string probe =
+        folder + "\\hueloft-" + std::to_string(GetCurrentProcessId()) + ".tmp";
+    HANDLE file = CreateFileA(probe.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
+                              FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return false;
+    CloseHandle(file);
+    return true;
+}
+
+} // namespace
+
+std::string programFolder()
+{
+    return profileFolderName(programFolderWide());
+}
+
+FileFacts fileFacts(const std::string &path)
+{
+    FileFacts facts;
+    const DWORD attributes = GetFileAttributesA(path.c_str());
+    if (attributes == INVALID_FILE_ATTRIBUTES) {
+        facts.writable = canMakeFileIn(path.substr(0, path.find_last_of('\\')));
+        return facts;
+    }
+    facts.exists = true;
+    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+        facts.notRegular = "a folder";
+    facts.readable = opens(path, GENERIC_READ);
+    facts.writable = opens(path, GENERIC_WRITE);
+    return facts;
+}
+
+SettingsFacts settingsFacts(const std::string &folder, const std::string &)
+{
+    SettingsFacts facts;
+    facts.separator = '\\';
+    facts.programFolder = folder;
+    if (folder.empty()) {
+        facts.programFolderProblem = "the program's folder has no name the profile functions "
+                                     "can take (too long, or not in the ANSI code page, and "
+                                     "no short name)";
+    } else {
+        facts.besideProgram = fileFacts(folder + "\\HUELOFT.INI");
+        const DWORD marker = GetFileAttributesA((folder + "\\hueloft.installed").c_str());
+        facts.installed = marker != INVALID_FILE_ATTRIBUTES && !(marker & FILE_ATTRIBUTE_DIRECTORY);
+    }
+
+    const std::wstring appData = environment(L"APPDATA");
+    if (appData.empty()) {
+        facts.perUserProblem = "there is no per-user folder (%APPDATA% is not set)";
+        return facts;
+    }
+    // The per-user folder may not exist yet; its short name can be asked only once it does,
+    // so a name that needs one is made now.
+    std::string user = profileFolderName(appData);
+    if (!user.empty() && user.size() + 8 + kFileNameRoom < MAX_PATH) {
+        user += "\\hueloft";
+    } else {
+        CreateDirectoryW((appData + L"\\hueloft").c_str(), nullptr);
+        user = profileFolderName(appData + L"\\hueloft");
+    }
+    if (user.empty()) {
+        facts.perUserProblem = "the per-user folder %APPDATA%\\hueloft has no name the profile "
+                               "functions can take";
+        return facts;
+    }
+    facts.perUserFolder = user;
+    facts.perUserFile = fileFacts(user + "\\HUELOFT.INI");
+    return facts;
+}
+
+std::string makeFoldersFor(const std::string &path)
+{
+    const std::string folder = path.substr(0, path.find_last_of('\\'));
+    if (CreateDirectoryA(folder.c_str(), nullptr) || GetLastError() == ERROR_ALREADY_EXISTS)
+        return {};
+    return "cannot create " + folder + ": " + systemMessage(GetLastError());
+}
+
+} // namespace platform
