@@ -262,16 +262,15 @@ void MainForm::Form_Load()
         // socket or huge file under the settings file's name is the user's, not ours to replace.
         m_settingsUnusable = true;
         std::fprintf(stderr,
-                     "hueloft: settings and custom colours neither read nor saved: %s%s%s
-",
+                     "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
                      location.path.c_str(), location.path.empty() ? "" : ": ", problem.c_str());
     } else {
         if (!location.note.empty())
             std::fprintf(stderr, "hueloft: %s\n", location.note.c_str());
         if (source != SettingsPath) {
             if (const std::string big = tooLargeForSettings(source); !big.empty()) {
-                std::fprintf(stderr, "hueloft: older settings not read: %s: %s\n",
-                             source.c_str(), big.c_str());
+                std::fprintf(stderr, "hueloft: older settings not read: %s: %s\n", source.c_str(),
+                             big.c_str());
                 source = SettingsPath;
             }
         }
