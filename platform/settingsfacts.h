@@ -10,6 +10,7 @@
 // names them on Linux, the ANSI code page on Windows (where a folder that the code page cannot
 // spell, or whose path is too long for those functions, is named by its short name).
 
+#include <cstdint>
 #include <string>
 
 namespace platform {
@@ -49,6 +50,10 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
 
 // What this user may do with the file at Path.
 FileFacts fileFacts(const std::string &path);
+
+// The size in bytes of the file at Path (links followed), asked before it is opened; -1 when
+// there is no such file or the system cannot tell.
+std::int64_t fileSize(const std::string &path);
 
 // Makes the missing folders above the file at Path. The reason of a failure ("cannot create
 // /ro/hueloft: Read-only file system"), empty on success.

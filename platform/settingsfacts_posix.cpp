@@ -80,6 +80,14 @@ FileFacts fileFacts(const std::string &path)
     return facts;
 }
 
+std::int64_t fileSize(const std::string &path)
+{
+    struct stat st
+    {
+    };
+    return !path.empty() && ::stat(path.c_str(), &st) == 0 ? std::int64_t(st.st_size) : -1;
+}
+
 SettingsFacts settingsFacts(const std::string &folder, const std::string &installedLibraryFolder)
 {
     SettingsFacts facts;

@@ -134,6 +134,14 @@ FileFacts fileFacts(const std::string &path)
     return facts;
 }
 
+std::int64_t fileSize(const std::string &path)
+{
+    WIN32_FILE_ATTRIBUTE_DATA data{};
+    if (path.empty() || !GetFileAttributesExA(path.c_str(), GetFileExInfoStandard, &data))
+        return -1;
+    return std::int64_t(std::uint64_t(data.nFileSizeHigh) << 32 | data.nFileSizeLow);
+}
+
 SettingsFacts settingsFacts(const std::string &folder, const std::string &)
 {
     SettingsFacts facts;

@@ -6,8 +6,8 @@
 #include "editor/core/externalfunctions.h"
 #include "editor/core/mainview.h"
 #include "editor/core/twips.h"
-#include "platform/filesize.h"
 #include "platform/profile.h"
+#include "platform/settingsfacts.h"
 
 #include <cstdio>
 
