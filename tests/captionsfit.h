@@ -5,6 +5,7 @@
 
 #include <QAbstractButton>
 #include <QCheckBox>
+#include <QFontInfo>
 #include <QGroupBox>
 #include <QLabel>
 #include <QLineEdit>
@@ -49,11 +50,15 @@ inline QString captionsThatDoNotFit(QWidget *window)
         } else {
             continue;
         }
-        if (needed > available) {
-            problems << QStringLiteral("%1 needs %2 pixels, has %3")
+        // Every letter's height (the em) inside the control's height.
+        const int em = QFontInfo(control->font()).pixelSize();
+        if (needed > available || em > control->contentsRect().height()) {
+            problems << QStringLiteral("%1 needs %2x%3 pixels, has %4x%5")
                             .arg(control->objectName())
                             .arg(needed)
-                            .arg(available);
+                            .arg(em)
+                            .arg(available)
+                            .arg(control->contentsRect().height());
         }
     }
     return problems.join(QStringLiteral("; "));

@@ -3,6 +3,7 @@
 
 #include "windowfixture.h"
 
+#include "editor/qt/aboutdialog.h"
 #include "editor/qt/captionlabel.h"
 #include "editor/qt/numberbox.h"
 
@@ -29,6 +30,7 @@ private Q_SLOTS:
     void window();
     void controls_data();
     void controls();
+    void captionsFit_data();
     void captionsFit();
     void firstRunDefaults();
     void keyboardOrder();
@@ -156,16 +158,59 @@ void tst_MainWindow::controls()
         QCOMPARE(label->text(), text);
 }
 
-// The layout is fixed, so the font must let every caption fit its box: the widest texts the
-// program shows included.
+void tst_MainWindow::captionsFit_data()
+{
+    QTest::addColumn<qreal>("points");
+    QTest::addColumn<QString>("styleSheet");
+    QTest::addColumn<int>("pixels"); // what the controls must draw with
+    QTest::newRow("design font") << 0.0 << QString() << 10;
+    QTest::newRow("9 pt") << 9.0 << QString() << 12;
+    QTest::newRow("11 pt") << 11.0 << QString() << 15;
+    QTest::newRow("14 pt") << 14.0 << QString() << 19;
+    QTest::newRow("11 pt style sheet") << 0.0 << "QWidget { font-size: 11pt }" << 15;
+}
+
+// The window and the About box draw with the font they are given, changed while the window is
+// open as a desktop's settings change it, and grow as a whole until the widest texts the
+// program shows fit: the design's exact size at the design font.
 void tst_MainWindow::captionsFit()
 {
-    f->window->ApplyColor(255, 255, 255);
+    QFETCH(qreal, points);
+    QFETCH(QString, styleSheet);
+    QFETCH(int, pixels);
+    MainWindow *w = f->window.get();
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+    }
+    if (!styleSheet.isEmpty())
+        qApp->setStyleSheet(styleSheet);
+    // The new font reaches the window as a posted event, which posts the new layout.
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+    w->ApplyColor(255, 255, 255);
     QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
-    for (auto *box : f->window->findChildren<QLineEdit *>())
+    for (auto *box : w->findChildren<QLineEdit *>())
         box->setText(QStringLiteral("255"));
-    const QString problems = captionsThatDoNotFit(f->window.get());
-    QVERIFY2(problems.isEmpty(), qPrintable(problems));
+
+    AboutDialog about(w);
+    about.show();
+    for (QWidget *window : {static_cast<QWidget *>(w), static_cast<QWidget *>(&about)}) {
+        const QString problems = captionsThatDoNotFit(window);
+        QVERIFY2(problems.isEmpty(), qPrintable(problems));
+        for (auto *button : window->findChildren<QAbstractButton *>())
+            QCOMPARE(QFontInfo(button->font()).pixelSize(), pixels);
+    }
+    // Positions and sizes grow together.
+    const QSize size = w->size();
+    if (pixels == 10)
+        QCOMPARE(size, QSize(290, 352));
+    QVERIFY2(size.width() >= 290 && qAbs(size.width() * 352 - size.height() * 290) <= 352,
+             qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
+    const QWidget *exit = f->control<QWidget>("cmdExit");
+    QVERIFY(qAbs((exit->geometry().right() + 1) * 4350 - size.width() * 4215) <= 4350);
+    QVERIFY(qAbs(about.width() * 2610 - about.height() * 4950) <= 4950);
 }
 
 void tst_MainWindow::firstRunDefaults()

@@ -64,7 +64,7 @@ void tst_NativeLayout::controlIdsNameTheirRows()
 void tst_NativeLayout::noIdIsOkOrCancel()
 {
     // Enter and Escape reach the main window as IDOK and IDCANCEL: no control may have them.
-    for (const NativeControl &control : nativeMainLayout(96, 96)) {
+    for (const NativeControl &control : nativeMainLayout({96, 96})) {
         QVERIFY2(control.id != 1 && control.id != 2, control.layout->name);
     }
 }
@@ -129,7 +129,7 @@ void tst_NativeLayout::touchingControlsTouchInPixels()
     // Rounding sizes instead of edges would open one-pixel gaps or overlaps between controls
     // that meet in twips; every pair in the table must keep its relation in pixels.
     QFETCH(int, dpi);
-    const auto controls = nativeMainLayout(dpi, dpi);
+    const auto controls = nativeMainLayout({dpi, dpi});
     for (const NativeControl &a : controls) {
         for (const NativeControl &b : controls) {
             const int aRight = a.rect.left + a.rect.width;
@@ -148,7 +148,7 @@ void tst_NativeLayout::keyboardOrder()
 {
     QStringList order;
     bool framesSeenLast = false;
-    const auto controls = nativeMainLayout(96, 96);
+    const auto controls = nativeMainLayout({96, 96});
     for (std::size_t i = 0; i < controls.size(); ++i) {
         const NativeControl &control = controls[i];
         if (control.layout->kind == ControlKind::Frame) {
@@ -177,7 +177,7 @@ void tst_NativeLayout::notationsAreOneGroup()
 {
     // The arrow keys move through the group that starts at a WS_GROUP control and ends before
     // the next one: the four notations, and nothing else.
-    const auto controls = nativeMainLayout(96, 96);
+    const auto controls = nativeMainLayout({96, 96});
     QStringList group;
     bool inGroup = false;
     for (const NativeControl &control : controls) {
@@ -211,7 +211,7 @@ void tst_NativeLayout::framedControlsInClientArea()
 {
     QFETCH(int, dpi);
     QFETCH(int, id);
-    for (const NativeControl &control : nativeMainLayout(dpi, dpi)) {
+    for (const NativeControl &control : nativeMainLayout({dpi, dpi})) {
         if (control.id != id)
             continue;
         QTEST(control.rect.left, "left");
@@ -226,10 +226,11 @@ void tst_NativeLayout::framedControlsInClientArea()
 void tst_NativeLayout::aboutBoxFitsItsClientArea()
 {
     bool okSeen = false;
-    for (const AboutControl &control : aboutLayout()) {
-        QVERIFY2(control.left + control.width <= kAboutClientWidth, control.name);
-        QVERIFY2(control.top + control.height <= kAboutClientHeight, control.name);
-        okSeen = okSeen || (std::string(control.name) == "cmdOK" && control.id == 1);
+    for (const AboutControl &control : nativeAboutLayout({})) {
+        const ControlLayout &c = *control.layout;
+        QVERIFY2(c.left + c.width <= kAboutClientWidth, c.name);
+        QVERIFY2(c.top + c.height <= kAboutClientHeight, c.name);
+        okSeen = okSeen || (std::string(c.name) == "cmdOK" && control.id == 1);
     }
     QVERIFY2(okSeen, "cmdOK must be IDOK, so that Enter and Escape reach it");
     QVERIFY(kAboutLineRight <= kAboutClientWidth);

@@ -7,11 +7,23 @@
 #include "editor/settings/externals.h"
 #include "editor/qt/mainwindow.h"
 
+#include <QApplication>
 #include <QTemporaryDir>
 #include <QtTest>
 
 #include <memory>
 #include <optional>
+
+// The font the layout was drawn for, as wide as Windows' Tahoma 8 pt: the window is exactly its
+// table's size in it. Set by every start(), so that no machine's desktop font decides a result
+// and no test inherits another's font or style sheet. DejaVu Sans is fonts-dejavu-core, which
+// scripts/setup.sh installs with Qt.
+inline QFont designFont()
+{
+    QFont font(QStringLiteral("DejaVu Sans"));
+    font.setPixelSize(10);
+    return font;
+}
 
 struct WindowFixture
 {
@@ -31,6 +43,8 @@ struct WindowFixture
             if (!file.open(QIODevice::WriteOnly) || file.write(settings) != settings.size())
                 return false;
         }
+        qApp->setStyleSheet(QString());
+        QApplication::setFont(designFont());
         functions = std::make_unique<DeclaredFunctions>(HUELOFT_BIN_DIR);
         window = std::make_unique<MainWindow>(*functions, folder.path());
         if (windowSystem)

@@ -44,11 +44,27 @@ constexpr std::array<ControlLayout, 31> kMainWindow = {{
     {"pctRGB",          K::Picture,   nullptr,   "",                    360,  360,  375,  375,  29},
 }};
 
+constexpr std::array<ControlLayout, 7> kAboutBox = {{
+    // name             kind          container  text                          left  top  width height tab
+    {"Image1",          K::Picture,   nullptr,   "",                           120,  240, 480,  480,  -1},
+    {"Label10",         K::Label,     nullptr,   "RGB Tintora for Windows 95", 840,  240, 2535, 255,   1},
+    {"Label12",         K::Label,     nullptr,   "Version 1.1",                840,  480, 2535, 255,   3},
+    {"Label11",         K::Label,     nullptr,   nullptr,                      840,  840, 2895, 255,   2},
+    {"Label13",         K::Label,     nullptr,   nullptr,                      840, 1320, 2895, 255,   5},
+    {"cmdOK",           K::Button,    nullptr,   "OK",                         3720, 120, 1095, 375,   0},
+    {"Label20",         K::Label,     nullptr,   nullptr,                      120, 1800, 4695, 735,   4},
+}};
+
 } // namespace
 
 std::span<const ControlLayout> mainWindowLayout()
 {
     return kMainWindow;
+}
+
+std::span<const ControlLayout> aboutBoxLayout()
+{
+    return kAboutBox;
 }
 
 } // namespace hueloft

@@ -25,4 +25,13 @@ inline constexpr int kMainClientHeight = 5280; // twips
 
 std::span<const ControlLayout> mainWindowLayout();
 
+// The About box, top to bottom: Image1, Label1(0) title, Label1(2) version, Label1(1) rights,
+// Label1(3) contact, cmdOK, Label2(0) the distribution notice, which wraps. The rights, the
+// contact and the notice are the owner's (text nullptr here); the line Line1(0) runs from
+// (120, 1680) to (4800, 1680), two pixels wide.
+std::span<const ControlLayout> aboutBoxLayout();
+inline constexpr int kAboutClientWidth = 4950;  // twips
+inline constexpr int kAboutClientHeight = 2610; // twips
+inline constexpr int kAboutLineLeft = 120, kAboutLineRight = 4800, kAboutLineY = 1680;
+
 } // namespace hueloft

@@ -7,26 +7,11 @@
 // order turned into the creation order, which is what the dialog manager follows for Tab,
 // access keys and arrow keys. No Windows header: the tests check it on any system.
 
-#include "editor/core/layout.h"
+#include "editor/core/layoutscale.h"
 
-#include <cstdint>
 #include <vector>
 
 namespace hueloft {
-
-// 1440 twips to the logical inch: at 96 DPI a pixel is 15 twips, at 144 DPI 10. Rounded to the
-// nearest pixel, halves away from zero, as MulDiv rounds.
-int twipsToDevice(std::int64_t twips, int dpi);
-// Back to twips, rounded the same way; in 64 bits for the extremes of a stored position.
-std::int64_t deviceToTwips(std::int64_t pixels, int dpi);
-
-struct DeviceRect
-{
-    int left = 0, top = 0, width = 0, height = 0;
-};
-
-// Both edges are rounded, not the size, so that controls that touch in twips touch in pixels.
-DeviceRect twipsToDevice(int left, int top, int width, int height, int dpiX, int dpiY);
 
 struct NativeControl
 {
@@ -40,20 +25,15 @@ struct NativeControl
 // Every control of the table in creation order: the two frames first (bottom of the z-order,
 // so that they never paint over what they hold), then the rest by keyboard position. The
 // hidden picture is listed too; the front-end decides whether it needs a window for it.
-std::vector<NativeControl> nativeMainLayout(int dpiX, int dpiY);
+std::vector<NativeControl> nativeMainLayout(const LayoutScale &scale);
 
-// The About box, in twips like the main window's table.
+// The About box's controls with their ids (cmdOK is IDOK), in the table's order.
 struct AboutControl
 {
-    const char *name;
-    int id;
-    int left, top, width, height;
+    const ControlLayout *layout = nullptr;
+    int id = 0;
+    DeviceRect rect;
 };
-inline constexpr int kAboutClientWidth = 4950;
-inline constexpr int kAboutClientHeight = 2610;
-// Image1, Label1(0), Label1(2), Label1(1), Label1(3), cmdOK, Label2(0), top to bottom; the
-// line Line1(0) runs from (120, 1680) to (4800, 1680), two pixels wide.
-const std::vector<AboutControl> &aboutLayout();
-inline constexpr int kAboutLineLeft = 120, kAboutLineRight = 4800, kAboutLineY = 1680;
+std::vector<AboutControl> nativeAboutLayout(const LayoutScale &scale);
 
 } // namespace hueloft

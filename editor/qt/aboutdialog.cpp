@@ -3,22 +3,15 @@
 
 #include "editor/qt/appearance.h"
 #include "editor/qt/buildinfo.h"
-#include "editor/core/twips.h"
+#include "editor/qt/textmeasure.h"
 
+#include <QCoreApplication>
+#include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
 using namespace hueloft;
-
-namespace {
-
-QRect twipsRect(int left, int top, int width, int height)
-{
-    return {twipsToPixels(left), twipsToPixels(top), twipsToPixels(width), twipsToPixels(height)};
-}
-
-} // namespace
 
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
@@ -26,58 +19,73 @@ AboutDialog::AboutDialog(QWidget *parent)
 {
     setObjectName(QStringLiteral("dlgAbout"));
     setWindowTitle(QStringLiteral("About RGB Tintora"));
-    setFont(dialogFont());
     setModal(true);
-    setFixedSize(twipsToPixels(4950), twipsToPixels(2610));
 
-    auto *image = new QLabel(this);
-    image->setObjectName(QStringLiteral("Image1"));
-    image->setPixmap(programIconPixmap());
-    image->setGeometry(twipsRect(120, 240, 480, 480));
-    image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
-    // Label1 is a control array whose indexes do not follow the screen: title 0, version 2,
-    // rights 1, contact 3, top to bottom.
-    struct Line
-    {
-        int index;
-        QString text;
-        QRect geometry;
-    };
-    const Line lines[] = {
-        {0, QStringLiteral("RGB Tintora for Windows 95"), twipsRect(840, 240, 2535, 255)},
-        {2, QStringLiteral("Version 1.1"), twipsRect(840, 480, 2535, 255)},
-        {1, QStringLiteral(HUELOFT_COPYRIGHT), twipsRect(840, 840, 2895, 255)},
-        {3, QStringLiteral(HUELOFT_CONTACT), twipsRect(840, 1320, 2895, 255)},
-    };
-    for (const Line &line : lines) {
-        auto *label = new QLabel(line.text, this);
-        label->setObjectName(QStringLiteral("Label1%1").arg(line.index));
-        label->setGeometry(line.geometry);
-        label->setTextFormat(Qt::PlainText);
+    QPushButton *ok = nullptr;
+    for (const ControlLayout &control : aboutBoxLayout()) {
+        const QString name = QString::fromLatin1(control.name);
+        QWidget *widget = nullptr;
+        if (name == QLatin1String("Image1")) {
+            auto *image = new QLabel(this);
+            image->setPixmap(programIconPixmap());
+            image->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            widget = image;
+        } else if (name == QLatin1String("cmdOK")) {
+            ok = new QPushButton(QString::fromLatin1(control.text), this);
+            widget = ok;
+        } else {
+            // Label1 is a control array whose indexes do not follow the screen: title 0,
+            // version 2, rights 1, contact 3, top to bottom. The owner's texts are plain text.
+            QString text = QString::fromLatin1(control.text ? control.text : "");
+            if (name == QLatin1String("Label11"))
+                text = QStringLiteral(HUELOFT_COPYRIGHT);
+            else if (name == QLatin1String("Label13"))
+                text = QStringLiteral(HUELOFT_CONTACT);
+            else if (name == QLatin1String("Label20"))
+                text = QStringLiteral(HUELOFT_DISTRIBUTION_NOTICE);
+            auto *label = new QLabel(text, this);
+            label->setTextFormat(Qt::PlainText);
+            if (name == QLatin1String("Label20")) {
+                label->setWordWrap(true);
+                label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+            }
+            widget = label;
+        }
+        widget->setObjectName(name);
     }
-
-    auto *ok = new QPushButton(QStringLiteral("OK"), this);
-    ok->setObjectName(QStringLiteral("cmdOK"));
-    ok->setGeometry(twipsRect(3720, 120, 1095, 375));
-    ok->setDefault(true);
-    // Escape rejects a QDialog, which closes it just as OK does: OK is the cancel button too.
-    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
 
     // Line1(0): from (120, 1680) to (4800, 1680), two pixels wide.
     auto *rule = new QFrame(this);
     rule->setObjectName(QStringLiteral("Line10"));
     rule->setFrameStyle(QFrame::HLine | QFrame::Plain);
     rule->setLineWidth(2);
-    rule->setGeometry(twipsToPixels(120), twipsToPixels(1680) - 1,
-                      twipsToPixels(4800) - twipsToPixels(120), 2);
 
-    auto *notice = new QLabel(QStringLiteral(HUELOFT_DISTRIBUTION_NOTICE), this);
-    notice->setObjectName(QStringLiteral("Label20"));
-    notice->setGeometry(twipsRect(120, 1800, 4695, 735));
-    notice->setWordWrap(true);
-    notice->setTextFormat(Qt::PlainText);
-    notice->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-
+    ok->setDefault(true);
+    // Escape rejects a QDialog, which closes it just as OK does: OK is the cancel button too.
+    connect(ok, &QPushButton::clicked, this, &QDialog::accept);
+    layOutControls();
     ok->setFocus();
+}
+
+void AboutDialog::layOutControls()
+{
+    ensurePolished();
+    const WidgetTextMeasure measure(*this);
+    const auto table = aboutBoxLayout();
+    const auto texts =
+        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
+    const LayoutScale scale = fittingScale(table, texts, measure, 96, 96);
+    placeControls(*this, table, scale, kAboutClientWidth, kAboutClientHeight);
+    const DeviceRect line = twipsToDevice(kAboutLineLeft, kAboutLineY,
+                                          kAboutLineRight - kAboutLineLeft, 0, scale);
+    findChild<QFrame *>(QStringLiteral("Line10"))->setGeometry(line.left, line.top - 1, line.width, 2);
+}
+
+bool AboutDialog::event(QEvent *event)
+{
+    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+    else if (event->type() == QEvent::LayoutRequest)
+        layOutControls();
+    return QDialog::event(event);
 }

@@ -6,15 +6,6 @@
 #include <QImageReader>
 #include <QPixmap>
 
-QFont dialogFont()
-{
-    QFont font(QStringLiteral("DejaVu Sans"));
-    font.setPixelSize(11);
-    font.setStretch(88);
-    font.setStyleHint(QFont::SansSerif);
-    return font;
-}
-
 QPixmap programIconPixmap()
 {
     // Read as PNG straight away: left to guess the format, Qt would load every image plug-in

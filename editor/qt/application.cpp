@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/application.h"
 
-#include "editor/qt/appearance.h"
 #include "editor/qt/buildinfo.h"
 
 #include <QApplication>
@@ -11,7 +10,4 @@ void describeApplication()
     QApplication::setApplicationName(QStringLiteral("hueloft"));
     QApplication::setApplicationVersion(QStringLiteral(HUELOFT_VERSION));
     QApplication::setDesktopFileName(QStringLiteral("io.github.hueloft.Hueloft"));
-    // The colour dialog and the About box share the main window's font, and Qt opens one font
-    // engine instead of one for the desktop's default as well.
-    QApplication::setFont(dialogFont());
 }

@@ -6,6 +6,7 @@
 #include "editor/qt/captionlabel.h"
 #include "editor/core/layout.h"
 #include "editor/qt/numberbox.h"
+#include "editor/qt/textmeasure.h"
 #include "editor/core/twips.h"
 #include "editor/resources/installdirs.h"
 #include "platform/settingsfacts.h"
@@ -151,12 +152,6 @@ QAccessibleInterface *mainWindowAccessible(const QString &className, QObject *ob
     return nullptr;
 }
 
-QRect layoutRect(const ControlLayout &control)
-{
-    return {twipsToPixels(control.left), twipsToPixels(control.top),
-            twipsToPixels(control.width), twipsToPixels(control.height)};
-}
-
 } // namespace
 
 MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
@@ -181,9 +176,8 @@ MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const std::string 
     setObjectName(QStringLiteral("frmMain"));
     setWindowTitle(QStringLiteral("RGB Tintora"));
     setWindowIcon(programIcon());
-    setFont(dialogFont());
-    setFixedSize(twipsToPixels(kMainClientWidth), twipsToPixels(kMainClientHeight));
     createControls();
+    layOutControls();
 }
 
 MainWindow::~MainWindow() = default;
@@ -243,7 +237,6 @@ void MainWindow::createControls()
             break;
         }
         widget->setObjectName(QString::fromLatin1(control.name));
-        widget->setGeometry(layoutRect(control));
         if (widget->focusPolicy() != Qt::NoFocus)
             keyboardOrder.emplace_back(control.tabIndex, widget);
     }
@@ -647,8 +640,32 @@ std::string MainWindow::makeSettingsFolder(const std::string &path)
     return platform::makeFoldersFor(path);
 }
 
+// The window and every control in the font they draw with: the desktop's, an application
+// font set later, or a style sheet's. Laid out again whenever that may have changed.
+void MainWindow::layOutControls()
+{
+    ensurePolished();
+    const WidgetTextMeasure measure(*this);
+    const auto table = mainWindowLayout();
+    // Qt's pixels are device-independent: 15 twips each, 96 to the logical inch.
+    const LayoutScale scale = fittingScale(table, mainWindowTexts(measure), measure, 96, 96);
+    placeControls(*this, table, scale, kMainClientWidth, kMainClientHeight);
+}
+
 bool MainWindow::event(QEvent *event)
 {
+    switch (event->type()) {
+    case QEvent::FontChange:
+    case QEvent::StyleChange:
+        // The controls are told after the window: the layout waits until they all know.
+        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
+        break;
+    case QEvent::LayoutRequest:
+        layOutControls();
+        break;
+    default:
+        break;
+    }
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:

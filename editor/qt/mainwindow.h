@@ -49,6 +49,7 @@ protected:
 
 private:
     void createControls();
+    void layOutControls();
     int typedIntoBox(QObject *box, int code);
     void setBackground(QWidget *widget, hueloft::ColorValue color);
     void updateOptionTabStops();

@@ -6,6 +6,7 @@
 #include "editor/core/twips.h"
 #include "editor/qt/buildinfo.h"
 #include "editor/win32/dpi.h"
+#include "editor/win32/textmeasure.h"
 #include "editor/win32/widetext.h"
 
 #include <cstdint>
@@ -24,21 +25,18 @@ struct AboutState
     HICON icon = nullptr;
 };
 
-const char *aboutText(int id)
+// The table's own text, or the owner's where the table leaves it to them.
+const char *aboutText(const AboutControl &control)
 {
-    switch (id) {
-    case IDC_Label10:
-        return "RGB Tintora for Windows 95";
-    case IDC_Label12:
-        return "Version 1.1";
+    if (control.layout->text)
+        return control.layout->text;
+    switch (control.id) {
     case IDC_Label11:
         return HUELOFT_COPYRIGHT;
     case IDC_Label13:
         return HUELOFT_CONTACT;
     case IDC_Label20:
         return HUELOFT_DISTRIBUTION_NOTICE;
-    case IDC_cmdOK:
-        return "OK";
     default:
         return "";
     }
@@ -48,8 +46,13 @@ void createControls(HWND dialog, AboutState &state)
 {
     const Dpi dpi = windowDpi(dialog);
     state.font = dialogFont(dpi.y);
-    for (const AboutControl &c : aboutLayout()) {
-        const DeviceRect r = twipsToDevice(c.left, c.top, c.width, c.height, dpi.x, dpi.y);
+    const FontMeasure measure(state.font, dpi.y);
+    const LayoutScale scale = fittingScale(
+        aboutBoxLayout(),
+        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE), measure,
+        dpi.x, dpi.y);
+    for (const AboutControl &c : nativeAboutLayout(scale)) {
+        const DeviceRect &r = c.rect;
         const wchar_t *className = L"Static";
         // The owner's texts are plain text: an "&" in them is no access key.
         DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
@@ -64,7 +67,7 @@ void createControls(HWND dialog, AboutState &state)
             style |= SS_LEFTNOWORDWRAP;
         }
         HWND control = CreateWindowExW(
-            0, className, widen(aboutText(c.id)).c_str(), style, r.left, r.top, r.width, r.height,
+            0, className, widen(aboutText(c)).c_str(), style, r.left, r.top, r.width, r.height,
             dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), state.instance, nullptr);
         if (c.id == IDC_Image1) {
             // The icon at its own size: 32 pixels at 96 DPI, as many as the 480 twips hold.
@@ -76,16 +79,16 @@ void createControls(HWND dialog, AboutState &state)
         }
     }
     // Line1(0): two pixels wide, in the window frame colour.
-    const int left = twipsToDevice(kAboutLineLeft, dpi.x);
-    const int right = twipsToDevice(kAboutLineRight, dpi.x);
-    CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, left,
-                    twipsToDevice(kAboutLineY, dpi.y) - 1, right - left, 2, dialog,
+    const DeviceRect line = twipsToDevice(kAboutLineLeft, kAboutLineY,
+                                          kAboutLineRight - kAboutLineLeft, 0, scale);
+    CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, line.left,
+                    line.top - 1, line.width, 2, dialog,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_Line10)), state.instance,
                     nullptr);
 
     // Client area of the layout; centred on the screen by the outer size, in twips.
-    RECT outer = {0, 0, twipsToDevice(kAboutClientWidth, dpi.x),
-                  twipsToDevice(kAboutClientHeight, dpi.y)};
+    const DeviceRect client = clientArea(kAboutClientWidth, kAboutClientHeight, scale);
+    RECT outer = {0, 0, client.width, client.height};
     adjustWindowRect(outer, kDialogStyle, WS_EX_DLGMODALFRAME, dpi.x);
     const int width = outer.right - outer.left;
     const int height = outer.bottom - outer.top;

@@ -5,6 +5,7 @@
 #include "editor/core/nativelayout.h"
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/dpi.h"
+#include "editor/win32/textmeasure.h"
 #include "editor/win32/widetext.h"
 #include "platform/settingsfacts.h"
 
@@ -68,32 +69,6 @@ bool isPushButton(HWND window)
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
-// A caption label as wide as its text needs, as far as the next control to its right allows:
-// the system's dialog font can be wider than the one the table was drawn for, and a static
-// control cuts off what does not fit ("Heigh").
-int labelWidth(const std::vector<NativeControl> &controls, const NativeControl &label, HFONT font)
-{
-    const DeviceRect &r = label.rect;
-    const std::wstring caption = widen(label.layout->text);
-    HDC screen = GetDC(nullptr);
-    HGDIOBJ previous = SelectObject(screen, font);
-    RECT needed = {0, 0, 0, 0};
-    DrawTextW(screen, caption.c_str(), int(caption.size()), &needed, DT_CALCRECT | DT_SINGLELINE);
-    SelectObject(screen, previous);
-    ReleaseDC(nullptr, screen);
-    if (needed.right <= r.width)
-        return r.width;
-    int room = needed.right;
-    for (const NativeControl &other : controls) {
-        const DeviceRect &o = other.rect;
-        const bool rightOfIt = o.left >= r.left + r.width;
-        const bool sameRow = o.top < r.top + r.height && r.top < o.top + o.height;
-        if (other.layout->kind != ControlKind::Frame && rightOfIt && sameRow)
-            room = std::min(room, o.left - r.left);
-    }
-    return std::max(r.width, room);
-}
-
 } // namespace
 
 MainWindow::MainWindow(ExternalFunctions &functions)
@@ -143,24 +118,25 @@ bool MainWindow::create(HINSTANCE instance)
     return true;
 }
 
-// Makes the controls the first time, and moves them and sets the font at every DPI change.
+// Makes the controls the first time, and moves them and sets the font at every change of the
+// DPI or of the system's message font: the layout grows with a font its texts need more room in.
 void MainWindow::layOut(int dpiX, int dpiY)
 {
     m_dpiX = dpiX;
     m_dpiY = dpiY;
     HFONT oldFont = m_font;
     m_font = dialogFont(dpiY);
+    const FontMeasure measure(m_font, dpiY);
+    const LayoutScale scale =
+        fittingScale(mainWindowLayout(), mainWindowTexts(measure), measure, dpiX, dpiY);
 
     const bool first = control(IDC_hsbColor0) == nullptr;
-    const std::vector<NativeControl> controls = nativeMainLayout(dpiX, dpiY);
+    const std::vector<NativeControl> controls = nativeMainLayout(scale);
     for (const NativeControl &native : controls) {
         const ControlLayout &layout = *native.layout;
         if (layout.kind == ControlKind::Picture)
             continue; // the sample is made off-screen: no window needed
-        DeviceRect r = native.rect;
-        if (layout.kind == ControlKind::Label && panelIndex(native.id) < 0 &&
-            native.id != IDC_txtHexa && native.id != IDC_txtRGB)
-            r.width = labelWidth(controls, native, m_font);
+        const DeviceRect &r = native.rect;
         HWND window = nullptr;
         if (first) {
             const wchar_t *className = L"Static";
@@ -236,8 +212,8 @@ void MainWindow::layOut(int dpiX, int dpiY)
         DeleteObject(oldFont);
 
     // The client area of the table; the frame and title bar are the system's at this DPI.
-    RECT outer = {0, 0, twipsToDevice(kMainClientWidth, dpiX),
-                  twipsToDevice(kMainClientHeight, dpiY)};
+    const DeviceRect client = clientArea(kMainClientWidth, kMainClientHeight, scale);
+    RECT outer = {0, 0, client.width, client.height};
     adjustWindowRect(outer, kWindowStyle, kWindowExStyle, dpiX);
     SetWindowPos(m_window, nullptr, 0, 0, outer.right - outer.left, outer.bottom - outer.top,
                  SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
@@ -315,6 +291,12 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
                      SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
         return 0;
     }
+    case WM_SETTINGCHANGE:
+        // "Make text bigger" and the like change the message font, which the controls draw
+        // with and the layout is measured in.
+        if (wParam == SPI_SETNONCLIENTMETRICS)
+            layOut(m_dpiX, m_dpiY);
+        return DefWindowProcW(m_window, message, wParam, lParam);
     case WM_CLOSE:
         m_form.Form_Unload();
         DestroyWindow(m_window);

@@ -1,0 +1,217 @@
+// SPDX-License-Identifier: MIT
+#include "editor/core/layoutscale.h"
+
+#include "editor/color/colortext.h"
+
+#include <algorithm>
+#include <string_view>
+
+namespace hueloft {
+
+namespace {
+
+constexpr std::int64_t kTwipsPerInch = 1440;
+
+std::int64_t roundedDivision(std::int64_t numerator, std::int64_t denominator)
+{
+    const std::int64_t half = denominator / 2;
+    return numerator >= 0 ? (numerator + half) / denominator
+                          : -((-numerator + half) / denominator);
+}
+
+// The character of Candidates that is widest in Control's font; the first of equals.
+char widestOf(const TextMeasure &measure, const ControlLayout &control, std::string_view candidates)
+{
+    char widest = candidates.front();
+    int widestWidth = -1;
+    for (const char c : candidates) {
+        const int width = measure.need(control, std::string_view(&c, 1)).width;
+        if (width > widestWidth) {
+            widest = c;
+            widestWidth = width;
+        }
+    }
+    return widest;
+}
+
+// The widest of the texts 0 to 255 that a channel shows: the hundreds are 1 or 2, and after
+// "2" the tens run to 5 only, and after "25" the units.
+std::string widestChannel(const TextMeasure &measure, const ControlLayout &control)
+{
+    const char any = widestOf(measure, control, "0123456789");
+    const std::string candidates[] = {
+        std::string{'1', any, any},
+        std::string{'2', widestOf(measure, control, "01234"), any},
+        std::string{'2', '5', widestOf(measure, control, "012345")},
+    };
+    std::string widest;
+    int widestWidth = -1;
+    for (const std::string &candidate : candidates) {
+        const int width = measure.need(control, candidate).width;
+        if (width > widestWidth) {
+            widest = candidate;
+            widestWidth = width;
+        }
+    }
+    return widest;
+}
+
+const ControlLayout *containerOf(std::span<const ControlLayout> table, const ControlLayout &control)
+{
+    if (!control.container)
+        return nullptr;
+    const auto frame = std::find_if(table.begin(), table.end(), [&](const ControlLayout &c) {
+        return std::string_view(c.name) == control.container;
+    });
+    return frame == table.end() ? nullptr : &*frame;
+}
+
+// The least permille at which Pixels fit into Twips at Dpi, before rounding.
+int leastScale(int pixels, int twips, int dpi)
+{
+    if (twips <= 0 || dpi <= 0)
+        return kDesignScale;
+    const std::int64_t denominator = std::int64_t(twips) * dpi;
+    const std::int64_t permille = (std::int64_t(pixels) * kTwipsPerInch * kDesignScale
+                                   + denominator - 1) / denominator;
+    return int(std::clamp<std::int64_t>(permille, kDesignScale, kLargestScale));
+}
+
+} // namespace
+
+int twipsToDevice(std::int64_t twips, int dpi, int permille)
+{
+    return static_cast<int>(
+        roundedDivision(twips * dpi * permille, kTwipsPerInch * kDesignScale));
+}
+
+std::int64_t deviceToTwips(std::int64_t pixels, int dpi)
+{
+    return dpi > 0 ? roundedDivision(pixels * kTwipsPerInch, dpi) : 0;
+}
+
+DeviceRect twipsToDevice(int left, int top, int width, int height, const LayoutScale &scale)
+{
+    DeviceRect rect;
+    rect.left = twipsToDevice(left, scale.dpiX, scale.permille);
+    rect.top = twipsToDevice(top, scale.dpiY, scale.permille);
+    rect.width = twipsToDevice(std::int64_t(left) + width, scale.dpiX, scale.permille) - rect.left;
+    rect.height = twipsToDevice(std::int64_t(top) + height, scale.dpiY, scale.permille) - rect.top;
+    return rect;
+}
+
+DeviceRect clientRect(std::span<const ControlLayout> table, const ControlLayout &control,
+                      const LayoutScale &scale)
+{
+    int left = control.left;
+    int top = control.top;
+    if (const ControlLayout *frame = containerOf(table, control)) {
+        left += frame->left;
+        top += frame->top;
+    }
+    return twipsToDevice(left, top, control.width, control.height, scale);
+}
+
+std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
+{
+    std::vector<ShownText> texts;
+    for (const ControlLayout &control : mainWindowLayout()) {
+        const std::string_view name = control.name;
+        switch (control.kind) {
+        case ControlKind::Button:
+        case ControlKind::Option:
+        case ControlKind::CheckBox:
+        case ControlKind::Frame:
+            texts.push_back({&control, captionDisplayText(control.text)});
+            break;
+        case ControlKind::TextBox: {
+            // Typing stops at three characters, whatever they are worth.
+            const char digit = widestOf(measure, control, "0123456789");
+            texts.push_back({&control, std::string(3, digit)});
+            break;
+        }
+        case ControlKind::Label:
+            if (name == "txtRGB") {
+                const std::string value = widestChannel(measure, control);
+                texts.push_back({&control, rgbMacroText(value, value, value)});
+            } else if (name == "txtHexa") {
+                const int digit = std::string_view("0123456789ABCDEF")
+                                      .find(widestOf(measure, control, "0123456789ABCDEF"));
+                const ColorValue color = ColorValue(digit) * 0x111111;
+                for (int notation = NotationC; notation <= NotationAsm; ++notation)
+                    texts.push_back({&control, captionDisplayText(hexaCaption(color, notation))});
+            } else if (*control.text) {
+                texts.push_back({&control, captionDisplayText(control.text)});
+            }
+            break;
+        case ControlKind::ScrollBar:
+        case ControlKind::Picture:
+            break;
+        }
+    }
+    return texts;
+}
+
+std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view contact,
+                                     std::string_view notice)
+{
+    std::vector<ShownText> texts;
+    for (const ControlLayout &control : aboutBoxLayout()) {
+        const std::string_view name = control.name;
+        if (name == "Label11")
+            texts.push_back({&control, std::string(rights)});
+        else if (name == "Label13")
+            texts.push_back({&control, std::string(contact)});
+        else if (name == "Label20")
+            texts.push_back({&control, std::string(notice), true});
+        else if (control.kind != ControlKind::Picture)
+            texts.push_back({&control, control.text});
+    }
+    return texts;
+}
+
+LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const ShownText> texts,
+                         const TextMeasure &measure, int dpiX, int dpiY)
+{
+    LayoutScale scale{dpiX, dpiY, kDesignScale};
+    std::vector<TextNeed> needs;
+    needs.reserve(texts.size());
+    for (const ShownText &shown : texts) {
+        needs.push_back(shown.wraps ? TextNeed{} : measure.need(*shown.control, shown.text));
+        const ControlLayout &c = *shown.control;
+        scale.permille = std::max({scale.permille, leastScale(needs.back().width, c.width, dpiX),
+                                   leastScale(needs.back().height, c.height, dpiY)});
+    }
+
+    // Rounding to whole pixels can take one back from a control; a wrapped text's height
+    // depends on the width it gets. Upwards from the least scale until everything fits.
+    const auto fitsAt = [&](const LayoutScale &candidate) {
+        for (std::size_t i = 0; i < texts.size(); ++i) {
+            const DeviceRect r = clientRect(table, *texts[i].control, candidate);
+            if (texts[i].wraps) {
+                if (measure.wrappedHeight(*texts[i].control, texts[i].text, r.width) > r.height)
+                    return false;
+            } else if (needs[i].width > r.width || needs[i].height > r.height) {
+                return false;
+            }
+        }
+        return true;
+    };
+    if (fitsAt(scale))
+        return scale;
+    // Bisection: the result is a scale that was seen to fit (or the largest), the least one
+    // as long as a larger scale never takes room from a text, which rounding could only do by
+    // a pixel.
+    int low = scale.permille, high = kLargestScale;
+    while (low < high) {
+        const int middle = low + (high - low) / 2;
+        if (fitsAt({dpiX, dpiY, middle}))
+            high = middle;
+        else
+            low = middle + 1;
+    }
+    scale.permille = low;
+    return scale;
+}
+
+} // namespace hueloft
