@@ -132,7 +132,8 @@ void tst_MainWindow::controls_data()
     QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(128, 176, 153, 57)
                                     << "Hexa format";
     QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(88, 16, 57, 13) << "&Basic";
-    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(80, 24, 33, 17)
+    // A caption label reaches to the box beside it.
+    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(80, 24, 40, 17)
                                   << "&Height";
     QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(120, 20, 25, 19) << "";
     QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(128, 296, 105, 17)

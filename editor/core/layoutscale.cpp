@@ -66,14 +66,12 @@ const ControlLayout *containerOf(std::span<const ControlLayout> table, const Con
     return frame == table.end() ? nullptr : &*frame;
 }
 
-// The least permille at which Pixels fit into Twips at Dpi, before rounding.
-int leastScale(int pixels, int twips, int dpi)
+// The least permille at which Pixels fit where the design gives Room pixels, before rounding.
+int leastScale(int pixels, int room)
 {
-    if (twips <= 0 || dpi <= 0)
+    if (room <= 0)
         return kDesignScale;
-    const std::int64_t denominator = std::int64_t(twips) * dpi;
-    const std::int64_t permille = (std::int64_t(pixels) * kTwipsPerInch * kDesignScale
-                                   + denominator - 1) / denominator;
+    const std::int64_t permille = (std::int64_t(pixels) * kDesignScale + room - 1) / room;
     return int(std::clamp<std::int64_t>(permille, kDesignScale, kLargestScale));
 }
 
@@ -103,13 +101,31 @@ DeviceRect twipsToDevice(int left, int top, int width, int height, const LayoutS
 DeviceRect clientRect(std::span<const ControlLayout> table, const ControlLayout &control,
                       const LayoutScale &scale)
 {
+    // A caption label reaches to the next control on its row: the table draws "&Height" a few
+    // twips wider than its text in the font it was designed at, and Tahoma needs the gap.
+    int width = control.width;
+    if (control.kind == ControlKind::Label && (!control.text || *control.text)) {
+        const std::string_view container = control.container ? control.container : "";
+        int next = -1;
+        for (const ControlLayout &other : table) {
+            const bool sameRow = other.top < control.top + control.height
+                                 && control.top < other.top + other.height
+                                 && container == (other.container ? other.container : "");
+            if (sameRow && other.kind != ControlKind::Frame
+                && other.left >= control.left + control.width
+                && (next < 0 || other.left < next))
+                next = other.left;
+        }
+        if (next >= 0)
+            width = next - control.left;
+    }
     int left = control.left;
     int top = control.top;
     if (const ControlLayout *frame = containerOf(table, control)) {
         left += frame->left;
         top += frame->top;
     }
-    return twipsToDevice(left, top, control.width, control.height, scale);
+    return twipsToDevice(left, top, width, control.height, scale);
 }
 
 std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
@@ -178,9 +194,9 @@ LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const S
     needs.reserve(texts.size());
     for (const ShownText &shown : texts) {
         needs.push_back(shown.wraps ? TextNeed{} : measure.need(*shown.control, shown.text));
-        const ControlLayout &c = *shown.control;
-        scale.permille = std::max({scale.permille, leastScale(needs.back().width, c.width, dpiX),
-                                   leastScale(needs.back().height, c.height, dpiY)});
+        const DeviceRect design = clientRect(table, *shown.control, {dpiX, dpiY, kDesignScale});
+        scale.permille = std::max({scale.permille, leastScale(needs.back().width, design.width),
+                                   leastScale(needs.back().height, design.height)});
     }
 
     // Rounding to whole pixels can take one back from a control; a wrapped text's height

@@ -4,6 +4,9 @@
 // is cut off on the screen. Run under Wine by tests/e2e/wine_dpi.sh, with the window open.
 // Usage: tst_captions_wine.exe <window title> [least number of captions]
 // Prints one line per caption; exits 1 when one is clipped or fewer than expected were found.
+//        tst_captions_wine.exe --message-font <face> <percent>
+// Makes the system's message font <face> at <percent> of 8 points, saved and announced to every
+// window as the display settings do ("Make text bigger").
 
 #include "editor/win32/dpi.h"
 
@@ -126,8 +129,27 @@ BOOL CALLBACK checkOne(HWND control, LPARAM parameter)
 
 } // namespace
 
+int setMessageFont(const wchar_t *face, int percent)
+{
+    NONCLIENTMETRICSW metrics = {};
+    metrics.cbSize = sizeof metrics;
+    if (!SystemParametersInfoW(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0))
+        return 1;
+    HDC screen = GetDC(nullptr);
+    metrics.lfMessageFont.lfHeight = -MulDiv(8 * percent, GetDeviceCaps(screen, LOGPIXELSY), 7200);
+    ReleaseDC(nullptr, screen);
+    lstrcpynW(metrics.lfMessageFont.lfFaceName, face, LF_FACESIZE);
+    if (!SystemParametersInfoW(SPI_SETNONCLIENTMETRICS, sizeof metrics, &metrics,
+                               SPIF_UPDATEINIFILE | SPIF_SENDCHANGE))
+        return 1;
+    std::printf("message font %ls, %d px\n", face, int(-metrics.lfMessageFont.lfHeight));
+    return 0;
+}
+
 int wmain(int argc, wchar_t **argv)
 {
+    if (argc == 4 && std::wcscmp(argv[1], L"--message-font") == 0)
+        return setMessageFont(argv[2], _wtoi(argv[3]));
     if (argc < 2) {
         std::fprintf(stderr, "usage: tst_captions_wine <window title> [least captions]\n");
         return 2;
