@@ -17,7 +17,7 @@ sh "$here/same_file_run.sh" windows "$2" "$work/windows.ini" || status=$?
 
 # Top and Left of [RGB Tintora] are left out: both builds centre the window at the first run
 # on its outer rectangle, but each window system counts a different frame. The Linux build
-# gets openbox's own frame (292 x 374 pixels round the 290 x 352 client area here); Wine
+# gets openbox's own frame round its client area; Wine
 # reports the frame a Windows window of this style has (296 x 378), whatever openbox draws.
 # The lines stay in place, so their order still counts.
 alike() {

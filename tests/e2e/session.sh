@@ -30,6 +30,9 @@ expect_equal "on top after Alt+T" "$(above)" yes
 expect_equal "position and size kept" "$(xdotool getwindowgeometry "$win" | tail -n +2)" \
     "$geometry_before"
 extents=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
+# The client area: the layout's size grown for the desktop's font.
+eval "$(xdotool getwindowgeometry --shell "$win")"
+client="$WIDTH $HEIGHT"
 keys alt+x
 wait_exit
 [ -f "$prog/HUELOFT.INI" ] || fail "no settings file after Alt+X"
@@ -37,7 +40,8 @@ wait_exit
 # pixel (15 twips) of the exact centre.
 [ -n "$extents" ] || fail "the window manager gave the window no frame extents"
 echo "frame extents (left, right, top, bottom): $extents"
-centred=$(echo "$extents" | awk -F, '{ printf "%d %d", (1280 - 290 - $1 - $2) * 15 / 2, (1024 - 352 - $3 - $4) * 15 / 2 }')
+centred=$(echo "$extents,$client" | tr ' ' ',' |
+    awk -F, '{ printf "%d %d", (1280 - $5 - $1 - $2) * 15 / 2, (1024 - $6 - $3 - $4) * 15 / 2 }')
 for axis in "Left ${centred% *}" "Top ${centred#* }"; do
     set -- $axis
     stored=$(ini_value 'RGB Tintora' "$1")
