@@ -30,7 +30,44 @@ private slots:
     void framedControlsInClientArea_data();
     void framedControlsInClientArea();
     void aboutBoxFitsItsClientArea();
+    void leastScaleThatFits_data();
+    void leastScaleThatFits();
 };
+
+namespace {
+
+// A font of fixed-width characters: Advance pixels each, Em high; a wrapped text takes as many
+// lines of Em as its width needs.
+struct FixedFont final : TextMeasure
+{
+    int advance = 6, em = 11;
+    TextNeed need(const ControlLayout &, std::string_view text) const override
+    {
+        return {int(text.size()) * advance, em};
+    }
+    int wrappedHeight(const ControlLayout &, std::string_view text, int width) const override
+    {
+        const int perLine = std::max(1, width / advance);
+        return (int(text.size()) + perLine - 1) / perLine * em;
+    }
+};
+
+bool allFit(std::span<const ControlLayout> table, const std::vector<ShownText> &texts,
+            const FixedFont &font, const LayoutScale &scale)
+{
+    for (const ShownText &shown : texts) {
+        const DeviceRect r = clientRect(table, *shown.control, scale);
+        const TextNeed need = font.need(*shown.control, shown.text);
+        const bool fits = shown.wraps
+                              ? font.wrappedHeight(*shown.control, shown.text, r.width) <= r.height
+                              : need.width <= r.width && need.height <= r.height;
+        if (!fits)
+            return false;
+    }
+    return true;
+}
+
+} // namespace
 
 void tst_NativeLayout::controlIdsNameTheirRows_data()
 {
@@ -234,6 +271,52 @@ void tst_NativeLayout::aboutBoxFitsItsClientArea()
     }
     QVERIFY2(okSeen, "cmdOK must be IDOK, so that Enter and Escape reach it");
     QVERIFY(kAboutLineRight <= kAboutClientWidth);
+}
+
+void tst_NativeLayout::leastScaleThatFits_data()
+{
+    QTest::addColumn<bool>("aboutBox");
+    QTest::addColumn<int>("advance");
+    QTest::addColumn<int>("em");
+    QTest::addColumn<int>("dpi");
+    QTest::addColumn<bool>("designHolds");
+    QTest::newRow("main, narrow font") << false << 5 << 10 << 96 << true;
+    QTest::newRow("main, narrow font at 144 DPI") << false << 7 << 15 << 144 << true;
+    QTest::newRow("main, wide font") << false << 7 << 12 << 96 << false;
+    QTest::newRow("main, tall font") << false << 5 << 20 << 96 << false;
+    QTest::newRow("main, wide font at 144 DPI") << false << 10 << 17 << 144 << false;
+    QTest::newRow("main, beyond any screen") << false << 90 << 12 << 96 << false;
+    QTest::newRow("about, narrow font") << true << 5 << 10 << 96 << true;
+    QTest::newRow("about, the notice wraps to more lines") << true << 9 << 16 << 96 << false;
+}
+
+// The scale is the least at which everything fits: never below the design, one permille less
+// would cut a text, and the largest when nothing smaller holds it.
+void tst_NativeLayout::leastScaleThatFits()
+{
+    QFETCH(bool, aboutBox);
+    QFETCH(int, dpi);
+    FixedFont font;
+    QFETCH(int, advance);
+    QFETCH(int, em);
+    font.advance = advance;
+    font.em = em;
+    const auto table = aboutBox ? aboutBoxLayout() : mainWindowLayout();
+    const std::vector<ShownText> texts =
+        aboutBox ? aboutBoxTexts("(c) the owner", "someone@example.org",
+                                 std::string(200, 'n'))
+                 : mainWindowTexts(font);
+    const LayoutScale scale = fittingScale(table, texts, font, dpi, dpi);
+    QCOMPARE(scale.dpiX, dpi);
+    QFETCH(bool, designHolds);
+    QCOMPARE(scale.permille == kDesignScale, designHolds);
+    QVERIFY(scale.permille >= kDesignScale && scale.permille <= kLargestScale);
+    if (scale.permille < kLargestScale)
+        QVERIFY(allFit(table, texts, font, scale));
+    else
+        QVERIFY(!allFit(table, texts, font, {dpi, dpi, kLargestScale - 1}));
+    if (scale.permille > kDesignScale)
+        QVERIFY(!allFit(table, texts, font, {dpi, dpi, scale.permille - 1}));
 }
 
 QTEST_GUILESS_MAIN(tst_NativeLayout)

@@ -66,7 +66,8 @@ const ControlLayout *containerOf(std::span<const ControlLayout> table, const Con
     return frame == table.end() ? nullptr : &*frame;
 }
 
-// The least permille at which Pixels fit where the design gives Room pixels, before rounding.
+// The least permille at which Pixels would fit where the design gives Room pixels, before
+// rounding.
 int leastScale(int pixels, int room)
 {
     if (room <= 0)
@@ -189,45 +190,50 @@ std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view c
 LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const ShownText> texts,
                          const TextMeasure &measure, int dpiX, int dpiY)
 {
-    LayoutScale scale{dpiX, dpiY, kDesignScale};
+    // Every rounded width lies within a pixel of the exact one, which grows in proportion to
+    // the scale: below LowerBound no text that needs more than its design width can fit.
     std::vector<TextNeed> needs;
     needs.reserve(texts.size());
+    int lowerBound = kDesignScale;
     for (const ShownText &shown : texts) {
         needs.push_back(shown.wraps ? TextNeed{} : measure.need(*shown.control, shown.text));
         const DeviceRect design = clientRect(table, *shown.control, {dpiX, dpiY, kDesignScale});
-        scale.permille = std::max({scale.permille, leastScale(needs.back().width, design.width),
-                                   leastScale(needs.back().height, design.height)});
+        lowerBound = std::max({lowerBound, leastScale(needs.back().width - 1, design.width + 1),
+                               leastScale(needs.back().height - 1, design.height + 1)});
     }
-
-    // Rounding to whole pixels can take one back from a control; a wrapped text's height
-    // depends on the width it gets. Upwards from the least scale until everything fits.
-    const auto fitsAt = [&](const LayoutScale &candidate) {
+    const auto fitsAt = [&](int permille, bool wrapped) {
+        const LayoutScale candidate{dpiX, dpiY, permille};
         for (std::size_t i = 0; i < texts.size(); ++i) {
+            if (texts[i].wraps != wrapped)
+                continue;
             const DeviceRect r = clientRect(table, *texts[i].control, candidate);
-            if (texts[i].wraps) {
-                if (measure.wrappedHeight(*texts[i].control, texts[i].text, r.width) > r.height)
-                    return false;
-            } else if (needs[i].width > r.width || needs[i].height > r.height) {
+            if (wrapped ? measure.wrappedHeight(*texts[i].control, texts[i].text, r.width)
+                              > r.height
+                        : needs[i].width > r.width || needs[i].height > r.height)
                 return false;
-            }
         }
         return true;
     };
-    if (fitsAt(scale))
-        return scale;
-    // Bisection: the result is a scale that was seen to fit (or the largest), the least one
-    // as long as a larger scale never takes room from a text, which rounding could only do by
-    // a pixel.
-    int low = scale.permille, high = kLargestScale;
+
+    // The single-line texts: a few permille from the bound at most, one by one.
+    int permille = lowerBound;
+    while (permille < kLargestScale && !fitsAt(permille, false))
+        ++permille;
+    if (permille >= kLargestScale || fitsAt(permille, true))
+        return {dpiX, dpiY, permille};
+    // A wrapped text's lines depend on the width it gets: halve the range to one that holds
+    // it, then step down while a smaller scale still holds everything.
+    int low = permille + 1, high = kLargestScale;
     while (low < high) {
         const int middle = low + (high - low) / 2;
-        if (fitsAt({dpiX, dpiY, middle}))
+        if (fitsAt(middle, true) && fitsAt(middle, false))
             high = middle;
         else
             low = middle + 1;
     }
-    scale.permille = low;
-    return scale;
+    while (low > permille + 1 && fitsAt(low - 1, true) && fitsAt(low - 1, false))
+        --low;
+    return {dpiX, dpiY, low};
 }
 
 } // namespace hueloft
