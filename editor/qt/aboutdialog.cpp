@@ -5,7 +5,6 @@
 #include "editor/qt/buildinfo.h"
 #include "editor/qt/textmeasure.h"
 
-#include <QCoreApplication>
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
@@ -69,6 +68,7 @@ AboutDialog::AboutDialog(QWidget *parent)
 
 void AboutDialog::layOutControls()
 {
+    m_layoutPending = false;
     ensurePolished();
     const WidgetTextMeasure measure(*this);
     const auto table = aboutBoxLayout();
@@ -83,9 +83,10 @@ void AboutDialog::layOutControls()
 
 bool AboutDialog::event(QEvent *event)
 {
-    if (event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
-    else if (event->type() == QEvent::LayoutRequest)
-        layOutControls();
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
+        && !m_layoutPending) {
+        m_layoutPending = true;
+        QMetaObject::invokeMethod(this, &AboutDialog::layOutControls, Qt::QueuedConnection);
+    }
     return QDialog::event(event);
 }

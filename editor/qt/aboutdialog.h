@@ -17,4 +17,6 @@ protected:
 
 private:
     void layOutControls();
+
+    bool m_layoutPending = false;
 };

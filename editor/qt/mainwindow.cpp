@@ -644,6 +644,7 @@ std::string MainWindow::makeSettingsFolder(const std::string &path)
 // font set later, or a style sheet's. Laid out again whenever that may have changed.
 void MainWindow::layOutControls()
 {
+    m_layoutPending = false;
     ensurePolished();
     const WidgetTextMeasure measure(*this);
     const auto table = mainWindowLayout();
@@ -657,11 +658,12 @@ bool MainWindow::event(QEvent *event)
     switch (event->type()) {
     case QEvent::FontChange:
     case QEvent::StyleChange:
-        // The controls are told after the window: the layout waits until they all know.
-        QCoreApplication::postEvent(this, new QEvent(QEvent::LayoutRequest));
-        break;
-    case QEvent::LayoutRequest:
-        layOutControls();
+        // The controls are told after the window: the layout waits until they all know. Once,
+        // for all the changes of one turn of the event loop.
+        if (!m_layoutPending) {
+            m_layoutPending = true;
+            QMetaObject::invokeMethod(this, &MainWindow::layOutControls, Qt::QueuedConnection);
+        }
         break;
     default:
         break;

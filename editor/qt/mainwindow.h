@@ -90,6 +90,7 @@ private:
     std::string makeSettingsFolder(const std::string &path) override;
 
     std::string m_programFolder;
+    bool m_layoutPending = false;
     platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
 
     QLabel *cpRGB = nullptr;
