@@ -19,30 +19,34 @@ std::int64_t roundedDivision(std::int64_t numerator, std::int64_t denominator)
                           : -((-numerator + half) / denominator);
 }
 
-// The character of Candidates that is widest in Control's font; the first of equals.
-char widestOf(const TextMeasure &measure, const ControlLayout &control, std::string_view candidates)
+// The widths of the hexadecimal digits 0-9, A-F in Control's font, measured once each.
+struct DigitWidths
 {
-    char widest = candidates.front();
-    int widestWidth = -1;
-    for (const char c : candidates) {
-        const int width = measure.need(control, std::string_view(&c, 1)).width;
-        if (width > widestWidth) {
-            widest = c;
-            widestWidth = width;
-        }
+    DigitWidths(const TextMeasure &measure, const ControlLayout &control, int count)
+    {
+        for (int i = 0; i < count; ++i)
+            widths[i] = measure.need(control, std::string_view(&kDigits[i], 1)).width;
     }
-    return widest;
-}
+    // The widest of the first Count digits; the first of equals.
+    char widest(int count) const
+    {
+        return kDigits[std::max_element(widths, widths + count) - widths];
+    }
+
+    static constexpr char kDigits[] = "0123456789ABCDEF";
+    int widths[16] = {};
+};
 
 // The widest of the texts 0 to 255 that a channel shows: the hundreds are 1 or 2, and after
 // "2" the tens run to 5 only, and after "25" the units.
 std::string widestChannel(const TextMeasure &measure, const ControlLayout &control)
 {
-    const char any = widestOf(measure, control, "0123456789");
+    const DigitWidths digits(measure, control, 10);
+    const char any = digits.widest(10);
     const std::string candidates[] = {
         std::string{'1', any, any},
-        std::string{'2', widestOf(measure, control, "01234"), any},
-        std::string{'2', '5', widestOf(measure, control, "012345")},
+        std::string{'2', digits.widest(5), any},
+        std::string{'2', '5', digits.widest(6)},
     };
     std::string widest;
     int widestWidth = -1;
@@ -132,6 +136,8 @@ DeviceRect clientRect(std::span<const ControlLayout> table, const ControlLayout 
 std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
 {
     std::vector<ShownText> texts;
+    // The five boxes share one font: the widest digit is looked for once.
+    char boxDigit = 0;
     for (const ControlLayout &control : mainWindowLayout()) {
         const std::string_view name = control.name;
         switch (control.kind) {
@@ -143,8 +149,9 @@ std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
             break;
         case ControlKind::TextBox: {
             // Typing stops at three characters, whatever they are worth.
-            const char digit = widestOf(measure, control, "0123456789");
-            texts.push_back({&control, std::string(3, digit)});
+            if (!boxDigit)
+                boxDigit = DigitWidths(measure, control, 10).widest(10);
+            texts.push_back({&control, std::string(3, boxDigit)});
             break;
         }
         case ControlKind::Label:
@@ -152,9 +159,9 @@ std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
                 const std::string value = widestChannel(measure, control);
                 texts.push_back({&control, rgbMacroText(value, value, value)});
             } else if (name == "txtHexa") {
-                const int digit = std::string_view("0123456789ABCDEF")
-                                      .find(widestOf(measure, control, "0123456789ABCDEF"));
-                const ColorValue color = ColorValue(digit) * 0x111111;
+                const char widest = DigitWidths(measure, control, 16).widest(16);
+                const ColorValue color =
+                    ColorValue(std::string_view(DigitWidths::kDigits).find(widest)) * 0x111111;
                 for (int notation = NotationC; notation <= NotationAsm; ++notation)
                     texts.push_back({&control, captionDisplayText(hexaCaption(color, notation))});
             } else if (*control.text) {

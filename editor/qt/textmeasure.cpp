@@ -35,7 +35,10 @@ TextNeed WidgetTextMeasure::need(const ControlLayout &control, std::string_view 
     const QWidget &w = widget(control);
     const QFontMetrics metrics = w.fontMetrics();
     const QString shown = toQString(text);
-    const int advance = metrics.horizontalAdvance(shown);
+    // One character (the digits the widest values are made of) needs no shaping: its advance
+    // is the glyph's own, and far cheaper to have.
+    const int advance = shown.size() == 1 ? metrics.horizontalAdvance(shown.front())
+                                          : metrics.horizontalAdvance(shown);
     // The em: the glyphs from the tallest capital to the lowest descender; the line's leading
     // above the capitals may be cut without cutting a letter.
     const int em = QFontInfo(w.font()).pixelSize();
