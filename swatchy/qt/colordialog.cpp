@@ -2,16 +2,21 @@
 #include "swatchy/colordialog.h"
 
 #include "swatchy/customcolors.h"
+#include "swatchy/qt/portalcolorpicker.h"
 
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileInfo>
+#include <QPixmap>
 #include <QPointer>
+#include <QPushButton>
+#include <QScreen>
 #include <QSettings>
 #include <QThread>
 #include <QWindow>
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
 namespace swatchy {
@@ -65,6 +70,58 @@ public:
 private:
     QString m_userPath;
 };
+
+// The handle the portal takes for the window its picker belongs to. Qt gives none for a
+// Wayland window (it has no xdg-foreign export), and the portal then picks for no window.
+QString portalWindowHandle(QWidget *window)
+{
+    if (QGuiApplication::platformName() == QLatin1String("xcb"))
+        return QStringLiteral("x11:%1").arg(window->winId(), 0, 16);
+    return QString();
+}
+
+// Qt's dialog reads the screen itself where the window system lets a program do so (X11). On
+// Wayland no program may: there Qt's command would take only black from our own windows, so the
+// desktop portal picks instead, and a command that cannot work says why rather than doing
+// nothing.
+void fitScreenColorPicking(QColorDialog *dialog)
+{
+    const QString caption = QColorDialog::tr("&Pick Screen Color");
+    QPushButton *button = nullptr;
+    for (QPushButton *candidate : dialog->findChildren<QPushButton *>()) {
+        if (candidate->text() == caption)
+            button = candidate;
+    }
+    QScreen *screen = dialog->screen();
+    if (!button || !screen || !screen->grabWindow(0, 0, 0, 1, 1).isNull())
+        return;
+
+    QObject::disconnect(button, nullptr, dialog, nullptr); // Qt's own picking
+    button->setEnabled(false);
+    button->setToolTip(QStringLiteral("Asking the desktop portal whether it picks colours"));
+    auto *picker = new PortalColorPicker(dialog);
+    QObject::connect(picker, &PortalColorPicker::available, button, [button] {
+        button->setEnabled(true);
+        button->setToolTip(QString());
+    });
+    QObject::connect(picker, &PortalColorPicker::unavailable, button,
+                     [button](const QString &reason) { button->setToolTip(reason); });
+    // Disabled while the desktop picks, as Qt's own command is, which also moves the focus on:
+    // Enter after a pick is OK, not another pick.
+    QObject::connect(button, &QPushButton::clicked, picker, [dialog, button, picker] {
+        button->setEnabled(false);
+        picker->pick(portalWindowHandle(dialog));
+    });
+    QObject::connect(picker, &PortalColorPicker::picked, dialog,
+                     [dialog](const QColor &color) { dialog->setCurrentColor(color); });
+    QObject::connect(picker, &PortalColorPicker::failed, [](const QString &reason) {
+        std::fprintf(stderr, "swatchy: no colour picked from the screen: %s\n",
+                     qPrintable(reason));
+    });
+    QObject::connect(picker, &PortalColorPicker::finished, button,
+                     [button] { button->setEnabled(true); });
+    picker->probe();
+}
 
 } // namespace
 
@@ -123,6 +180,7 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
         dialog->windowHandle()->setTransientParent(ownerHandle);
     }
     dialog->setCurrentColor(toQColor(color));
+    fitScreenColorPicking(dialog);
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
     QObject::disconnect(ownerGone);
