@@ -7,10 +7,10 @@
 #include <QApplication>
 #include <QColorDialog>
 #include <QFileInfo>
-#include <QPixmap>
+#include <QBoxLayout>
+#include <QLabel>
 #include <QPointer>
 #include <QPushButton>
-#include <QScreen>
 #include <QSettings>
 #include <QThread>
 #include <QWindow>
@@ -80,23 +80,41 @@ QString portalWindowHandle(QWidget *window)
     return QString();
 }
 
-// Qt's dialog reads the screen itself where the window system lets a program do so (X11). On
-// Wayland no program may: there Qt's command would take only black from our own windows, so the
-// desktop portal picks instead, and a command that cannot work says why rather than doing
-// nothing.
-void fitScreenColorPicking(QColorDialog *dialog)
+// The box layout that holds widget, below layout.
+QBoxLayout *boxHolding(QLayout *layout, QWidget *widget)
+{
+    if (!layout)
+        return nullptr;
+    if (auto *box = qobject_cast<QBoxLayout *>(layout); box && box->indexOf(widget) >= 0)
+        return box;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QBoxLayout *found = boxHolding(layout->itemAt(i)->layout(), widget))
+            return found;
+    }
+    return nullptr;
+}
+
+// Qt's dialog has its own Pick Screen Color where it can read the screen itself (X11). Where it
+// cannot (Wayland: no program may), it leaves the command out; we put it back in the same place,
+// below the basic colours, and the desktop portal picks. A command that cannot work there says
+// why in its tooltip rather than doing nothing.
+void addPortalPickCommand(QColorDialog *dialog)
 {
     const QString caption = QColorDialog::tr("&Pick Screen Color");
-    QPushButton *button = nullptr;
-    for (QPushButton *candidate : dialog->findChildren<QPushButton *>()) {
-        if (candidate->text() == caption)
-            button = candidate;
+    QLabel *basicColors = nullptr;
+    for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        if (auto *button = qobject_cast<QPushButton *>(widget); button && button->text() == caption)
+            return;
+        if (auto *label = qobject_cast<QLabel *>(widget);
+            label && label->text() == QColorDialog::tr("&Basic colors"))
+            basicColors = label;
     }
-    QScreen *screen = dialog->screen();
-    if (!button || !screen || !screen->grabWindow(0, 0, 0, 1, 1).isNull())
-        return;
+    QBoxLayout *column = basicColors ? boxHolding(dialog->layout(), basicColors->buddy()) : nullptr;
+    if (!column)
+        return; // the small-screen dialog, which has no room for it
+    auto *button = new QPushButton(caption, dialog);
+    column->insertWidget(column->indexOf(basicColors->buddy()) + 1, button);
 
-    QObject::disconnect(button, nullptr, dialog, nullptr); // Qt's own picking
     button->setEnabled(false);
     button->setToolTip(QStringLiteral("Asking the desktop portal whether it picks colours"));
     auto *picker = new PortalColorPicker(dialog);
@@ -180,7 +198,7 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
         dialog->windowHandle()->setTransientParent(ownerHandle);
     }
     dialog->setCurrentColor(toQColor(color));
-    fitScreenColorPicking(dialog);
+    addPortalPickCommand(dialog);
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
     QObject::disconnect(ownerGone);
