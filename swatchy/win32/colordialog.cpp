@@ -18,6 +18,8 @@
 #include <colordlg.h>
 #include <commdlg.h>
 
+#include <cstdio>
+
 // The image of this DLL, whose address is its instance handle (the linker provides it).
 extern "C" IMAGE_DOS_HEADER __ImageBase;
 
@@ -180,7 +182,7 @@ void startPicking(HWND dialog)
         setDpi(callerDpi);
 
     if (!picking.picker) {
-        // Too little memory for the copy, say: the command does nothing rather than half.
+        // Too little memory for the copy, say: the dialog stays as it was, and the user is told.
         if (picking.still) {
             if (picking.stillOld)
                 SelectObject(picking.still, picking.stillOld);
@@ -190,7 +192,9 @@ void startPicking(HWND dialog)
             DeleteObject(picking.stillBitmap);
         UnregisterClassW(PickerClass, thisModule());
         picking = Picking{};
-        MessageBeep(MB_ICONWARNING);
+        std::fputs("swatchy: no colour picked from the screen: the screen cannot be copied\n",
+                   stderr);
+        std::fflush(stderr);
         return;
     }
     ShowWindow(picking.picker, SW_SHOW);
