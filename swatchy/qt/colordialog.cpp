@@ -71,15 +71,6 @@ private:
     QString m_userPath;
 };
 
-// The handle the portal takes for the window its picker belongs to. Qt gives none for a
-// Wayland window (it has no xdg-foreign export), and the portal then picks for no window.
-QString portalWindowHandle(QWidget *window)
-{
-    if (QGuiApplication::platformName() == QLatin1String("xcb"))
-        return QStringLiteral("x11:%1").arg(window->winId(), 0, 16);
-    return QString();
-}
-
 // The box layout that holds widget, below layout.
 QBoxLayout *boxHolding(QLayout *layout, QWidget *widget)
 {
@@ -126,9 +117,12 @@ void addPortalPickCommand(QColorDialog *dialog)
                      [button](const QString &reason) { button->setToolTip(reason); });
     // Disabled while the desktop picks, as Qt's own command is, which also moves the focus on:
     // Enter after a pick is OK, not another pick.
-    QObject::connect(button, &QPushButton::clicked, picker, [dialog, button, picker] {
+    QObject::connect(button, &QPushButton::clicked, picker, [button, picker] {
         button->setEnabled(false);
-        picker->pick(portalWindowHandle(dialog));
+        // The portal would take "wayland:" and an exported surface handle, which this Qt's
+        // Wayland plug-in cannot make (it has no xdg-foreign support): the desktop then picks
+        // for no window in particular.
+        picker->pick(QString());
     });
     QObject::connect(picker, &PortalColorPicker::picked, dialog,
                      [dialog](const QColor &color) { dialog->setCurrentColor(color); });
