@@ -5,9 +5,9 @@
 #include "swatchy/qt/portalcolorpicker.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QColorDialog>
 #include <QFileInfo>
-#include <QBoxLayout>
 #include <QLabel>
 #include <QPointer>
 #include <QPushButton>
