@@ -127,8 +127,7 @@ void addPortalPickCommand(QColorDialog *dialog)
     QObject::connect(picker, &PortalColorPicker::picked, dialog,
                      [dialog](const QColor &color) { dialog->setCurrentColor(color); });
     QObject::connect(picker, &PortalColorPicker::failed, [](const QString &reason) {
-        std::fprintf(stderr, "swatchy: no colour picked from the screen: %s\n",
-                     qPrintable(reason));
+        std::fprintf(stderr, "swatchy: no colour picked from the screen: %s\n", qPrintable(reason));
     });
     QObject::connect(picker, &PortalColorPicker::finished, button,
                      [button] { button->setEnabled(true); });

@@ -38,15 +38,17 @@ bool toChannel(double value, int &channel)
 
 } // namespace
 
-PortalColorPicker::PortalColorPicker(QObject *parent) : QObject(parent) {}
+PortalColorPicker::PortalColorPicker(QObject *parent)
+    : QObject(parent)
+{
+}
 
 PortalColorPicker::~PortalColorPicker()
 {
     // The dialog closed while the desktop was still picking: the desktop's crosshair goes too.
     if (!m_requestPath.isEmpty()) {
-        QDBusMessage close = QDBusMessage::createMethodCall(PortalService, m_requestPath,
-                                                            RequestInterface,
-                                                            QStringLiteral("Close"));
+        QDBusMessage close = QDBusMessage::createMethodCall(
+            PortalService, m_requestPath, RequestInterface, QStringLiteral("Close"));
         close.setAutoStartService(false);
         QDBusConnection::sessionBus().send(close);
     }
@@ -90,17 +92,16 @@ void PortalColorPicker::pick(const QString &parentWindow)
     const QString token = QStringLiteral("swatchy%1").arg(++m_requests);
     QString sender = bus.baseService().mid(1);
     sender.replace(QLatin1Char('.'), QLatin1Char('_'));
-    watchRequest(QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token));
+    watchRequest(
+        QStringLiteral("/org/freedesktop/portal/desktop/request/%1/%2").arg(sender, token));
 
-    QDBusMessage call = QDBusMessage::createMethodCall(PortalService, PortalPath,
-                                                       ScreenshotInterface,
-                                                       QStringLiteral("PickColor"));
+    QDBusMessage call = QDBusMessage::createMethodCall(
+        PortalService, PortalPath, ScreenshotInterface, QStringLiteral("PickColor"));
     call << parentWindow << QVariantMap{{QStringLiteral("handle_token"), token}};
     auto *watcher = new QDBusPendingCallWatcher(bus.asyncCall(call), this);
-    connect(watcher, &QDBusPendingCallWatcher::finished, this,
-            [this, path = m_requestPath](QDBusPendingCallWatcher *call) {
-                onPickCalled(call, path);
-            });
+    connect(
+        watcher, &QDBusPendingCallWatcher::finished, this,
+        [this, path = m_requestPath](QDBusPendingCallWatcher *call) { onPickCalled(call, path); });
 }
 
 void PortalColorPicker::onPickCalled(QDBusPendingCallWatcher *call, const QString &path)

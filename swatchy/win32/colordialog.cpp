@@ -41,13 +41,14 @@ constexpr int PickScreenColorId = 2032;
 constexpr wchar_t PickerClass[] = L"swatchy.ScreenColorPicker";
 
 // At most one pick at a time: the dialog is modal and the picker takes the mouse.
-struct Picking {
+struct Picking
+{
     HWND dialog = nullptr;
     HWND picker = nullptr;
-    HDC still = nullptr;          // the copy of the virtual screen, in physical pixels
+    HDC still = nullptr; // the copy of the virtual screen, in physical pixels
     HBITMAP stillBitmap = nullptr;
     HGDIOBJ stillOld = nullptr;
-    bool pressed = false;         // a release without its press (a click begun before) is no pick
+    bool pressed = false; // a release without its press (a click begun before) is no pick
 } picking;
 
 HINSTANCE thisModule()
@@ -110,8 +111,8 @@ LRESULT CALLBACK pickerProc(HWND window, UINT message, WPARAM wParam, LPARAM lPa
         PAINTSTRUCT paint;
         const HDC dc = BeginPaint(window, &paint);
         const RECT &r = paint.rcPaint;
-        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, picking.still, r.left,
-               r.top, SRCCOPY);
+        BitBlt(dc, r.left, r.top, r.right - r.left, r.bottom - r.top, picking.still, r.left, r.top,
+               SRCCOPY);
         EndPaint(window, &paint);
         return 0;
     }
@@ -166,17 +167,17 @@ void startPicking(HWND dialog)
     bool ready = picking.still && picking.stillBitmap;
     if (ready) {
         picking.stillOld = SelectObject(picking.still, picking.stillBitmap);
-        ready = BitBlt(picking.still, 0, 0, width, height, screen, left, top,
-                       SRCCOPY | CAPTUREBLT) &&
-                RegisterClassExW(&windowClass);
+        ready =
+            BitBlt(picking.still, 0, 0, width, height, screen, left, top, SRCCOPY | CAPTUREBLT) &&
+            RegisterClassExW(&windowClass);
     }
     ReleaseDC(nullptr, screen);
     if (ready) {
         picking.dialog = dialog;
         picking.pressed = false;
-        picking.picker = CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PickerClass, L"",
-                                         WS_POPUP, left, top, width, height, dialog, nullptr,
-                                         thisModule(), nullptr);
+        picking.picker =
+            CreateWindowExW(WS_EX_TOPMOST | WS_EX_TOOLWINDOW, PickerClass, L"", WS_POPUP, left, top,
+                            width, height, dialog, nullptr, thisModule(), nullptr);
     }
     if (setDpi)
         setDpi(callerDpi);
