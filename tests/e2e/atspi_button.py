@@ -31,11 +31,7 @@ while time.monotonic() < deadline:
         break
     time.sleep(0.2)
 print(f"{state}: {description}")
-if state == "missing":
-    # What the bus shows instead, for the failure's reader.
-    def dump(node, depth=0):
-        print("  " * depth + f"{node.getRoleName()} {node.name!r}", file=sys.stderr)
-        for child in node:
-            if child is not None:
-                dump(child, depth + 1)
-    dump(pyatspi.Registry.getDesktop(0))
+if state == "missing":  # what the bus shows instead, for the failure's reader
+    for app in pyatspi.Registry.getDesktop(0):
+        print(app.name, [n.name for n in pyatspi.findAllDescendants(app, lambda n: True)],
+              file=sys.stderr)

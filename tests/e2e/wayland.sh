@@ -16,7 +16,7 @@ set -eu
 portal_frontend=/usr/libexec/xdg-desktop-portal
 # Debian's pyatspi and GObject bindings belong to Debian's own Python.
 python=/usr/bin/python3
-for tool in sway swaymsg wtype wl-paste python3 dbus-run-session dbus-send "$portal_frontend"; do
+for tool in sway swaymsg wtype wl-paste "$python" dbus-run-session dbus-send "$portal_frontend"; do
     command -v "$tool" >/dev/null 2>&1 ||
         { echo "FAIL: $tool is not installed (scripts/setup.sh test installs it)" >&2; exit 1; }
 done
@@ -236,10 +236,11 @@ keys alt+r
 before=$(clipboard_text)
 open_color_dialog
 expect_equal "the command with a back-end" "$(pick_button enabled)" "enabled: "
+# Each pick disables the command until the back-end's answer.
 keys alt+p
-sleep 0.5
+pick_button enabled >/dev/null
 keys alt+p
-sleep 0.5
+pick_button enabled >/dev/null
 keys Return
 keys alt+r
 expect_equal "a cancelled pick and a colour out of range change nothing" "$(clipboard_text)" \
@@ -249,7 +250,7 @@ expect_equal "lines on a colour out of range" \
 open_color_dialog
 pick_button enabled >/dev/null
 keys alt+p
-sleep 0.5
+pick_button enabled >/dev/null
 keys Return
 keys alt+r
 expect_equal "the colour picked, after OK" "$(clipboard_text)" "RGB(128, 51, 255)"
