@@ -28,15 +28,15 @@ namespace swatchy {
 namespace {
 
 // One record per process, zero until the first call and reused by every call. Each call sets
-// the same seven fields again; the others (instance, custom data, template) stay zero.
+// the same six fields again; the others (instance, custom data, template) stay zero.
 CHOOSECOLORA record{};
 
 // The dialog reads and edits the store in place, as an array of COLORREF.
 static_assert(sizeof(COLORREF) == sizeof(CustomColorStore::value_type));
 static_assert(sizeof(CustomColorStore) == 16 * sizeof(COLORREF));
 
-// An id the system's dialog template leaves free (its own are 700 to 730 and the standard
-// buttons).
+// An id the system's dialog template leaves free (its own are in the 700s, the standard
+// buttons' and Help's 1038).
 constexpr int PickScreenColorId = 2032;
 constexpr wchar_t PickerClass[] = L"swatchy.ScreenColorPicker";
 
