@@ -12,11 +12,12 @@ run_packages="cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libgl
 # A Wayland compositor with its keyboard and clipboard tools and Qt's Wayland plug-in; the
 # accessibility bus and its Python client; lintian for the package; ACL and extended attribute
 # tools for the settings file's identity; diffoscope to show what differs between two builds
-# (scripts/reproducible.sh).
-test_packages="xvfb xauth xdotool xclip x11-utils openbox libqt6test6
+# (scripts/reproducible.sh). xsetroot paints the desktop a colour to pick from the screen; the
+# desktop portal answers a colour picked on Wayland.
+test_packages="xvfb xauth xdotool xclip x11-utils x11-xserver-utils openbox libqt6test6
   clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
   binutils-mingw-w64-x86-64
-  sway wtype wl-clipboard qt6-wayland util-linux
+  sway wtype wl-clipboard qt6-wayland util-linux xdg-desktop-portal
   dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
   lintian acl attr diffoscope-minimal"
 

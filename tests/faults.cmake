@@ -15,10 +15,12 @@ foreach(missing IN ITEMS LOAD SAVE)
     add_library(${target} MODULE
         faults/swatchy_without.cpp
         "${PROJECT_SOURCE_DIR}/swatchy/customcolors.cpp"
-        "${PROJECT_SOURCE_DIR}/swatchy/qt/colordialog.cpp")
+        "${PROJECT_SOURCE_DIR}/swatchy/qt/colordialog.cpp"
+        "${PROJECT_SOURCE_DIR}/swatchy/qt/portalcolorpicker.h"
+        "${PROJECT_SOURCE_DIR}/swatchy/qt/portalcolorpicker.cpp")
     target_compile_definitions(${target} PRIVATE SWATCHY_BUILDING SWATCHY_WITHOUT_${missing})
     target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
-    target_link_libraries(${target} PRIVATE Qt6::Widgets hueloft_profile)
+    target_link_libraries(${target} PRIVATE Qt6::Widgets Qt6::DBus hueloft_profile)
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME swatchy
         CXX_VISIBILITY_PRESET hidden

@@ -31,7 +31,7 @@ field() {
 depends=$(field Depends)
 echo "Depends: $depends"
 [ "$(field Recommends)" = qt6-wayland ] || fail "the package recommends '$(field Recommends)', not qt6-wayland"
-for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6; do
+for library in libc6 libqt6core6 libqt6gui6 libqt6widgets6 libqt6dbus6; do
     echo "$depends" | grep -q "$library" || fail "the package does not depend on $library"
 done
 

@@ -2,16 +2,21 @@
 #include "swatchy/colordialog.h"
 
 #include "swatchy/customcolors.h"
+#include "swatchy/qt/portalcolorpicker.h"
 
 #include <QApplication>
+#include <QBoxLayout>
 #include <QColorDialog>
 #include <QFileInfo>
+#include <QLabel>
 #include <QPointer>
+#include <QPushButton>
 #include <QSettings>
 #include <QThread>
 #include <QWindow>
 
 #include <array>
+#include <cstdio>
 #include <optional>
 
 namespace swatchy {
@@ -65,6 +70,69 @@ public:
 private:
     QString m_userPath;
 };
+
+// The box layout that holds widget, below layout.
+QBoxLayout *boxHolding(QLayout *layout, QWidget *widget)
+{
+    if (!layout)
+        return nullptr;
+    if (auto *box = qobject_cast<QBoxLayout *>(layout); box && box->indexOf(widget) >= 0)
+        return box;
+    for (int i = 0; i < layout->count(); ++i) {
+        if (QBoxLayout *found = boxHolding(layout->itemAt(i)->layout(), widget))
+            return found;
+    }
+    return nullptr;
+}
+
+// Qt's dialog has its own Pick Screen Color where it can read the screen itself (X11). Where it
+// cannot (Wayland: no program may), it leaves the command out; we put it back in the same place,
+// below the basic colours, and the desktop portal picks. A command that cannot work there says
+// why in its tooltip rather than doing nothing.
+void addPortalPickCommand(QColorDialog *dialog)
+{
+    const QString caption = QColorDialog::tr("&Pick Screen Color");
+    QLabel *basicColors = nullptr;
+    for (QWidget *widget : dialog->findChildren<QWidget *>()) {
+        if (auto *button = qobject_cast<QPushButton *>(widget); button && button->text() == caption)
+            return;
+        if (auto *label = qobject_cast<QLabel *>(widget);
+            label && label->text() == QColorDialog::tr("&Basic colors"))
+            basicColors = label;
+    }
+    QBoxLayout *column = basicColors ? boxHolding(dialog->layout(), basicColors->buddy()) : nullptr;
+    if (!column)
+        return; // the small-screen dialog, which has no room for it
+    auto *button = new QPushButton(caption, dialog);
+    column->insertWidget(column->indexOf(basicColors->buddy()) + 1, button);
+
+    button->setEnabled(false);
+    button->setToolTip(QStringLiteral("Asking the desktop portal whether it picks colours"));
+    auto *picker = new PortalColorPicker(dialog);
+    QObject::connect(picker, &PortalColorPicker::available, button, [button] {
+        button->setEnabled(true);
+        button->setToolTip(QString());
+    });
+    QObject::connect(picker, &PortalColorPicker::unavailable, button,
+                     [button](const QString &reason) { button->setToolTip(reason); });
+    // Disabled while the desktop picks, as Qt's own command is, which also moves the focus on:
+    // Enter after a pick is OK, not another pick.
+    QObject::connect(button, &QPushButton::clicked, picker, [button, picker] {
+        button->setEnabled(false);
+        // The portal would take "wayland:" and an exported surface handle, which this Qt's
+        // Wayland plug-in cannot make (it has no xdg-foreign support): the desktop then picks
+        // for no window in particular.
+        picker->pick(QString());
+    });
+    QObject::connect(picker, &PortalColorPicker::picked, dialog,
+                     [dialog](const QColor &color) { dialog->setCurrentColor(color); });
+    QObject::connect(picker, &PortalColorPicker::failed, [](const QString &reason) {
+        std::fprintf(stderr, "swatchy: no colour picked from the screen: %s\n", qPrintable(reason));
+    });
+    QObject::connect(picker, &PortalColorPicker::finished, button,
+                     [button] { button->setEnabled(true); });
+    picker->probe();
+}
 
 } // namespace
 
@@ -123,6 +191,7 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
         dialog->windowHandle()->setTransientParent(ownerHandle);
     }
     dialog->setCurrentColor(toQColor(color));
+    addPortalPickCommand(dialog);
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
     QObject::disconnect(ownerGone);

@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # A whole session under Xvfb with a window manager: change the colour with the keyboard,
-# switch the notation and always-on-top, exit with Alt+X, start again and find it all restored.
+# switch the notation and always-on-top, exit with Alt+X, start again and find it all restored;
+# then pick a colour from the desktop in the colour dialog.
 # Usage: session.sh <folder of hueloft and libswatchy.so>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -61,10 +62,33 @@ launch
 expect_equal "restored on top" "$(above)" yes
 keys alt+d
 expect_equal "restored colour and notation" "$(clipboard_text)" "00110000H"
+# Pick Screen Color on a desktop painted a known colour: Escape puts back the colour the
+# dialog had while the pointer went over the desktop; a click there, then OK, takes it.
+xsetroot -solid '#3366cc'
+pick_from_desktop() { # the key that ends the pick: Escape, or none for a click
+    keys alt+e
+    for _ in $(seq 100); do
+        xdotool search --onlyvisible --name '^Select Color$' >/dev/null 2>&1 && break
+        sleep 0.1
+    done
+    keys alt+p
+    xdotool mousemove 20 1000
+    sleep 0.3
+    if [ -n "${1:-}" ]; then keys "$1"; else xdotool click 1; sleep 0.3; fi
+    keys Return
+    keys alt+r
+}
+pick_from_desktop Escape
+expect_equal "Escape leaves the dialog as it was" "$(clipboard_text)" "RGB(0, 0, 17)"
+pick_from_desktop
+expect_equal "colour picked from the desktop" "$(clipboard_text)" "RGB(51, 102, 204)"
 keys alt+t
 expect_equal "ordinary again" "$(above)" no
 # Closing the window from the window manager saves as well.
 keys alt+F4
 wait_exit
 expect_equal "saved after close" "$(ini_value 'RGB Tintora' TopMost)" 0
+expect_equal "picked colour saved" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" \
+    "51,102,204"
+expect_equal "custom colours untouched by picking" "$(ini_value 'Custom Colors' RGB_Color_0)" 0
 echo "PASS"

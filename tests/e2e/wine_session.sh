@@ -4,7 +4,8 @@
 # filter, the notations and their copies, HTML, exact-size samples (Wine offers them to X as
 # image/bmp), the first-run file, save and restore, boxes changed without a copy, the close
 # box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range, a
-# 64 GB settings file, and a stranger's swatchy.dll in the current folder and on PATH.
+# 64 GB settings file, a stranger's swatchy.dll in the current folder and on PATH, and Pick
+# Screen Color in the colour dialog.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -157,6 +158,38 @@ xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
 keys alt+x
 wait_exit
 expect_equal "saved after the dialogs" "$(ini_value 'RGB Color' Red)" 11
+
+echo "--- Pick Screen Color on a desktop painted a known colour"
+# Escape leaves the dialog as it was; a click on the desktop, then OK, takes the colour there.
+# Alt+R in the dialog goes to its Red box, where Enter is OK.
+xsetroot -solid '#3366cc'
+launch
+pick_from_desktop() { # Escape: cancel the pick, then type 7 into Red; click: take the colour
+    keys alt+e
+    find_window '^Color$' >/dev/null || fail "Edit color opened no colour dialog"
+    keys alt+p
+    xdotool mousemove 20 1000
+    sleep 0.3
+    if [ "$1" = Escape ]; then
+        keys Escape alt+r
+        type_text 7
+    else
+        xdotool click 1
+        sleep 0.4
+        keys alt+r
+    fi
+    keys Return
+    keys alt+r
+}
+pick_from_desktop Escape
+expect_equal "Escape leaves the dialog as it was, and working" "$(clipboard_text)" "RGB(7, 77, 255)"
+pick_from_desktop click
+expect_equal "colour picked from the desktop" "$(clipboard_text)" "RGB(51, 102, 204)"
+keys alt+x
+wait_exit
+expect_equal "picked colour saved" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" \
+    "51,102,204"
+expect_equal "custom colours untouched by picking" "$(ini_value 'Custom Colors' RGB_Color_0)" 0
 
 echo "--- stored values out of range"
 printf '[RGB Color]\r\nRed=300\r\nGreen=-5\r\nBlue=abc\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=32\r\n[RGB Tintora]\r\nHexaFormat=7\r\nTopMost=5\r\n' \
