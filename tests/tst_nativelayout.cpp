@@ -280,14 +280,21 @@ void tst_NativeLayout::leastScaleThatFits_data()
     QTest::addColumn<int>("em");
     QTest::addColumn<int>("dpi");
     QTest::addColumn<bool>("designHolds");
-    QTest::newRow("main, narrow font") << false << 5 << 10 << 96 << true;
-    QTest::newRow("main, narrow font at 144 DPI") << false << 7 << 15 << 144 << true;
-    QTest::newRow("main, wide font") << false << 7 << 12 << 96 << false;
-    QTest::newRow("main, tall font") << false << 5 << 20 << 96 << false;
-    QTest::newRow("main, wide font at 144 DPI") << false << 10 << 17 << 144 << false;
-    QTest::newRow("main, beyond any screen") << false << 90 << 12 << 96 << false;
-    QTest::newRow("about, narrow font") << true << 5 << 10 << 96 << true;
-    QTest::newRow("about, the notice wraps to more lines") << true << 9 << 16 << 96 << false;
+    QTest::addColumn<int>("largest");
+    const int any = kLargestScale;
+    QTest::newRow("main, narrow font") << false << 5 << 10 << 96 << true << any;
+    QTest::newRow("main, narrow font at 144 DPI") << false << 7 << 15 << 144 << true << any;
+    QTest::newRow("main, wide font") << false << 7 << 12 << 96 << false << any;
+    QTest::newRow("main, tall font") << false << 5 << 20 << 96 << false << any;
+    QTest::newRow("main, wide font at 144 DPI") << false << 10 << 17 << 144 << false << any;
+    QTest::newRow("main, beyond any screen") << false << 90 << 12 << 96 << false << any;
+    QTest::newRow("main, wide font on a small screen") << false << 7 << 12 << 96 << false
+                                                      << 1050;
+    QTest::newRow("about, narrow font") << true << 5 << 10 << 96 << true << any;
+    QTest::newRow("about, the notice wraps to more lines") << true << 9 << 16 << 96 << false
+                                                           << any;
+    QTest::newRow("about, the notice on a small screen") << true << 9 << 16 << 96 << false
+                                                         << 1100;
 }
 
 // The scale is the least at which everything fits: never below the design, one permille less
@@ -306,15 +313,16 @@ void tst_NativeLayout::leastScaleThatFits()
         aboutBox ? aboutBoxTexts("(c) the owner", "someone@example.org",
                                  std::string(200, 'n'))
                  : mainWindowTexts(font);
-    const LayoutScale scale = fittingScale(table, texts, font, dpi, dpi);
+    QFETCH(int, largest);
+    const LayoutScale scale = fittingScale(table, texts, font, dpi, dpi, largest);
     QCOMPARE(scale.dpiX, dpi);
     QFETCH(bool, designHolds);
     QCOMPARE(scale.permille == kDesignScale, designHolds);
-    QVERIFY(scale.permille >= kDesignScale && scale.permille <= kLargestScale);
-    if (scale.permille < kLargestScale)
+    QVERIFY(scale.permille >= kDesignScale && scale.permille <= largest);
+    if (scale.permille < largest)
         QVERIFY(allFit(table, texts, font, scale));
     else
-        QVERIFY(!allFit(table, texts, font, {dpi, dpi, kLargestScale - 1}));
+        QVERIFY(!allFit(table, texts, font, {dpi, dpi, largest - 1}));
     if (scale.permille > kDesignScale)
         QVERIFY(!allFit(table, texts, font, {dpi, dpi, scale.permille - 1}));
 }

@@ -194,9 +194,24 @@ std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view c
     return texts;
 }
 
-LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const ShownText> texts,
-                         const TextMeasure &measure, int dpiX, int dpiY)
+int largestScaleOnScreen(int width, int height, int frameWidth, int frameHeight,
+                         int availableWidth, int availableHeight, int dpiX, int dpiY)
 {
+    const DeviceRect design = clientArea(width, height, {dpiX, dpiY, kDesignScale});
+    const auto most = [](std::int64_t room, int designed) {
+        return designed > 0 ? room * kDesignScale / designed : std::int64_t(kLargestScale);
+    };
+    const std::int64_t permille = std::min(most(std::int64_t(availableWidth) - frameWidth,
+                                                design.width),
+                                           most(std::int64_t(availableHeight) - frameHeight,
+                                                design.height));
+    return int(std::clamp<std::int64_t>(permille, kDesignScale, kLargestScale));
+}
+
+LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const ShownText> texts,
+                         const TextMeasure &measure, int dpiX, int dpiY, int largest)
+{
+    largest = std::clamp(largest, kDesignScale, kLargestScale);
     // Every rounded width lies within a pixel of the exact one, which grows in proportion to
     // the scale: below LowerBound no text that needs more than its design width can fit.
     std::vector<TextNeed> needs;
@@ -205,8 +220,9 @@ LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const S
     for (const ShownText &shown : texts) {
         needs.push_back(shown.wraps ? TextNeed{} : measure.need(*shown.control, shown.text));
         const DeviceRect design = clientRect(table, *shown.control, {dpiX, dpiY, kDesignScale});
-        lowerBound = std::max({lowerBound, leastScale(needs.back().width - 1, design.width + 1),
-                               leastScale(needs.back().height - 1, design.height + 1)});
+        lowerBound = std::min(largest, std::max({lowerBound,
+                                                 leastScale(needs.back().width - 1, design.width + 1),
+                                                 leastScale(needs.back().height - 1, design.height + 1)}));
     }
     const auto fitsAt = [&](int permille, bool wrapped) {
         const LayoutScale candidate{dpiX, dpiY, permille};
@@ -224,13 +240,13 @@ LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const S
 
     // The single-line texts: a few permille from the bound at most, one by one.
     int permille = lowerBound;
-    while (permille < kLargestScale && !fitsAt(permille, false))
+    while (permille < largest && !fitsAt(permille, false))
         ++permille;
-    if (permille >= kLargestScale || fitsAt(permille, true))
+    if (permille >= largest || fitsAt(permille, true))
         return {dpiX, dpiY, permille};
     // A wrapped text's lines depend on the width it gets: halve the range to one that holds
     // it, then step down while a smaller scale still holds everything.
-    int low = permille + 1, high = kLargestScale;
+    int low = permille + 1, high = largest;
     while (low < high) {
         const int middle = low + (high - low) / 2;
         if (fitsAt(middle, true) && fitsAt(middle, false))

@@ -82,10 +82,18 @@ std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view c
                                      std::string_view notice);
 
 // The least scale at DpiX x DpiY at which every text fits its control: kDesignScale when the
-// design already holds them, at most kLargestScale. Positions in the table are relative to
-// their container (Table names it), as the front-ends place them.
+// design already holds them, at most Largest. Positions in the table are relative to their
+// container (Table names it), as the front-ends place them.
 LayoutScale fittingScale(std::span<const ControlLayout> table, std::span<const ShownText> texts,
-                         const TextMeasure &measure, int dpiX, int dpiY);
+                         const TextMeasure &measure, int dpiX, int dpiY,
+                         int largest = kLargestScale);
+
+// The largest scale at which a client area of Width x Height twips, with a frame of FrameWidth
+// x FrameHeight pixels round it, still fits the screen's Available pixels: a font too large
+// for any layout cuts its texts rather than put the window's title bar out of reach. At least
+// the design, at most kLargestScale.
+int largestScaleOnScreen(int width, int height, int frameWidth, int frameHeight,
+                         int availableWidth, int availableHeight, int dpiX, int dpiY);
 
 // The client area of a window Width x Height twips at Scale.
 inline DeviceRect clientArea(int width, int height, const LayoutScale &scale)

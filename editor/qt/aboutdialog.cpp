@@ -74,7 +74,9 @@ void AboutDialog::layOutControls()
     const auto table = aboutBoxLayout();
     const auto texts =
         aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
-    const LayoutScale scale = fittingScale(table, texts, measure, 96, 96);
+    const LayoutScale scale =
+        fittingScale(table, texts, measure, 96, 96,
+                     largestScaleOnScreen(*this, kAboutClientWidth, kAboutClientHeight));
     placeControls(*this, table, scale, kAboutClientWidth, kAboutClientHeight);
     const DeviceRect line = twipsToDevice(kAboutLineLeft, kAboutLineY,
                                           kAboutLineRight - kAboutLineLeft, 0, scale);

@@ -649,7 +649,9 @@ void MainWindow::layOutControls()
     const WidgetTextMeasure measure(*this);
     const auto table = mainWindowLayout();
     // Qt's pixels are device-independent: 15 twips each, 96 to the logical inch.
-    const LayoutScale scale = fittingScale(table, mainWindowTexts(measure), measure, 96, 96);
+    const LayoutScale scale =
+        fittingScale(table, mainWindowTexts(measure), measure, 96, 96,
+                     largestScaleOnScreen(*this, kMainClientWidth, kMainClientHeight));
     placeControls(*this, table, scale, kMainClientWidth, kMainClientHeight);
 }
 

@@ -7,8 +7,11 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QRadioButton>
+#include <QScreen>
 #include <QStyle>
 #include <QStyleOptionButton>
+
+#include <algorithm>
 
 using namespace hueloft;
 
@@ -76,9 +79,12 @@ TextNeed WidgetTextMeasure::need(const ControlLayout &control, std::string_view 
                 em + 2 * frame + 2 + text.top() + text.bottom()};
     }
     case ControlKind::Label: {
+        // A style sheet can give a margin of any size: in 64 bits, and never more than a
+        // layout can hold anyway.
         const auto *label = qobject_cast<const QLabel *>(&w);
-        const int frame = label ? label->frameWidth() + label->margin() : 0;
-        return {advance + 2 * frame, em + 2 * frame};
+        const qint64 frame = label ? qint64(label->frameWidth()) + label->margin() : 0;
+        const auto bounded = [](qint64 pixels) { return int(std::clamp<qint64>(pixels, 0, 1 << 20)); };
+        return {bounded(advance + 2 * frame), bounded(em + 2 * frame)};
     }
     case ControlKind::ScrollBar:
     case ControlKind::Picture:
@@ -92,11 +98,26 @@ int WidgetTextMeasure::wrappedHeight(const ControlLayout &control, std::string_v
 {
     const QWidget &w = widget(control);
     const auto *label = qobject_cast<const QLabel *>(&w);
-    const int frame = label ? label->frameWidth() + label->margin() : 0;
+    const int frame = label ? qBound(0, label->frameWidth() + label->margin(), 1 << 20) : 0;
     const QRect bounds = w.fontMetrics().boundingRect(
-        QRect(0, 0, width - 2 * frame, 1 << 20), Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop,
-        toQString(text));
+        QRect(0, 0, qMax(1, width - 2 * frame), 1 << 20),
+        Qt::TextWordWrap | Qt::AlignLeft | Qt::AlignTop, toQString(text));
     return bounds.height() + 2 * frame;
+}
+
+int largestScaleOnScreen(const QWidget &window, int width, int height)
+{
+    const QScreen *screen = window.screen();
+    if (!screen)
+        return kLargestScale;
+    const QRect available = screen->availableGeometry();
+    // The window manager's frame once the window has one; before, room for a title bar and
+    // borders as most draw them.
+    QSize frame = window.frameGeometry().size() - window.size();
+    if (frame.width() <= 0 && frame.height() <= 0)
+        frame = QSize(16, 48);
+    return largestScaleOnScreen(width, height, frame.width(), frame.height(), available.width(),
+                                available.height(), 96, 96);
 }
 
 void placeControls(QWidget &window, std::span<const ControlLayout> table,

@@ -24,6 +24,10 @@ private:
     const QWidget &m_window;
 };
 
+// The largest scale at which Window, around a client area of Width x Height twips, fits the
+// screen it is on.
+int largestScaleOnScreen(const QWidget &window, int width, int height);
+
 // Places every control of Table that is a child of Window at Scale (a control inside a frame
 // relative to the frame, as Qt places children) and fixes the window's size to the client
 // area Width x Height twips.

@@ -50,7 +50,9 @@ void createControls(HWND dialog, AboutState &state)
     const LayoutScale scale = fittingScale(
         aboutBoxLayout(),
         aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE), measure,
-        dpi.x, dpi.y);
+        dpi.x, dpi.y,
+        largestScaleOnMonitor(dialog, kAboutClientWidth, kAboutClientHeight, kDialogStyle,
+                              WS_EX_DLGMODALFRAME, dpi.x, dpi.y));
     for (const AboutControl &c : nativeAboutLayout(scale)) {
         const DeviceRect &r = c.rect;
         const wchar_t *className = L"Static";

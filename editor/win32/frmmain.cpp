@@ -127,8 +127,10 @@ void MainWindow::layOut(int dpiX, int dpiY)
     HFONT oldFont = m_font;
     m_font = dialogFont(dpiY);
     const FontMeasure measure(m_font, dpiY);
-    const LayoutScale scale =
-        fittingScale(mainWindowLayout(), mainWindowTexts(measure), measure, dpiX, dpiY);
+    const int largest = largestScaleOnMonitor(m_window, kMainClientWidth, kMainClientHeight,
+                                              kWindowStyle, kWindowExStyle, dpiX, dpiY);
+    const LayoutScale scale = fittingScale(mainWindowLayout(), mainWindowTexts(measure), measure,
+                                           dpiX, dpiY, largest);
 
     const bool first = control(IDC_hsbColor0) == nullptr;
     const std::vector<NativeControl> controls = nativeMainLayout(scale);

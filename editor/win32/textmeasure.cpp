@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/win32/textmeasure.h"
 
+#include "editor/win32/dpi.h"
 #include "editor/win32/widetext.h"
 
 #include <string>
@@ -55,6 +56,20 @@ int FontMeasure::wrappedHeight(const ControlLayout &, std::string_view text, int
     DrawTextW(m_dc, wide.c_str(), int(wide.size()), &box,
               DT_CALCRECT | DT_WORDBREAK | DT_NOPREFIX);
     return box.bottom - box.top - m_leading;
+}
+
+int largestScaleOnMonitor(HWND window, int width, int height, DWORD style, DWORD exStyle,
+                          int dpiX, int dpiY)
+{
+    MONITORINFO monitor = {};
+    monitor.cbSize = sizeof monitor;
+    if (!GetMonitorInfoW(MonitorFromWindow(window, MONITOR_DEFAULTTONEAREST), &monitor))
+        return kLargestScale;
+    RECT frame = {0, 0, 0, 0};
+    adjustWindowRect(frame, style, exStyle, dpiX);
+    const RECT &work = monitor.rcWork;
+    return largestScaleOnScreen(width, height, frame.right - frame.left, frame.bottom - frame.top,
+                                work.right - work.left, work.bottom - work.top, dpiX, dpiY);
 }
 
 } // namespace hueloft::win32

@@ -30,4 +30,9 @@ private:
     int m_em = 0; // the font's height without its internal leading
 };
 
+// The largest scale at which a window of Style around a client area of Width x Height twips
+// fits the work area of the monitor Window is on.
+int largestScaleOnMonitor(HWND window, int width, int height, DWORD style, DWORD exStyle,
+                          int dpiX, int dpiY);
+
 } // namespace hueloft::win32

@@ -126,7 +126,13 @@ void addPortalPickCommand(QColorDialog *dialog)
     });
     QObject::connect(picker, &PortalColorPicker::picked, dialog,
                      [dialog](const QColor &color) { dialog->setCurrentColor(color); });
-    QObject::connect(picker, &PortalColorPicker::failed, [](const QString &reason) {
+    QObject::connect(picker, &PortalColorPicker::failed, [](QString reason) {
+        // The reason comes from another program: one line, and no control characters that
+        // would reach the terminal as commands.
+        for (QChar &c : reason) {
+            if (c.category() == QChar::Other_Control)
+                c = u'?';
+        }
         std::fprintf(stderr, "swatchy: no colour picked from the screen: %s\n", qPrintable(reason));
     });
     QObject::connect(picker, &PortalColorPicker::finished, button,

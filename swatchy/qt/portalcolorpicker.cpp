@@ -18,6 +18,7 @@ const QString PortalService = QStringLiteral("org.freedesktop.portal.Desktop");
 const QString PortalPath = QStringLiteral("/org/freedesktop/portal/desktop");
 const QString ScreenshotInterface = QStringLiteral("org.freedesktop.portal.Screenshot");
 const QString RequestInterface = QStringLiteral("org.freedesktop.portal.Request");
+const QString ResponseSignature = QStringLiteral("ua{sv}");
 
 // A portal that does not answer within this time is as good as none; the dialog stays usable
 // meanwhile, only the command waits.
@@ -126,15 +127,17 @@ void PortalColorPicker::watchRequest(const QString &path)
     if (!m_requestPath.isEmpty())
         endRequest();
     m_requestPath = path;
+    // Only an answer of the portal's own signature: QtDBus would read any other body as this
+    // one, and the portal's owner is another program.
     QDBusConnection::sessionBus().connect(PortalService, path, RequestInterface,
-                                          QStringLiteral("Response"), this,
+                                          QStringLiteral("Response"), ResponseSignature, this,
                                           SLOT(onResponse(uint, QVariantMap)));
 }
 
 void PortalColorPicker::endRequest()
 {
     QDBusConnection::sessionBus().disconnect(PortalService, m_requestPath, RequestInterface,
-                                             QStringLiteral("Response"), this,
+                                             QStringLiteral("Response"), ResponseSignature, this,
                                              SLOT(onResponse(uint, QVariantMap)));
     m_requestPath.clear();
 }

@@ -261,4 +261,27 @@ expect_equal "picks asked of the back-end" "$(grep -c '^PickColor' "$work/backen
 for i in $(seq 0 15); do
     expect_equal "custom colour $i untouched" "$(ini_value 'Custom Colors' "RGB_Color_$i")" 0
 done
+stop_portal
+kill "$backend" 2>/dev/null || true
+
+echo "--- an answer of another shape, from whatever holds the portal's name"
+"$python" "$here/portal_pick.py" --portal >"$work/fake.log" 2>&1 &
+backend=$!
+for _ in $(seq 100); do
+    grep -q ready "$work/fake.log" && break
+    sleep 0.1
+done
+grep -q ready "$work/fake.log" || fail "the stand-in portal did not start"
+launch
+open_color_dialog
+pick_button enabled >/dev/null
+keys alt+p
+pick_button enabled >/dev/null
+keys Return
+keys alt+r
+expect_equal "a malformed answer passed over, the portal's own taken" "$(clipboard_text)" \
+    "RGB(0, 255, 0)"
+keys alt+x
+wait_exit
+kill "$backend" 2>/dev/null || true
 echo "PASS"
