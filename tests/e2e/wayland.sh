@@ -99,6 +99,21 @@ start_portal() {
     fail "the desktop portal did not start"
 }
 
+# Starts the test's portal back-end (tests/e2e/portal_pick.py) with the arguments after the log
+# file $1; waits until it holds its name.
+start_backend() {
+    log=$1
+    shift
+    "$python" "$here/portal_pick.py" "$@" >"$log" 2>&1 &
+    backend=$!
+    for _ in $(seq 100); do
+        grep -q ready "$log" && return 0
+        sleep 0.1
+    done
+    cat "$log" >&2
+    fail "the test's portal back-end did not start ($*)"
+}
+
 stop_portal() {
     kill "$portal" 2>/dev/null || true
     wait "$portal" 2>/dev/null || true
@@ -218,13 +233,7 @@ wait_exit
 stop_portal
 
 backend_name=org.freedesktop.impl.portal.desktop.hueloft_test
-"$python" "$here/portal_pick.py" "$backend_name" cancel 2,0,0 0.5,0.2,1 >"$work/backend.log" 2>&1 &
-backend=$!
-for _ in $(seq 100); do
-    grep -q ready "$work/backend.log" && break
-    sleep 0.1
-done
-grep -q ready "$work/backend.log" || fail "the test's portal back-end did not start"
+start_backend "$work/backend.log" "$backend_name" cancel 2,0,0 0.5,0.2,1
 # The portal offers Screenshot only beside an Access back-end (the question before a silent
 # screenshot, which PickColor never asks): declared, never called.
 printf '[portal]\nDBusName=%s\nInterfaces=%s;%s;\nUseIn=sway\n' "$backend_name" \
@@ -265,13 +274,7 @@ stop_portal
 kill "$backend" 2>/dev/null || true
 
 echo "--- an answer of another shape, from whatever holds the portal's name"
-"$python" "$here/portal_pick.py" --portal >"$work/fake.log" 2>&1 &
-backend=$!
-for _ in $(seq 100); do
-    grep -q ready "$work/fake.log" && break
-    sleep 0.1
-done
-grep -q ready "$work/fake.log" || fail "the stand-in portal did not start"
+start_backend "$work/fake.log" --portal
 launch
 open_color_dialog
 pick_button enabled >/dev/null
