@@ -134,6 +134,16 @@ pick_button() { # enabled|disabled [tooltip prefix]
     "$python" "$here/atspi_button.py" "Pick Screen Color" "$@"
 }
 
+# Edit color, one pick (the command is enabled again once it ends), OK, then Copy RGB Macro.
+pick_and_copy() {
+    open_color_dialog
+    pick_button enabled >/dev/null
+    keys alt+p
+    pick_button enabled >/dev/null
+    keys Return
+    keys alt+r
+}
+
 launch() {
     QT_QPA_PLATFORM=wayland "$prog/hueloft" 2>"$work/stderr" &
     pid=$!
@@ -256,12 +266,7 @@ expect_equal "a cancelled pick and a colour out of range change nothing" "$(clip
     "$before"
 expect_equal "lines on a colour out of range" \
     "$(grep -c '^swatchy: no colour picked from the screen: ' "$work/stderr")" 1
-open_color_dialog
-pick_button enabled >/dev/null
-keys alt+p
-pick_button enabled >/dev/null
-keys Return
-keys alt+r
+pick_and_copy
 expect_equal "the colour picked, after OK" "$(clipboard_text)" "RGB(128, 51, 255)"
 keys alt+x
 wait_exit
@@ -276,12 +281,7 @@ kill "$backend" 2>/dev/null || true
 echo "--- an answer of another shape, from whatever holds the portal's name"
 start_backend "$work/fake.log" --portal
 launch
-open_color_dialog
-pick_button enabled >/dev/null
-keys alt+p
-pick_button enabled >/dev/null
-keys Return
-keys alt+r
+pick_and_copy
 expect_equal "a malformed answer passed over, the portal's own taken" "$(clipboard_text)" \
     "RGB(0, 255, 0)"
 keys alt+x
