@@ -14,7 +14,7 @@ export CCACHE_DISABLE=1
 if [ -n "${HUELOFT_FIRST_WINDOW_INNER:-}" ]; then
     work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-firstwindow.XXXXXX")
     pid=""
-    trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$work"' EXIT
+    trap '{ [ -n "$pid" ] && kill "$pid" 2>/dev/null; } || true; rm -rf "$work"' EXIT
     start=$(date +%s.%N)
     git clone -q "$repo" "$work/clone"
     git -C "$work/clone" checkout -q "$ref"

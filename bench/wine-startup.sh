@@ -12,7 +12,7 @@ runs=${1:-7}
 wine=/usr/lib/wine/wine64
 work=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-bench.XXXXXX")
 export WINEPREFIX="$work/prefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml="
-trap '/usr/lib/wine/wineserver -k 2>/dev/null; kill $wm 2>/dev/null; rm -rf "$work"' EXIT
+trap '/usr/lib/wine/wineserver -k 2>/dev/null || true; kill $wm 2>/dev/null || true; rm -rf "$work"' EXIT
 mkdir -p "$work/prog"
 cp "$top/build-windows/bin/hueloft.exe" "$top/build-windows/bin/swatchy.dll" "$work/prog/"
 x86_64-w64-mingw32-g++-posix -O2 -static -municode -mwindows "$top/bench/win32_baseline.cpp" \

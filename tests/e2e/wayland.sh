@@ -54,7 +54,13 @@ fi
 compositor=""
 portal=""
 backend=""
-trap 'for p in $compositor $portal $backend; do kill "$p" 2>/dev/null; done; cleanup' EXIT
+# Under set -e a failing command in the trap ends the shell with its status: a helper that has
+# already ended (and been reaped) must not turn a passed run into a failed one.
+trap 'for p in $compositor $portal $backend; do
+          kill "$p" 2>/dev/null || true
+          wait "$p" 2>/dev/null || true
+      done
+      cleanup' EXIT
 
 start_compositor() {
     cat >"$work/sway.conf" <<'EOF'

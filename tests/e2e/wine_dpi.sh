@@ -67,7 +67,7 @@ about_captions() {
 }
 # The prefix is shared with the other Wine tests: back to 96 DPI and the design font whatever
 # happens, once the program is gone (wineserver -w waits for it).
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; "$wineserver" -k 2>/dev/null;
+trap '{ [ -n "$pid" ] && kill "$pid" 2>/dev/null; } || true; "$wineserver" -k 2>/dev/null || true;
       set_message_font Tahoma 100; set_dpi 96; cleanup' EXIT
 
 start_window_manager

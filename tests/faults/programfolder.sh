@@ -16,7 +16,7 @@ fail() {
 
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-folder.XXXXXX")
 pid=""
-trap '[ -n "$pid" ] && kill "$pid" 2>/dev/null; rm -rf "$scratch"' EXIT
+trap '{ [ -n "$pid" ] && kill "$pid" 2>/dev/null; } || true; rm -rf "$scratch"' EXIT
 prog="$scratch/$(printf 'caf\351')"
 mkdir "$prog" "$scratch/home"
 cp "$bin/hueloft" "$bin/libswatchy.so" "$bin/libhueloft-profile.so" "$prog/"
