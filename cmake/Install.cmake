@@ -39,9 +39,8 @@ if(NOT HUELOFT_PACKAGING)
     # An installation over an earlier one keeps the folders that one made.
     set(hueloft_earlier \"\$ENV{DESTDIR}\${CMAKE_INSTALL_PREFIX}/${CMAKE_INSTALL_DATADIR}/hueloft/uninstall.sh\")
     if(EXISTS \"\${hueloft_earlier}\")
-        file(STRINGS \"\${hueloft_earlier}\" hueloft_line REGEX \"^for folder in \")
-        string(REGEX MATCHALL \"'[^']+'\" hueloft_earlier \"\${hueloft_line}\")
-        string(REPLACE \"'\" \"\" hueloft_earlier \"\${hueloft_earlier}\")
+        file(STRINGS \"\${hueloft_earlier}\" hueloft_line REGEX \"^# made: \")
+        string(REGEX REPLACE \"^# made: \" \"\" hueloft_earlier \"\${hueloft_line}\")
         list(APPEND hueloft_made_folders \${hueloft_earlier})
     endif()
     list(REMOVE_DUPLICATES hueloft_made_folders)
@@ -116,32 +115,59 @@ set(hueloft_code [[
 if(NOT HUELOFT_PACKAGING)
     set(hueloft_root "$ENV{DESTDIR}${CMAKE_INSTALL_PREFIX}")
     set(hueloft_script "${hueloft_root}/@hueloft_uninstaller@")
+    # Every path is written relative to the prefix, found by plain comparison (a prefix may
+    # hold any character, none of them special here), and quoted for sh.
     set(hueloft_files "")
-    foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES)
-        string(REGEX REPLACE "^(${hueloft_root}|${CMAKE_INSTALL_PREFIX})/" "" file "${file}")
-        string(APPEND hueloft_files " '${file}'")
+    foreach(file IN LISTS CMAKE_INSTALL_MANIFEST_FILES ITEMS "@hueloft_uninstaller@")
+        set(hueloft_relative "")
+        foreach(root IN ITEMS "${hueloft_root}" "${CMAKE_INSTALL_PREFIX}")
+            string(LENGTH "${root}/" hueloft_length)
+            string(SUBSTRING "${file}" 0 ${hueloft_length} hueloft_head)
+            if(hueloft_head STREQUAL "${root}/")
+                string(SUBSTRING "${file}" ${hueloft_length} -1 hueloft_relative)
+                break()
+            endif()
+        endforeach()
+        if(NOT IS_ABSOLUTE "${file}")
+            set(hueloft_relative "${file}")
+        endif()
+        if(hueloft_relative STREQUAL "")
+            message(FATAL_ERROR "${file} lies outside ${hueloft_root}: the uninstaller would not find it")
+        endif()
+        string(REPLACE "'" "'\\''" hueloft_relative "${hueloft_relative}")
+        string(APPEND hueloft_files " \\\n    '${hueloft_relative}'")
     endforeach()
     list(SORT hueloft_made_folders)
     list(REVERSE hueloft_made_folders)
     set(hueloft_rmdirs "")
     foreach(folder IN LISTS hueloft_made_folders)
+        string(REPLACE "'" "'\\''" folder "${folder}")
         string(APPEND hueloft_rmdirs " '${folder}'")
     endforeach()
     message(STATUS "Installing: ${hueloft_script}")
     file(WRITE "${hueloft_script}" "#!/bin/sh
 # Removes this installation of hueloft: the files it installed and the folders it made, once
-# they are empty. Settings in ~/.config/hueloft are each user's own and stay.
-set -eu
-prefix=$(cd \"$(dirname \"$0\")/@hueloft_up@\" && pwd)
-cd \"$prefix\"
-for file in${hueloft_files} '@hueloft_uninstaller@'; do
+# they are empty, relative to where this script stands. Settings in ~/.config/hueloft are
+# each user's own and stay. Exits with 1, naming what is left, when something stays.
+# made: ${hueloft_made_folders}
+set -u
+prefix=$(cd \"$(dirname \"$0\")/@hueloft_up@\" && pwd) || exit 1
+cd \"$prefix\" || exit 1
+status=0
+for file in${hueloft_files}; do
     if [ -e \"$file\" ] || [ -L \"$file\" ]; then
-        rm -f \"$file\" && echo \"removed $prefix/$file\"
+        if rm -f -- \"$file\" && ! [ -e \"$file\" ] && ! [ -L \"$file\" ]; then
+            echo \"removed $prefix/$file\"
+        else
+            echo \"not removed: $prefix/$file\" >&2
+            status=1
+        fi
     fi
 done
 for folder in${hueloft_rmdirs}; do
-    rmdir \"$folder\" 2>/dev/null || true
+    rmdir -- \"$folder\" 2>/dev/null || true
 done
+exit $status
 ")
     file(CHMOD "${hueloft_script}" PERMISSIONS OWNER_READ OWNER_WRITE OWNER_EXECUTE
          GROUP_READ GROUP_EXECUTE WORLD_READ WORLD_EXECUTE)

@@ -2,14 +2,18 @@
 # SPDX-License-Identifier: MIT
 # Installs the build into a scratch prefix: exactly the expected files, no development files,
 # a desktop entry, icon and metainfo that name each other, and a program that starts from
-# there, finds its swatchy and keeps its settings.
+# there, finds its swatchy and keeps its settings. The prefix holds characters special to sh
+# and to patterns; the uninstaller of an installation moved away removes that one only, and
+# one run by a user who cannot remove the files says so and fails.
 # Usage: packaging_install.sh <build folder> <library folder, e.g. lib>
 . "$(dirname "$0")/packaging_common.sh"
 build=$1
 libdir=$2
 [ -x "$build/bin/hueloft" ] || fail "build the program first ($build/bin/hueloft is missing)"
 make_scratch install
-prefix="$scratch/prefix"
+chmod 755 "$scratch" # the second user reaches the installation, and no further
+# shellcheck disable=SC2016
+prefix="$scratch/p+q (1) it's \$(touch PWNED)"
 cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 || {
     cat "$scratch/install.log" >&2
     fail "cmake --install failed"
@@ -19,4 +23,24 @@ expected_files "$libdir" >"$scratch/expected"
 compare_lists "$scratch/installed" "$scratch/expected"
 check_desktop_links "$prefix"
 run_installed "$prefix/bin/hueloft" "$prefix/$libdir/hueloft/libswatchy.so"
+
+mv "$prefix" "$scratch/moved"
+cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 || fail "the second install failed"
+# A user who may not remove the files: nothing goes, every file is named, status not 0.
+if id nobody >/dev/null 2>&1 && [ "$(id -u)" -eq 0 ]; then
+    status=0
+    runuser -u nobody -- sh "$prefix/share/hueloft/uninstall.sh" >/dev/null 2>"$scratch/denied" ||
+        status=$?
+    [ "$status" -ne 0 ] || fail "an uninstall that removed nothing exited with 0"
+    [ "$(grep -c '^not removed: ' "$scratch/denied")" -eq "$(wc -l <"$scratch/expected")" ] ||
+        fail "the failed uninstall did not name every file: $(cat "$scratch/denied")"
+fi
+sh "$scratch/moved/share/hueloft/uninstall.sh" >/dev/null || fail "the moved copy's uninstaller failed"
+left=$(find "$scratch/moved" -mindepth 1)
+[ -z "$left" ] || fail "left of the moved copy: $left"
+(cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort) >"$scratch/installed"
+compare_lists "$scratch/installed" "$scratch/expected"
+for place in "$scratch" "$prefix" "$prefix/share/hueloft" "$scratch/moved" .; do
+    [ ! -e "$place/PWNED" ] || fail "a folder name ran as a command: $place/PWNED"
+done
 echo "installation ok"
