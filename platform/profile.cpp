@@ -6,6 +6,7 @@
 #include "platform/profile.h"
 
 #include "platform/filekind.h"
+#include "platform/links_posix.h"
 #include "platform/profile_text.h"
 
 #include <algorithm>
@@ -101,6 +102,8 @@ std::string reasonText(int error)
         const char *kind = notRegularKind(t_notRegularMode);
         return std::string("it is ") + kind + ", not a regular file";
     }
+    if (error == kUntrustedLink)
+        return "it is a link that another user made in a folder others can write";
     if (error == TooLarge)
         return "it is too large for a settings file (" + std::to_string(t_tooLargeSize) +
                " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
@@ -108,10 +111,14 @@ std::string reasonText(int error)
 }
 
 // Opens path for reading when it is (or links to) a regular file. O_NONBLOCK keeps the open
-// of a FIFO from waiting for a writer; it changes nothing for a regular file.
-int openRegular(const char *path, FileDescriptor &fd, struct stat &st)
+// of a FIFO from waiting for a writer; it changes nothing for a regular file. Links are
+// followed as a write follows them, and a link put in place meanwhile is not followed.
+int openRegular(const char *fileName, FileDescriptor &fd, struct stat &st)
 {
-    fd.reset(::open(path, O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK));
+    std::string path = fileName;
+    if (const int error = followLinks(path))
+        return error;
+    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (fd.get() < 0)
         return errno;
     if (::fstat(fd.get(), &st) != 0)
@@ -153,37 +160,6 @@ int readBounded(int fd, off_t size, std::string &text)
     }
     text.resize(done);
     return 0;
-}
-
-std::string folderOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
-}
-
-// Writes go to the file a symbolic link names, so that the link itself stays a link.
-int followLinks(std::string &path)
-{
-    for (int depth = 0; depth < 40; ++depth) {
-        struct stat st
-        {
-        };
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
-            return 0;
-        std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
-        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
-        if (n < 0)
-            return errno;
-        if (std::size_t(n) >= target.size())
-            return ENAMETOOLONG; // the link changed while being read
-        target.resize(std::size_t(n));
-        if (target.empty() || target.front() != '/')
-            target = folderOf(path) + "/" + target;
-        path = std::move(target);
-    }
-    return ELOOP;
 }
 
 // Temporary files are named after the file they replace, hidden, with a tail of random
@@ -631,12 +607,12 @@ void tidyOnce(const char *fileName)
     {
     };
     if (::stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT)
-        removeStaleTemporaries(folderOf(path), temporaryPrefix(path));
+        removeStaleTemporaries(folderOfPath(path), temporaryPrefix(path));
     else
         return;
     // A write in place killed half-way is put back before the first read, unless a writer
     // holds the file now (it puts it back itself).
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOfPath(path);
     FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
     const std::string name = path.substr(path.rfind('/') + 1);
     FileDescriptor fileFd(
@@ -850,7 +826,7 @@ int checkWritable(const std::string &path)
     }
     if (errno != ENOENT)
         return errno;
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOfPath(path);
     if (::stat(folder.c_str(), &st) != 0)
         return errno;
     if (!S_ISDIR(st.st_mode))
@@ -913,7 +889,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
     std::string path = fileName;
     if (const int error = followLinks(path))
         return writeError(fileName, error);
-    const std::string folder = folderOf(path);
+    const std::string folder = folderOfPath(path);
     const std::size_t slash = path.rfind('/');
     const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
 

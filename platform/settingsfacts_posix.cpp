@@ -2,6 +2,7 @@
 #include "platform/settingsfacts.h"
 
 #include "platform/filekind.h"
+#include "platform/links_posix.h"
 
 #include <cerrno>
 #include <cstdlib>
@@ -19,14 +20,6 @@ std::string environment(const char *name)
 {
     const char *value = std::getenv(name);
     return value ? value : "";
-}
-
-std::string parentOf(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    if (slash == std::string::npos)
-        return ".";
-    return slash == 0 ? "/" : path.substr(0, slash);
 }
 
 bool isFile(const std::string &path)
@@ -55,7 +48,7 @@ std::string programFolder()
             return {};
         if (std::size_t(n) < target.size()) {
             target.resize(std::size_t(n));
-            return parentOf(target);
+            return folderOfPath(target);
         }
         target.resize(target.size() * 2);
     }
@@ -67,9 +60,16 @@ FileFacts fileFacts(const std::string &path)
     struct stat st
     {
     };
+    // A link that another user planted in a shared folder is a file this user cannot use:
+    // neither read nor written, and the settings go to the per-user file.
+    std::string target = path;
+    if (followLinks(target) == kUntrustedLink) {
+        facts.exists = true;
+        return facts;
+    }
     // A link counts as the file it names; a dangling one as no file (writing makes it).
     if (::stat(path.c_str(), &st) != 0) {
-        facts.writable = allowed(parentOf(path), W_OK);
+        facts.writable = allowed(folderOfPath(path), W_OK);
         return facts;
     }
     facts.exists = true;
@@ -120,7 +120,7 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
 
 std::string makeFoldersFor(const std::string &path)
 {
-    const std::string folder = parentOf(path);
+    const std::string folder = folderOfPath(path);
     struct stat st
     {
     };

@@ -905,6 +905,12 @@ void tst_Profile::symbolicLinks_data()
                            << "sub/real.ini" << true;
     QTest::newRow("dangling") << QStringList{"HUELOFT.INI", "sub/new.ini"} << "sub/new.ini"
                               << false;
+    // In a sticky folder that others can write, a link made by another user is not followed,
+    // for reads and writes alike (an empty target: nothing gets the text).
+    QTest::newRow("another user's link, sticky shared folder")
+        << QStringList{"nobody 1777", "HUELOFT.INI", "real.ini"} << "" << true;
+    QTest::newRow("own link, sticky shared folder")
+        << QStringList{"1777", "HUELOFT.INI", "real.ini"} << "real.ini" << true;
 }
 
 void tst_Profile::symbolicLinks()
@@ -916,15 +922,37 @@ void tst_Profile::symbolicLinks()
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     QVERIFY(QDir(dir.path()).mkdir("sub"));
-    if (targetExists)
+    const QString shared = links[0].endsWith("1777") ? links.takeFirst() : QString();
+    if (!shared.isEmpty()) {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to plant a link as another user");
+        QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
+    }
+    writeBytes(dir.filePath("real.ini"), "[A]\r\nx=1\r\n");
+    if (targetExists && !target.isEmpty())
         writeBytes(dir.filePath(target), "[A]\r\nx=1\r\n");
-    for (int i = 0; i < links.size(); i += 2)
-        QVERIFY(::symlink(QFile::encodeName(links[i + 1]),
-                          QFile::encodeName(dir.filePath(links[i]))) == 0);
+    for (int i = 0; i < links.size(); i += 2) {
+        const QStringList ln{"ln", "-s", links[i + 1], dir.filePath(links[i])};
+        QCOMPARE(shared.startsWith("nobody")
+                     ? QProcess::execute("runuser", QStringList{"-u", "nobody", "--"} + ln)
+                     : QProcess::execute(ln[0], ln.mid(1)),
+                 0);
+    }
 
-    QVERIFY(writeNow("A", "x", "2", QFile::encodeName(dir.filePath(links[0]))));
+    const QByteArray first = QFile::encodeName(dir.filePath(links[0]));
+    char value[8] = {};
+    GetPrivateProfileStringA("A", "x", "none", value, sizeof value, first);
+    QCOMPARE(QByteArray(value), QByteArray(target.isEmpty() ? "none" : targetExists ? "1" : "none"));
+    QCOMPARE(writeNow("A", "x", "2", first) != 0, !target.isEmpty());
     for (int i = 0; i < links.size(); i += 2)
         QCOMPARE(linkText(dir.filePath(links[i])), QFile::encodeName(links[i + 1]));
+    if (target.isEmpty()) {
+        QCOMPARE(QByteArray::fromStdString(profileErrorText()),
+                 "cannot write " + first +
+                     ": it is a link that another user made in a folder others can write");
+        QCOMPARE(readBytes(dir.filePath("real.ini")), QByteArray("[A]\r\nx=1\r\n"));
+        return;
+    }
     QCOMPARE(readBytes(dir.filePath(target)),
              targetExists ? QByteArray("[A]\r\nx=2\r\n") : QByteArray("[A]\nx=2\n"));
     for (const QString &folder : {dir.path(), dir.filePath("sub")}) {

@@ -309,6 +309,10 @@ void tst_SettingsPath::unusableFile_data()
     QTest::newRow("FIFO") << "fifo" << QByteArray("a FIFO");
     QTest::newRow("link to /dev/null") << "devnull" << QByteArray("a character device");
     QTest::newRow("folder") << "folder" << QByteArray("a folder");
+    // Neither read nor written: the per-user file is used, with the line that says so.
+    QTest::newRow("another user's link in a sticky shared folder")
+        << "planted" << QByteArray("(unusable)");
+    QTest::newRow("control: own link in a sticky shared folder") << "own link" << QByteArray();
 }
 
 void tst_SettingsPath::unusableFile()
@@ -325,6 +329,16 @@ void tst_SettingsPath::unusableFile()
     }
     if (kind == "link")
         QVERIFY(::symlink(other.c_str(), path.c_str()) == 0);
+    if (kind == "planted" || kind == "own link") {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to plant a link as another user");
+        QFile(QString::fromStdString(other)).open(QIODevice::WriteOnly);
+        QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
+        const QStringList ln{"ln", "-s", QString::fromStdString(other), QString::fromStdString(path)};
+        QCOMPARE(kind == "planted" ? QProcess::execute("runuser", QStringList{"-u", "nobody", "--"} + ln)
+                                   : QProcess::execute(ln[0], ln.mid(1)),
+                 0);
+    }
     if (kind == "dangling")
         QVERIFY(::symlink(other.c_str(), path.c_str()) == 0);
     if (kind == "fifo")
@@ -333,7 +347,13 @@ void tst_SettingsPath::unusableFile()
         QVERIFY(::symlink("/dev/null", path.c_str()) == 0);
     if (kind == "folder")
         QVERIFY(::mkdir(path.c_str(), 0755) == 0);
-    QCOMPARE(QByteArray::fromStdString(platform::fileFacts(path).notRegular), reason);
+    const platform::FileFacts facts = platform::fileFacts(path);
+    if (reason == "(unusable)") {
+        QVERIFY(facts.exists && !facts.readable && !facts.writable);
+        return;
+    }
+    QCOMPARE(QByteArray::fromStdString(facts.notRegular), reason);
+    QVERIFY(facts.readable || kind == "none" || kind == "dangling" || !reason.isEmpty());
 }
 
 // The per-user folder made at exit: a failure names the folder and the real reason.

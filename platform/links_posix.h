@@ -1,0 +1,72 @@
+// SPDX-License-Identifier: MIT
+#pragma once
+
+// Following the symbolic links that a settings path names, for the profile functions (reads
+// and writes) and for the choice of the settings file alike, so that both agree on which
+// file a path means and on which links are not followed at all.
+
+#include <cerrno>
+#include <string>
+
+#include <sys/stat.h>
+#include <unistd.h>
+
+namespace platform {
+
+// A link that another user made in a sticky folder that others can write: never followed.
+// Anyone may create a name in /tmp or a shared 1777 folder, and a link planted at the name
+// of a user's settings file would send that user's reads and writes anywhere the user may
+// write (~/.bashrc). Linux's fs.protected_symlinks applies the same rule to every open;
+// the writes here resolve links themselves, so they apply it whatever that setting says.
+constexpr int kUntrustedLink = -3;
+
+inline std::string folderOfPath(const std::string &path)
+{
+    const std::size_t slash = path.rfind('/');
+    if (slash == std::string::npos)
+        return ".";
+    return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+// Whether the link described by Link, in the folder described by Folder, may be followed:
+// outside a sticky folder that others can write always; inside one only when the link is
+// this user's or the folder owner's.
+inline bool linkMayBeFollowed(const struct stat &link, const struct stat &folder)
+{
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+}
+
+// Replaces Path by the file its last component's links lead to, so that a write can replace
+// that file and leave the link a link. Returns 0, an errno value, or kUntrustedLink. At most
+// 40 links, the limit the kernel itself applies to one path (ELOOP beyond).
+inline int followLinks(std::string &path)
+{
+    for (int depth = 0; depth < 40; ++depth) {
+        struct stat st
+        {
+        };
+        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+            return 0;
+        struct stat folder
+        {
+        };
+        if (::stat(folderOfPath(path).c_str(), &folder) != 0)
+            return errno;
+        if (!linkMayBeFollowed(st, folder))
+            return kUntrustedLink;
+        std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
+        const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
+        if (n < 0)
+            return errno;
+        if (std::size_t(n) >= target.size())
+            return ENAMETOOLONG; // the link changed while being read
+        target.resize(std::size_t(n));
+        if (target.empty() || target.front() != '/')
+            target = folderOfPath(path) + "/" + target;
+        path = std::move(target);
+    }
+    return ELOOP;
+}
+
+} // namespace platform
