@@ -7,6 +7,7 @@
 
 #include "platform/filekind.h"
 #include "platform/links_posix.h"
+#include "platform/profile_save.h"
 #include "platform/profile_text.h"
 
 #include <algorithm>
@@ -22,12 +23,9 @@
 #include <unordered_set>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
-#include <sys/xattr.h>
 #include <time.h>
 #include <unistd.h>
 
@@ -35,33 +33,11 @@ namespace platform {
 
 namespace {
 
+using save::FileDescriptor;
+using save::readBounded;
+
 thread_local std::string t_errorText;
 
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
 
 std::optional<std::string_view> argument(const char *s)
 {
@@ -79,6 +55,8 @@ thread_local mode_t t_notRegularMode = 0;
 // And another: a file too large to be settings (kProfileFileSizeLimit) is neither read, which
 // could exhaust memory, nor replaced by the few hundred bytes a save would leave of it.
 constexpr int TooLarge = -2;
+// (-3 is kUntrustedLink.) And a file that another program replaces without end.
+constexpr int KeptChanging = -4;
 thread_local off_t t_tooLargeSize = 0;
 
 int kindError(const struct stat &st)
@@ -102,6 +80,8 @@ std::string reasonText(int error)
         const char *kind = notRegularKind(t_notRegularMode);
         return std::string("it is ") + kind + ", not a regular file";
     }
+    if (error == KeptChanging)
+        return "another program replaced it at every try to lock it";
     if (error == kUntrustedLink)
         return "it is a link that another user made in a folder others can write";
     if (error == TooLarge)
@@ -139,447 +119,6 @@ void decodeIfWide(std::string &text)
         text = profile::decodedFile(text).text;
 }
 
-// Reads at most the size the file had when it was opened: a file that grows while it is read
-// (or a link swapped to an endless one) cannot make the read run out of memory.
-int readBounded(int fd, off_t size, std::string &text)
-{
-    text.clear();
-    text.resize(std::size_t(size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            text.clear();
-            return errno;
-        }
-        if (n == 0)
-            break;
-        done += std::size_t(n);
-    }
-    text.resize(done);
-    return 0;
-}
-
-// Temporary files are named after the file they replace, hidden, with a tail of random
-// letters: ".HUELOFT.INI.writing-Ab3xYz".
-std::string temporaryPrefix(const std::string &path)
-{
-    const std::size_t slash = path.rfind('/');
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
-    base.resize(std::min<std::size_t>(base.size(), 200)); // room for the rest within NAME_MAX
-    return "." + base + ".writing-";
-}
-constexpr std::size_t randomTailLength = 6;
-
-// A write killed half-way leaves its temporary file behind. Its writer held a lock on it
-// until the end, so a temporary whose lock can be taken has no writer any more and goes;
-// one that is locked belongs to a write under way in another process and stays.
-void removeStaleTemporaries(const std::string &folder, const std::string &prefix)
-{
-    DIR *dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    const int dirFd = ::dirfd(dir);
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != prefix.size() + randomTailLength ||
-            name.substr(0, prefix.size()) != prefix)
-            continue;
-        FileDescriptor fd(
-            ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-        struct stat opened
-        {
-        };
-        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
-            continue;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-            continue;
-        // The name may have been renamed away meanwhile; only remove the very file locked.
-        struct stat named
-        {
-        };
-        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-            ::unlinkat(dirFd, entry->d_name, 0);
-    }
-    ::closedir(dir);
-}
-
-int writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(std::size_t(n));
-    }
-    return 0;
-}
-
-char randomLetter()
-{
-    static constexpr char letters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char byte = 0;
-    if (::getrandom(&byte, 1, GRND_NONBLOCK) != 1) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        byte = static_cast<unsigned char>(now.tv_nsec ^ ::getpid());
-    }
-    return letters[byte % (sizeof letters - 1)];
-}
-
-// The process's file creation mask, read without changing it (umask() can only set it, which
-// would race with files that other threads create meanwhile).
-mode_t currentUmask()
-{
-    if (FILE *status = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        unsigned mask = 0;
-        bool found = false;
-        while (!found && std::fgets(line, sizeof line, status))
-            found = std::sscanf(line, "Umask: %o", &mask) == 1;
-        std::fclose(status);
-        if (found)
-            return mode_t(mask);
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-// Creates a new file named Prefix plus a random tail in the folder open as dirFd, readable and
-// writable by its owner only, and locks it. Private until it is whole: in a folder that others
-// can write, nobody else may open it (and so hold a lock on it) first. The lock is taken
-// without waiting: the only other process that can open it is a cleaner of the same user,
-// which may have taken the name away between open and lock; another name is tried then.
-// Returns the descriptor and sets name, or returns minus the error.
-int createPrivate(int dirFd, const std::string &prefix, std::string &name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = prefix;
-        for (std::size_t i = 0; i < randomTailLength; ++i)
-            name += randomLetter();
-        const int fd =
-            ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return -errno;
-        }
-        int locked = -1;
-        while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        struct stat st
-        {
-        };
-        if (locked == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
-            return fd;
-        if (locked != 0)
-            ::unlinkat(dirFd, name.c_str(), 0);
-        ::close(fd);
-    }
-    return -EEXIST;
-}
-
-// The names of a file's extended attributes; false when they cannot be listed. A file system
-// without them has none.
-bool attributeNames(int fd, std::vector<std::string> &names)
-{
-    std::string list(256, '\0');
-    ssize_t n;
-    while ((n = ::flistxattr(fd, list.data(), list.size())) < 0 && errno == ERANGE) {
-        const ssize_t needed = ::flistxattr(fd, nullptr, 0);
-        if (needed < 0)
-            return false;
-        list.resize(std::size_t(needed) + 1);
-    }
-    names.clear();
-    for (ssize_t at = 0; at < n; at += ssize_t(names.back().size()) + 1)
-        names.emplace_back(list.c_str() + at);
-    return n >= 0 || errno == ENOTSUP;
-}
-
-// Gives one file exactly the extended attributes (the ACL among them) of another: copied, and
-// those the new file got by itself (from a folder's default ACL) taken away; false when one of
-// them cannot be read, set or taken away.
-bool copyAttributes(int from, int to)
-{
-    std::vector<std::string> names, own;
-    if (!attributeNames(from, names) || !attributeNames(to, own))
-        return false;
-    for (const std::string &name : own) {
-        if (std::find(names.begin(), names.end(), name) == names.end()
-            && ::fremovexattr(to, name.c_str()) != 0)
-            return false;
-    }
-    std::string value;
-    for (const std::string &name : names) {
-        const ssize_t size = ::fgetxattr(from, name.c_str(), nullptr, 0);
-        if (size < 0)
-            return false;
-        value.resize(std::size_t(size));
-        const ssize_t got = ::fgetxattr(from, name.c_str(), value.data(), value.size());
-        if (got != size || ::fsetxattr(to, name.c_str(), value.data(), value.size(), 0) != 0)
-            return false;
-    }
-    return true;
-}
-
-int pwriteAll(int fd, std::string_view data)
-{
-    for (off_t at = 0; !data.empty();) {
-        const ssize_t n = ::pwrite(fd, data.data(), data.size(), at);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(std::size_t(n));
-        at += n;
-    }
-    return 0;
-}
-
-// The file's content becomes Text, in place: same inode, so every name, owner, attribute and
-// mount stays as it was. Synced before it returns.
-int overwrite(int fd, std::string_view text)
-{
-    if (const int error = pwriteAll(fd, text))
-        return error;
-    if (::ftruncate(fd, off_t(text.size())) != 0 || ::fsync(fd) != 0)
-        return errno;
-    return 0;
-}
-
-std::uint64_t checksum(std::string_view text)
-{
-    std::uint64_t hash = 14695981039346656037ull; // FNV-1a
-    for (const char c : text)
-        hash = (hash ^ std::uint8_t(c)) * 1099511628211ull;
-    return hash;
-}
-
-// A write in place first keeps the old text in a backup beside the file:
-// ".HUELOFT.INI.saving-Ab3xYz", one header line and the old bytes. The header names the file
-// (device and inode) and the new text (size and checksum), so that whoever finds the backup
-// later can tell a torn file from a whole old or whole new one.
-std::string backupPrefix(const std::string &name)
-{
-    std::string prefix = temporaryPrefix(name);
-    prefix.replace(prefix.size() - std::strlen("writing-"), std::string::npos, "saving-");
-    return prefix;
-}
-constexpr const char backupMagic[] = "hueloft profile backup 1";
-
-std::string backupHeader(const struct stat &file, std::string_view oldText, std::string_view text)
-{
-    char header[160];
-    std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu %llu\n", backupMagic,
-                  static_cast<unsigned long long>(file.st_dev),
-                  static_cast<unsigned long long>(file.st_ino), oldText.size(), text.size(),
-                  static_cast<unsigned long long>(checksum(text)));
-    return header;
-}
-
-// Writes Text over the file open (and locked) as fileFd, for a file whose replacement would
-// not be the same file to everyone. The old text is in a synced backup before the first byte
-// of the file changes; a failed write puts it back; a write killed half-way is put back by the
-// next one to use the file (recoverBackups()). Hence at any instant the old text or the whole
-// new text, as with a replacement.
-int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
-                 std::string_view oldText, std::string_view text)
-{
-    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
-        return errno;
-    FileDescriptor out(
-        ::openat(dirFd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-    struct stat st
-    {
-    };
-    if (out.get() < 0 || ::fstat(out.get(), &st) != 0)
-        return errno;
-    if (st.st_dev != old.st_dev || st.st_ino != old.st_ino)
-        return EAGAIN; // not the file that was read and locked
-
-    std::string backup;
-    const int backupFd = createPrivate(dirFd, backupPrefix(name), backup);
-    if (backupFd < 0)
-        return -backupFd;
-    FileDescriptor keep(backupFd);
-    auto dropBackup = [&] { ::unlinkat(dirFd, backup.c_str(), 0); };
-    if (int error = writeAll(keep.get(), backupHeader(old, oldText, text)))
-        return dropBackup(), error;
-    if (int error = writeAll(keep.get(), oldText))
-        return dropBackup(), error;
-    if (::fsync(keep.get()) != 0 || ::fsync(dirFd) != 0) {
-        const int error = errno;
-        dropBackup();
-        return error;
-    }
-    if (const int error = overwrite(out.get(), text)) {
-        // A full disk, most likely, with the file grown half-way: the old text goes back.
-        if (overwrite(out.get(), oldText) == 0)
-            dropBackup();
-        return error;
-    }
-    dropBackup();
-    return 0;
-}
-
-// Puts back the old text of the file open and locked as fileFd from a backup that a write in
-// place killed half-way left; takes away backups that are no longer needed. Only a backup that
-// the file's owner, root or this user made is believed: in a folder that others can write,
-// anyone could leave one.
-void recoverBackups(int dirFd, const std::string &name, int fileFd)
-{
-    struct stat file
-    {
-    };
-    if (::fstat(fileFd, &file) != 0 || !S_ISREG(file.st_mode) ||
-        std::uint64_t(file.st_size) > kProfileFileSizeLimit)
-        return;
-    const std::string prefix = backupPrefix(name);
-    const int scanFd = ::openat(dirFd, ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC);
-    DIR *dir = scanFd < 0 ? nullptr : ::fdopendir(scanFd);
-    if (!dir) {
-        if (scanFd >= 0)
-            ::close(scanFd);
-        return;
-    }
-    std::vector<std::string> found;
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
-        if (entryName.size() == prefix.size() + randomTailLength &&
-            entryName.substr(0, prefix.size()) == prefix)
-            found.emplace_back(entryName);
-    }
-    ::closedir(dir);
-    for (const std::string &backup : found) {
-        FileDescriptor fd(::openat(dirFd, backup.c_str(),
-                                   O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        struct stat st
-        {
-        };
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            (st.st_uid != 0 && st.st_uid != ::geteuid() && st.st_uid != file.st_uid) ||
-            std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit ||
-            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-            continue; // not ours to believe, or its writer is still at work
-        std::string content;
-        if (readBounded(fd.get(), st.st_size, content) != 0)
-            continue;
-        unsigned long long device = 0, inode = 0, newChecksum = 0;
-        std::size_t oldSize = 0, newSize = 0;
-        int headerEnd = 0;
-        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu %llu\n%n";
-        const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
-                                        &newSize, &newChecksum, &headerEnd) == 5 &&
-                            headerEnd > 0;
-        const std::string_view oldText =
-            std::string_view(content).substr(parsed ? std::size_t(headerEnd) : 0);
-        if (parsed && device == file.st_dev && inode == file.st_ino && oldText.size() == oldSize) {
-            std::string now;
-            if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
-                continue;
-            const bool whole =
-                now == oldText || (now.size() == newSize && checksum(now) == newChecksum);
-            if (!whole) {
-                FileDescriptor out(
-                    ::openat(dirFd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-                struct stat same
-                {
-                };
-                if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
-                    same.st_dev != file.st_dev || overwrite(out.get(), oldText) != 0)
-                    continue; // kept for a later try
-                ::fstat(fileFd, &file);
-            }
-        }
-        // Whole, put back, incomplete (the write in place had not begun) or of another file.
-        ::unlinkat(dirFd, backup.c_str(), 0);
-    }
-    ::lseek(fileFd, 0, SEEK_SET);
-}
-
-// Why a replacement would not be the same file to everyone: other names link to it, or it
-// belongs to someone this process cannot give a new file to.
-bool replacementChangesIdentity(const struct stat &old)
-{
-    const uid_t me = ::geteuid();
-    return old.st_nlink > 1 || (me != 0 && old.st_uid != me);
-}
-
-// Replaces the file Name in the folder open as dirFd with text so that a crash at any instant
-// leaves the old or the new file complete: the text goes to a temporary file in the same
-// folder, takes the old file's owner, group, permissions and extended attributes (the ACL
-// among them), is synced to disk, and is renamed over the old. Where the new file could not be
-// the same to everyone (other hard links, an owner or an attribute it cannot have, a mount on
-// the name) the text is written in place instead, from FileFd, the old file open and locked.
-// Everything is relative to the folder's descriptor, so that a folder path near the system's
-// length limit works for the temporary name as it does for the file's.
-int saveFile(int dirFd, const std::string &name, const std::string &text, int fileFd,
-             const struct stat *old, const std::string &oldText)
-{
-    // Renaming over a read-only file would succeed where writing to it must not.
-    if (old && ::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
-        return errno;
-    if (old && replacementChangesIdentity(*old))
-        return writeInPlace(dirFd, name, *old, oldText, text);
-
-    std::string temporary;
-    const int rawFd = createPrivate(dirFd, temporaryPrefix(name), temporary);
-    if (rawFd < 0)
-        return -rawFd;
-    FileDescriptor fd(rawFd);
-
-    auto fail = [&](int error) {
-        ::unlinkat(dirFd, temporary.c_str(), 0);
-        return error;
-    };
-    if (const int error = writeAll(fd.get(), text))
-        return fail(error);
-    if (old) {
-        // Root can give the file to its owner; anyone else keeps the group where they belong
-        // to it. Whatever cannot be kept sends the text in place.
-        if (::fchown(fd.get(), old->st_uid, old->st_gid) != 0)
-            (void)!::fchown(fd.get(), uid_t(-1), old->st_gid);
-        if (::fchmod(fd.get(), old->st_mode & 07777) != 0)
-            return fail(errno);
-        struct stat st
-        {
-        };
-        if (!copyAttributes(fileFd, fd.get()) || ::fstat(fd.get(), &st) != 0 ||
-            st.st_uid != old->st_uid || st.st_gid != old->st_gid ||
-            (st.st_mode & 07777) != (old->st_mode & 07777)) {
-            fail(0);
-            return writeInPlace(dirFd, name, *old, oldText, text);
-        }
-    } else if (::fchmod(fd.get(), 0666 & ~currentUmask()) != 0) {
-        // A new file gets the usual permissions that the umask leaves, once it is whole.
-        return fail(errno);
-    }
-    if (::fsync(fd.get()) != 0)
-        return fail(errno);
-    if (::renameat(dirFd, temporary.c_str(), dirFd, name.c_str()) != 0) {
-        const int error = errno;
-        fail(error);
-        // A file mounted on its name (EBUSY), or one in a folder where only its owner may
-        // replace it (EPERM, the sticky bit): written in place.
-        if (old && (error == EBUSY || error == EPERM || error == EXDEV))
-            return writeInPlace(dirFd, name, *old, oldText, text);
-        return error;
-    }
-    // The rename itself is on disk only once the folder is.
-    ::fsync(dirFd);
-    return 0;
-}
-
 int failWith(const char *fileName, const std::string &reason)
 {
     t_errorText = std::string("cannot write ") + (fileName ? fileName : "(null)") + ": " + reason;
@@ -607,7 +146,7 @@ void tidyOnce(const char *fileName)
     {
     };
     if (::stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT)
-        removeStaleTemporaries(folderOfPath(path), temporaryPrefix(path));
+        save::removeStaleTemporaries(folderOfPath(path), save::temporaryPrefix(path));
     else
         return;
     // A write in place killed half-way is put back before the first read, unless a writer
@@ -620,7 +159,7 @@ void tidyOnce(const char *fileName)
                         : ::openat(dirFd.get(), name.c_str(),
                                    O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
     if (fileFd.get() >= 0 && ::flock(fileFd.get(), LOCK_EX | LOCK_NB) == 0)
-        recoverBackups(dirFd.get(), name, fileFd.get());
+        save::recoverBackups(dirFd.get(), name, fileFd.get());
 }
 
 // A large file is read once and kept for as long as it stays the same file with the same size
@@ -901,8 +440,10 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
     struct stat st
     {
     };
-    bool exists = false;
-    for (int attempt = 0; attempt < 100; ++attempt) {
+    bool exists = false, settled = false;
+    // A file replaced again at every look belongs to a program that never stops writing it;
+    // after this many tries the save gives up rather than guess what the file holds.
+    for (int attempt = 0; attempt < 100 && !settled; ++attempt) {
         fileFd.reset(::openat(dirFd.get(), name.c_str(),
                               O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
         if (fileFd.get() >= 0) {
@@ -916,7 +457,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             };
             if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
                 && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
-                exists = true;
+                exists = settled = true;
                 break;
             }
             continue; // replaced meanwhile: lock the new one
@@ -934,17 +475,20 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
         };
         if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
             && errno == ENOENT)
-            break; // still missing, and we create it
+            settled = true; // still missing, and we create it
     }
+    // Without the file read under the lock, a save would leave only the held edits.
+    if (!settled)
+        return writeError(fileName, KeptChanging);
 
     // A write killed half-way may have left its temporary file behind; it goes now, also
     // when this flush turns out to change nothing.
-    removeStaleTemporaries(folder, temporaryPrefix(name));
+    save::removeStaleTemporaries(folder, save::temporaryPrefix(name));
 
     std::string text;
     if (exists) {
         // A write in place killed half-way is put back first: the edits apply to whole text.
-        recoverBackups(dirFd.get(), name, fileFd.get());
+        save::recoverBackups(dirFd.get(), name, fileFd.get());
         if (::fstat(fileFd.get(), &st) != 0)
             return writeError(fileName, errno);
         if (const int error = kindError(st))
@@ -966,7 +510,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
         *changed = profile::encodedFile(wide);
     }
     if (const int error =
-            saveFile(dirFd.get(), name, *changed, fileFd.get(), exists ? &st : nullptr, text))
+            save::saveFile(dirFd.get(), name, *changed, fileFd.get(), exists ? &st : nullptr, text))
         return writeError(fileName, error);
     return {};
 }

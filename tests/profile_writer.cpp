@@ -15,6 +15,8 @@
 //                                               open, as soon as it appears; prints
 //                                               "locked N" at the end
 //   profile_writer lock FILE                    holds an exclusive lock on FILE
+//   profile_writer replace FILE                 replaces FILE every millisecond with a new
+//                                               file, each locked before the last is let go
 
 #include "platform/profile.h"
 
@@ -77,6 +79,28 @@ int main(int argc, char **argv)
             return 1;
         readyThenWaitForEnd();
         return 0;
+    }
+    if (argc == 3 && std::strcmp(argv[1], "replace") == 0) {
+        const std::string path = argv[2], next = path + ".next";
+        int held = -1;
+        for (int round = 0;; ++round) {
+            const int fd = ::open(next.c_str(), O_WRONLY | O_CREAT | O_TRUNC | O_CLOEXEC, 0644);
+            const std::string text = "[Other]\nround=" + std::to_string(round) + "\n";
+            if (fd < 0 || ::flock(fd, LOCK_EX) != 0 || ::write(fd, text.data(), text.size()) < 0 ||
+                ::rename(next.c_str(), path.c_str()) != 0)
+                return 1;
+            if (held >= 0)
+                ::close(held);
+            held = fd;
+            if (round == 0) {
+                std::puts("ready");
+                std::fflush(stdout);
+            }
+            pollfd in{STDIN_FILENO, POLLIN, 0};
+            char buffer[64];
+            if (::poll(&in, 1, 1) > 0 && ::read(STDIN_FILENO, buffer, sizeof buffer) <= 0)
+                return 0;
+        }
     }
     if (argc == 5 && std::strcmp(argv[1], "read") == 0) {
         char value[256];

@@ -154,6 +154,8 @@ private slots:
     void killedWriter_data();
     void killedWriter();
     void staleTemporaries();
+    void plantedBackups_data();
+    void plantedBackups();
     void symbolicLinks_data();
     void symbolicLinks();
     void permissions_data();
@@ -183,6 +185,8 @@ void tst_Profile::initTestCase()
 {
     QVERIFY(m_dir.isValid());
     ::umask(022);
+    // Backups of writes in place go to the user's state folder: this test's own.
+    qputenv("XDG_STATE_HOME", QFile::encodeName(m_dir.filePath("state")));
 }
 
 tst_Profile::Run tst_Profile::runWriter(const QStringList &arguments,
@@ -803,6 +807,19 @@ void tst_Profile::locksOfAnotherUser()
     QCOMPARE(readBytes(path), QByteArray("[A]\nx=locked\n"));
     locker->closeWriteChannel();
     QVERIFY(locker->waitForFinished(5000));
+
+    // It replaces the file without end, each new one locked before the last is let go: the
+    // save gives up and says so, and never puts a file of its edits alone in place.
+    QFile::remove(path);
+    auto replacer = hostile({"replace", path});
+    QVERIFY(replacer);
+    const Run run = runWriter({"once", path, "A", "x", "lost"}, {});
+    replacer->closeWriteChannel();
+    QVERIFY(replacer->waitForFinished(5000));
+    QCOMPARE(run.exitCode, 1);
+    QCOMPARE(run.error, "cannot write " + QFile::encodeName(path) +
+                            ": another program replaced it at every try to lock it");
+    QVERIFY(readBytes(path).startsWith("[Other]\n"));
 }
 
 // ---- crash safety ----------------------------------------------------------------------
@@ -810,13 +827,18 @@ void tst_Profile::locksOfAnotherUser()
 void tst_Profile::killedWriter_data()
 {
     QTest::addColumn<bool>("linked");
-    QTest::newRow("replaced") << false;
-    QTest::newRow("written in place (a second hard link)") << true;
+    QTest::addColumn<QString>("thenSaved"); // after a kill that left a backup: a whole save
+    QTest::newRow("replaced") << false << "";
+    QTest::newRow("written in place (a second hard link)") << true << "";
+    // A save that completes after the killed one is never undone by the backup it left.
+    QTest::newRow("stale backup, then another user's save in place") << true << "in place";
+    QTest::newRow("stale backup, then a save through the second link") << true << "other name";
 }
 
 void tst_Profile::killedWriter()
 {
     QFETCH(bool, linked);
+    QFETCH(QString, thenSaved);
     QTemporaryDir dir;
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("HUELOFT.INI");
@@ -831,9 +853,10 @@ void tst_Profile::killedWriter()
         names.append("other.ini");
     }
 
+    const QString state = m_dir.filePath("state/hueloft");
     QElapsedTimer clock;
     clock.start();
-    int rounds = 0, stale = 0;
+    int rounds = 0, stale = 0, savedAfter = 0;
     for (; rounds < 200 && clock.elapsed() < 15000; ++rounds) {
         QProcess writer;
         writer.start(PROFILE_WRITER_PATH, {"loop", path, "loop", "VALUE", "1111", "22222222"});
@@ -843,8 +866,24 @@ void tst_Profile::killedWriter()
         writer.kill();
         QVERIFY(writer.waitForFinished());
 
-        if (entries(dir.path()).size() > names.size())
+        const bool left = entries(dir.path()).size() > names.size() || !entries(state).isEmpty();
+        if (left)
             ++stale;
+        if (left && !thenSaved.isEmpty()) {
+            const QByteArray d = withValue("4444");
+            if (thenSaved == "in place")
+                writeBytes(path, d);
+            else
+                QVERIFY(writeNow("Loop", "value", "4444", QFile::encodeName(dir.filePath(names[1]))));
+            QProcess reader;
+            reader.start(PROFILE_WRITER_PATH, {"read", path, "Loop", "value"});
+            QVERIFY(reader.waitForFinished());
+            QCOMPARE(reader.readAll(), QByteArray("4444\n"));
+            QCOMPARE(readBytes(path), d);
+            ++savedAfter;
+            QVERIFY(writeNow("LOOP", "value", "333", QFile::encodeName(path)));
+            continue;
+        }
         // The next process to use the file finds it whole (a torn one put back first).
         QProcess reader;
         reader.start(PROFILE_WRITER_PATH, {"read", path, "Loop", "value"});
@@ -859,9 +898,11 @@ void tst_Profile::killedWriter()
         QCOMPARE(readBytes(path), c);
         QCOMPARE(entries(dir.path()), names);
     }
-    qInfo("%d writers killed in %lld ms; %d left a temporary file behind", rounds,
+    qInfo("%d writers killed in %lld ms; %d left a temporary file or backup behind", rounds,
           qint64(clock.elapsed()), stale);
     QVERIFY(rounds >= 50);
+    if (!thenSaved.isEmpty())
+        QVERIFY2(savedAfter > 0, "no kill left a backup behind");
 }
 
 void tst_Profile::staleTemporaries()
@@ -888,6 +929,66 @@ void tst_Profile::staleTemporaries()
     expected.sort();
     QCOMPARE(entries(dir.path()), expected);
     QCOMPARE(readBytes(path), QByteArray("[A]\nx=2\n"));
+}
+
+// Backups that another user could plant, or that a user's own killed write outlives in the
+// wrong place: never believed, never written, and the file keeps its text.
+void tst_Profile::plantedBackups_data()
+{
+    QTest::addColumn<QString>("place"); // beside the file, or in the state folder
+    QTest::addColumn<QString>("how");
+    QTest::newRow("beside the file, hard-linked from root's file elsewhere") << "beside" << "link";
+    QTest::newRow("state folder, a second link") << "state" << "link";
+    QTest::newRow("state folder, another user's file") << "state" << "nobody";
+    QTest::newRow("state folder, a symbolic link") << "state" << "symlink";
+}
+
+void tst_Profile::plantedBackups()
+{
+    QFETCH(QString, place);
+    QFETCH(QString, how);
+    if (how == "nobody" && ::geteuid() != 0)
+        QSKIP("needs root, to give a file to another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    const QString path = dir.filePath("HUELOFT.INI");
+    // The file looks like a torn write of "new" over the planted "old" text: believed, the
+    // backup would put that text in.
+    const QByteArray own = "[A]\nx=1\n", payload = "[A]\nx=9\n", newer = "[A]\nx=1X";
+    writeBytes(path, own);
+    struct stat st
+    {
+    };
+    QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
+    const QString state = m_dir.filePath("state/hueloft");
+    QVERIFY(QDir().mkpath(state));
+    QVERIFY(::chmod(QFile::encodeName(state), 0700) == 0);
+    // A header naming this very file, as each version of the backup format wrote it.
+    const QByteArray ids = QByteArray::number(qulonglong(st.st_dev)) + " " +
+                           QByteArray::number(qulonglong(st.st_ino)) + " ";
+    const QByteArray content =
+        place == "beside"
+            ? "hueloft profile backup 1 " + ids + QByteArray::number(payload.size()) + " 1 1\n" + payload
+            : "hueloft profile backup 2 " + ids + "8 8\n" + payload + newer;
+    const QString source = m_dir.filePath("shared-file");
+    writeBytes(source, content);
+    const QString name = place == "beside"
+                             ? dir.filePath(".HUELOFT.INI.saving-AAAAAA")
+                             : state + "/saving-" + ids.trimmed().replace(' ', '-') + "-AAAAAA";
+    if (how == "link")
+        QVERIFY(::link(QFile::encodeName(source), QFile::encodeName(name)) == 0);
+    else if (how == "symlink")
+        QVERIFY(::symlink(QFile::encodeName(source), QFile::encodeName(name)) == 0);
+    else
+        QVERIFY(QFile::copy(source, name) && ::chown(QFile::encodeName(name), nobody, nobody) == 0);
+
+    char value[16] = {};
+    GetPrivateProfileStringA("A", "x", "", value, sizeof value, QFile::encodeName(path));
+    QCOMPARE(QByteArray(value), QByteArray("1"));
+    QVERIFY(writeNow("B", "y", "2", QFile::encodeName(path)));
+    QCOMPARE(readBytes(path), own + "[B]\ny=2\n");
+    QCOMPARE(readBytes(source), content);
+    QFile::remove(name);
 }
 
 // ---- links and permissions -------------------------------------------------------------
