@@ -3,6 +3,7 @@
 
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/resources/installdirs.h"
 #include "editor/settings/externals.h"
 #include "platform/settingsfacts.h"
 
@@ -154,7 +155,7 @@ int main(int argc, char *argv[])
     std::string programFolder = platform::programFolder();
     if (programFolder.empty())
         programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
-    DeclaredFunctions functions(programFolder);
+    DeclaredFunctions functions({programFolder, hueloft::installedLibraryFolder(programFolder)});
     MainWindow window(functions, programFolder);
     window.Form_Load();
 

@@ -24,6 +24,15 @@ namespace platform {
 
 struct Library;
 
+// Where the program's own libraries are looked for, as bytes: its own folder, then (Linux)
+// where an installation keeps its private libraries; empty when there is no such place. The
+// caller knows the installation's layout; this layer only searches.
+struct LibraryFolders
+{
+    std::string program;
+    std::string installed;
+};
+
 // Loads the library of that declared name. On Linux it is looked for only in Folder (the
 // program's own, as bytes) and then where an installation keeps its private libraries, by
 // absolute path, a path too long for the system through its folder; a copy that is there but
@@ -31,7 +40,7 @@ struct Library;
 // whichever is asked for. On Windows any library but the system's own is loaded from the
 // program's folder only. Null on failure, with one line of reason, naming the file, in error;
 // error is left empty when that reason has been given already (the profile library's).
-Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error);
+Library *loadLibrary(std::u16string_view name, const LibraryFolders &folders, std::string &error);
 
 // Call once at start, before any library is loaded: on Windows no later load of the process
 // (its own or the system libraries') searches the current folder or PATH. Nothing elsewhere.

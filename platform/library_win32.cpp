@@ -73,7 +73,7 @@ void restrictLibrarySearch()
         setDefault(LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
 }
 
-Library *loadLibrary(std::u16string_view name, const std::string &, std::string &error)
+Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::string &error)
 {
     const std::wstring wide(name.begin(), name.end());
     const bool system = isSystemLibrary(name);

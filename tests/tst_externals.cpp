@@ -232,7 +232,7 @@ void tst_Externals::swatchyLoadedAtFirstCallAndKept()
     writeFile(colors, "[Custom Colors]\nRGB_Color_0=255\nRGB_Color_15=16711680\n");
     const QString saved = path(QStringLiteral("kept-saved.ini"));
 
-    auto first = std::make_unique<DeclaredFunctions>(SWATCHY_FOLDER);
+    auto first = std::make_unique<DeclaredFunctions>(platform::LibraryFolders{SWATCHY_FOLDER, {}});
     for (int slot = 0; slot < DeclaredFunctions::SlotCount; ++slot)
         QVERIFY(!first->boundAddress(Slot(slot)));
     QVERIFY(!isLoaded(SWATCHY_LIBRARY));
@@ -246,7 +246,7 @@ void tst_Externals::swatchyLoadedAtFirstCallAndKept()
 
     // The library and its custom colours outlive the table that loaded them.
     QVERIFY(isLoaded(SWATCHY_LIBRARY));
-    DeclaredFunctions second(SWATCHY_FOLDER);
+    DeclaredFunctions second({SWATCHY_FOLDER, {}});
     second.saveCustomColors(bytes(saved));
     QVERIFY(second.flushPrivateProfile(bytes(saved)));
     const QByteArray text = readFile(saved);
@@ -281,7 +281,7 @@ void tst_Externals::firstCallBinds()
     QVERIFY(expected);
 
     const QString file = path(QStringLiteral("bind.ini"));
-    DeclaredFunctions functions(SWATCHY_FOLDER);
+    DeclaredFunctions functions({SWATCHY_FOLDER, {}});
     QVERIFY(!functions.boundAddress(Slot(slot)));
 
     StderrCapture errors;
@@ -370,7 +370,7 @@ void tst_Externals::swatchyOnlyFromItsFolders()
     const std::string settings = program + "/HUELOFT.INI";
     QVERIFY(writeBytes(settings, "[Custom Colors]\nRGB_Color_4=1234\n"));
 
-    DeclaredFunctions functions(program);
+    DeclaredFunctions functions({folders[0], folders[1]});
     StderrCapture errors;
     functions.loadCustomColors(settings);
     const QStringList lines = errors.lines();
@@ -424,7 +424,7 @@ void tst_Externals::missingLibrary()
     const QByteArray before = "[RGB Color]\nRed=7\n[Custom Colors]\nRGB_Color_0=255\n";
     writeFile(settings, before);
 
-    DeclaredFunctions functions(bytes(folder.path()), "swatchy_absent");
+    DeclaredFunctions functions({bytes(folder.path()), {}}, "swatchy_absent");
     StderrCapture errors;
     functions.loadCustomColors(bytes(settings));
     QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
@@ -451,7 +451,7 @@ void tst_Externals::missingEntryPoint()
 {
     const QString calls = path(QStringLiteral("partial-calls.txt"));
     QFile::remove(calls);
-    DeclaredFunctions functions(FAKE_PARTIAL_FOLDER);
+    DeclaredFunctions functions({FAKE_PARTIAL_FOLDER, {}});
     StderrCapture errors;
 
     functions.loadCustomColors(bytes(calls));
@@ -475,7 +475,7 @@ void tst_Externals::missingEntryPoint()
 
 void tst_Externals::argumentsAndResults()
 {
-    DeclaredFunctions functions(SWATCHY_FOLDER);
+    DeclaredFunctions functions({SWATCHY_FOLDER, {}});
     QWidget window;
     window.show();
     QVERIFY(QTest::qWaitForWindowExposed(&window));
@@ -516,7 +516,7 @@ void tst_Externals::eightBitPaths()
     QVERIFY(QDir().mkpath(folder));
     const QString settings = folder + QStringLiteral("/HUELOFT.INI");
 
-    DeclaredFunctions functions(SWATCHY_FOLDER);
+    DeclaredFunctions functions({SWATCHY_FOLDER, {}});
     QVERIFY(functions.writePrivateProfileString("RGB Color", "Red",
                                                 "200", bytes(settings)) != 0);
     QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),

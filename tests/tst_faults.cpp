@@ -1003,7 +1003,7 @@ void tst_Faults::incompleteLibrary()
 
     StderrCapture errors;
     {
-        DeclaredFunctions functions(QFile::encodeName(folder).toStdString(), baseName.toStdString());
+        DeclaredFunctions functions({QFile::encodeName(folder).toStdString(), {}}, baseName.toStdString());
         MainWindow window(functions, programFolder.path());
         window.Form_Load();
         window.show();

@@ -142,7 +142,7 @@ void tst_Lifecycle::saveAndRestore()
     f.window.reset();
     f.functions.reset();
     {
-        DeclaredFunctions functions{HUELOFT_BIN_DIR};
+        DeclaredFunctions functions({HUELOFT_BIN_DIR, {}});
         MainWindow window(functions, f.folder.path());
         window.Form_Load();
         window.show();

@@ -45,7 +45,7 @@ struct WindowFixture
         }
         qApp->setStyleSheet(QString());
         QApplication::setFont(designFont());
-        functions = std::make_unique<DeclaredFunctions>(HUELOFT_BIN_DIR);
+        functions = std::make_unique<DeclaredFunctions>(platform::LibraryFolders{HUELOFT_BIN_DIR, {}});
         window = std::make_unique<MainWindow>(*functions, folder.path());
         if (windowSystem)
             window->setWindowSystem(*windowSystem);

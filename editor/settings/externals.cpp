@@ -51,7 +51,7 @@ std::string shownName(std::u16string_view library)
 
 struct DeclaredFunctions::Private
 {
-    std::string folder;
+    platform::LibraryFolders folders;
     std::u16string swatchyName;
     std::array<void *, SlotCount> cache{};
     // A slot that failed once stays failed: it is neither looked up nor reported again.
@@ -86,7 +86,7 @@ platform::Library *DeclaredFunctions::Private::load(std::u16string_view declared
         return known->second;
 
     std::string error;
-    platform::Library *library = platform::loadLibrary(name, folder, error);
+    platform::Library *library = platform::loadLibrary(name, folders, error);
     if (!library && !error.empty())
         report("hueloft: cannot load " + shownName(name) + ": " + error);
     libraries[name] = library;
@@ -120,16 +120,11 @@ DeclaredFunctions::table()
     return declarations;
 }
 
-DeclaredFunctions::DeclaredFunctions(const std::string &libraryFolder)
-    : DeclaredFunctions(libraryFolder, "swatchy.dll")
-{
-}
-
-DeclaredFunctions::DeclaredFunctions(const std::string &libraryFolder,
+DeclaredFunctions::DeclaredFunctions(const platform::LibraryFolders &folders,
                                      const std::string &swatchyName)
     : d(std::make_unique<Private>())
 {
-    d->folder = libraryFolder;
+    d->folders = folders;
     d->swatchyName.assign(swatchyName.begin(), swatchyName.end());
 }
 

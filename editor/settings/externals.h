@@ -16,6 +16,7 @@
 // store then holds zeros, not the colours of the file.
 
 #include "editor/core/externalfunctions.h"
+#include "platform/library.h"
 
 #include <array>
 #include <cstdint>
@@ -44,13 +45,14 @@ public:
     };
     static const std::array<Declaration, SlotCount> &table();
 
-    // libraryFolder (8-bit, as the file system names it) is the program's own folder: on Linux
-    // swatchy and the profile library are looked for there, then in the installation's private
-    // folder; on Windows swatchy.dll comes from the program's folder whatever is passed.
-    explicit DeclaredFunctions(const std::string &libraryFolder);
-    // The same, with swatchy looked for under another name ("swatchy" gives libswatchy.so,
-    // swatchy.dll): lets the tests stand in a library of their own or one that exists nowhere.
-    DeclaredFunctions(const std::string &libraryFolder, const std::string &swatchyName);
+    // Folders: where the program's libraries are (bytes, as the file system names them): on
+    // Linux swatchy and the profile library are looked for in the program's folder, then in the
+    // installation's private folder; on Windows swatchy.dll comes from the program's folder
+    // whatever is passed. SwatchyName: another name for swatchy ("swatchy" gives
+    // libswatchy.so, swatchy.dll), so that the tests can stand in a library of their own or
+    // one that exists nowhere.
+    explicit DeclaredFunctions(const platform::LibraryFolders &folders,
+                               const std::string &swatchyName = "swatchy.dll");
     ~DeclaredFunctions() override;
     DeclaredFunctions(const DeclaredFunctions &) = delete;
     DeclaredFunctions &operator=(const DeclaredFunctions &) = delete;

@@ -20,7 +20,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     InitCommonControlsEx(&controls);
 
     // swatchy is looked for in the program's own folder only.
-    DeclaredFunctions functions(platform::programFolder());
+    DeclaredFunctions functions({platform::programFolder(), {}});
     hueloft::win32::MainWindow window(functions);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
         return 1;

@@ -34,7 +34,7 @@ int main(int argc, char *argv[])
     const QString programFolder = arguments.at(1);
     const QString libraryFolder = arguments.size() > 2 ? arguments.at(2) : programFolder;
 
-    DeclaredFunctions functions(QFile::encodeName(libraryFolder).toStdString());
+    DeclaredFunctions functions({QFile::encodeName(libraryFolder).toStdString(), {}});
     MainWindow window(functions, programFolder);
     window.Form_Load();
     window.show();

@@ -6,7 +6,6 @@
 
 #include "platform/library.h"
 
-#include "editor/resources/installdirs.h"
 #include "platform/windowstack.h"
 
 #include <cerrno>
@@ -196,15 +195,16 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
 // private libraries; always by absolute path, so neither LD_LIBRARY_PATH nor the current folder
 // can put another library in its place. A copy that is there but cannot be loaded is reported
 // as it is: the next folder's copy would hide what is wrong with it.
-void *loadFromProgramFolders(const std::string &fileName, const std::string &folder,
+void *loadFromProgramFolders(const std::string &fileName, const LibraryFolders &folders,
                              std::string &path, std::string &error)
 {
-    if (folder.empty()) {
+    if (folders.program.empty()) {
         error = fileName + ": the program's folder is not known, and nowhere else is searched";
         return nullptr;
     }
-    const std::string folders[] = {folder, hueloft::installedLibraryFolder(folder)};
-    for (const std::string &candidate : folders) {
+    for (const std::string &candidate : {folders.program, folders.installed}) {
+        if (candidate.empty())
+            continue;
         void *handle = nullptr;
         switch (openIn(candidate, fileName, handle, error)) {
         case Outcome::Loaded:
@@ -216,7 +216,9 @@ void *loadFromProgramFolders(const std::string &fileName, const std::string &fol
             break;
         }
     }
-    error = fileName + " is in neither " + folders[0] + " nor " + folders[1];
+    error = folders.installed.empty()
+                ? fileName + " is not in " + folders.program
+                : fileName + " is in neither " + folders.program + " nor " + folders.installed;
     return nullptr;
 }
 
@@ -233,7 +235,7 @@ struct ProfileLibrary
 ProfileLibrary profileLibrary;
 const char *const kProfileFileName = "libhueloft-profile.so";
 
-void *loadProfileLibrary(const std::string &folder)
+void *loadProfileLibrary(const LibraryFolders &folders)
 {
     if (!profileLibrary.tried) {
         profileLibrary.tried = true;
@@ -241,7 +243,7 @@ void *loadProfileLibrary(const std::string &folder)
         if (!profileLibrary.handle) {
             ::dlerror(); // not loaded yet: no error to keep
             profileLibrary.handle = loadFromProgramFolders(
-                kProfileFileName, folder, profileLibrary.path, profileLibrary.error);
+                kProfileFileName, folders, profileLibrary.path, profileLibrary.error);
         }
     }
     return profileLibrary.handle;
@@ -256,14 +258,14 @@ struct Library
     std::string fileName;
 };
 
-Library *loadLibrary(std::u16string_view name, const std::string &folder, std::string &error)
+Library *loadLibrary(std::u16string_view name, const LibraryFolders &folders, std::string &error)
 {
     if (isStandIn(name))
         return new Library{std::u16string(name), nullptr, {}};
 
     // Whichever is asked for first, the profile library comes first; its failure is said once.
     const bool reported = profileLibrary.tried;
-    if (!loadProfileLibrary(folder)) {
+    if (!loadProfileLibrary(folders)) {
         error = reported ? std::string() : profileLibrary.error;
         return nullptr;
     }
@@ -275,7 +277,7 @@ Library *loadLibrary(std::u16string_view name, const std::string &folder, std::s
                             base.compare(base.size() - 4, 4, ".DLL") == 0))
         base.resize(base.size() - 4);
     std::string path;
-    void *handle = loadFromProgramFolders("lib" + base + ".so", folder, path, error);
+    void *handle = loadFromProgramFolders("lib" + base + ".so", folders, path, error);
     return handle ? new Library{std::u16string(name), handle, path} : nullptr;
 }
 
