@@ -15,6 +15,7 @@
 #include <memory>
 
 #include <dlfcn.h>
+#include <link.h>
 #include <elf.h>
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -235,13 +236,37 @@ struct ProfileLibrary
 ProfileLibrary profileLibrary;
 const char *const kProfileFileName = "libhueloft-profile.so";
 
+// The handle of a library of that file name that the process has loaded already (a program
+// that links it), found among the loaded objects by the absolute path they were loaded from:
+// a bare name given to dlopen(), even with RTLD_NOLOAD, is first searched for in every default
+// folder. Null when none is loaded.
+void *alreadyLoaded(const char *fileName)
+{
+    std::string path;
+    auto visit = [](dl_phdr_info *info, std::size_t, void *data) {
+        const std::string_view name = info->dlpi_name ? info->dlpi_name : "";
+        auto *wanted = static_cast<std::string *>(data);
+        const std::size_t slash = name.rfind('/');
+        if (slash == std::string_view::npos || name.substr(slash + 1) != *wanted)
+            return 0;
+        *wanted = std::string(name);
+        return 1;
+    };
+    path = fileName;
+    if (::dl_iterate_phdr(visit, &path) == 0)
+        return nullptr;
+    void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
+    if (!handle)
+        ::dlerror(); // gone meanwhile: no error to keep
+    return handle;
+}
+
 void *loadProfileLibrary(const LibraryFolders &folders)
 {
     if (!profileLibrary.tried) {
         profileLibrary.tried = true;
-        profileLibrary.handle = ::dlopen(kProfileFileName, RTLD_NOW | RTLD_NOLOAD);
+        profileLibrary.handle = alreadyLoaded(kProfileFileName);
         if (!profileLibrary.handle) {
-            ::dlerror(); // not loaded yet: no error to keep
             profileLibrary.handle = loadFromProgramFolders(
                 kProfileFileName, folders, profileLibrary.path, profileLibrary.error);
         }

@@ -39,15 +39,21 @@ inline bool linkMayBeFollowed(const struct stat &link, const struct stat &folder
 
 // Replaces Path by the file its last component's links lead to, so that a write can replace
 // that file and leave the link a link. Returns 0, an errno value, or kUntrustedLink. At most
-// 40 links, the limit the kernel itself applies to one path (ELOOP beyond).
-inline int followLinks(std::string &path)
+// 40 links, the limit the kernel itself applies to one path (ELOOP beyond). Final, if given,
+// gets what lstat() says of the file reached (st_mode 0 when there is none).
+inline int followLinks(std::string &path, struct stat *final = nullptr)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st
         {
         };
-        if (::lstat(path.c_str(), &st) != 0 || !S_ISLNK(st.st_mode))
+        if (::lstat(path.c_str(), &st) != 0)
+            st.st_mode = 0;
+        if (!S_ISLNK(st.st_mode)) {
+            if (final)
+                *final = st;
             return 0;
+        }
         struct stat folder
         {
         };

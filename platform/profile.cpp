@@ -162,11 +162,23 @@ void tidyOnce(const char *fileName)
         save::recoverBackups(dirFd.get(), name, fileFd.get());
 }
 
-// A large file is read once and kept for as long as it stays the same file with the same size
-// and times, with where the sections asked for start: the two dozen reads of a start-up then
-// cost one read of the file and one scan per section name instead of two dozen of each.
-// Smaller files are read afresh at every call, which is cheaper than the bookkeeping.
-constexpr off_t cachedFromSize = 1 << 20;
+// The file last read is kept for as long as it stays the same file with the same size and
+// times, with where the sections asked for start: the two dozen reads of a start-up then cost
+// one read of the file and one lstat() each, instead of an open, a read and a scan each.
+// Times have a coarse grain (a clock tick), so a file changed within the last moments could
+// change again and keep its times: such a file is not kept unless it is large (a large file
+// is kept in any case, as its reads cost far more than that risk is worth).
+constexpr off_t alwaysKeptFromSize = 1 << 20;
+constexpr std::int64_t settledAfterMilliseconds = 200;
+
+bool settled(const struct stat &st)
+{
+    timespec now{};
+    ::clock_gettime(CLOCK_REALTIME, &now);
+    const std::int64_t age = (std::int64_t(now.tv_sec) - st.st_ctim.tv_sec) * 1000 +
+                             (now.tv_nsec - st.st_ctim.tv_nsec) / 1000000;
+    return age >= settledAfterMilliseconds;
+}
 
 struct ReadCache
 {
@@ -211,7 +223,7 @@ struct State
     std::mutex mutex;
     std::map<std::string, Held> held;
     std::uint64_t generation = 0;
-    ReadCache large;
+    ReadCache kept;
     // The text of the last file read with held writes applied, for the next read of it.
     std::string viewPath;
     std::uint64_t viewGeneration = 0;
@@ -244,6 +256,17 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     const auto held = g_state.held.find(fileName);
     const bool hasHeld = held != g_state.held.end() && !held->second.edits.empty();
     const std::string *disk = nullptr;
+    if (!hasHeld) {
+        std::string path = fileName;
+        struct stat now
+        {
+        };
+        if (followLinks(path, &now) == 0 && S_ISREG(now.st_mode) &&
+            g_state.kept.describes(fileName, now)) {
+            *cache = &g_state.kept;
+            return &g_state.kept.text;
+        }
+    }
     FileDescriptor fd;
     struct stat st
     {
@@ -255,8 +278,8 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     if (hasHeld && g_state.viewPath == fileName
         && g_state.viewGeneration == held->second.generation && sameDisk)
         return &g_state.view;
-    if (error == 0 && st.st_size >= cachedFromSize) {
-        ReadCache &large = g_state.large;
+    if (error == 0 && (st.st_size >= alwaysKeptFromSize || settled(st))) {
+        ReadCache &large = g_state.kept;
         if (!large.describes(fileName, st)) {
             large = ReadCache{};
             if (readBounded(fd.get(), st.st_size, large.text) == 0) {

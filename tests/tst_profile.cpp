@@ -167,7 +167,8 @@ private slots:
     void largeFile();
     void largeFileReadsAgreeWithSmall_data();
     void largeFileReadsAgreeWithSmall();
-    void largeFileSeesChanges();
+    void keptFileSeesChanges_data();
+    void keptFileSeesChanges();
 
 private:
     QByteArray iniPath() const { return QFile::encodeName(m_dir.filePath("HUELOFT.INI")); }
@@ -1298,24 +1299,46 @@ void tst_Profile::largeFileReadsAgreeWithSmall()
     }
 }
 
-void tst_Profile::largeFileSeesChanges()
+// A file read once is kept between reads (a large one always, a small one once its last change
+// is older than a clock tick or two): every change must still show at the next read.
+void tst_Profile::keptFileSeesChanges_data()
 {
+    QTest::addColumn<int>("size");
+    QTest::addColumn<int>("settleMs"); // before the first read
+    QTest::newRow("large file") << (2 << 20) << 0;
+    QTest::newRow("small file, unchanged for a while") << 0 << 300;
+}
+
+void tst_Profile::keptFileSeesChanges()
+{
+    QFETCH(int, size);
+    QFETCH(int, settleMs);
     QByteArray text = "[A]\nx=1111\n[B]\n";
-    while (text.size() < (2 << 20))
+    while (text.size() < size)
         text += "k" + QByteArray::number(text.size()) + "=0\n";
     const QString path = m_dir.filePath(QStringLiteral("changing.ini"));
     const QByteArray file = QFile::encodeName(path);
     writeBytes(path, text);
+    QTest::qWait(settleMs);
     QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 1111u);
 
     // Replaced through the profile functions: a new file.
     QVERIFY(writeNow("A", "x", "2222", file));
     QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 2222u);
 
-    // Rewritten in place by someone else, same size: its time stamps tell.
+    // Rewritten in place by someone else, same size: its time stamps tell, even with the
+    // modification time set back.
+    QTest::qWait(settleMs);
+    QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 2222u);
+    struct stat before
+    {
+    };
+    QVERIFY(::stat(file, &before) == 0);
     QTest::qWait(20);
     text.replace("x=1111", "x=3333");
     writeBytes(path, text);
+    const timespec times[2] = {before.st_atim, before.st_mtim};
+    QVERIFY(::utimensat(AT_FDCWD, file, times, 0) == 0);
     QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 3333u);
 
     // Shrunk below the size that is kept: read afresh.

@@ -14,7 +14,7 @@ QIcon applicationIcon()
     // Read as PNG straight away: left to guess the format, Qt would load every image plug-in
     // first, which costs more at start-up than the whole icon.
     QIcon result;
-    for (int size : icon::bitmapSizes) {
+    for (int size : icon::windowIconSizes) {
         QImageReader reader(QStringLiteral(":/hueloft/hueloft-%1.png").arg(size), "png");
         reader.setAutoDetectImageFormat(false);
         result.addPixmap(QPixmap::fromImage(reader.read()));

@@ -10,8 +10,8 @@
 
 namespace hueloft {
 
-// Every embedded size in one icon, so each place that shows it picks the nearest size instead
-// of scaling the 32 x 32 one.
+// The window's sizes (16 to 64) in one icon, so each place that shows it picks the nearest
+// size instead of scaling the 32 x 32 one.
 QIcon applicationIcon();
 
 } // namespace hueloft

@@ -73,6 +73,11 @@ inline constexpr std::array<SmallDrawing, 3> smallDrawings{{
 // The bitmap sizes written into the build tree and embedded as resources.
 inline constexpr std::array<int, 8> bitmapSizes{16, 20, 24, 32, 48, 64, 128, 256};
 
+// The sizes a window's icon needs while the program runs: title bars, task bars and window
+// switchers at up to twice the scale. The larger ones are for the desktop's icon theme and are
+// not decoded at start-up (each size the window offers also goes to the window manager).
+inline constexpr std::array<int, 6> windowIconSizes{16, 20, 24, 32, 48, 64};
+
 // The sizes the Windows .ico holds: what Windows asks for at 100 to 200 % (16 to 32 in lists
 // and title bars, 48 and 64 for the desktop, 256 for large views). Up to 48 as bitmaps, which
 // every Windows shows; 64 and 256 PNG-compressed.
