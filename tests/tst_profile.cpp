@@ -858,7 +858,8 @@ void tst_Profile::killedWriter()
     QElapsedTimer clock;
     clock.start();
     int rounds = 0, stale = 0, savedAfter = 0;
-    for (; rounds < 200 && clock.elapsed() < 15000; ++rounds) {
+    // The rows that save after a kill need a few kills that left a backup, not 200.
+    for (; rounds < 200 && clock.elapsed() < 15000 && savedAfter < 10; ++rounds) {
         QProcess writer;
         writer.start(PROFILE_WRITER_PATH, {"loop", path, "loop", "VALUE", "1111", "22222222"});
         QVERIFY(writer.waitForStarted());
@@ -901,7 +902,7 @@ void tst_Profile::killedWriter()
     }
     qInfo("%d writers killed in %lld ms; %d left a temporary file or backup behind", rounds,
           qint64(clock.elapsed()), stale);
-    QVERIFY(rounds >= 50);
+    QVERIFY(rounds >= 50 || savedAfter == 10);
     if (!thenSaved.isEmpty())
         QVERIFY2(savedAfter > 0, "no kill left a backup behind");
 }
