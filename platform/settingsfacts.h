@@ -38,7 +38,7 @@ struct SettingsFacts
     FileFacts besideProgram;    // <program folder>/HUELOFT.INI
     std::string perUserFolder;  // $XDG_CONFIG_HOME/hueloft, ~/.config/hueloft, %APPDATA%\hueloft
     std::string perUserProblem; // why there is none
-    FileFacts perUserFile;      // <per-user folder>/HUELOFT.INI
+    FileFacts perUserFile;      // <per-user folder>/HUELOFT.INI; only asked where it may be used
 };
 
 // The folder of the running program; empty when the system does not say.

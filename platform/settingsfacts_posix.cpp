@@ -114,7 +114,11 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
         config = home + "/.config";
     }
     facts.perUserFolder = config + "/hueloft";
-    facts.perUserFile = fileFacts(facts.perUserFolder + "/HUELOFT.INI");
+    // A portable copy whose own file can be used never looks at the per-user one.
+    const bool ownUsable = !folder.empty() && facts.besideProgram.writable &&
+                           facts.besideProgram.notRegular.empty();
+    if (facts.installed || !ownUsable)
+        facts.perUserFile = fileFacts(facts.perUserFolder + "/HUELOFT.INI");
     return facts;
 }
 
