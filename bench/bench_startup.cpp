@@ -8,6 +8,7 @@
 #include "editor/settings/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/resources/installdirs.h"
 
 #include <QApplication>
 #include <QFile>
@@ -20,7 +21,8 @@ int main(int argc, char *argv[])
     describeApplication();
 
     const QString programFolder = QApplication::applicationDirPath();
-    DeclaredFunctions functions(QFile::encodeName(programFolder).toStdString());
+    const std::string folder = QFile::encodeName(programFolder).toStdString();
+    DeclaredFunctions functions({folder, hueloft::installedLibraryFolder(folder)});
     const double constructStart = bench::monotonicMs();
     MainWindow window(functions, programFolder);
     std::printf("construct-ms %.3f\n", bench::monotonicMs() - constructStart);

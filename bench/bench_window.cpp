@@ -249,7 +249,7 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
 // the sixteen custom colours.
 double timedUnload(Exit exit, int run)
 {
-    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
+    DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
     int red = 0;
     auto window = preparedWindow(functions, exit, run, red);
     const auto start = Clock::now();
@@ -265,7 +265,7 @@ double timedUnload(Exit exit, int run)
 
 double timedLoad()
 {
-    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
+    DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
     MainWindow window(functions, g_settingsFolder);
     const auto start = Clock::now();
     window.Form_Load();
@@ -354,7 +354,7 @@ void putTemplateInPlace()
 // One thing alone, once, for strace and callgrind.
 int runOnly(const QString &only, int steps)
 {
-    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
+    DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
     const struct
     {
         const char *name;
@@ -469,7 +469,7 @@ int main(int argc, char *argv[])
         showAndSettle(bare.window);
         print("drag-base-ms", median(dragSteps(bare.bar, bare.sample, steps)));
     }
-    DeclaredFunctions functions(QFile::encodeName(folder()).toStdString());
+    DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
     MainWindow window(functions, g_settingsFolder);
     window.Form_Load();
     showAndSettle(window);

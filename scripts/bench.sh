@@ -77,6 +77,9 @@ cp -a "$build/bin" "$prog"
 mkdir -p "$work/home" "$work/runtime"
 chmod 700 "$work/runtime"
 export HOME="$work/home" XDG_RUNTIME_DIR="$work/runtime"
+# No session bus for either program: without one, libdbus would launch a bus for the bare Qt
+# window at every start (the editor declines to), and the baseline would pay for it.
+export DBUS_SESSION_BUS_ADDRESS="unix:path=$work/no-session-bus"
 unset XDG_CONFIG_HOME QT_SCALE_FACTOR QT_SCREEN_SCALE_FACTORS QT_AUTO_SCREEN_SCALE_FACTOR || true
 export LC_ALL=C.UTF-8
 results="$work/results"
