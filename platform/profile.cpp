@@ -7,6 +7,8 @@
 
 #include "platform/filekind.h"
 #include "platform/links_posix.h"
+#include "platform/posixfile.h"
+#include "platform/profile_errors.h"
 #include "platform/profile_save.h"
 #include "platform/profile_text.h"
 
@@ -33,8 +35,8 @@ namespace platform {
 
 namespace {
 
-using save::FileDescriptor;
-using save::readBounded;
+using posix::FileDescriptor;
+using posix::readBounded;
 
 thread_local std::string t_errorText;
 
@@ -46,50 +48,6 @@ std::optional<std::string_view> argument(const char *s)
     return profile::trimArgument(s);
 }
 
-// Beside the errno values, one error of our own: the path names something that is never read
-// or replaced. A settings path that names a device, a FIFO or a socket must not make the
-// program block, read without end or put a regular file in the device's place; the kind goes
-// into the error text.
-constexpr int NotRegular = -1;
-thread_local mode_t t_notRegularMode = 0;
-// And another: a file too large to be settings (kProfileFileSizeLimit) is neither read, which
-// could exhaust memory, nor replaced by the few hundred bytes a save would leave of it.
-constexpr int TooLarge = -2;
-// (-3 is kUntrustedLink.) And a file that another program replaces without end.
-constexpr int KeptChanging = -4;
-thread_local off_t t_tooLargeSize = 0;
-
-int kindError(const struct stat &st)
-{
-    if (S_ISDIR(st.st_mode))
-        return EISDIR; // the system's own words say it well enough
-    if (!S_ISREG(st.st_mode)) {
-        t_notRegularMode = st.st_mode;
-        return NotRegular;
-    }
-    if (std::uint64_t(st.st_size) > kProfileFileSizeLimit) {
-        t_tooLargeSize = st.st_size;
-        return TooLarge;
-    }
-    return 0;
-}
-
-std::string reasonText(int error)
-{
-    if (error == NotRegular) {
-        const char *kind = notRegularKind(t_notRegularMode);
-        return std::string("it is ") + kind + ", not a regular file";
-    }
-    if (error == KeptChanging)
-        return "another program replaced it at every try to lock it";
-    if (error == kUntrustedLink)
-        return "it is a link that another user made in a folder others can write";
-    if (error == TooLarge)
-        return "it is too large for a settings file (" + std::to_string(t_tooLargeSize) +
-               " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
-    return std::generic_category().message(error);
-}
-
 // Opens path for reading when it is (or links to) a regular file. O_NONBLOCK keeps the open
 // of a FIFO from waiting for a writer; it changes nothing for a regular file. Links are
 // followed as a write follows them, and a link put in place meanwhile is not followed.
@@ -98,7 +56,7 @@ int openRegular(const char *fileName, FileDescriptor &fd, struct stat &st)
     std::string path = fileName;
     if (const int error = followLinks(path))
         return error;
-    fd.reset(::open(path.c_str(), O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
+    fd.reset(posix::openAt(AT_FDCWD, path.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
     if (fd.get() < 0)
         return errno;
     if (::fstat(fd.get(), &st) != 0)
@@ -106,16 +64,10 @@ int openRegular(const char *fileName, FileDescriptor &fd, struct stat &st)
     return kindError(st);
 }
 
-// Whether the bytes of a file are UTF-16 (a byte-order mark first).
-bool isWide(std::string_view bytes)
-{
-    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
-}
-
 // A UTF-16 file's text as the functions read it; other text stays as it is, uncopied.
 void decodeIfWide(std::string &text)
 {
-    if (isWide(text))
+    if (profile::isWide(text))
         text = profile::decodedFile(text).text;
 }
 
@@ -152,13 +104,13 @@ void tidyOnce(const char *fileName)
     // A write in place killed half-way is put back before the first read, unless a writer
     // holds the file now (it puts it back itself).
     const std::string folder = folderOfPath(path);
-    FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
+    FileDescriptor dirFd(posix::openAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY));
     const std::string name = path.substr(path.rfind('/') + 1);
     FileDescriptor fileFd(
         dirFd.get() < 0 ? -1
-                        : ::openat(dirFd.get(), name.c_str(),
-                                   O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-    if (fileFd.get() >= 0 && ::flock(fileFd.get(), LOCK_EX | LOCK_NB) == 0)
+                        : posix::openAt(dirFd.get(), name.c_str(),
+                                   O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
+    if (fileFd.get() >= 0 && posix::lock(fileFd.get(), LOCK_EX | LOCK_NB) == 0)
         save::recoverBackups(dirFd.get(), name, fileFd.get());
 }
 
@@ -216,8 +168,6 @@ struct Held
     std::uint64_t generation = 0; // changes with every held write
 };
 
-std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits);
-
 struct State
 {
     std::mutex mutex;
@@ -237,7 +187,7 @@ struct State
     {
         std::lock_guard lock(mutex);
         for (auto &[fileName, pending] : held) {
-            const std::string error = flushFile(fileName, std::move(pending.edits));
+            const std::string error = save::flushFile(fileName, std::move(pending.edits));
             if (!error.empty())
                 std::fprintf(stderr, "%s: settings not saved: %s\n",
                              program_invocation_short_name, error.c_str());
@@ -396,148 +346,6 @@ int checkWritable(const std::string &path)
     return ::faccessat(AT_FDCWD, folder.c_str(), W_OK, AT_EACCESS) == 0 ? 0 : errno;
 }
 
-// How long a flush waits for another process's lock before it writes anyway. The replacement
-// is atomic either way; the lock only keeps two writers from each reading the file before the
-// other has replaced it. A process that holds a lock for longer has hung, or means harm.
-constexpr int lockWaitMilliseconds = 10000;
-
-bool lockWithin(int fd)
-{
-    // By the clock: on a busy machine the pauses themselves take longer than asked.
-    auto milliseconds = [] {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    };
-    const std::int64_t deadline = milliseconds() + lockWaitMilliseconds;
-    for (;;) {
-        if (::flock(fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EWOULDBLOCK && errno != EINTR)
-            return false;
-        if (milliseconds() >= deadline)
-            return false;
-        const timespec pause{0, 5 * 1000 * 1000};
-        ::nanosleep(&pause, nullptr);
-    }
-}
-
-std::string writeError(const std::string &fileName, int error)
-{
-    return "cannot write " + fileName + ": " + reasonText(error);
-}
-
-// Reads, applies the edits and replaces the file, under an exclusive lock. The lock is taken
-// on the file itself, so that nothing but the file is ever created for it (no lock file); a
-// writer that renamed a new file over it meanwhile leaves our descriptor on the old inode, so
-// the path is checked to still name the locked file, and the lock taken again if not. A file
-// that does not exist yet has nothing to lock: its folder is locked instead, and the path
-// checked to be still missing. Returns the one line that says why it failed, or empty.
-std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits);
-
-std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits)
-{
-    try {
-        return flushFileIn(fileName, std::move(edits));
-    } catch (const std::bad_alloc &) {
-        return writeError(fileName, ENOMEM);
-    }
-}
-
-std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits)
-{
-    if (edits.empty())
-        return {};
-    std::string path = fileName;
-    if (const int error = followLinks(path))
-        return writeError(fileName, error);
-    const std::string folder = folderOfPath(path);
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
-
-    FileDescriptor dirFd(::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC));
-    if (dirFd.get() < 0)
-        return writeError(fileName, errno);
-    FileDescriptor fileFd;
-    bool folderLocked = false;
-    struct stat st
-    {
-    };
-    bool exists = false, settled = false;
-    // A file replaced again at every look belongs to a program that never stops writing it;
-    // after this many tries the save gives up rather than guess what the file holds.
-    for (int attempt = 0; attempt < 100 && !settled; ++attempt) {
-        fileFd.reset(::openat(dirFd.get(), name.c_str(),
-                              O_RDONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-        if (fileFd.get() >= 0) {
-            if (::fstat(fileFd.get(), &st) != 0)
-                return writeError(fileName, errno);
-            if (const int error = kindError(st))
-                return writeError(fileName, error);
-            lockWithin(fileFd.get());
-            struct stat named
-            {
-            };
-            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
-                && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
-                exists = settled = true;
-                break;
-            }
-            continue; // replaced meanwhile: lock the new one
-        }
-        if (errno == ELOOP) // a link put in its place since the links were followed
-            return writeError(fileName, errno);
-        if (errno != ENOENT)
-            return writeError(fileName, errno);
-        if (!folderLocked) {
-            lockWithin(dirFd.get());
-            folderLocked = true;
-        }
-        struct stat named
-        {
-        };
-        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
-            && errno == ENOENT)
-            settled = true; // still missing, and we create it
-    }
-    // Without the file read under the lock, a save would leave only the held edits.
-    if (!settled)
-        return writeError(fileName, KeptChanging);
-
-    // A write killed half-way may have left its temporary file behind; it goes now, also
-    // when this flush turns out to change nothing.
-    save::removeStaleTemporaries(folder, save::temporaryPrefix(name));
-
-    std::string text;
-    if (exists) {
-        // A write in place killed half-way is put back first: the edits apply to whole text.
-        save::recoverBackups(dirFd.get(), name, fileFd.get());
-        if (::fstat(fileFd.get(), &st) != 0)
-            return writeError(fileName, errno);
-        if (const int error = kindError(st))
-            return writeError(fileName, error);
-        if (const int error = readBounded(fileFd.get(), st.st_size, text))
-            return writeError(fileName, error);
-    }
-    // A UTF-16 file is edited as 8-bit text and written back as UTF-16.
-    profile::FileText wide;
-    if (isWide(text))
-        wide = profile::decodedFile(text);
-    const bool utf16 = wide.encoding != profile::Encoding::Bytes;
-    auto changed =
-        profile::editedAll(utf16 ? wide.text : text, edits, profile::newLineEndFor(wide.encoding));
-    if (!changed)
-        return {};
-    if (utf16) {
-        wide.text = std::move(*changed);
-        *changed = profile::encodedFile(wide);
-    }
-    if (const int error =
-            save::saveFile(dirFd.get(), name, *changed, fileFd.get(), exists ? &st : nullptr, text))
-        return writeError(fileName, error);
-    return {};
-}
-
 } // namespace
 
 std::uint32_t GetPrivateProfileIntA(const char *section, const char *key, int defaultValue,
@@ -592,7 +400,7 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
         // What failed is dropped all the same: it was said, and a retry at the end of the
         // process would only say it again.
         for (auto &[name, edits] : work) {
-            const std::string error = flushFile(name, std::move(edits));
+            const std::string error = save::flushFile(name, std::move(edits));
             if (!error.empty() && t_errorText.empty())
                 t_errorText = error;
         }

@@ -1,9 +1,13 @@
 // SPDX-License-Identifier: MIT
-// Putting a settings file's new text on disk for the POSIX profile functions. In order:
-// reading within a bound; the temporary files of a replacement and their cleaning; private
-// files; extended attributes; the write in place with its backup and its recovery; the
-// replacement itself (saveFile), which chooses between the two.
+// Putting a settings file's new text on disk for the POSIX profile functions. In order: the
+// temporary files of a replacement and their cleaning; extended attributes; the replacement
+// itself (saveFile), which writes in place instead where a new file would not be the same
+// file to everyone (profile_backup.cpp).
 #include "platform/profile_save.h"
+
+#include "platform/posixfile.h"
+#include "platform/profile_errors.h"
+#include "platform/profile_text.h"
 
 #include "platform/links_posix.h"
 #include "platform/profile.h"
@@ -26,28 +30,7 @@
 
 namespace platform::save {
 
-// Reads at most the size the file had when it was opened: a file that grows while it is read
-// (or a link swapped to an endless one) cannot make the read run out of memory.
-int readBounded(int fd, off_t size, std::string &text)
-{
-    text.clear();
-    text.resize(std::size_t(size));
-    std::size_t done = 0;
-    while (done < text.size()) {
-        const ssize_t n = ::read(fd, text.data() + done, text.size() - done);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            text.clear();
-            return errno;
-        }
-        if (n == 0)
-            break;
-        done += std::size_t(n);
-    }
-    text.resize(done);
-    return 0;
-}
+using namespace posix;
 
 // Temporary files are named after the file they replace, hidden, with a tail of random
 // letters: ".HUELOFT.INI.writing-Ab3xYz".
@@ -75,13 +58,13 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
             name.substr(0, prefix.size()) != prefix)
             continue;
         FileDescriptor fd(
-            ::openat(dirFd, entry->d_name, O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
+            openAt(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
         struct stat opened
         {
         };
         if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
             continue;
-        if (::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        if (lock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;
         // The name may have been renamed away meanwhile; only remove the very file locked.
         struct stat named
@@ -95,86 +78,6 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
 }
 
 namespace {
-
-int writeAll(int fd, std::string_view data)
-{
-    while (!data.empty()) {
-        const ssize_t n = ::write(fd, data.data(), data.size());
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(std::size_t(n));
-    }
-    return 0;
-}
-
-char randomLetter()
-{
-    static constexpr char letters[] =
-        "ABCDEFGHIJKLMNOPQRSTUVWXYZabcdefghijklmnopqrstuvwxyz0123456789";
-    unsigned char byte = 0;
-    if (::getrandom(&byte, 1, GRND_NONBLOCK) != 1) {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        byte = static_cast<unsigned char>(now.tv_nsec ^ ::getpid());
-    }
-    return letters[byte % (sizeof letters - 1)];
-}
-
-// The process's file creation mask, read without changing it (umask() can only set it, which
-// would race with files that other threads create meanwhile).
-mode_t currentUmask()
-{
-    if (FILE *status = std::fopen("/proc/self/status", "re")) {
-        char line[256];
-        unsigned mask = 0;
-        bool found = false;
-        while (!found && std::fgets(line, sizeof line, status))
-            found = std::sscanf(line, "Umask: %o", &mask) == 1;
-        std::fclose(status);
-        if (found)
-            return mode_t(mask);
-    }
-    const mode_t mask = ::umask(022);
-    ::umask(mask);
-    return mask;
-}
-
-// Creates a new file named Prefix plus a random tail in the folder open as dirFd, readable and
-// writable by its owner only, and locks it. Private until it is whole: in a folder that others
-// can write, nobody else may open it (and so hold a lock on it) first. The lock is taken
-// without waiting: the only other process that can open it is a cleaner of the same user,
-// which may have taken the name away between open and lock; another name is tried then.
-// Returns the descriptor and sets name, or returns minus the error.
-int createPrivate(int dirFd, const std::string &prefix, std::string &name)
-{
-    for (int attempt = 0; attempt < 100; ++attempt) {
-        name = prefix;
-        for (std::size_t i = 0; i < randomTailLength; ++i)
-            name += randomLetter();
-        const int fd =
-            ::openat(dirFd, name.c_str(), O_RDWR | O_CREAT | O_EXCL | O_CLOEXEC | O_NOFOLLOW, 0600);
-        if (fd < 0) {
-            if (errno == EEXIST)
-                continue;
-            return -errno;
-        }
-        int locked = -1;
-        while ((locked = ::flock(fd, LOCK_EX | LOCK_NB)) != 0 && errno == EINTR) {
-        }
-        struct stat st
-        {
-        };
-        if (locked == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
-            return fd;
-        if (locked != 0)
-            ::unlinkat(dirFd, name.c_str(), 0);
-        ::close(fd);
-    }
-    return -EEXIST;
-}
 
 // The names of a file's extended attributes; false when they cannot be listed. A file system
 // without them has none.
@@ -219,253 +122,6 @@ bool copyAttributes(int from, int to)
     }
     return true;
 }
-
-int pwriteAll(int fd, std::string_view data)
-{
-    for (off_t at = 0; !data.empty();) {
-        const ssize_t n = ::pwrite(fd, data.data(), data.size(), at);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(std::size_t(n));
-        at += n;
-    }
-    return 0;
-}
-
-// The file's content becomes Text, in place: same inode, so every name, owner, attribute and
-// mount stays as it was. Synced before it returns.
-int overwrite(int fd, std::string_view text)
-{
-    if (const int error = pwriteAll(fd, text))
-        return error;
-    if (::ftruncate(fd, off_t(text.size())) != 0 || ::fsync(fd) != 0)
-        return errno;
-    return 0;
-}
-
-// ---- the write in place and its backup -----------------------------------------------------
-//
-// Where a replacement would not be the same file to everyone, the new text is written over the
-// file itself. Before its first byte changes, the old text and the new go to a backup, synced,
-// so that whoever finds the file torn later can put the old text back.
-//
-// Who could interfere, and what stops them:
-// - Nobody else can plant, replace or link a backup: it lies in this user's own state folder
-//   ($XDG_STATE_HOME/hueloft, else ~/.local/state/hueloft), which must belong to this user and
-//   be closed to everyone else, never beside the file in a folder that others may write. A
-//   backup is believed only as a regular file of this user with one link, opened without
-//   following links.
-// - A completed save is never undone: the old text goes back only when every byte of the file
-//   is, at its place, a byte of the old text or of the new one, which is all that a write of
-//   the new text over the old can leave. A file saved since by anyone else (another user, or
-//   through another name of the same file) is not that, and is kept; the backup goes.
-// - Backups are named after the file's device and inode, not its name, so a save through any
-//   of a file's names finds what a killed save through another left.
-// Without a state folder of its own (no $HOME, a folder someone else owns) the write in place
-// goes without a backup: a kill in the middle of it can then leave the file torn.
-
-constexpr const char backupMagic[] = "hueloft profile backup 2";
-
-std::string backupPrefix(const struct stat &file)
-{
-    return "saving-" + std::to_string(static_cast<unsigned long long>(file.st_dev)) + "-" +
-           std::to_string(static_cast<unsigned long long>(file.st_ino)) + "-";
-}
-
-// The user's state folder for backups, open; -1 when there is none that is safely this user's.
-// Create: make it when missing (only below a folder of this user's own).
-int openStateFolder(bool create)
-{
-    auto absolute = [](const char *name) {
-        const char *value = std::getenv(name);
-        return value && value[0] == '/' ? std::string(value) : std::string();
-    };
-    std::string base = absolute("XDG_STATE_HOME");
-    if (base.empty()) {
-        const std::string home = absolute("HOME");
-        if (home.empty())
-            return -1;
-        base = home + "/.local/state";
-    }
-    const std::string folder = base + "/hueloft";
-    auto open = [&] {
-        return ::open(folder.c_str(), O_RDONLY | O_DIRECTORY | O_CLOEXEC | O_NOFOLLOW);
-    };
-    int fd = open();
-    if (fd < 0 && errno == ENOENT && create) {
-        // Made below the nearest folder that exists, if that one is this user's.
-        std::vector<std::string> missing{folder};
-        struct stat st
-        {
-        };
-        while (::lstat(folderOfPath(missing.back()).c_str(), &st) != 0 && errno == ENOENT &&
-               missing.size() < 8)
-            missing.push_back(folderOfPath(missing.back()));
-        if (::lstat(folderOfPath(missing.back()).c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-            st.st_uid != ::geteuid())
-            return -1;
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-            if (::mkdir(it->c_str(), 0700) != 0 && errno != EEXIST)
-                return -1;
-        fd = open();
-    }
-    struct stat st
-    {
-    };
-    if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077))) {
-        ::close(fd);
-        return -1;
-    }
-    return fd;
-}
-
-// Whether Now is what a write of New over Old can leave: at every place a byte of one or the
-// other, and no longer than the longer of them.
-bool tornBetween(std::string_view now, std::string_view oldText, std::string_view newText)
-{
-    if (now.size() > std::max(oldText.size(), newText.size()))
-        return false;
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const bool fromNew = i < newText.size() && now[i] == newText[i];
-        const bool fromOld = i < oldText.size() && now[i] == oldText[i];
-        if (!fromNew && !fromOld)
-            return false;
-    }
-    return true;
-}
-
-// Writes Text over the file open (and locked) as fileFd, for a file whose replacement would
-// not be the same file to everyone. A failed write puts the old text back at once; one killed
-// half-way is put back by the next one of this user's to use the file (recoverBackups()).
-int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
-                 std::string_view oldText, std::string_view text)
-{
-    // A save needs the folder writable too, whichever way it goes: every file of a read-only
-    // folder gets the same answer, as when the backup lay beside the file.
-    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0 ||
-        ::faccessat(dirFd, ".", W_OK, AT_EACCESS) != 0)
-        return errno;
-    FileDescriptor out(
-        ::openat(dirFd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NOCTTY | O_NONBLOCK | O_NOFOLLOW));
-    struct stat st
-    {
-    };
-    if (out.get() < 0 || ::fstat(out.get(), &st) != 0)
-        return errno;
-    if (st.st_dev != old.st_dev || st.st_ino != old.st_ino)
-        return EAGAIN; // not the file that was read and locked
-
-    FileDescriptor state(openStateFolder(true));
-    std::string backup;
-    FileDescriptor keep(state.get() < 0 ? -1 : createPrivate(state.get(), backupPrefix(old), backup));
-    auto dropBackup = [&] {
-        if (keep.get() >= 0)
-            ::unlinkat(state.get(), backup.c_str(), 0);
-    };
-    if (keep.get() >= 0) {
-        char header[160];
-        std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu\n", backupMagic,
-                      static_cast<unsigned long long>(old.st_dev),
-                      static_cast<unsigned long long>(old.st_ino), oldText.size(), text.size());
-        int error = writeAll(keep.get(), header);
-        if (!error)
-            error = writeAll(keep.get(), oldText);
-        if (!error)
-            error = writeAll(keep.get(), text);
-        if (!error && (::fsync(keep.get()) != 0 || ::fsync(state.get()) != 0))
-            error = errno;
-        if (error)
-            return dropBackup(), error;
-    }
-    if (const int error = overwrite(out.get(), text)) {
-        // A full disk, most likely, with the file grown half-way: the old text goes back.
-        if (overwrite(out.get(), oldText) == 0)
-            dropBackup();
-        return error;
-    }
-    dropBackup();
-    return 0;
-}
-
-} // namespace
-
-void recoverBackups(int dirFd, const std::string &name, int fileFd)
-{
-    struct stat file
-    {
-    };
-    if (::fstat(fileFd, &file) != 0 || !S_ISREG(file.st_mode) ||
-        std::uint64_t(file.st_size) > kProfileFileSizeLimit)
-        return;
-    FileDescriptor state(openStateFolder(false));
-    DIR *dir = nullptr;
-    if (state.get() >= 0) {
-        const int scanFd = ::dup(state.get());
-        dir = scanFd < 0 ? nullptr : ::fdopendir(scanFd);
-        if (!dir && scanFd >= 0)
-            ::close(scanFd);
-    }
-    if (!dir)
-        return;
-    const std::string prefix = backupPrefix(file);
-    std::vector<std::string> found;
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
-        if (entryName.size() == prefix.size() + randomTailLength &&
-            entryName.substr(0, prefix.size()) == prefix)
-            found.emplace_back(entryName);
-    }
-    ::closedir(dir);
-    for (const std::string &backup : found) {
-        FileDescriptor fd(::openat(state.get(), backup.c_str(),
-                                   O_RDONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
-        struct stat st
-        {
-        };
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_nlink != 1 || st.st_uid != ::geteuid() ||
-            std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit + 160 ||
-            ::flock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-            continue; // not one of ours to believe, or its writer is still at work
-        std::string content;
-        if (readBounded(fd.get(), st.st_size, content) != 0)
-            continue;
-        unsigned long long device = 0, inode = 0;
-        std::size_t oldSize = 0, newSize = 0;
-        int headerEnd = 0;
-        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
-        const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
-                                        &newSize, &headerEnd) == 4 &&
-                            headerEnd > 0 && content.size() - std::size_t(headerEnd) == oldSize + newSize;
-        if (parsed && device == file.st_dev && inode == file.st_ino) {
-            const std::string_view body = std::string_view(content).substr(std::size_t(headerEnd));
-            const std::string_view oldText = body.substr(0, oldSize), newText = body.substr(oldSize);
-            std::string now;
-            if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
-                continue;
-            if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
-                FileDescriptor out(
-                    ::openat(dirFd, name.c_str(), O_WRONLY | O_CLOEXEC | O_NOFOLLOW | O_NONBLOCK));
-                struct stat same
-                {
-                };
-                if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
-                    same.st_dev != file.st_dev || overwrite(out.get(), oldText) != 0)
-                    continue; // kept for a later try
-                ::fstat(fileFd, &file);
-            }
-        }
-        // Put back, whole, saved since by someone else, or incomplete (the write in place had
-        // not begun): not needed any more.
-        ::unlinkat(state.get(), backup.c_str(), 0);
-    }
-    ::lseek(fileFd, 0, SEEK_SET);
-}
-
-namespace {
 
 // Why a replacement would not be the same file to everyone: other names link to it, or it
 // belongs to someone this process cannot give a new file to.
@@ -542,5 +198,155 @@ int saveFile(int dirFd, const std::string &name, const std::string &text, int fi
     return 0;
 }
 
+
+namespace {
+
+// How long a flush waits for another process's lock before it writes anyway. The replacement
+// is atomic either way; the lock only keeps two writers from each reading the file before the
+// other has replaced it. A process that holds a lock for longer has hung, or means harm.
+constexpr int lockWaitMilliseconds = 10000;
+
+bool lockWithin(int fd)
+{
+    // By the clock: on a busy machine the pauses themselves take longer than asked.
+    auto milliseconds = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_MONOTONIC, &now);
+        return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
+    };
+    const std::int64_t deadline = milliseconds() + lockWaitMilliseconds;
+    for (;;) {
+        if (posix::lock(fd, LOCK_EX | LOCK_NB) == 0)
+            return true;
+        if (errno != EWOULDBLOCK)
+            return false;
+        if (milliseconds() >= deadline)
+            return false;
+        const timespec pause{0, 5 * 1000 * 1000};
+        ::nanosleep(&pause, nullptr);
+    }
+}
+
+std::string writeError(const std::string &fileName, int error)
+{
+    return "cannot write " + fileName + ": " + reasonText(error);
+}
+
+// Reads, applies the edits and replaces the file, under an exclusive lock. The lock is taken
+// on the file itself, so that nothing but the file is ever created for it (no lock file); a
+// writer that renamed a new file over it meanwhile leaves our descriptor on the old inode, so
+// the path is checked to still name the locked file, and the lock taken again if not. A file
+// that does not exist yet has nothing to lock: its folder is locked instead, and the path
+// checked to be still missing. Returns the one line that says why it failed, or empty.
+std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits);
+
+} // namespace
+
+std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits)
+{
+    try {
+        return flushFileIn(fileName, std::move(edits));
+    } catch (const std::bad_alloc &) {
+        return writeError(fileName, ENOMEM);
+    }
+}
+
+namespace {
+
+std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits)
+{
+    if (edits.empty())
+        return {};
+    std::string path = fileName;
+    if (const int error = followLinks(path))
+        return writeError(fileName, error);
+    const std::string folder = folderOfPath(path);
+    const std::size_t slash = path.rfind('/');
+    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+
+    FileDescriptor dirFd(posix::openAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY));
+    if (dirFd.get() < 0)
+        return writeError(fileName, errno);
+    FileDescriptor fileFd;
+    bool folderLocked = false;
+    struct stat st
+    {
+    };
+    bool exists = false, settled = false;
+    // A file replaced again at every look belongs to a program that never stops writing it;
+    // after this many tries the save gives up rather than guess what the file holds.
+    for (int attempt = 0; attempt < 100 && !settled; ++attempt) {
+        fileFd.reset(posix::openAt(dirFd.get(), name.c_str(),
+                              O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
+        if (fileFd.get() >= 0) {
+            if (::fstat(fileFd.get(), &st) != 0)
+                return writeError(fileName, errno);
+            if (const int error = kindError(st))
+                return writeError(fileName, error);
+            lockWithin(fileFd.get());
+            struct stat named
+            {
+            };
+            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
+                && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+                exists = settled = true;
+                break;
+            }
+            continue; // replaced meanwhile: lock the new one
+        }
+        if (errno == ELOOP) // a link put in its place since the links were followed
+            return writeError(fileName, errno);
+        if (errno != ENOENT)
+            return writeError(fileName, errno);
+        if (!folderLocked) {
+            lockWithin(dirFd.get());
+            folderLocked = true;
+        }
+        struct stat named
+        {
+        };
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
+            && errno == ENOENT)
+            settled = true; // still missing, and we create it
+    }
+    // Without the file read under the lock, a save would leave only the held edits.
+    if (!settled)
+        return writeError(fileName, KeptChanging);
+
+    // A write killed half-way may have left its temporary file behind; it goes now, also
+    // when this flush turns out to change nothing.
+    save::removeStaleTemporaries(folder, save::temporaryPrefix(name));
+
+    std::string text;
+    if (exists) {
+        // A write in place killed half-way is put back first: the edits apply to whole text.
+        save::recoverBackups(dirFd.get(), name, fileFd.get());
+        if (::fstat(fileFd.get(), &st) != 0)
+            return writeError(fileName, errno);
+        if (const int error = kindError(st))
+            return writeError(fileName, error);
+        if (const int error = readBounded(fileFd.get(), st.st_size, text))
+            return writeError(fileName, error);
+    }
+    // A UTF-16 file is edited as 8-bit text and written back as UTF-16.
+    profile::FileText wide;
+    if (profile::isWide(text))
+        wide = profile::decodedFile(text);
+    const bool utf16 = wide.encoding != profile::Encoding::Bytes;
+    auto changed =
+        profile::editedAll(utf16 ? wide.text : text, edits, profile::newLineEndFor(wide.encoding));
+    if (!changed)
+        return {};
+    if (utf16) {
+        wide.text = std::move(*changed);
+        *changed = profile::encodedFile(wide);
+    }
+    if (const int error =
+            save::saveFile(dirFd.get(), name, *changed, fileFd.get(), exists ? &st : nullptr, text))
+        return writeError(fileName, error);
+    return {};
+}
+
+} // namespace
 
 } // namespace platform::save

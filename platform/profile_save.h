@@ -7,7 +7,10 @@
 // protected by a backup in the user's own state folder; and the recovery of what a write
 // killed half-way left. Internal to the profile library.
 
+#include "platform/profile_text.h"
+
 #include <string>
+#include <vector>
 #include <string_view>
 
 #include <sys/stat.h>
@@ -15,35 +18,6 @@
 #include <unistd.h>
 
 namespace platform::save {
-
-class FileDescriptor
-{
-public:
-    explicit FileDescriptor(int fd = -1)
-        : m_fd(fd)
-    {
-    }
-    ~FileDescriptor()
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-    }
-    FileDescriptor(const FileDescriptor &) = delete;
-    FileDescriptor &operator=(const FileDescriptor &) = delete;
-    int get() const { return m_fd; }
-    void reset(int fd)
-    {
-        if (m_fd >= 0)
-            ::close(m_fd);
-        m_fd = fd;
-    }
-
-private:
-    int m_fd;
-};
-
-// Reads at most Size bytes from the start of the descriptor's position; 0 or an errno value.
-int readBounded(int fd, off_t size, std::string &text);
 
 // The name prefix of the temporary files that replace the file at Path.
 std::string temporaryPrefix(const std::string &path);
@@ -56,9 +30,18 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
 // no longer needed.
 void recoverBackups(int dirFd, const std::string &name, int fileFd);
 
+// Writes Text over the file Name (in the folder open as dirFd), which Old describes, with its
+// old text kept in a backup until the write is whole (profile_backup.cpp). 0 or an errno.
+int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
+                 std::string_view oldText, std::string_view text);
+
 // Puts Text in the place of the file Name in the folder open as dirFd. Old: the file as it
 // was read and locked (open as fileFd) with its text, or null for a new file. 0 or an errno.
 int saveFile(int dirFd, const std::string &name, const std::string &text, int fileFd,
              const struct stat *old, const std::string &oldText);
+
+// Reads the file, applies the held Edits and puts the result on disk, under the file's lock.
+// The one line that says why it failed ("cannot write FILE: reason"), or empty.
+std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits);
 
 } // namespace platform::save

@@ -118,6 +118,12 @@ struct FileText
 };
 
 // The file's text; one pass, and none at all for an 8-bit file but the copy.
+// Whether the bytes of a file are UTF-16: a byte-order mark first.
+inline bool isWide(std::string_view bytes)
+{
+    return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
+}
+
 FileText decodedFile(std::string_view bytes);
 
 // The file's bytes for its text: an 8-bit file as the text is; a UTF-16 one with its byte
