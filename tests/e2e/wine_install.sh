@@ -81,6 +81,17 @@ ini=$(settings_of_install) || fail "the installed program kept no settings in %A
 [ -e "$installed/HUELOFT.INI" ] && fail "the installed program wrote into Program Files"
 expect_equal "its settings" "$(ini_value 'RGB Color' Red "$ini")" 3
 echo "settings kept in: ${ini#"$WINEPREFIX"/}"
+# The marker lost: the install's entry still names the folder, so the settings stay where they
+# are, and one line says why.
+rm "$installed/hueloft.installed"
+: >"$work/stderr"
+launch "C:\\Program Files\\hueloft\\hueloft.exe"
+keys Right alt+x
+wait_exit
+[ -e "$installed/HUELOFT.INI" ] && fail "without its marker the installed program wrote into Program Files"
+expect_equal "its settings without the marker" "$(ini_value 'RGB Color' Red "$ini")" 4
+grep -q "hueloft.installed is missing, but this copy's install names its folder; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI" \
+    "$work/stderr" && [ "$(grep -c . "$work/stderr")" = 1 ] || fail "standard error: $(cat "$work/stderr")"
 
 
 # For the current user only: its own program folder, Start menu and registry hive.
