@@ -79,11 +79,9 @@ HANDLE takeLock(const std::wstring &name)
 {
     const ULONGLONG deadline = GetTickCount64() + kLockWaitMs;
     for (;;) {
-        HANDLE lock = CreateFileW(name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr,
-                                  OPEN_ALWAYS,
-                                  FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY |
-                                      FILE_FLAG_DELETE_ON_CLOSE,
-                                  nullptr);
+        HANDLE lock = CreateFileW(
+            name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
+            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
         if (lock != INVALID_HANDLE_VALUE)
             return lock;
         // Held by another save (a sharing violation), or going as its holder lets it go
@@ -171,8 +169,8 @@ constexpr char kBackupTag[] = "hueloft backup";
 std::string headerLine(const BackupHeader &h)
 {
     std::string line = kBackupTag;
-    for (std::uint64_t value : {h.volume, h.indexHigh, h.indexLow, h.newSize, h.newChecksum,
-                                h.oldSize}) {
+    for (std::uint64_t value :
+         {h.volume, h.indexHigh, h.indexLow, h.newSize, h.newChecksum, h.oldSize}) {
         char digits[17];
         line += ' ';
         line.append(digits, std::to_chars(digits, digits + sizeof digits, value, 16).ptr);
@@ -187,8 +185,8 @@ std::size_t readHeader(const std::string &text, BackupHeader &h)
         return 0;
     const char *at = text.data() + sizeof kBackupTag - 1;
     const char *end = text.data() + text.size();
-    for (std::uint64_t *value : {&h.volume, &h.indexHigh, &h.indexLow, &h.newSize,
-                                 &h.newChecksum, &h.oldSize}) {
+    for (std::uint64_t *value :
+         {&h.volume, &h.indexHigh, &h.indexLow, &h.newSize, &h.newChecksum, &h.oldSize}) {
         if (at == end || *at != ' ')
             return 0;
         const std::from_chars_result read = std::from_chars(at + 1, end, *value, 16);
@@ -224,14 +222,14 @@ void mendUnderLock(const std::string &path)
     const std::size_t headerEnd = read ? readHeader(saved, h) : 0;
     bool done = true;
     if (headerEnd && saved.size() - headerEnd == h.oldSize) {
-        HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE,
-                                  FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
+        HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
         BY_HANDLE_FILE_INFORMATION info{};
         std::string now;
         if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
             sameFile(h, info)) {
-            const bool whole = readAll(file, now) && now.size() == h.newSize &&
-                               checksum(now) == h.newChecksum;
+            const bool whole =
+                readAll(file, now) && now.size() == h.newSize && checksum(now) == h.newChecksum;
             if (!whole)
                 done = overwrite(file, saved.substr(headerEnd));
         }
@@ -267,8 +265,8 @@ bool ownedByThisUser(HANDLE file)
 {
     PSID owner = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr,
-                        nullptr, nullptr, &descriptor) != ERROR_SUCCESS)
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
     bool mine = false;
     HANDLE token = nullptr;
@@ -296,12 +294,12 @@ bool giveAccessList(HANDLE file, const std::wstring &to)
     DWORD revision = 0;
     GetSecurityDescriptorControl(descriptor, &control, &revision);
     const SECURITY_INFORMATION which =
-        DACL_SECURITY_INFORMATION | (control & SE_DACL_PROTECTED
-                                         ? PROTECTED_DACL_SECURITY_INFORMATION
-                                         : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        DACL_SECURITY_INFORMATION |
+        (control & SE_DACL_PROTECTED ? PROTECTED_DACL_SECURITY_INFORMATION
+                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
     std::wstring name = to;
-    const DWORD result = SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, which, nullptr,
-                                               nullptr, list, nullptr);
+    const DWORD result =
+        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, which, nullptr, nullptr, list, nullptr);
     LocalFree(descriptor);
     return result == ERROR_SUCCESS;
 }
@@ -330,8 +328,12 @@ std::string writeInPlace(const std::string &path, const std::string &copy)
         CloseHandle(file);
         return failure("cannot read", path, error);
     }
-    const BackupHeader header{info.dwVolumeSerialNumber, info.nFileIndexHigh, info.nFileIndexLow,
-                              text.size(),                checksum(text),      old.size()};
+    const BackupHeader header{info.dwVolumeSerialNumber,
+                              info.nFileIndexHigh,
+                              info.nFileIndexLow,
+                              text.size(),
+                              checksum(text),
+                              old.size()};
     const std::wstring backupFile = backupName(path);
     HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
@@ -436,10 +438,9 @@ std::string ProfileSave::finish(bool keep)
         if (written != INVALID_HANDLE_VALUE)
             CloseHandle(written);
 
-        HANDLE old = problem.empty()
-                         ? CreateFileW(file.c_str(), GENERIC_READ | READ_CONTROL, kShareAll,
-                                       nullptr, OPEN_EXISTING, 0, nullptr)
-                         : INVALID_HANDLE_VALUE;
+        HANDLE old = problem.empty() ? CreateFileW(file.c_str(), GENERIC_READ | READ_CONTROL,
+                                                   kShareAll, nullptr, OPEN_EXISTING, 0, nullptr)
+                                     : INVALID_HANDLE_VALUE;
         bool replace = problem.empty();
         if (old != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION info{};
@@ -453,9 +454,8 @@ std::string ProfileSave::finish(bool keep)
             else
                 problem = writeInPlace(m_path, m_copy);
         }
-        if (replace &&
-            !MoveFileExW(copy.c_str(), file.c_str(),
-                         MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
+        if (replace && !MoveFileExW(copy.c_str(), file.c_str(),
+                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
             // A name that cannot be replaced (held open without sharing its deletion) may still
             // be written.
             const DWORD error = GetLastError();

@@ -398,8 +398,7 @@ void MainForm::Form_Unload()
         if (failure.empty())
             failure = "cannot write " + SettingsPath;
     }
-    if (const std::string problem = m_view.finishSettingsSave(failure.empty());
-        failure.empty())
+    if (const std::string problem = m_view.finishSettingsSave(failure.empty()); failure.empty())
         failure = problem;
 
     if (!failure.empty())

@@ -61,12 +61,13 @@ SettingsLocation chooseSettingsLocation(const platform::SettingsFacts &facts)
     else if (facts.listsInstalls && facts.registered && !facts.installed)
         location.note = "the installer's marker " + facts.programFolder + facts.separator +
                         "hueloft.installed is missing, but this copy's install names its "
-                        "folder; settings kept in " + location.path;
+                        "folder; settings kept in " +
+                        location.path;
     else if (facts.listsInstalls && facts.installed && !facts.registered)
         location.note = facts.programFolder + facts.separator +
                         "hueloft.installed marks an installed copy, but no install names its "
-                        "folder; settings kept in " + location.path +
-                        (own.exists ? ", not in " + beside : std::string());
+                        "folder; settings kept in " +
+                        location.path + (own.exists ? ", not in " + beside : std::string());
     else if (!installed && own.exists)
         location.note =
             beside + " cannot be written by this user; settings kept in " + location.path;
