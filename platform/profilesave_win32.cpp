@@ -281,27 +281,53 @@ bool ownedByThisUser(HANDLE file)
     return mine;
 }
 
-// The access list of File, given to the file named To, protected from inheritance or not as
-// it was.
-bool giveAccessList(HANDLE file, const std::wstring &to)
+// The access list of a file (Name, or the open File), as bytes with its protection from
+// inheritance; empty when the system does not say.
+std::string accessList(HANDLE file, const std::wstring &name)
 {
+    PACL list = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    std::wstring asked = name;
+    const DWORD result =
+        file ? GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
+                               &list, nullptr, &descriptor)
+             : GetNamedSecurityInfoW(asked.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
+                                     nullptr, nullptr, &list, nullptr, &descriptor);
+    if (result != ERROR_SUCCESS)
+        return {};
+    SECURITY_DESCRIPTOR_CONTROL control = 0;
+    DWORD revision = 0;
+    GetSecurityDescriptorControl(descriptor, &control, &revision);
+    std::string bytes(1, control & SE_DACL_PROTECTED ? 'P' : 'U');
+    if (list)
+        bytes.append(reinterpret_cast<const char *>(list), list->AclSize);
+    LocalFree(descriptor);
+    return bytes;
+}
+
+// Whether the file named To has, or can be given, the access list of File; checked, not
+// assumed: Wine keeps access lists as the Unix mode, and a list given is read back as another
+// (0640 comes back 0775).
+bool takesAccessList(HANDLE file, const std::wstring &to)
+{
+    const std::string wanted = accessList(file, {});
+    if (wanted.empty())
+        return false;
+    if (accessList(nullptr, to) == wanted)
+        return true;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
     if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
                         nullptr, &descriptor) != ERROR_SUCCESS)
         return false;
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor, &control, &revision);
     const SECURITY_INFORMATION which =
-        DACL_SECURITY_INFORMATION |
-        (control & SE_DACL_PROTECTED ? PROTECTED_DACL_SECURITY_INFORMATION
-                                     : UNPROTECTED_DACL_SECURITY_INFORMATION);
+        DACL_SECURITY_INFORMATION | (wanted[0] == 'P' ? PROTECTED_DACL_SECURITY_INFORMATION
+                                                      : UNPROTECTED_DACL_SECURITY_INFORMATION);
     std::wstring name = to;
     const DWORD result =
         SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, which, nullptr, nullptr, list, nullptr);
     LocalFree(descriptor);
-    return result == ERROR_SUCCESS;
+    return result == ERROR_SUCCESS && accessList(nullptr, to) == wanted;
 }
 
 // The new text (the copy's) over the file at Path, as described in the header.
@@ -445,7 +471,7 @@ std::string ProfileSave::finish(bool keep)
         if (old != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION info{};
             replace = GetFileInformationByHandle(old, &info) && info.nNumberOfLinks == 1 &&
-                      ownedByThisUser(old) && giveAccessList(old, copy);
+                      ownedByThisUser(old) && takesAccessList(old, copy);
             CloseHandle(old);
             if (replace)
                 SetFileAttributesW(copy.c_str(), (info.dwFileAttributes & kKeptAttributes)

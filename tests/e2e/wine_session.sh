@@ -357,6 +357,16 @@ whole "a file of two names" "$work/new2.ini"
 cmp -s "$work/linked.ini" "$work/new2.ini" || fail "the file's other name keeps the old text"
 expect_equal "names of the file" "$(stat -c %h "$big/HUELOFT.INI")" 2
 expect_equal "beside it after a write in place" "$(ls "$big" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+# A mode a new file would not get (Wine reads a given access list back as 0775): kept.
+rm "$work/linked.ini"
+cp "$work/old.ini" "$big/HUELOFT.INI"
+chmod 640 "$big/HUELOFT.INI"
+launch "$big/hueloft.exe"
+change 1
+keys alt+x
+wait_exit
+whole "a file of mode 640" "$work/new1.ini"
+expect_equal "its mode" "$(stat -c %a "$big/HUELOFT.INI")" 640
 [ -s "$work/stderr" ] && fail "the editors wrote to standard error"
 
 # Wine lets root write anything: a user who cannot write the file beside the program is nobody,
