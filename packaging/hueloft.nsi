@@ -10,6 +10,14 @@
 ; folder that holds other files gets the program in a subfolder "hueloft": no file the
 ; installer did not put there is ever overwritten, and the uninstaller removes exactly what
 ; was installed. The user's own settings (HUELOFT.INI) stay.
+;
+; Each install has an entry of its own among the installed programs and a Start-menu shortcut
+; of its own: the first for a kind of install is "hueloft" and "RGB Tintora", one in another
+; folder "hueloft-2" and "RGB Tintora (2)", and so on. An install or uninstall finds its entry
+; by the folder the entry names, paths compared in their full form ("C:\Apps\sub\..\hue" is
+; "C:\Apps\hue"); an uninstaller removes only its own entry and the shortcut that entry names.
+; A folder that cannot take the program (a file of that name, or the files not written) stops
+; the install before anything is registered, with a non-zero exit status.
 
 Unicode true
 Target amd64-unicode
@@ -17,7 +25,8 @@ SetCompressor /SOLID lzma
 !include "x64.nsh"
 !include "LogicLib.nsh"
 
-!define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft"
+!define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
+!define UNINSTALL_KEY "${UNINSTALL_ROOT}\hueloft"
 ; Written beside the program, so that the program and a later installer know an installed copy.
 !define MARKER "hueloft.installed"
 !define RUNNING_TEXT "RGB Tintora is running. Close it, then press Retry."
@@ -62,25 +71,126 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 !insertmacro MUI_LANGUAGE "English"
 
 Var chosenFolder
+Var entry ; this install's key under UNINSTALL_ROOT, empty when it has none
+
+; Sets $0 to the full form of the path $0: "/" read as "\", "." and ".." resolved, no "\" at
+; the end (but for a drive's root).
+!macro CANONICAL UN
+Function ${UN}Canonical
+    Push $1
+    ; The system's own function: NSIS's GetFullPathName gives nothing for a folder that does not
+    ; exist yet.
+    StrCpy $1 $0
+    System::Call 'kernel32::GetFullPathNameW(w r1, i ${NSIS_MAX_STRLEN}, w .r0, p 0) i'
+    StrCpy $1 $0 1 -1
+    ${If} $1 == "\"
+        StrLen $1 $0
+        ${If} $1 > 3
+            StrCpy $0 $0 -1
+        ${EndIf}
+    ${EndIf}
+    Pop $1
+FunctionEnd
+!macroend
+!insertmacro CANONICAL ""
+!insertmacro CANONICAL "un."
+
+; Sets $entry to the key of the entry in SHCTX that names $INSTDIR (already in full form),
+; empty when none does. Paths are compared without regard to case, as Windows names files.
+!macro FIND_ENTRY UN
+Function ${UN}FindEntry
+    Push $0
+    Push $1
+    StrCpy $entry ""
+    StrCpy $1 0
+    ${Do}
+        EnumRegKey $0 SHCTX "${UNINSTALL_ROOT}" $1
+        ${If} $0 == ""
+            ${Break}
+        ${EndIf}
+        IntOp $1 $1 + 1
+        StrCpy $entry $0
+        StrCpy $0 $0 7
+        ${If} $0 == "hueloft"
+            ReadRegStr $0 SHCTX "${UNINSTALL_ROOT}\$entry" "InstallLocation"
+            ${If} $0 != ""
+                Call ${UN}Canonical
+                ${If} $0 == $INSTDIR
+                    ${Break}
+                ${EndIf}
+            ${EndIf}
+        ${EndIf}
+        StrCpy $entry ""
+    ${Loop}
+    Pop $1
+    Pop $0
+FunctionEnd
+!macroend
+!insertmacro FIND_ENTRY ""
+!insertmacro FIND_ENTRY "un."
+
+; Ends the install with Text said (in a silent one, only the exit status tells), status 2.
+!macro FAIL TEXT
+    MessageBox MB_OK|MB_ICONSTOP "${TEXT}" /SD IDOK
+    SetErrorLevel 2
+    Quit
+!macroend
+
+; Sets $0 to what follows " /D=" (always the last argument) on the command line, empty for
+; none. NSIS reads it too, but takes a folder that does not start with a drive and "\" (C:/Apps)
+; for none at all, where a Windows user means C:\Apps.
+Function CommandLineFolder
+    Push $1
+    Push $2
+    System::Call 'kernel32::GetCommandLineW() w .r1'
+    StrLen $2 $1
+    StrCpy $0 ""
+    ${DoWhile} $2 > 0
+        IntOp $2 $2 - 1
+        StrCpy $0 $1 4 $2
+        ${If} $0 S== " /D="
+            IntOp $2 $2 + 4
+            StrCpy $0 $1 "" $2
+            ${Break}
+        ${EndIf}
+        StrCpy $0 ""
+    ${Loop}
+    Pop $2
+    Pop $1
+FunctionEnd
 
 Function .onInit
     SetRegView 64
     ; A folder given with /D= stays the chosen one; the kind of install sets only the default.
-    StrCpy $chosenFolder $INSTDIR
+    Call CommandLineFolder
+    StrCpy $chosenFolder $0
     !insertmacro MULTIUSER_INIT
     ${If} $chosenFolder != ""
-        StrCpy $INSTDIR $chosenFolder
+        StrCpy $0 $chosenFolder
+        Call Canonical
+        StrCpy $INSTDIR $0
+        ${If} ${FileExists} $INSTDIR
+        ${AndIfNot} ${FileExists} "$INSTDIR\*.*"
+            !insertmacro FAIL "$INSTDIR is a file, not a folder. Choose a folder."
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 
 Function un.onInit
     SetRegView 64
-    ; Installed for the current user when that user's entry names this folder.
-    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} $0 == $INSTDIR
-        SetShellVarContext current
-    ${Else}
+    StrCpy $0 $INSTDIR
+    Call un.Canonical
+    StrCpy $INSTDIR $0
+    ; Installed for the current user when that user's entry names this folder, for every user
+    ; when an entry of the machine does; with neither, only the files go.
+    SetShellVarContext current
+    Call un.FindEntry
+    ${If} $entry == ""
         SetShellVarContext all
+        Call un.FindEntry
+        ${If} $entry == ""
+            SetShellVarContext current
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 
@@ -107,11 +217,15 @@ FunctionEnd
 !insertmacro FOLDER_IS_EMPTY ""
 
 ; Sets $0 to 1 when $INSTDIR may take the files: it is missing or empty, or holds an earlier
-; installation (the marker, or the folder of the one listed among the installed programs).
+; installation (the marker, or the folder of one listed among the installed programs); 0 for a
+; folder of other files or a file.
 Function FolderTakesFiles
-    ReadRegStr $1 SHCTX "${UNINSTALL_KEY}" "InstallLocation"
-    ${If} ${FileExists} "$INSTDIR\${MARKER}"
-    ${OrIf} $1 == $INSTDIR
+    Call FindEntry
+    ${If} ${FileExists} $INSTDIR
+    ${AndIfNot} ${FileExists} "$INSTDIR\*.*"
+        StrCpy $0 0
+    ${ElseIf} ${FileExists} "$INSTDIR\${MARKER}"
+    ${OrIf} $entry != ""
         StrCpy $0 1
     ${Else}
         StrCpy $0 $INSTDIR
@@ -128,9 +242,7 @@ Function ChooseFolder
         DetailPrint "The chosen folder holds other files: installing in $INSTDIR"
         Call FolderTakesFiles
         ${If} $0 == 0
-            MessageBox MB_OK|MB_ICONSTOP "$INSTDIR holds other files. Choose an empty folder." /SD IDOK
-            SetErrorLevel 2
-            Quit
+            !insertmacro FAIL "$INSTDIR holds other files or is a file. Choose an empty folder."
         ${EndIf}
     ${EndIf}
 FunctionEnd
@@ -172,12 +284,16 @@ FunctionEnd
 !macroend
 
 Section "RGB Tintora"
+    StrCpy $0 $INSTDIR
+    Call Canonical
+    StrCpy $INSTDIR $0
     Call ChooseFolder
     Push "$INSTDIR\hueloft.exe"
     Call WaitWhileRunning
     Push "$INSTDIR\swatchy.dll"
     Call WaitWhileRunning
 
+    ClearErrors
     SetOutPath "$INSTDIR"
     File "${SOURCE}\hueloft.exe"
     File "${SOURCE}\swatchy.dll"
@@ -187,25 +303,76 @@ Section "RGB Tintora"
     FileWrite $0 "This folder holds RGB Tintora as its installer put it here; its uninstaller removes it.$\r$\n"
     FileClose $0
     WriteUninstaller "$INSTDIR\uninstall.exe"
+    ; Nothing is registered for files that are not all there; a new install takes away what
+    ; it wrote, an earlier one keeps its entry.
+    ${If} ${Errors}
+    ${OrIfNot} ${FileExists} "$INSTDIR\hueloft.exe"
+    ${OrIfNot} ${FileExists} "$INSTDIR\swatchy.dll"
+    ${OrIfNot} ${FileExists} "$INSTDIR\uninstall.exe"
+        ${If} $entry == ""
+            Call RemoveFiles
+        ${EndIf}
+        !insertmacro FAIL "The program could not be written into $INSTDIR."
+    ${EndIf}
+    Call InstalledSize
+
+    ; This folder's own entry, or the first free one: "hueloft", "hueloft-2", ...
+    ${If} $entry == ""
+        StrCpy $1 1
+        ${Do}
+            StrCpy $entry "hueloft"
+            ${If} $1 > 1
+                StrCpy $entry "hueloft-$1"
+            ${EndIf}
+            ClearErrors
+            EnumRegValue $0 SHCTX "${UNINSTALL_ROOT}\$entry" 0
+            ${If} ${Errors}
+                ${Break}
+            ${EndIf}
+            IntOp $1 $1 + 1
+        ${Loop}
+    ${EndIf}
+    StrCpy $3 "RGB Tintora"
+    StrCpy $1 $entry "" 8
+    ${If} $1 != ""
+        StrCpy $3 "RGB Tintora ($1)"
+    ${EndIf}
 
     ; The Start-menu entry for the users the program is installed for (MultiUser set the
     ; shell context: every user, or the current one).
-    CreateShortcut "$SMPROGRAMS\RGB Tintora.lnk" "$INSTDIR\hueloft.exe" "" "$INSTDIR\hueloft.exe" 0
-
-    Call InstalledSize
+    CreateShortcut "$SMPROGRAMS\$3.lnk" "$INSTDIR\hueloft.exe" "" "$INSTDIR\hueloft.exe" 0
 
     ; SHCTX: HKLM for every user, HKCU for the current one.
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayName" "RGB Tintora"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayVersion" "${VERSION}"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "Publisher" "${PUBLISHER}"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "DisplayIcon" "$INSTDIR\hueloft.exe"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "InstallLocation" "$INSTDIR"
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "UninstallString" '"$INSTDIR\uninstall.exe"'
-    WriteRegStr SHCTX "${UNINSTALL_KEY}" "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
-    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoModify" 1
-    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "NoRepair" 1
-    WriteRegDWORD SHCTX "${UNINSTALL_KEY}" "EstimatedSize" $2
+    StrCpy $1 "${UNINSTALL_ROOT}\$entry"
+    WriteRegStr SHCTX $1 "DisplayName" $3
+    WriteRegStr SHCTX $1 "Shortcut" "$SMPROGRAMS\$3.lnk"
+    WriteRegStr SHCTX $1 "DisplayVersion" "${VERSION}"
+    WriteRegStr SHCTX $1 "Publisher" "${PUBLISHER}"
+    WriteRegStr SHCTX $1 "DisplayIcon" "$INSTDIR\hueloft.exe"
+    WriteRegStr SHCTX $1 "InstallLocation" "$INSTDIR"
+    WriteRegStr SHCTX $1 "UninstallString" '"$INSTDIR\uninstall.exe"'
+    WriteRegStr SHCTX $1 "QuietUninstallString" '"$INSTDIR\uninstall.exe" /S'
+    WriteRegDWORD SHCTX $1 "NoModify" 1
+    WriteRegDWORD SHCTX $1 "NoRepair" 1
+    WriteRegDWORD SHCTX $1 "EstimatedSize" $2 ; set by InstalledSize above
 SectionEnd
+
+; The files an install writes, and its folder when that is then empty.
+!macro REMOVE_FILES UN
+Function ${UN}RemoveFiles
+    Delete "$INSTDIR\hueloft.exe"
+    Delete "$INSTDIR\swatchy.dll"
+    Delete "$INSTDIR\LICENSE.txt"
+    Delete "$INSTDIR\README.txt"
+    Delete "$INSTDIR\${MARKER}"
+    Delete "$INSTDIR\uninstall.exe"
+    ; Not /r: a settings file kept beside the program (where the folder could be written) is
+    ; the user's and stays, and the folder with it.
+    RMDir "$INSTDIR"
+FunctionEnd
+!macroend
+!insertmacro REMOVE_FILES ""
+!insertmacro REMOVE_FILES "un."
 
 ; Sets $2 to the size of the installed files, the uninstaller included, in KB rounded up.
 Function InstalledSize
@@ -231,15 +398,13 @@ Section "Uninstall"
     Call un.WaitWhileRunning
     Push "$INSTDIR\swatchy.dll"
     Call un.WaitWhileRunning
-    Delete "$INSTDIR\hueloft.exe"
-    Delete "$INSTDIR\swatchy.dll"
-    Delete "$INSTDIR\LICENSE.txt"
-    Delete "$INSTDIR\README.txt"
-    Delete "$INSTDIR\${MARKER}"
-    Delete "$INSTDIR\uninstall.exe"
-    Delete "$SMPROGRAMS\RGB Tintora.lnk"
-    DeleteRegKey SHCTX "${UNINSTALL_KEY}"
-    ; Not /r: a settings file kept beside the program (where the folder could be written) is
-    ; the user's and stays, and the folder with it.
-    RMDir "$INSTDIR"
+    ; Only this install's own entry, and the shortcut it names.
+    ${If} $entry != ""
+        ReadRegStr $0 SHCTX "${UNINSTALL_ROOT}\$entry" "Shortcut"
+        ${If} $0 != ""
+            Delete $0
+        ${EndIf}
+        DeleteRegKey SHCTX "${UNINSTALL_ROOT}\$entry"
+    ${EndIf}
+    Call un.RemoveFiles
 SectionEnd

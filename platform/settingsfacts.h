@@ -35,6 +35,10 @@ struct SettingsFacts
     // and none beside the program; Windows: the marker "hueloft.installed" that the installer
     // puts beside the program) keeps every user's settings in that user's own folder.
     bool installed = false;
+    // Windows: the system's list of installed programs is read, and whether an entry of it (the
+    // installer's) names the program's folder. A lost marker does not make a portable copy.
+    bool listsInstalls = false;
+    bool registered = false;
     FileFacts besideProgram;    // <program folder>/HUELOFT.INI
     std::string perUserFolder;  // $XDG_CONFIG_HOME/hueloft, ~/.config/hueloft, %APPDATA%\hueloft
     std::string perUserProblem; // why there is none

@@ -111,6 +111,54 @@ bool canMakeFileIn(const std::string &folder)
     return true;
 }
 
+// The full, long form of a path, for comparing two names of one folder ("C:\Apps\sub\..\hue",
+// "C:\APPS\HUE~1" and "C:\Apps\hue\" alike); the text itself when the system cannot say.
+std::wstring fullLongPath(const std::wstring &path)
+{
+    wchar_t full[4096];
+    const DWORD size = GetFullPathNameW(path.c_str(), 4096, full, nullptr);
+    std::wstring result = size > 0 && size < 4096 ? std::wstring(full, size) : path;
+    const DWORD longSize = GetLongPathNameW(result.c_str(), full, 4096);
+    if (longSize > 0 && longSize < 4096)
+        result.assign(full, longSize);
+    while (result.size() > 3 && result.back() == L'\\')
+        result.pop_back();
+    return result;
+}
+
+// Whether an entry of the installer among the installed programs, the current user's or the
+// machine's, names Folder as its install's folder.
+bool installNamesFolder(const std::wstring &folder)
+{
+    const std::wstring own = fullLongPath(folder);
+    const wchar_t uninstall[] = L"Software\\Microsoft\\Windows\\CurrentVersion\\Uninstall";
+    for (HKEY root : {HKEY_CURRENT_USER, HKEY_LOCAL_MACHINE}) {
+        HKEY list = nullptr;
+        if (RegOpenKeyExW(root, uninstall, 0, KEY_READ | KEY_WOW64_64KEY, &list) != ERROR_SUCCESS)
+            continue;
+        bool found = false;
+        wchar_t name[256];
+        for (DWORD i = 0; !found; ++i) {
+            DWORD length = 256;
+            if (RegEnumKeyExW(list, i, name, &length, nullptr, nullptr, nullptr, nullptr) !=
+                ERROR_SUCCESS)
+                break;
+            if (std::wstring(name, length).compare(0, 7, L"hueloft") != 0)
+                continue;
+            wchar_t location[MAX_PATH * 4];
+            DWORD bytes = sizeof location - sizeof(wchar_t);
+            DWORD type = 0;
+            if (RegGetValueW(list, name, L"InstallLocation", RRF_RT_REG_SZ, &type, location,
+                             &bytes) == ERROR_SUCCESS)
+                found = lstrcmpiW(fullLongPath(location).c_str(), own.c_str()) == 0;
+        }
+        RegCloseKey(list);
+        if (found)
+            return true;
+    }
+    return false;
+}
+
 } // namespace
 
 std::string programFolder()
@@ -155,6 +203,8 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &)
         facts.besideProgram = fileFacts(folder + "\\HUELOFT.INI");
         const DWORD marker = GetFileAttributesA((folder + "\\hueloft.installed").c_str());
         facts.installed = marker != INVALID_FILE_ATTRIBUTES && !(marker & FILE_ATTRIBUTE_DIRECTORY);
+        facts.listsInstalls = true;
+        facts.registered = installNamesFolder(programFolderWide());
     }
 
     const std::wstring appData = environment(L"APPDATA");

@@ -27,8 +27,8 @@ function(hueloft_add_wine_test script)
 endfunction()
 
 hueloft_add_wine_test(wine_session)
-# It makes a second Wine prefix, for the user nobody.
-set_tests_properties(wine_session PROPERTIES TIMEOUT 420)
+# It makes a second Wine prefix, for the user nobody, and sweeps kills across 12 exits.
+set_tests_properties(wine_session PROPERTIES TIMEOUT 600)
 hueloft_add_wine_test(wine_dpi)
 hueloft_add_wine_test(wine_install
     "${HUELOFT_WINDOWS_BIN}/../package/hueloft-${PROJECT_VERSION}-setup-x86_64.exe")

@@ -353,9 +353,19 @@ void MainForm::Form_Unload()
     std::string failure;
     if (m_perUserSettings)
         failure = m_view.makeSettingsFolder(SettingsPath);
-    auto write = [this, &failure](const std::string &section, const char *key, long long value) {
+    std::string target = SettingsPath;
+    if (failure.empty()) {
+        if (const std::string problem = m_view.beginSettingsSave(SettingsPath, target);
+            !problem.empty()) {
+            std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",
+                         problem.c_str());
+            return;
+        }
+    }
+    auto write = [this, &failure, &target](const std::string &section, const char *key,
+                                           long long value) {
         const int written =
-            m_functions.writePrivateProfileString(section, key, decimalText(value), SettingsPath);
+            m_functions.writePrivateProfileString(section, key, decimalText(value), target);
         if (written == 0 && failure.empty()) {
             failure = m_functions.lastWriteError();
             if (failure.empty())
@@ -380,14 +390,16 @@ void MainForm::Form_Unload()
     // The library's writes go to the same file and would fail for the same reason, each saying
     // so in a line of its own: one failure, one line, the editor's.
     if (failure.empty())
-        m_functions.saveCustomColors(SettingsPath);
+        m_functions.saveCustomColors(target);
     // Everything above was held in memory: it reaches the disk here, as one replacement of
     // the file, the library's colours included.
-    if (!m_functions.flushPrivateProfile(SettingsPath) && failure.empty()) {
+    if (!m_functions.flushPrivateProfile(target) && failure.empty()) {
         failure = m_functions.lastWriteError();
         if (failure.empty())
             failure = "cannot write " + SettingsPath;
     }
+    if (const std::string problem = m_view.finishSettingsSave(failure.empty()); failure.empty())
+        failure = problem;
 
     if (!failure.empty())
         std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",

@@ -91,6 +91,17 @@ public:
     // made, empty on success).
     virtual SettingsLocation settingsLocation() const = 0;
     virtual std::string makeSettingsFolder(const std::string &path) = 0;
+    // The exit's writes go to the file beginSettingsSave names in Target, and
+    // finishSettingsSave makes them the settings file (Keep false: a write failed, the file
+    // stays as it was). The file itself where the profile functions replace it whole at their
+    // flush; a private copy where they rewrite it at every write (Windows). Each gives the
+    // reason of a failure, empty on success; after a failed begin nothing is written.
+    virtual std::string beginSettingsSave(const std::string &path, std::string &target)
+    {
+        target = path;
+        return {};
+    }
+    virtual std::string finishSettingsSave(bool /*keep*/) { return {}; }
 };
 
 } // namespace hueloft

@@ -20,8 +20,11 @@ SettingsLocation chooseSettingsLocation(const platform::SettingsFacts &facts)
                                    ? std::string()
                                    : facts.programFolder + facts.separator + kFileName;
     const platform::FileFacts &own = facts.besideProgram;
+    // The marker and the system's list of installs both make an installed copy; where they
+    // disagree the start-up line says which file is used.
+    const bool installed = facts.installed || facts.registered;
 
-    if (!facts.installed && !beside.empty()) {
+    if (!installed && !beside.empty()) {
         if (!own.notRegular.empty())
             return {beside, false, notRegular(own.notRegular), {}, {}};
         if (own.writable)
@@ -55,7 +58,17 @@ SettingsLocation chooseSettingsLocation(const platform::SettingsFacts &facts)
         location.readFrom = beside;
     if (beside.empty())
         location.note = facts.programFolderProblem + "; settings kept in " + location.path;
-    else if (!facts.installed && own.exists)
+    else if (facts.listsInstalls && facts.registered && !facts.installed)
+        location.note = "the installer's marker " + facts.programFolder + facts.separator +
+                        "hueloft.installed is missing, but this copy's install names its "
+                        "folder; settings kept in " +
+                        location.path;
+    else if (facts.listsInstalls && facts.installed && !facts.registered)
+        location.note = facts.programFolder + facts.separator +
+                        "hueloft.installed marks an installed copy, but no install names its "
+                        "folder; settings kept in " +
+                        location.path + (own.exists ? ", not in " + beside : std::string());
+    else if (!installed && own.exists)
         location.note =
             beside + " cannot be written by this user; settings kept in " + location.path;
     return location;

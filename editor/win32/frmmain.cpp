@@ -725,12 +725,31 @@ void MainWindow::closeWindow()
 
 SettingsLocation MainWindow::settingsLocation() const
 {
-    return chooseSettingsLocation(platform::settingsFacts(platform::programFolder(), {}));
+    SettingsLocation location =
+        chooseSettingsLocation(platform::settingsFacts(platform::programFolder(), {}));
+    // A save written in place and killed half-way is put right before anything reads the file.
+    if (location.problem.empty())
+        platform::mendInterruptedSave(location.path);
+    return location;
 }
 
 std::string MainWindow::makeSettingsFolder(const std::string &path)
 {
     return platform::makeFoldersFor(path);
+}
+
+std::string MainWindow::beginSettingsSave(const std::string &path, std::string &target)
+{
+    // The system's profile functions rewrite the whole file at every write: they write a
+    // private copy, which one replacement puts in place at the finish.
+    const std::string problem = m_save.begin(path);
+    target = problem.empty() ? m_save.copyPath() : path;
+    return problem;
+}
+
+std::string MainWindow::finishSettingsSave(bool keep)
+{
+    return m_save.finish(keep);
 }
 
 } // namespace hueloft::win32

@@ -36,10 +36,11 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Polls for a visible window whose name matches $1; prints its id.
+# Polls for a visible window whose name matches $1, other than those listed in $2; prints its id.
 find_window() {
     for _ in $(seq 300); do
-        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null | head -n 1 || true)
+        found=$(xdotool search --onlyvisible --name "$1" 2>/dev/null |
+            grep -vxF -e "${2:-none}" | head -n 1 || true)
         [ -n "$found" ] && { echo "$found"; return 0; }
         sleep 0.1
     done
@@ -49,9 +50,10 @@ find_window() {
 # Starts hueloft.exe from $prog (or the program given) and waits for its window; $win is it.
 launch() {
     exe="${1:-$prog/hueloft.exe}"
+    shown=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null || true)
     "$wine" "$exe" 2>>"$work/stderr" &
     pid=$!
-    win=$(find_window '^RGB Tintora$') || fail "the window did not appear"
+    win=$(find_window '^RGB Tintora$' "$shown") || fail "the window did not appear"
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
     sleep 0.5
 }

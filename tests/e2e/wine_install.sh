@@ -4,8 +4,11 @@
 # with a Start-menu entry and an entry among the installed programs; the installed program is
 # started, used and closed; a silent uninstall leaves no program file behind, only the user's
 # settings. Then one for the current user (/CurrentUser): under its own folders and registry;
-# its upgrade while the program runs asks to close it and goes on after Retry. Last, an install
-# into a folder holding the user's own files, which stay as they were through the uninstall.
+# its upgrade while the program runs asks to close it and goes on after Retry; a second one
+# (/D= with forward slashes and "..") gets an entry and a shortcut of its own, and each
+# uninstaller removes only its own, the all-users ones kept. Silent installs into a folder
+# they cannot use fail with nothing registered. Last, an install into a folder holding the
+# user's own files, which stay as they were through the uninstall.
 # Usage: wine_install.sh <folder of hueloft.exe> <installer>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -78,34 +81,52 @@ ini=$(settings_of_install) || fail "the installed program kept no settings in %A
 [ -e "$installed/HUELOFT.INI" ] && fail "the installed program wrote into Program Files"
 expect_equal "its settings" "$(ini_value 'RGB Color' Red "$ini")" 3
 echo "settings kept in: ${ini#"$WINEPREFIX"/}"
+# The marker lost: the install's entry still names the folder, so the settings stay where they
+# are, and one line says why.
+rm "$installed/hueloft.installed"
+: >"$work/stderr"
+launch "C:\\Program Files\\hueloft\\hueloft.exe"
+keys Right alt+x
+wait_exit
+[ -e "$installed/HUELOFT.INI" ] && fail "without its marker the installed program wrote into Program Files"
+expect_equal "its settings without the marker" "$(ini_value 'RGB Color' Red "$ini")" 4
+grep -q "hueloft.installed is missing, but this copy's install names its folder; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI" \
+    "$work/stderr" && [ "$(grep -c . "$work/stderr")" = 1 ] || fail "standard error: $(cat "$work/stderr")"
 
-uninstall "$installed"
-left=$(find "$installed" -type f 2>/dev/null || true)
-[ -z "$left" ] || fail "left behind after the uninstall: $left"
-[ -f "$menu" ] && fail "the Start-menu entry is still there"
-"$wine" reg query "$key" >/dev/null 2>&1 && fail "still listed among the installed programs"
-[ -f "$ini" ] || fail "the uninstall removed the user's settings"
-echo "ok: no program file left, the user's settings kept"
 
 # For the current user only: its own program folder, Start menu and registry hive.
 mine=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)/Programs/hueloft
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft'
+user_menu=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs | grep -v /Public/ | head -n 1)
 "$wine" "$installer" /S /CurrentUser || fail "the silent install for the current user failed"
 "$wineserver" -w
 for f in hueloft.exe swatchy.dll uninstall.exe hueloft.installed; do
     [ -f "$mine/$f" ] || fail "not installed for the current user: AppData/Local/Programs/hueloft/$f"
 done
-[ -e "$installed/hueloft.exe" ] && fail "the install for the current user went under Program Files"
 ls "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs/RGB\ Tintora.lnk \
     >/dev/null 2>&1 || fail "no Start-menu entry of the current user"
 expect_equal "entry of the current user" "$(reg_value "$user_key" DisplayName)" "RGB Tintora"
-"$wine" reg query "$key" >/dev/null 2>&1 && fail "the install for the current user is listed for all"
+"$wine" reg query "$key-2" >/dev/null 2>&1 && fail "the install for the current user is listed for all"
 echo "ok: installed for the current user"
 
-# An upgrade while the program runs: it says so and waits; it keeps the earlier choice.
+# A second install for the current user, in a folder named with forward slashes and "..": an
+# entry and a shortcut of its own, the folder in its Windows form.
+"$wine" "$installer" /S /CurrentUser '/D=C:/Apps/sub/../B' || fail "the install into C:/Apps/sub/../B failed"
+"$wineserver" -w
+[ -f "$WINEPREFIX/drive_c/Apps/B/hueloft.exe" ] || fail "not installed in C:\\Apps\\B"
+case "$(reg_value "$user_key" InstallLocation)" in
+    *'\Programs\hueloft') ;;
+    *) fail "the first entry of the user now names $(reg_value "$user_key" InstallLocation)" ;;
+esac
+expect_equal "entry of the second" "$(reg_value "$user_key-2" InstallLocation)" 'C:\Apps\B'
+expect_equal "its shortcut" "$(reg_value "$user_key-2" Shortcut | sed 's/.*\\//')" "RGB Tintora (2).lnk"
+# An entry that names its folder in another spelling is still its own.
+"$wine" reg add "$user_key-2" /v InstallLocation /d 'c:\apps\sub\..\b\' /f >/dev/null 2>&1
+
+# An upgrade while the program runs: it says so and waits; it keeps the earlier folder.
 launch "$mine/hueloft.exe"
 # Wine's message-box trace shows the box's text.
-WINEDEBUG=+msgbox "$wine" "$installer" /S 2>"$work/setup.log" &
+WINEDEBUG=+msgbox "$wine" "$installer" /S /CurrentUser 2>"$work/setup.log" &
 setup=$!
 box=$(find_window '^RGB Tintora .* Setup$') || fail "the upgrade did not say that the program runs"
 kill -0 "$setup" 2>/dev/null || fail "the upgrade ended while the program ran"
@@ -119,7 +140,7 @@ keys Return
 wait "$setup" || fail "the upgrade failed after the program closed"
 "$wineserver" -w
 [ -f "$mine/hueloft.exe" ] || fail "the upgrade lost the program"
-"$wine" reg query "$key" >/dev/null 2>&1 && fail "the upgrade changed the kind of install"
+"$wine" reg query "$key-2" >/dev/null 2>&1 && fail "the upgrade changed the kind of install"
 echo "ok: the upgrade waited for the running program"
 
 # So does the uninstall.
@@ -138,7 +159,32 @@ uninstalled "$mine"
 left=$(find "$mine" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
 [ -z "$left" ] || fail "left behind after the uninstall for the current user: $left"
 "$wine" reg query "$user_key" >/dev/null 2>&1 && fail "still listed for the current user"
+# Every other install keeps its entry and shortcut: the second one's, and those for all users.
+[ -n "$(reg_value "$user_key-2" InstallLocation)" ] || fail "the uninstall removed the other entry of the user"
+[ -f "$user_menu/RGB Tintora (2).lnk" ] || fail "the uninstall removed the other shortcut of the user"
+[ -n "$(reg_value "$key" InstallLocation)" ] || fail "the uninstall for the current user removed the entry for all users"
+[ -f "$menu" ] || fail "the uninstall for the current user removed the shortcut for all users"
 echo "ok: uninstalled for the current user"
+uninstall "$WINEPREFIX/drive_c/Apps/B"
+"$wine" reg query "$user_key-2" >/dev/null 2>&1 && fail "the second install is still listed"
+[ -f "$user_menu/RGB Tintora (2).lnk" ] && fail "the second install's shortcut is still there"
+[ -f "$menu" ] || fail "the second uninstall removed the shortcut for all users"
+echo "ok: the second install uninstalled by its own entry"
+
+# A folder it cannot use (a file where its subfolder would go), or a file named as the folder:
+# a non-zero status, and nothing registered, no shortcut, no program file.
+mkdir -p "$WINEPREFIX/drive_c/Data2"
+echo "the user's own" >"$WINEPREFIX/drive_c/Data2/hueloft"
+shortcuts=$(ls "$user_menu")
+for folder in 'C:\Data2' 'C:\Data2\hueloft'; do
+    status=0
+    "$wine" "$installer" /S /CurrentUser "/D=$folder" || status=$?
+    "$wineserver" -w
+    [ "$status" -ne 0 ] || fail "a silent install into $folder said it succeeded"
+    "$wine" reg query "$user_key" >/dev/null 2>&1 && fail "an install into $folder was registered"
+    [ "$(ls "$user_menu")" = "$shortcuts" ] || fail "an install into $folder left a shortcut: $(ls "$user_menu")"
+    expect_equal "$folder after a failed install" "$(ls "$WINEPREFIX/drive_c/Data2")" hueloft
+done
 
 # A folder with the user's own files: the program goes into a subfolder, the files stay.
 data="$WINEPREFIX/drive_c/Data"
@@ -156,4 +202,12 @@ for f in README.txt LICENSE.txt notes.txt; do
 done
 [ "$(ls "$data")" = "$(ls "$work/own")" ] || fail "C:\\Data holds $(ls "$data" | tr '\n' ' ')"
 echo "ok: the user's own files stayed as they were"
+
+uninstall "$installed"
+left=$(find "$installed" -type f 2>/dev/null || true)
+[ -z "$left" ] || fail "left behind after the uninstall: $left"
+[ -f "$menu" ] && fail "the Start-menu entry is still there"
+"$wine" reg query "$key" >/dev/null 2>&1 && fail "still listed among the installed programs"
+[ -f "$ini" ] || fail "the uninstall removed the user's settings"
+echo "ok: no program file left, the user's settings kept"
 echo "PASS"

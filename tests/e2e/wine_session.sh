@@ -4,8 +4,9 @@
 # filter, the notations and their copies, HTML, exact-size samples (Wine offers them to X as
 # image/bmp), the first-run file, save and restore, boxes changed without a copy, the close
 # box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range, a
-# 64 GB settings file, a stranger's swatchy.dll in the current folder and on PATH, and Pick
-# Screen Color in the colour dialog.
+# 64 GB settings file, a stranger's swatchy.dll in the current folder and on PATH, Pick Screen
+# Color in the colour dialog, and a 1 MB settings file through two exits at once, kills
+# during the exit and a second name.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -261,6 +262,112 @@ written=$({
     find "$WINEPREFIX/drive_c" -newer "$work/before-long" -type f -iname '*.ini'
 })
 [ -z "$written" ] || fail "written elsewhere: $written"
+
+echo "--- a 1 MB settings file of the user's own: two copies exiting together, kills during the exit"
+# The user's 20,000 lines first, then every key the exit writes, stored as it writes them (the
+# window goes where Left and Top say and writes them back), so that each exit changes only what
+# the copy changed: Red and HexaFormat.
+big="$work/big"
+mkdir -p "$big"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$big/"
+{
+    printf '[My notes]\r\n'
+    seq -f 'note%05g=a line of the user'"'"'s own, which no exit may touch' 20000 | sed 's/$/\r/'
+    printf '[RGB Tintora]\r\nTop=1500\r\nLeft=1500\r\nTopMost=0\r\nHexaFormat=0\r\n'
+    printf '[RGB Sample]\r\nWidth=32\r\nHeight=32\r\n[RGB Color]\r\nRed=0\r\nGreen=0\r\nBlue=0\r\n'
+    printf '[Custom Colors]\r\n'
+    seq -f 'RGB_Color_%g=0' 0 15 | sed 's/$/\r/'
+} >"$work/old.ini"
+for n in 1 2; do
+    sed "s/^Red=0\r\$/Red=$n\r/; s/^HexaFormat=0\r\$/HexaFormat=$n\r/" "$work/old.ini" >"$work/new$n.ini"
+done
+echo "settings file: $(wc -c <"$work/old.ini") bytes"
+# Red and the notation of copy $1 (1: red 1 and Pascal; 2: red 2 and Basic).
+change() {
+    [ "$1" = 1 ] && keys Right alt+p || keys Right Right alt+b
+}
+# The file ($1: when) is one of the files named after $1, byte for byte.
+whole() {
+    what=$1
+    shift
+    for expected in "$@"; do
+        cmp -s "$big/HUELOFT.INI" "$expected" && { echo "ok: $what: $(basename "$expected" .ini)"; return 0; }
+    done
+    prog="$work/none" fail "$what: the file is torn ($(wc -c <"$big/HUELOFT.INI") bytes, $(grep -c '^note' "$big/HUELOFT.INI") of 20000 notes, $(grep -a -E '^(Red|HexaFormat)=' "$big/HUELOFT.INI" | tr -d '\r' | tr '\n' ' '))"
+}
+: >"$work/stderr"
+for round in 1 2 3; do
+    cp "$work/old.ini" "$big/HUELOFT.INI"
+    launch "$big/hueloft.exe"
+    first=$pid firstwin=$win
+    change 1
+    launch "$big/hueloft.exe"
+    second=$pid
+    change 2
+    # Alt+X in one window, then in the other, in one xdotool command: the second exit begins
+    # while the first still writes (an exit with this file takes most of a second).
+    xdotool windowactivate --sync "$firstwin" key --clearmodifiers alt+x \
+        windowactivate --sync "$win" key --clearmodifiers alt+x
+    pid=$first
+    wait_exit
+    pid=$second
+    wait_exit
+    whole "two exits together, round $round" "$work/new1.ini" "$work/new2.ini"
+    expect_equal "beside the file, round $round" "$(ls "$big" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+done
+[ -s "$work/stderr" ] && fail "the editors wrote to standard error"
+# One whole exit, timed from Alt+X; then the process killed (at once, the whole of it) at 12
+# moments spread over that time and a little beyond: the old file or the whole new one every
+# time. Copies of a killed save are removed by the next save.
+cp "$work/old.ini" "$big/HUELOFT.INI"
+launch "$big/hueloft.exe"
+change 1
+start=$(date +%s%N)
+xdotool key --clearmodifiers alt+x
+while kill -0 "$pid" 2>/dev/null; do sleep 0.01; done
+took=$((($(date +%s%N) - start) / 1000000))
+wait_exit
+whole "an exit of $took ms" "$work/new1.ini"
+for step in 0 1 2 3 4 5 6 7 8 9 10 11; do
+    delay=$((took * step / 10))
+    cp "$work/old.ini" "$big/HUELOFT.INI"
+    launch "$big/hueloft.exe"
+    change 1
+    xdotool key --clearmodifiers alt+x
+    sleep "$(echo "$delay" | awk '{ print $1 / 1000 }')"
+    kill -9 "$pid" 2>/dev/null || true
+    wait "$pid" 2>/dev/null || true
+    pid=""
+    "$wineserver" -w
+    whole "killed $delay ms after Alt+X" "$work/old.ini" "$work/new1.ini"
+done
+launch "$big/hueloft.exe"
+keys alt+x
+wait_exit
+expect_equal "beside the file after the next exit" "$(ls "$big" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+# A second name for the file (a hard link): a replacement would part the two, so the new text
+# is written in place, through both names.
+cp "$work/old.ini" "$big/HUELOFT.INI"
+ln "$big/HUELOFT.INI" "$work/linked.ini"
+launch "$big/hueloft.exe"
+change 2
+keys alt+x
+wait_exit
+whole "a file of two names" "$work/new2.ini"
+cmp -s "$work/linked.ini" "$work/new2.ini" || fail "the file's other name keeps the old text"
+expect_equal "names of the file" "$(stat -c %h "$big/HUELOFT.INI")" 2
+expect_equal "beside it after a write in place" "$(ls "$big" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+# A mode a new file would not get (Wine reads a given access list back as 0775): kept.
+rm "$work/linked.ini"
+cp "$work/old.ini" "$big/HUELOFT.INI"
+chmod 640 "$big/HUELOFT.INI"
+launch "$big/hueloft.exe"
+change 1
+keys alt+x
+wait_exit
+whole "a file of mode 640" "$work/new1.ini"
+expect_equal "its mode" "$(stat -c %a "$big/HUELOFT.INI")" 640
+[ -s "$work/stderr" ] && fail "the editors wrote to standard error"
 
 # Wine lets root write anything: a user who cannot write the file beside the program is nobody,
 # with a Wine prefix of its own.
