@@ -228,13 +228,6 @@ std::string_view lineEndOf(std::string_view text)
 
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
-                                  std::optional<std::string_view> value)
-{
-    return edited(text, section, key, value, lineEndOf(text));
-}
-
-std::optional<std::string> edited(std::string_view text, std::string_view section,
-                                  std::optional<std::string_view> key,
                                   std::optional<std::string_view> value,
                                   std::string_view lineEnd)
 {

@@ -73,14 +73,9 @@ std::uint32_t readInteger(std::string_view value, std::uint32_t defaultValue);
 std::string_view lineEndOf(std::string_view text);
 
 // The text after writing value to key in section (a missing value deletes the key, a missing
-// key the section), or nothing when the write would not change a byte. The names must already
-// be trimmed with trimArgument().
-std::optional<std::string> edited(std::string_view text, std::string_view section,
-                                  std::optional<std::string_view> key,
-                                  std::optional<std::string_view> value);
-
-// The same, with the line end that added lines get given by the caller (the one of a larger
-// text that Text is a part of).
+// key the section), or nothing when the write would not change a byte; added lines end with
+// LineEnd (the one of a larger text that Text is a part of). The names must already be
+// trimmed with trimArgument().
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
                                   std::optional<std::string_view> value,

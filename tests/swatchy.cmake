@@ -30,5 +30,5 @@ target_compile_definitions(tst_externals PRIVATE
     FAKE_PARTIAL_LIBRARY="$<TARGET_FILE:fake_swatchy_partial>"
     FAKE_PARTIAL_FOLDER="$<TARGET_FILE_DIR:fake_swatchy_partial>"
 )
-target_link_libraries(tst_externals PRIVATE ${CMAKE_DL_LIBS})
+target_link_libraries(tst_externals PRIVATE hueloft_resources ${CMAKE_DL_LIBS})
 add_dependencies(tst_externals swatchy fake_swatchy_partial)

@@ -114,11 +114,6 @@ void *DeclaredFunctions::Private::bind(Slot slot)
     return address;
 }
 
-const std::array<DeclaredFunctions::Declaration, DeclaredFunctions::SlotCount> &
-DeclaredFunctions::table()
-{
-    return declarations;
-}
 
 DeclaredFunctions::DeclaredFunctions(const platform::LibraryFolders &folders,
                                      const std::string &swatchyName)

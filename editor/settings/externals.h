@@ -43,7 +43,6 @@ public:
         std::u16string_view library; // "user32", "kernel32", "swatchy.dll"
         std::string_view entry;      // looked up exactly, case included
     };
-    static const std::array<Declaration, SlotCount> &table();
 
     // Folders: where the program's libraries are (bytes, as the file system names them): on
     // Linux swatchy and the profile library are looked for in the program's folder, then in the
