@@ -16,6 +16,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "x64.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !define UNINSTALL_KEY "Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft"
 ; Written beside the program, so that the program and a later installer know an installed copy.
@@ -42,6 +43,7 @@ Caption "RGB Tintora ${VERSION} Setup"
 UninstallCaption "RGB Tintora ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
 ShowInstDetails show
+BrandingText "RGB Tintora ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 
@@ -54,12 +56,33 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 
+; A second run says on its first pages that the program is installed, and what going on does.
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "RGB Tintora is removed"
+!define MUI_FINISHPAGE_TEXT "RGB Tintora has been removed from this computer.$\r$\n$\r$\nEach user's settings and custom colors stay, in the file HUELOFT.INI in the folder %APPDATA%\hueloft. Delete that folder to remove them too."
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
+
+; The page's header names the installed copy (for this user, else for every user), if any.
+Function SayInstalled
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+    ${If} $0 == ""
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+    ${EndIf}
+    ${If} $0 != ""
+    ${AndIf} ${FileExists} "$0\hueloft.exe"
+        !insertmacro MUI_HEADER_TEXT "RGB Tintora $1 is installed" \
+            "in $0. Go on to upgrade or repair it; your settings stay."
+    ${EndIf}
+FunctionEnd
 
 Var chosenFolder
 
@@ -178,6 +201,12 @@ Section "RGB Tintora"
     Push "$INSTDIR\swatchy.dll"
     Call WaitWhileRunning
 
+    ; The folder above the program's that this install makes (%LOCALAPPDATA%\Programs on a
+    ; first install for the current user), for the uninstaller to remove once empty.
+    ${GetParent} $INSTDIR $0
+    ${IfNot} ${FileExists} "$0\*.*"
+        WriteRegStr SHCTX "${UNINSTALL_KEY}" "MadeFolder" $0
+    ${EndIf}
     SetOutPath "$INSTDIR"
     File "${SOURCE}\hueloft.exe"
     File "${SOURCE}\swatchy.dll"
@@ -185,6 +214,7 @@ Section "RGB Tintora"
     File "${SOURCE}\README.txt"
     FileOpen $0 "$INSTDIR\${MARKER}" w
     FileWrite $0 "This folder holds RGB Tintora as its installer put it here; its uninstaller removes it.$\r$\n"
+    FileWrite $0 "Each user's settings are in %APPDATA%\hueloft\HUELOFT.INI; they stay when the program is removed.$\r$\n"
     FileClose $0
     WriteUninstaller "$INSTDIR\uninstall.exe"
 
@@ -238,8 +268,12 @@ Section "Uninstall"
     Delete "$INSTDIR\${MARKER}"
     Delete "$INSTDIR\uninstall.exe"
     Delete "$SMPROGRAMS\RGB Tintora.lnk"
+    ReadRegStr $0 SHCTX "${UNINSTALL_KEY}" "MadeFolder"
     DeleteRegKey SHCTX "${UNINSTALL_KEY}"
     ; Not /r: a settings file kept beside the program (where the folder could be written) is
     ; the user's and stays, and the folder with it.
     RMDir "$INSTDIR"
+    ${If} $0 != ""
+        RMDir "$0"
+    ${EndIf}
 SectionEnd

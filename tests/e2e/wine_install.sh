@@ -56,6 +56,8 @@ start_window_manager
 for f in hueloft.exe swatchy.dll LICENSE.txt README.txt hueloft.installed uninstall.exe; do
     [ -f "$installed/$f" ] || fail "not installed: Program Files/hueloft/$f"
 done
+grep -qF 'settings are in %APPDATA%\hueloft\HUELOFT.INI' "$installed/hueloft.installed" ||
+    fail "hueloft.installed does not say where the settings are"
 echo "ok: installed under Program Files"
 [ -f "$menu" ] || fail "no Start-menu entry"
 echo "ok: Start-menu entry"
@@ -90,6 +92,8 @@ echo "ok: no program file left, the user's settings kept"
 # For the current user only: its own program folder, Start menu and registry hive.
 mine=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)/Programs/hueloft
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft'
+programs_made=1
+[ -d "$(dirname "$mine")" ] && programs_made=0
 "$wine" "$installer" /S /CurrentUser || fail "the silent install for the current user failed"
 "$wineserver" -w
 for f in hueloft.exe swatchy.dll uninstall.exe hueloft.installed; do
@@ -138,6 +142,8 @@ uninstalled "$mine"
 left=$(find "$mine" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
 [ -z "$left" ] || fail "left behind after the uninstall for the current user: $left"
 "$wine" reg query "$user_key" >/dev/null 2>&1 && fail "still listed for the current user"
+[ "$programs_made" = 0 ] || [ -d "$mine" ] || [ ! -d "$(dirname "$mine")" ] ||
+    fail "the uninstall left the empty Programs folder that its install made"
 echo "ok: uninstalled for the current user"
 
 # A folder with the user's own files: the program goes into a subfolder, the files stay.
