@@ -46,6 +46,13 @@ if(NOT HUELOFT_PACKAGING)
     list(REMOVE_DUPLICATES hueloft_made_folders)
 endif()")
 
+# An installation holds the program as the package does, without symbols and debug
+# information: cmake --install strips as --strip would. The build tree keeps them.
+option(HUELOFT_INSTALL_STRIP "cmake --install strips the program and its libraries" ON)
+if(HUELOFT_INSTALL_STRIP)
+    install(CODE "set(CMAKE_INSTALL_DO_STRIP TRUE)")
+endif()
+
 install(TARGETS hueloft RUNTIME DESTINATION "${CMAKE_INSTALL_BINDIR}")
 if(NOT WIN32)
     # The profile functions that the program and swatchy share; Windows has its own.

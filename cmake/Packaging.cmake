@@ -35,6 +35,12 @@ set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "qt6-wayland")
 set(CPACK_INSTALL_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DebianChangelog.cmake")
 set(CPACK_POST_BUILD_SCRIPTS "${PROJECT_SOURCE_DIR}/cmake/DebianMaintainerScripts.cmake")
 
+# The package's times: SOURCE_DATE_EPOCH, by default the commit's time (cmake/PackageDate.cmake).
+find_package(Git QUIET)
+set(CPACK_HUELOFT_GIT "${GIT_EXECUTABLE}")
+set(CPACK_HUELOFT_SOURCE_DIR "${PROJECT_SOURCE_DIR}")
+set(CPACK_PROJECT_CONFIG_FILE "${PROJECT_SOURCE_DIR}/cmake/PackageDate.cmake")
+
 include(CPack)
 
 if(WIN32)

@@ -2,6 +2,7 @@
 // hueloft: RGB Tintora, a small RGB colour editor.
 
 #include "editor/qt/application.h"
+#include "editor/qt/commandline.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/resources/installdirs.h"
 #include "editor/settings/externals.h"
@@ -17,6 +18,7 @@
 #include <csignal>
 #include <cstdio>
 #include <cstdlib>
+#include <cstring>
 #include <memory>
 #include <optional>
 #include <string>
@@ -140,10 +142,32 @@ void closeForSignal(QWidget &window)
     window.close();
 }
 
+// Text for standard output, with a status that says whether all of it got there (a full disk,
+// a closed pipe).
+int printed(const std::string &text)
+{
+    const bool written = std::fputs(text.c_str(), stdout) >= 0 && std::fflush(stdout) == 0;
+    if (written)
+        return EXIT_SUCCESS;
+    std::fprintf(stderr, "hueloft: cannot write to standard output: %s\n", std::strerror(errno));
+    return EXIT_FAILURE;
+}
+
 } // namespace
 
 int main(int argc, char *argv[])
 {
+    switch (const CommandLine command = readCommandLine(argc, argv); command.action) {
+    case CommandLine::Action::Help:
+        return printed(helpText());
+    case CommandLine::Action::Version:
+        return printed(versionText());
+    case CommandLine::Action::Error:
+        std::fprintf(stderr, "%s\n", command.error.c_str());
+        return 2;
+    case CommandLine::Action::Run:
+        break;
+    }
     preventBusLaunch();
     std::optional<NoRuntimeFolder> noRuntimeFolder(std::in_place);
     QApplication app(argc, argv);

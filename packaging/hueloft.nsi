@@ -24,6 +24,7 @@ Target amd64-unicode
 SetCompressor /SOLID lzma
 !include "x64.nsh"
 !include "LogicLib.nsh"
+!include "FileFunc.nsh"
 
 !define UNINSTALL_ROOT "Software\Microsoft\Windows\CurrentVersion\Uninstall"
 !define UNINSTALL_KEY "${UNINSTALL_ROOT}\hueloft"
@@ -51,6 +52,7 @@ Caption "RGB Tintora ${VERSION} Setup"
 UninstallCaption "RGB Tintora ${VERSION} Uninstall"
 OutFile "${OUTFILE}"
 ShowInstDetails show
+BrandingText "RGB Tintora ${VERSION}"
 !define MUI_ICON "${ICON}"
 !define MUI_UNICON "${ICON}"
 
@@ -63,15 +65,37 @@ VIAddVersionKey /LANG=1033 "FileVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "ProductVersion" "${VERSION}"
 VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 
+; A second run says on its first pages that the program is installed, and what going on does.
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
+!define MUI_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
 !insertmacro MUI_PAGE_DIRECTORY
 !insertmacro MUI_PAGE_INSTFILES
 !insertmacro MUI_UNPAGE_CONFIRM
 !insertmacro MUI_UNPAGE_INSTFILES
+!define MUI_FINISHPAGE_TITLE "RGB Tintora is removed"
+!define MUI_FINISHPAGE_TEXT "RGB Tintora has been removed from this computer.$\r$\n$\r$\nEach user's settings and custom colors stay, in the file HUELOFT.INI in the folder %APPDATA%\hueloft. Delete that folder to remove them too."
+!insertmacro MUI_UNPAGE_FINISH
 !insertmacro MUI_LANGUAGE "English"
+
+; The page's header names the installed copy (for this user, else for every user), if any.
+Function SayInstalled
+    ReadRegStr $0 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "DisplayVersion"
+    ${If} $0 == ""
+        ReadRegStr $0 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+        ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "DisplayVersion"
+    ${EndIf}
+    ${If} $0 != ""
+    ${AndIf} ${FileExists} "$0\hueloft.exe"
+        !insertmacro MUI_HEADER_TEXT "RGB Tintora $1 is installed" \
+            "in $0. Go on to upgrade or repair it; your settings stay."
+    ${EndIf}
+FunctionEnd
 
 Var chosenFolder
 Var entry ; this install's key under UNINSTALL_ROOT, empty when it has none
+Var madeFolder ; the folder above the program's that the install made, if any
 
 ; Sets $0 to the full form of the path $0: "/" read as "\", "." and ".." resolved, no "\" at
 ; the end (but for a drive's root).
@@ -293,6 +317,13 @@ Section "RGB Tintora"
     Push "$INSTDIR\swatchy.dll"
     Call WaitWhileRunning
 
+    ; The folder above the program's that this install makes (%LOCALAPPDATA%\Programs on a
+    ; first install for the current user), for the uninstaller to remove once empty.
+    StrCpy $madeFolder ""
+    ${GetParent} $INSTDIR $0
+    ${IfNot} ${FileExists} "$0\*.*"
+        StrCpy $madeFolder $0
+    ${EndIf}
     ClearErrors
     SetOutPath "$INSTDIR"
     File "${SOURCE}\hueloft.exe"
@@ -301,6 +332,7 @@ Section "RGB Tintora"
     File "${SOURCE}\README.txt"
     FileOpen $0 "$INSTDIR\${MARKER}" w
     FileWrite $0 "This folder holds RGB Tintora as its installer put it here; its uninstaller removes it.$\r$\n"
+    FileWrite $0 "Each user's settings are in %APPDATA%\hueloft\HUELOFT.INI; they stay when the program is removed.$\r$\n"
     FileClose $0
     WriteUninstaller "$INSTDIR\uninstall.exe"
     ; Nothing is registered for files that are not all there; a new install takes away what
@@ -355,6 +387,9 @@ Section "RGB Tintora"
     WriteRegDWORD SHCTX $1 "NoModify" 1
     WriteRegDWORD SHCTX $1 "NoRepair" 1
     WriteRegDWORD SHCTX $1 "EstimatedSize" $2 ; set by InstalledSize above
+    ${If} $madeFolder != ""
+        WriteRegStr SHCTX $1 "MadeFolder" $madeFolder
+    ${EndIf}
 SectionEnd
 
 ; The files an install writes, and its folder when that is then empty.
@@ -399,12 +434,17 @@ Section "Uninstall"
     Push "$INSTDIR\swatchy.dll"
     Call un.WaitWhileRunning
     ; Only this install's own entry, and the shortcut it names.
+    StrCpy $madeFolder ""
     ${If} $entry != ""
         ReadRegStr $0 SHCTX "${UNINSTALL_ROOT}\$entry" "Shortcut"
         ${If} $0 != ""
             Delete $0
         ${EndIf}
+        ReadRegStr $madeFolder SHCTX "${UNINSTALL_ROOT}\$entry" "MadeFolder"
         DeleteRegKey SHCTX "${UNINSTALL_ROOT}\$entry"
     ${EndIf}
     Call un.RemoveFiles
+    ${If} $madeFolder != ""
+        RMDir "$madeFolder"
+    ${EndIf}
 SectionEnd

@@ -1,32 +1,37 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# Checks that a commit builds reproducibly: builds it twice, in two temporary folders of
-# different names and a while apart, without the compiler cache, and compares the downloads
-# byte for byte: hueloft.exe and swatchy.dll of both Windows builds, the zip, the installer
-# and the Debian package. When they differ, diffoscope (if installed) shows how, else cmp and
+# Checks that a commit builds reproducibly as a user builds it: clones it twice, into two
+# temporary folders of different names and a while apart, runs the README's commands in each
+# (the Debian package, the Windows downloads) without the compiler cache and without setting
+# SOURCE_DATE_EPOCH, and compares the downloads byte for byte: hueloft.exe and swatchy.dll of
+# both Windows builds, the zip, the installer and the Debian package. No file may name the
+# folder it was built in. When they differ, diffoscope (if installed) shows how, else cmp and
 # a listing. Prints the time it took. Exit status 0 when all are the same.
 # Usage: reproducible.sh [commit]   (HEAD by default; uncommitted changes are not built)
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 commit=$(git -C "$top" rev-parse "${1:-HEAD}")
-SOURCE_DATE_EPOCH=$(git -C "$top" log -1 --format=%ct "$commit")
-export SOURCE_DATE_EPOCH CCACHE_DISABLE=1
+unset SOURCE_DATE_EPOCH
+export CCACHE_DISABLE=1
 "$top/scripts/setup.sh" test
 started=$(date +%s)
 scratch=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-reproducible.XXXXXX")
 trap 'rm -rf "$scratch"' EXIT
 
-# build <folder>: the commit's files in <folder>/src, built there; the downloads in <folder>/out.
+# build <folder>: the commit cloned into <folder>/src, built there; the downloads in <folder>/out.
 build() {
     src="$1/src"
-    mkdir -p "$src" "$1/out"
-    git -C "$top" archive "$commit" | tar -x -C "$src"
+    mkdir -p "$1/out"
+    git clone -q "$top" "$src"
+    git -C "$src" checkout -q --detach "$commit"
     echo "building $commit in $src"
     (
         cd "$src"
-        scripts/build.sh -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
+        # The README's commands, as a user types them.
+        cmake -S . -B build-release -DBUILD_TESTING=OFF
+        cmake --build build-release --parallel "${HUELOFT_JOBS:-2}"
+        (cd build-release && cpack -G DEB)
         scripts/package-windows.sh
-        cpack --config build/CPackConfig.cmake -G DEB -B build/deb
     ) >"$1/build.log" 2>&1 || { tail -n 30 "$1/build.log" >&2; echo "FAIL: the build in $1 failed" >&2; exit 1; }
     for arch in x86_64 i686; do
         bin="$src/build-windows/bin"
@@ -34,7 +39,13 @@ build() {
         cp "$bin/hueloft.exe" "$1/out/hueloft-$arch.exe"
         cp "$bin/swatchy.dll" "$1/out/swatchy-$arch.dll"
     done
-    cp "$src"/build-windows/package/*.zip "$src"/build-windows/package/*.exe "$src"/build/deb/*.deb "$1/out/"
+    cp "$src"/build-windows/package/*.zip "$src"/build-windows/package/*.exe "$src"/build-release/*.deb "$1/out/"
+    # The unpacked package and the Windows programs name no folder of the build.
+    dpkg-deb -x "$src"/build-release/*.deb "$1/unpacked"
+    if grep -rlF "$1" "$1/unpacked" "$1/out"/*.exe "$1/out"/*.dll >&2; then
+        echo "FAIL: the files above name the folder they were built in, $1" >&2
+        exit 1
+    fi
 }
 
 build "$scratch/first"

@@ -1,12 +1,14 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # Installs the Debian packages that building, running or testing hueloft needs, and only the
-# ones that are missing. Usage: scripts/setup.sh run|test|windows
+# ones that are missing. Usage: scripts/setup.sh run|deb|test|windows
 set -eu
 
 # To build and run the editor.
 run_packages="cmake ninja-build g++ ccache qt6-base-dev qt6-base-dev-tools libgl-dev
   qt6-qpa-plugins fonts-dejavu-core"
+# To make the Debian package (cpack -G DEB): the package's dependencies come from dpkg-shlibdeps.
+deb_packages="dpkg-dev file"
 # To run the whole test suite: a headless X server with a window manager, tools that drive
 # it from outside, and the checkers and compilers of the packaging and fuzzing tests.
 # A Wayland compositor with its keyboard and clipboard tools and Qt's Wayland plug-in; the
@@ -29,9 +31,10 @@ windows_packages="cmake ninja-build ccache g++-mingw-w64-x86-64-posix g++-mingw-
 
 case "${1:-run}" in
     run) wanted="$run_packages" ;;
+    deb) wanted="$run_packages $deb_packages" ;;
     test) wanted="$run_packages $test_packages $windows_packages" ;;
     windows) wanted="$windows_packages" ;;
-    *) echo "usage: $0 run|test|windows" >&2; exit 2 ;;
+    *) echo "usage: $0 run|deb|test|windows" >&2; exit 2 ;;
 esac
 
 missing=""

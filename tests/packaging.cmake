@@ -25,7 +25,7 @@ hueloft_add_packaging_test(packaging_windres packaging_windres.sh
     "${packaging_rc_file}" "${PROJECT_VERSION}")
 # These need the whole program built, and must not run while another is installing.
 hueloft_add_packaging_test(packaging_install packaging_install.sh
-    "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}")
+    "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}" "${PROJECT_VERSION}")
 hueloft_add_packaging_test(packaging_deb packaging_deb.sh
     "${PROJECT_BINARY_DIR}" "${CMAKE_INSTALL_LIBDIR}" "${PROJECT_VERSION}")
 # lintian on the package made with a maintainer, and on the unconfigured one.

@@ -5,10 +5,12 @@
 # there, finds its swatchy and keeps its settings. The prefix holds characters special to sh
 # and to patterns; the uninstaller of an installation moved away removes that one only, and
 # one run by a user who cannot remove the files says so and fails.
-# Usage: packaging_install.sh <build folder> <library folder, e.g. lib>
+# The installed program is stripped, and answers its command line without a display.
+# Usage: packaging_install.sh <build folder> <library folder, e.g. lib> <version>
 . "$(dirname "$0")/packaging_common.sh"
 build=$1
 libdir=$2
+version=$3
 [ -x "$build/bin/hueloft" ] || fail "build the program first ($build/bin/hueloft is missing)"
 make_scratch install
 chmod 755 "$scratch" # the second user reaches the installation, and no further
@@ -22,6 +24,42 @@ cmake --install "$build" --prefix "$prefix" >"$scratch/install.log" 2>&1 || {
 expected_files "$libdir" >"$scratch/expected"
 compare_lists "$scratch/installed" "$scratch/expected"
 check_desktop_links "$prefix"
+need readelf
+for file in "bin/hueloft" "$libdir/hueloft/libswatchy.so" "$libdir/hueloft/libhueloft-profile.so"; do
+    if readelf -S "$prefix/$file" | grep -Eq ' \.(symtab|debug_info) '; then
+        fail "$file is installed with its symbols or debug information"
+    fi
+done
+
+# The command line, without a display, in a home of its own: arguments | status | standard
+# output (all of it, or ~ and a text it holds) | a text standard error holds (empty: nothing
+# on it; one line with status 2). A Qt option reaches Qt, which then fails for want of the
+# platform named.
+mkdir "$scratch/cli-home"
+while IFS='|' read -r arguments status out err; do
+    got=0
+    # shellcheck disable=SC2086
+    (cd "$scratch/cli-home" && ulimit -c 0 && env -u DISPLAY -u WAYLAND_DISPLAY -u XDG_CONFIG_HOME \
+        HOME="$scratch/cli-home" "$prefix/bin/hueloft" $arguments) \
+        >"$scratch/cli.out" 2>"$scratch/cli.err" || got=$?
+    case "$out" in
+    '~'*) grep -qF -- "${out#\~}" "$scratch/cli.out" ;;
+    *) [ "$(cat "$scratch/cli.out")" = "$out" ] ;;
+    esac && [ "$got" = "$status" ] &&
+        if [ -z "$err" ]; then [ ! -s "$scratch/cli.err" ]; else grep -qF -- "$err" "$scratch/cli.err"; fi &&
+        { [ "$status" != 2 ] || [ "$(wc -l <"$scratch/cli.err")" -eq 1 ]; } ||
+        fail "hueloft $arguments: status $got, output: $(cat "$scratch/cli.out" "$scratch/cli.err")"
+done <<EOF
+--version|0|hueloft $version|
+--help|0|~~/.config/hueloft/|
+-style fusion --stylesheet=none.qss -h|0|~--version|
+--colour|2||'--colour'
+-display|2||'-display'
+colours.txt|2||'colours.txt'
+-platform no-such-platform|134||no-such-platform
+EOF
+[ -z "$(ls -A "$scratch/cli-home")" ] || fail "the command line left files: $(ls -A "$scratch/cli-home")"
+[ "$(ls -A "$prefix/bin")" = hueloft ] || fail "beside the program: $(ls -A "$prefix/bin")"
 run_installed "$prefix/bin/hueloft" "$prefix/$libdir/hueloft/libswatchy.so"
 
 mv "$prefix" "$scratch/moved"

@@ -19,6 +19,8 @@ expect_equal "first start on top" "$(above)" no
 expect_equal "window class of the desktop entry" "$(xprop -id "$win" WM_CLASS | sed 's/.*", "//; s/"$//')" \
     "$(sed -n 's/^StartupWMClass=//p' "$here/../../editor/resources/io.github.hueloft.Hueloft.desktop")"
 geometry_before=$(xdotool getwindowgeometry "$win" | tail -n +2)
+# The window has one size: the window manager offers no Maximize.
+xprop -id "$win" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximized"
 keys Tab Tab Tab Tab Tab
 # Dead keys compose "é" and "ä" (input-method text); only digits enter. xdotool maps each to a
 # spare key code and back: a moment for the program to take the restored map.

@@ -59,6 +59,8 @@ start_window_manager
 for f in hueloft.exe swatchy.dll LICENSE.txt README.txt hueloft.installed uninstall.exe; do
     [ -f "$installed/$f" ] || fail "not installed: Program Files/hueloft/$f"
 done
+grep -qF 'settings are in %APPDATA%\hueloft\HUELOFT.INI' "$installed/hueloft.installed" ||
+    fail "hueloft.installed does not say where the settings are"
 echo "ok: installed under Program Files"
 [ -f "$menu" ] || fail "no Start-menu entry"
 echo "ok: Start-menu entry"
@@ -98,6 +100,8 @@ grep -q "hueloft.installed is missing, but this copy's install names its folder;
 mine=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Local | grep -v /Public/ | head -n 1)/Programs/hueloft
 user_key='HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft'
 user_menu=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming/Microsoft/Windows/Start\ Menu/Programs | grep -v /Public/ | head -n 1)
+programs_made=1
+[ -d "$(dirname "$mine")" ] && programs_made=0
 "$wine" "$installer" /S /CurrentUser || fail "the silent install for the current user failed"
 "$wineserver" -w
 for f in hueloft.exe swatchy.dll uninstall.exe hueloft.installed; do
@@ -164,6 +168,8 @@ left=$(find "$mine" -type f 2>/dev/null | grep -v '/HUELOFT.INI$' || true)
 [ -f "$user_menu/RGB Tintora (2).lnk" ] || fail "the uninstall removed the other shortcut of the user"
 [ -n "$(reg_value "$key" InstallLocation)" ] || fail "the uninstall for the current user removed the entry for all users"
 [ -f "$menu" ] || fail "the uninstall for the current user removed the shortcut for all users"
+[ "$programs_made" = 0 ] || [ -d "$mine" ] || [ ! -d "$(dirname "$mine")" ] ||
+    fail "the uninstall left the empty Programs folder that its install made"
 echo "ok: uninstalled for the current user"
 uninstall "$WINEPREFIX/drive_c/Apps/B"
 "$wine" reg query "$user_key-2" >/dev/null 2>&1 && fail "the second install is still listed"

@@ -27,6 +27,8 @@ start_window_manager
 
 echo "--- first run: typing, filtering, clamping, copying"
 launch
+# The window has one size: the window manager offers no Maximize.
+xprop -id "$win" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximized"
 keys alt+r
 expect_equal "first-run colour" "$(clipboard_text)" "RGB(0, 0, 0)"
 keys Right Right Right Right Right
