@@ -109,10 +109,13 @@ run_as() {
         fail "the installed program did not load $swatchy"
     }
     if [ -f "$scratch/wmicon" ]; then
-        for size in 16 24 32 48 64 256; do
+        # The sizes a window needs; the larger ones are the desktop's, from the icon theme.
+        for size in 16 24 32 48 64; do
             grep -q "Icon ($size x $size)" "$scratch/wmicon" ||
                 { cat "$scratch/wmicon" >&2; fail "the main window offers no $size x $size icon"; }
         done
+        ! grep -q "Icon (256 x 256)" "$scratch/wmicon" ||
+            fail "the main window decodes and sends its 256 x 256 icon at every start"
     else
         echo "note: xprop is not installed, the window's icon is not checked"
     fi
