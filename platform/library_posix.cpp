@@ -15,9 +15,9 @@
 #include <memory>
 
 #include <dlfcn.h>
-#include <link.h>
 #include <elf.h>
 #include <fcntl.h>
+#include <link.h>
 #include <sys/stat.h>
 #include <unistd.h>
 

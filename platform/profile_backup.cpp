@@ -128,8 +128,7 @@ int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
     if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0 ||
         ::faccessat(dirFd, ".", W_OK, AT_EACCESS) != 0)
         return errno;
-    FileDescriptor out(
-        openAt(dirFd, name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW));
+    FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW));
     struct stat st
     {
     };
@@ -140,7 +139,8 @@ int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
 
     FileDescriptor state(openStateFolder(true));
     std::string backup;
-    FileDescriptor keep(state.get() < 0 ? -1 : createPrivate(state.get(), backupPrefix(old), backup));
+    FileDescriptor keep(state.get() < 0 ? -1
+                                        : createPrivate(state.get(), backupPrefix(old), backup));
     auto dropBackup = [&] {
         if (keep.get() >= 0)
             ::unlinkat(state.get(), backup.c_str(), 0);
@@ -198,8 +198,8 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
     }
     ::closedir(dir);
     for (const std::string &backup : found) {
-        FileDescriptor fd(openAt(state.get(), backup.c_str(),
-                                   O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+        FileDescriptor fd(
+            openAt(state.get(), backup.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
         struct stat st
         {
         };
@@ -217,16 +217,17 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
         const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
         const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
                                         &newSize, &headerEnd) == 4 &&
-                            headerEnd > 0 && content.size() - std::size_t(headerEnd) == oldSize + newSize;
+                            headerEnd > 0 &&
+                            content.size() - std::size_t(headerEnd) == oldSize + newSize;
         if (parsed && device == file.st_dev && inode == file.st_ino) {
             const std::string_view body = std::string_view(content).substr(std::size_t(headerEnd));
-            const std::string_view oldText = body.substr(0, oldSize), newText = body.substr(oldSize);
+            const std::string_view oldText = body.substr(0, oldSize),
+                                   newText = body.substr(oldSize);
             std::string now;
             if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
                 continue;
             if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
-                FileDescriptor out(
-                    openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
+                FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
                 struct stat same
                 {
                 };

@@ -57,8 +57,7 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
         if (name.size() != prefix.size() + randomTailLength ||
             name.substr(0, prefix.size()) != prefix)
             continue;
-        FileDescriptor fd(
-            openAt(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+        FileDescriptor fd(openAt(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
         struct stat opened
         {
         };
@@ -106,8 +105,8 @@ bool copyAttributes(int from, int to)
     if (!attributeNames(from, names) || !attributeNames(to, own))
         return false;
     for (const std::string &name : own) {
-        if (std::find(names.begin(), names.end(), name) == names.end()
-            && ::fremovexattr(to, name.c_str()) != 0)
+        if (std::find(names.begin(), names.end(), name) == names.end() &&
+            ::fremovexattr(to, name.c_str()) != 0)
             return false;
     }
     std::string value;
@@ -198,7 +197,6 @@ int saveFile(int dirFd, const std::string &name, const std::string &text, int fi
     return 0;
 }
 
-
 namespace {
 
 // How long a flush waits for another process's lock before it writes anyway. The replacement
@@ -276,8 +274,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
     // A file replaced again at every look belongs to a program that never stops writing it;
     // after this many tries the save gives up rather than guess what the file holds.
     for (int attempt = 0; attempt < 100 && !settled; ++attempt) {
-        fileFd.reset(posix::openAt(dirFd.get(), name.c_str(),
-                              O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
+        fileFd.reset(posix::openAt(dirFd.get(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
         if (fileFd.get() >= 0) {
             if (::fstat(fileFd.get(), &st) != 0)
                 return writeError(fileName, errno);
@@ -287,8 +284,8 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             struct stat named
             {
             };
-            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0
-                && named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
+            if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+                named.st_dev == st.st_dev && named.st_ino == st.st_ino) {
                 exists = settled = true;
                 break;
             }
@@ -305,8 +302,8 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
         struct stat named
         {
         };
-        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0
-            && errno == ENOENT)
+        if (::fstatat(dirFd.get(), name.c_str(), &named, AT_SYMLINK_NOFOLLOW) != 0 &&
+            errno == ENOENT)
             settled = true; // still missing, and we create it
     }
     // Without the file read under the lock, a save would leave only the held edits.

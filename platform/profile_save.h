@@ -10,8 +10,8 @@
 #include "platform/profile_text.h"
 
 #include <string>
-#include <vector>
 #include <string_view>
+#include <vector>
 
 #include <sys/stat.h>
 #include <sys/types.h>

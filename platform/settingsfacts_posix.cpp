@@ -115,8 +115,8 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
     }
     facts.perUserFolder = config + "/hueloft";
     // A portable copy whose own file can be used never looks at the per-user one.
-    const bool ownUsable = !folder.empty() && facts.besideProgram.writable &&
-                           facts.besideProgram.notRegular.empty();
+    const bool ownUsable =
+        !folder.empty() && facts.besideProgram.writable && facts.besideProgram.notRegular.empty();
     if (facts.installed || !ownUsable)
         facts.perUserFile = fileFacts(facts.perUserFolder + "/HUELOFT.INI");
     return facts;

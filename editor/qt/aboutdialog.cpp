@@ -2,25 +2,29 @@
 #include "editor/qt/aboutdialog.h"
 
 #include "editor/qt/appearance.h"
-#include "editor/qt/buildinfo.h"
 #include "editor/qt/textmeasure.h"
+#include "editor/resources/buildinfo.h"
 
 #include <QEvent>
 #include <QFrame>
 #include <QLabel>
 #include <QPushButton>
 
+#include <algorithm>
+
 using namespace hueloft;
 
 AboutDialog::AboutDialog(QWidget *parent)
-    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
+    : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
 {
     setObjectName(QStringLiteral("dlgAbout"));
     setWindowTitle(QStringLiteral("About RGB Tintora"));
     setModal(true);
 
     QPushButton *ok = nullptr;
+    const auto texts =
+        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
     for (const ControlLayout &control : aboutBoxLayout()) {
         const QString name = QString::fromLatin1(control.name);
         QWidget *widget = nullptr;
@@ -33,18 +37,14 @@ AboutDialog::AboutDialog(QWidget *parent)
             ok = new QPushButton(QString::fromLatin1(control.text), this);
             widget = ok;
         } else {
-            // Label1 is a control array whose indexes do not follow the screen: title 0,
-            // version 2, rights 1, contact 3, top to bottom. The owner's texts are plain text.
-            QString text = QString::fromLatin1(control.text ? control.text : "");
-            if (name == QLatin1String("Label11"))
-                text = QStringLiteral(HUELOFT_COPYRIGHT);
-            else if (name == QLatin1String("Label13"))
-                text = QStringLiteral(HUELOFT_CONTACT);
-            else if (name == QLatin1String("Label20"))
-                text = QStringLiteral(HUELOFT_DISTRIBUTION_NOTICE);
-            auto *label = new QLabel(text, this);
+            // The table's text, or the owner's (plain text) where the table leaves it to them.
+            const auto shown = std::find_if(texts.begin(), texts.end(), [&](const ShownText &t) {
+                return t.control == &control;
+            });
+            const bool found = shown != texts.end();
+            auto *label = new QLabel(found ? QString::fromStdString(shown->text) : QString(), this);
             label->setTextFormat(Qt::PlainText);
-            if (name == QLatin1String("Label20")) {
+            if (found && shown->wraps) {
                 label->setWordWrap(true);
                 label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
             }
@@ -78,15 +78,16 @@ void AboutDialog::layOutControls()
         fittingScale(table, texts, measure, 96, 96,
                      largestScaleOnScreen(*this, kAboutClientWidth, kAboutClientHeight));
     placeControls(*this, table, scale, kAboutClientWidth, kAboutClientHeight);
-    const DeviceRect line = twipsToDevice(kAboutLineLeft, kAboutLineY,
-                                          kAboutLineRight - kAboutLineLeft, 0, scale);
-    findChild<QFrame *>(QStringLiteral("Line10"))->setGeometry(line.left, line.top - 1, line.width, 2);
+    const DeviceRect line =
+        twipsToDevice(kAboutLineLeft, kAboutLineY, kAboutLineRight - kAboutLineLeft, 0, scale);
+    findChild<QFrame *>(QStringLiteral("Line10"))
+        ->setGeometry(line.left, line.top - 1, line.width, 2);
 }
 
 bool AboutDialog::event(QEvent *event)
 {
-    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange)
-        && !m_layoutPending) {
+    if ((event->type() == QEvent::FontChange || event->type() == QEvent::StyleChange) &&
+        !m_layoutPending) {
         m_layoutPending = true;
         QMetaObject::invokeMethod(this, &AboutDialog::layOutControls, Qt::QueuedConnection);
     }

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/application.h"
 
-#include "editor/qt/buildinfo.h"
+#include "editor/resources/buildinfo.h"
 
 #include <QApplication>
 

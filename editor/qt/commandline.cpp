@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/commandline.h"
 
-#include "editor/qt/buildinfo.h"
+#include "editor/resources/buildinfo.h"
 
 #include <algorithm>
 #include <array>

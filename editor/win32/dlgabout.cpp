@@ -4,7 +4,7 @@
 #include "editor/core/controlids.h"
 #include "editor/core/nativelayout.h"
 #include "editor/core/twips.h"
-#include "editor/qt/buildinfo.h"
+#include "editor/resources/buildinfo.h"
 #include "editor/win32/dpi.h"
 #include "editor/win32/textmeasure.h"
 #include "editor/win32/widetext.h"
@@ -25,21 +25,14 @@ struct AboutState
     HICON icon = nullptr;
 };
 
-// The table's own text, or the owner's where the table leaves it to them.
-const char *aboutText(const AboutControl &control)
+// The shown text of a control of the About box, from the one list that the layout measures.
+const ShownText *shownText(const std::vector<ShownText> &texts, const AboutControl &control)
 {
-    if (control.layout->text)
-        return control.layout->text;
-    switch (control.id) {
-    case IDC_Label11:
-        return HUELOFT_COPYRIGHT;
-    case IDC_Label13:
-        return HUELOFT_CONTACT;
-    case IDC_Label20:
-        return HUELOFT_DISTRIBUTION_NOTICE;
-    default:
-        return "";
+    for (const ShownText &text : texts) {
+        if (text.control == control.layout)
+            return &text;
     }
+    return nullptr;
 }
 
 void createControls(HWND dialog, AboutState &state)
@@ -47,14 +40,15 @@ void createControls(HWND dialog, AboutState &state)
     const Dpi dpi = windowDpi(dialog);
     state.font = dialogFont(dpi.y);
     const FontMeasure measure(state.font, dpi.y);
-    const LayoutScale scale = fittingScale(
-        aboutBoxLayout(),
-        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE), measure,
-        dpi.x, dpi.y,
-        largestScaleOnMonitor(dialog, kAboutClientWidth, kAboutClientHeight, kDialogStyle,
-                              WS_EX_DLGMODALFRAME, dpi.x, dpi.y));
+    const std::vector<ShownText> texts =
+        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
+    const LayoutScale scale =
+        fittingScale(aboutBoxLayout(), texts, measure, dpi.x, dpi.y,
+                     largestScaleOnMonitor(dialog, kAboutClientWidth, kAboutClientHeight,
+                                           kDialogStyle, WS_EX_DLGMODALFRAME, dpi.x, dpi.y));
     for (const AboutControl &c : nativeAboutLayout(scale)) {
         const DeviceRect &r = c.rect;
+        const ShownText *shown = shownText(texts, c);
         const wchar_t *className = L"Static";
         // The owner's texts are plain text: an "&" in them is no access key.
         DWORD style = WS_CHILD | WS_VISIBLE | SS_NOPREFIX;
@@ -63,14 +57,15 @@ void createControls(HWND dialog, AboutState &state)
             style = WS_CHILD | WS_VISIBLE | WS_TABSTOP | WS_GROUP | BS_DEFPUSHBUTTON;
         } else if (c.id == IDC_Image1) {
             style = WS_CHILD | WS_VISIBLE | SS_ICON | SS_REALSIZECONTROL;
-        } else if (c.id == IDC_Label20) {
+        } else if (shown && shown->wraps) {
             style |= SS_LEFT; // wraps within the label
         } else {
             style |= SS_LEFTNOWORDWRAP;
         }
         HWND control = CreateWindowExW(
-            0, className, widen(aboutText(c)).c_str(), style, r.left, r.top, r.width, r.height,
-            dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)), state.instance, nullptr);
+            0, className, widen(shown ? shown->text.c_str() : "").c_str(), style, r.left, r.top,
+            r.width, r.height, dialog, reinterpret_cast<HMENU>(static_cast<INT_PTR>(c.id)),
+            state.instance, nullptr);
         if (c.id == IDC_Image1) {
             // The icon at its own size: 32 pixels at 96 DPI, as many as the 480 twips hold.
             state.icon = static_cast<HICON>(
@@ -81,8 +76,8 @@ void createControls(HWND dialog, AboutState &state)
         }
     }
     // Line1(0): two pixels wide, in the window frame colour.
-    const DeviceRect line = twipsToDevice(kAboutLineLeft, kAboutLineY,
-                                          kAboutLineRight - kAboutLineLeft, 0, scale);
+    const DeviceRect line =
+        twipsToDevice(kAboutLineLeft, kAboutLineY, kAboutLineRight - kAboutLineLeft, 0, scale);
     CreateWindowExW(0, L"Static", L"", WS_CHILD | WS_VISIBLE | SS_BLACKRECT, line.left,
                     line.top - 1, line.width, 2, dialog,
                     reinterpret_cast<HMENU>(static_cast<INT_PTR>(IDC_Line10)), state.instance,
