@@ -5,7 +5,7 @@
 
 #include "editor/core/externalfunctions.h"
 #include "editor/core/mainform.h"
-#include "editor/core/memoryview.h"
+#include "tests/memoryview.h"
 
 #include <algorithm>
 #include <QtTest>

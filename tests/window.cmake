@@ -31,4 +31,4 @@ set_tests_properties(clipboard_scaled PROPERTIES
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;HOME=${CMAKE_CURRENT_BINARY_DIR}/home-clipboard")
 
 # The window's behaviour without a toolkit: the core's handlers on controls held in memory.
-hueloft_add_qtest(mainform SOURCES tst_mainform.cpp LIBRARIES hueloft_core)
+hueloft_add_qtest(mainform SOURCES tst_mainform.cpp memoryview.h memoryview.cpp LIBRARIES hueloft_core)

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/core/memoryview.h"
+#include "tests/memoryview.h"
 
 #include "editor/core/mainform.h"
 
