@@ -3,8 +3,8 @@
 // window's real DPI, and the creation order that the dialog manager follows for Tab, access
 // keys and arrow keys.
 
-#include "editor/core/controlids.h"
-#include "editor/core/nativelayout.h"
+#include "editor/nativelayout/controlids.h"
+#include "editor/nativelayout/nativelayout.h"
 
 #include <QTest>
 

@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/win32/dlgabout.h"
 
-#include "editor/core/controlids.h"
-#include "editor/core/nativelayout.h"
+#include "editor/nativelayout/controlids.h"
+#include "editor/nativelayout/nativelayout.h"
 #include "editor/core/twips.h"
 #include "editor/resources/buildinfo.h"
 #include "editor/win32/dpi.h"

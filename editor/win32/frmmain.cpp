@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "editor/win32/frmmain.h"
 
-#include "editor/core/controlids.h"
-#include "editor/core/nativelayout.h"
+#include "editor/nativelayout/controlids.h"
+#include "editor/nativelayout/nativelayout.h"
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/dpi.h"
 #include "editor/win32/textmeasure.h"

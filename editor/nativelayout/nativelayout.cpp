@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-#include "editor/core/nativelayout.h"
+#include "editor/nativelayout/nativelayout.h"
 
-#include "editor/core/controlids.h"
+#include "editor/nativelayout/controlids.h"
 
 #include <algorithm>
 #include <string_view>
