@@ -5,7 +5,7 @@
 
 #include "firstframe.h"
 
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/resources/installdirs.h"

@@ -15,7 +15,7 @@
 // second hard link), drag (--steps steps), copy, none (start-up only); replace-base does the
 // exit's yardstick once, a crash-safe replacement of the file.
 
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/qt/numberbox.h"
 

@@ -5,7 +5,7 @@
 #include "editor/qt/commandline.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/resources/installdirs.h"
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "platform/settingsfacts.h"
 
 #include <QApplication>

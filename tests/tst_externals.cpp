@@ -7,7 +7,7 @@
 #include "swatchyexports.h"
 
 #include "editor/resources/installdirs.h"
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 
 #include "platform/profile.h"
 #include "platform/windowstack.h"

@@ -4,7 +4,7 @@
 // A main window as the program makes it, in a folder of its own: the settings file is
 // written there, the library swatchy comes from the build's program folder.
 
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
 
 #include <QApplication>

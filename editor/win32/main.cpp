@@ -2,7 +2,7 @@
 // hueloft on Windows: RGB Tintora, a small RGB colour editor, in native Win32 on the shared
 // core.
 
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "editor/win32/frmmain.h"
 #include "platform/library.h"
 #include "platform/settingsfacts.h"

@@ -7,7 +7,7 @@
 // Prints "ready" once the window is shown; closes the window (the normal shut-down, settings
 // written) at the first line or the end of standard input.
 
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
 
 #include <QApplication>

@@ -1,5 +1,5 @@
 // SPDX-License-Identifier: MIT
-#include "editor/settings/externals.h"
+#include "editor/externals/externals.h"
 
 #include "platform/library.h"
 #include "swatchy/swatchy.h"
