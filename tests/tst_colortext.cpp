@@ -3,7 +3,9 @@
 
 #include "editor/color/colortext.h"
 #include "editor/color/colorvalue.h"
+#include "editor/color/keyfilter.h"
 #include "editor/color/numbertext.h"
+#include "editor/color/samplesize.h"
 #include "editor/core/twips.h"
 
 #include <QtTest>

@@ -2,7 +2,9 @@
 #include "editor/core/mainform.h"
 
 #include "editor/color/colortext.h"
+#include "editor/color/keyfilter.h"
 #include "editor/color/numbertext.h"
+#include "editor/color/samplesize.h"
 #include "editor/core/externalfunctions.h"
 #include "editor/core/mainview.h"
 #include "editor/core/twips.h"
