@@ -158,8 +158,20 @@ if(NOT HUELOFT_PACKAGING)
 # each user's own and stay. Exits with 1, naming what is left, when something stays.
 # made: ${hueloft_made_folders}
 set -u
-prefix=$(cd \"$(dirname \"$0\")/@hueloft_up@\" && pwd) || exit 1
-cd \"$prefix\" || exit 1
+# Only as the file it is, from its own place: not through a link (it would remove what lies
+# around the link), not from standard input.
+case \"$0\" in
+*/*) here=\"\${0%/*}\" ;;
+*) here=. ;;
+esac
+if [ -L \"$0\" ] || ! [ -f \"$0\" ] || ! [ \"$here/@hueloft_up@/@hueloft_uninstaller@\" -ef \"$0\" ]; then
+    echo \"uninstall.sh: run it as <prefix>/@hueloft_uninstaller@ itself, not through a link or from standard input; nothing removed\" >&2
+    exit 1
+fi
+cd -P -- \"$here/@hueloft_up@\" || exit 1
+# The folder's name as it is, a trailing newline included.
+prefix=$(pwd -P; echo .)
+prefix=\${prefix%??}
 status=0
 for file in${hueloft_files}; do
     if [ -e \"$file\" ] || [ -L \"$file\" ]; then

@@ -10,6 +10,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
@@ -18,6 +19,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
+#include <time.h>
 #include <unistd.h>
 
 namespace platform::save {
@@ -38,14 +40,28 @@ namespace {
 //   following links.
 // - A completed save is never undone: the old text goes back only when every byte of the file
 //   is, at its place, a byte of the old text or of the new one, which is all that a write of
-//   the new text over the old can leave. A file saved since by anyone else (another user, or
-//   through another name of the same file) is not that, and is kept; the backup goes.
+//   the new text over the old can leave, AND the file was last modified at the moment the
+//   write in place began (the backup records that moment). A small edit can itself look like
+//   such a mix ("k=22" of "k=12" and "k=21"); a save made since by anyone else (another user,
+//   or through another name of the same file) bears its own, later time. Such a file is kept,
+//   and the backup goes.
 // - Backups are named after the file's device and inode, not its name, so a save through any
 //   of a file's names finds what a killed save through another left.
 // Without a state folder of its own (no $HOME, a folder someone else owns) the write in place
 // goes without a backup: a kill in the middle of it can then leave the file torn.
 
-constexpr const char backupMagic[] = "hueloft profile backup 2";
+constexpr const char backupMagic[] = "hueloft profile backup 3";
+
+// How far from the recorded start of a write in place the file's modification time may lie to
+// be that write's own: the clock that stamps files runs a tick behind the one read here, and a
+// write of at most 64 MiB into the page cache is done well within a second.
+constexpr std::int64_t stampBeforeStartNs = 50'000'000;
+constexpr std::int64_t stampAfterStartNs = 1'000'000'000;
+
+std::int64_t nanoseconds(const timespec &t)
+{
+    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
+}
 
 std::string backupPrefix(const struct stat &file)
 {
@@ -145,18 +161,36 @@ int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
         if (keep.get() >= 0)
             ::unlinkat(state.get(), backup.c_str(), 0);
     };
+    // The header ends with the moment the write in place begins, in a field of fixed width:
+    // stamped once more, without a sync, after the backup is on disk, so that it is the moment
+    // of the write itself (a kill leaves the page cache's copy; after a power failure the
+    // stamp from before the sync remains).
+    auto stamp = [] {
+        timespec now{};
+        ::clock_gettime(CLOCK_REALTIME, &now);
+        char field[32];
+        std::snprintf(field, sizeof field, "%020lld\n", static_cast<long long>(nanoseconds(now)));
+        return std::string(field);
+    };
     if (keep.get() >= 0) {
         char header[160];
-        std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu\n", backupMagic,
+        std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu ", backupMagic,
                       static_cast<unsigned long long>(old.st_dev),
                       static_cast<unsigned long long>(old.st_ino), oldText.size(), text.size());
-        int error = writeAll(keep.get(), header);
+        const std::string first = header + stamp();
+        int error = writeAll(keep.get(), first);
         if (!error)
             error = writeAll(keep.get(), oldText);
         if (!error)
             error = writeAll(keep.get(), text);
         if (!error && (::fsync(keep.get()) != 0 || ::fsync(state.get()) != 0))
             error = errno;
+        if (!error) {
+            const std::string now = stamp();
+            if (::pwrite(keep.get(), now.data(), now.size(), off_t(first.size() - now.size())) !=
+                ssize_t(now.size()))
+                error = errno ? errno : EIO;
+        }
         if (error)
             return dropBackup(), error;
     }
@@ -213,10 +247,11 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
             continue;
         unsigned long long device = 0, inode = 0;
         std::size_t oldSize = 0, newSize = 0;
+        long long started = 0;
         int headerEnd = 0;
-        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
+        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu %lld\n%n";
         const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
-                                        &newSize, &headerEnd) == 4 &&
+                                        &newSize, &started, &headerEnd) == 5 &&
                             headerEnd > 0 &&
                             content.size() - std::size_t(headerEnd) == oldSize + newSize;
         if (parsed && device == file.st_dev && inode == file.st_ino) {
@@ -226,7 +261,11 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
             std::string now;
             if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
                 continue;
-            if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
+            const std::int64_t sinceStart = nanoseconds(file.st_mtim) - started;
+            const bool ownStamp =
+                sinceStart >= -stampBeforeStartNs && sinceStart <= stampAfterStartNs;
+            if (now != oldText && now != newText && ownStamp &&
+                tornBetween(now, oldText, newText)) {
                 FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
                 struct stat same
                 {

@@ -37,6 +37,19 @@ bool allowed(const std::string &path, int mode)
     return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
+// Whether the file File describes lies in a sticky folder that others can write and belongs
+// to neither this user nor the folder's owner.
+bool plantedInSharedFolder(const std::string &path, const struct stat &file)
+{
+    struct stat folder
+    {
+    };
+    if (::stat(folderOfPath(path).c_str(), &folder) != 0)
+        return false;
+    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
+    return shared && file.st_uid != ::geteuid() && file.st_uid != folder.st_uid;
+}
+
 } // namespace
 
 std::string programFolder()
@@ -61,9 +74,17 @@ FileFacts fileFacts(const std::string &path)
     {
     };
     // A link that another user planted in a shared folder is a file this user cannot use:
-    // neither read nor written, and the settings go to the per-user file.
+    // neither read nor written, and the settings go to the per-user file. So is a file there
+    // that belongs to neither this user nor the folder's owner (the rule of the kernel's
+    // protected_regular): anyone may create one before this user's first start, and its
+    // contents would become this user's settings, and this user's settings its contents.
     std::string target = path;
-    if (followLinks(target) == kUntrustedLink) {
+    struct stat reached
+    {
+    };
+    const int linked = followLinks(target, &reached);
+    if (linked == kUntrustedLink ||
+        (linked == 0 && S_ISREG(reached.st_mode) && plantedInSharedFolder(target, reached))) {
         facts.exists = true;
         return facts;
     }

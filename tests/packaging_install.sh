@@ -76,6 +76,15 @@ fi
 sh "$scratch/moved/share/hueloft/uninstall.sh" >/dev/null || fail "the moved copy's uninstaller failed"
 left=$(find "$scratch/moved" -mindepth 1)
 [ -z "$left" ] || fail "left of the moved copy: $left"
+# The same beside it under a name that ends in a newline; and an uninstaller run through a link
+# refuses, whatever lies around the link.
+newline="$prefix
+"
+cmake --install "$build" --prefix "$newline" >/dev/null 2>&1 || fail "the install to a name ending in a newline failed"
+ln -s "$newline/share/hueloft/uninstall.sh" "$scratch/uninstall-link"
+! sh "$scratch/uninstall-link" 2>/dev/null || fail "the uninstaller ran through a link"
+sh "$newline/share/hueloft/uninstall.sh" >/dev/null || fail "the uninstaller of the newline name failed"
+[ ! -e "$newline/bin/hueloft" ] || fail "the uninstaller of the newline name left its program"
 (cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort) >"$scratch/installed"
 compare_lists "$scratch/installed" "$scratch/expected"
 for place in "$scratch" "$prefix" "$prefix/share/hueloft" "$scratch/moved" .; do

@@ -313,6 +313,8 @@ void tst_SettingsPath::unusableFile_data()
     QTest::newRow("another user's link in a sticky shared folder")
         << "planted" << QByteArray("(unusable)");
     QTest::newRow("control: own link in a sticky shared folder") << "own link" << QByteArray();
+    QTest::newRow("another user's file in a sticky shared folder")
+        << "planted file" << QByteArray("(unusable)");
 }
 
 void tst_SettingsPath::unusableFile()
@@ -329,6 +331,15 @@ void tst_SettingsPath::unusableFile()
     }
     if (kind == "link")
         QVERIFY(::symlink(other.c_str(), path.c_str()) == 0);
+    if (kind == "planted file") {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to plant a file as another user");
+        QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
+        QCOMPARE(QProcess::execute("runuser", {"-u", "nobody", "--", "sh", "-c",
+                                               "umask 0; printf '[RGB Color]\\nRed=201\\n' > \"$0\"",
+                                               QString::fromStdString(path)}),
+                 0);
+    }
     if (kind == "planted" || kind == "own link") {
         if (::geteuid() != 0)
             QSKIP("needs root, to plant a link as another user");
