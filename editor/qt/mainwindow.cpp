@@ -1,147 +1,32 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/mainwindow.h"
 
-#include "editor/qt/aboutdialog.h"
+#include "editor/core/layout.h"
 #include "editor/qt/appearance.h"
 #include "editor/qt/captionlabel.h"
-#include "editor/core/layout.h"
+#include "editor/qt/nativecontrols.h"
 #include "editor/qt/numberbox.h"
 #include "editor/qt/textmeasure.h"
-#include "editor/core/twips.h"
-#include "editor/resources/installdirs.h"
-#include "platform/settingsfacts.h"
 #include "platform/windowstack.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
 #include <QCheckBox>
-#include <QClipboard>
 #include <QCloseEvent>
 #include <QFile>
-#include <QGroupBox>
-#include <QImage>
 #include <QInputMethodEvent>
 #include <QKeyEvent>
 #include <QLabel>
-#include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
-#include <QScreen>
 #include <QScrollBar>
-#include <QStyleOptionFocusRect>
-#include <QStylePainter>
-#include <qdrawutil.h>
 
-#include <QDir>
-#include <QFileInfo>
-
-#include <algorithm>
 #include <string_view>
 #include <vector>
 
 using namespace hueloft;
 
 namespace {
-
-QString toQString(const std::string &text)
-{
-    return QString::fromStdString(text);
-}
-
-hueloft::TwipsSize twipsOf(const QSize &pixels)
-{
-    return {pixelsToTwips(pixels.width()), pixelsToTwips(pixels.height())};
-}
-
-// A horizontal scroll bar keyed as on Windows: Left and Up step down, Right and Down step up,
-// Page Up pages down and Page Down pages up, Home and End go to the ends. QScrollBar inverts
-// its controls for the sake of vertical bars, which turns Left and Right around on a
-// horizontal one.
-class ChannelScrollBar : public QScrollBar
-{
-public:
-    explicit ChannelScrollBar(QWidget *parent) : QScrollBar(Qt::Horizontal, parent) {}
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        switch (event->key()) {
-        case Qt::Key_Left:
-        case Qt::Key_Up:
-            triggerAction(SliderSingleStepSub);
-            return;
-        case Qt::Key_Right:
-        case Qt::Key_Down:
-            triggerAction(SliderSingleStepAdd);
-            return;
-        default:
-            QScrollBar::keyPressEvent(event);
-        }
-    }
-
-    // A scroll bar with the focus shows it on its thumb, as on Windows, where the arrow keys
-    // would otherwise act unseen: the styles draw no focus on a scroll bar.
-    void paintEvent(QPaintEvent *event) override
-    {
-        QScrollBar::paintEvent(event);
-        if (!hasFocus())
-            return;
-        QStylePainter painter(this);
-        QStyleOptionSlider bar;
-        initStyleOption(&bar);
-        QStyleOptionFocusRect focus;
-        focus.initFrom(this);
-        focus.backgroundColor = palette().color(QPalette::Button);
-        focus.rect =
-            style()->subControlRect(QStyle::CC_ScrollBar, &bar, QStyle::SC_ScrollBarSlider, this);
-        painter.drawPrimitive(QStyle::PE_FrameFocusRect, focus);
-    }
-};
-
-// A command button as on Windows: Enter presses the one that has the focus, as Space does.
-// Qt leaves Enter to a dialog's default button, and this window has none.
-class CommandButton : public QPushButton
-{
-public:
-    using QPushButton::QPushButton;
-
-protected:
-    void keyPressEvent(QKeyEvent *event) override
-    {
-        const bool enter = event->key() == Qt::Key_Return || event->key() == Qt::Key_Enter;
-        if (enter && (event->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
-            click();
-            return;
-        }
-        QPushButton::keyPressEvent(event);
-    }
-};
-
-// A frame as on Windows: its caption sits on the top line, which runs at half the caption's
-// height, so the options placed inside it by the layout table stay clear of the line. Qt's
-// group box draws the caption above the line, which then runs through the top row.
-class CaptionedFrame : public QGroupBox
-{
-public:
-    using QGroupBox::QGroupBox;
-
-protected:
-    void paintEvent(QPaintEvent *) override
-    {
-        // Etched, in the palette's own shades; the styles' group box frames keep the
-        // caption's height free above them.
-        QStylePainter painter(this);
-        const QFontMetrics metrics = fontMetrics();
-        qDrawShadeRect(&painter, rect().adjusted(0, metrics.height() / 2, 0, 0), palette(), true);
-        const int margin = metrics.averageCharWidth() / 2;
-        QRect caption = metrics.boundingRect(QRect(), Qt::TextShowMnemonic, title());
-        caption.moveTopLeft(QPoint(2 * margin + 4, 0));
-        caption.setHeight(metrics.height());
-        painter.fillRect(caption.adjusted(-margin, 0, margin, 0), palette().window());
-        painter.drawItemText(caption, Qt::AlignLeft | Qt::TextShowMnemonic, palette(), isEnabled(),
-                             title(), QPalette::WindowText);
-    }
-};
 
 // Qt presents a plain QWidget as a client area even when it is a top-level window; a screen
 // reader should hear a window (a frame, in AT-SPI's words) with the title as its name.
@@ -443,201 +328,6 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
         break;
     }
     return QWidget::eventFilter(watched, event);
-}
-
-// ---------------------------------------------------------------------------------------------
-// What the handlers ask of the controls
-
-int MainWindow::channelValue(int channel) const
-{
-    return hsbColor[channel]->value();
-}
-
-// QScrollBar::setValue emits valueChanged, and so runs hsbColor_Change, before it returns,
-// and only when the value changes.
-void MainWindow::setChannelValue(int channel, int value)
-{
-    hsbColor[channel]->setValue(value);
-}
-
-std::string MainWindow::channelText(int channel) const
-{
-    return ediColor[channel]->text().toStdString();
-}
-
-void MainWindow::showChannelText(int channel, const std::string &text)
-{
-    ediColor[channel]->showText(toQString(text));
-}
-
-std::string MainWindow::sampleSideText(int index) const
-{
-    return ediSwatch[index]->text().toStdString();
-}
-
-void MainWindow::showSampleSideText(int index, const std::string &text)
-{
-    ediSwatch[index]->showText(toQString(text));
-}
-
-int MainWindow::focusedChannelBox() const
-{
-    for (int i = 0; i < 3; ++i) {
-        if (focusWidget() == ediColor[i])
-            return i;
-    }
-    return -1;
-}
-
-ColorValue MainWindow::sampleColor() const
-{
-    const QColor color = cpRGB->palette().color(QPalette::Window);
-    return composeColor(color.red(), color.green(), color.blue());
-}
-
-void MainWindow::setSampleColor(ColorValue color)
-{
-    setBackground(cpRGB, color);
-}
-
-void MainWindow::setChipColor(int channel, ColorValue color)
-{
-    setBackground(cpColor[channel], color);
-}
-
-std::string MainWindow::rgbCaption() const
-{
-    return txtRGB->caption().toStdString();
-}
-
-void MainWindow::setRgbCaption(const std::string &caption)
-{
-    txtRGB->setCaption(toQString(caption));
-    // A screen reader hears the sample's colour as its description.
-    cpRGB->setAccessibleDescription(txtRGB->text());
-}
-
-std::string MainWindow::hexaCaption() const
-{
-    return txtHexa->caption().toStdString();
-}
-
-void MainWindow::setHexaCaption(const std::string &caption)
-{
-    txtHexa->setCaption(toQString(caption));
-}
-
-void MainWindow::selectNotation(int index)
-{
-    optLang[index]->setChecked(true); // toggled runs optLang_Click
-}
-
-bool MainWindow::isTopMostChecked() const
-{
-    return chkTop->isChecked();
-}
-
-void MainWindow::setTopMostChecked(bool checked)
-{
-    chkTop->setChecked(checked); // toggled runs chkTop_Click
-}
-
-bool MainWindow::putTextOnClipboard(const std::string &text)
-{
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    // setText() replaces every format on the clipboard with this one text.
-    const QString shown = toQString(text);
-    clipboard->setText(shown);
-    return clipboard->text() == shown;
-}
-
-bool MainWindow::putSampleOnClipboard(int width, int height, ColorValue color)
-{
-    // The hidden canvas keeps its role as the sample's size and colour; the bitmap itself is
-    // made off-screen at exactly this many pixels, whatever the screen's scale factor.
-    pctRGB->resize(width, height);
-    setBackground(pctRGB, color);
-    QImage sample(width, height, QImage::Format_RGB32);
-    sample.setDevicePixelRatio(1.0);
-    sample.fill(pctRGB->palette().color(QPalette::Window));
-
-    QClipboard *clipboard = QGuiApplication::clipboard();
-    clipboard->setImage(sample);
-    return clipboard->mimeData() && clipboard->mimeData()->hasImage();
-}
-
-void MainWindow::focusRedChannel()
-{
-    hsbColor[0]->setFocus();
-}
-
-std::uintptr_t MainWindow::nativeWindow() const
-{
-    return winId();
-}
-
-std::int64_t MainWindow::windowLeft() const
-{
-    return pixelsToTwips(x());
-}
-
-std::int64_t MainWindow::windowTop() const
-{
-    return pixelsToTwips(y());
-}
-
-void MainWindow::setWindowLeft(std::int64_t twips)
-{
-    move(twipsToPixels(twips), y());
-}
-
-void MainWindow::setWindowTop(std::int64_t twips)
-{
-    move(x(), twipsToPixels(twips));
-}
-
-hueloft::TwipsSize MainWindow::windowOuterSize() const
-{
-    return twipsOf(frameGeometry().size());
-}
-
-// The primary screen's.
-hueloft::TwipsSize MainWindow::screenSize() const
-{
-    return twipsOf(QGuiApplication::primaryScreen()->geometry().size());
-}
-
-void MainWindow::showAboutBox()
-{
-    AboutDialog dialog(this);
-    const QRect screen = QGuiApplication::primaryScreen()->geometry();
-    // The box's frame is not known before it is shown; the window manager gives it the same
-    // decoration as this window, whose frame is known.
-    const QSize size = dialog.size() + (frameGeometry().size() - this->size());
-    dialog.move(static_cast<int>(centredOffset(screen.width(), size.width())) + screen.x(),
-                static_cast<int>(centredOffset(screen.height(), size.height())) + screen.y());
-    dialog.exec();
-}
-
-void MainWindow::closeWindow()
-{
-    close();
-}
-
-platform::WindowSystem MainWindow::windowSystem() const
-{
-    return m_windowSystem;
-}
-
-hueloft::SettingsLocation MainWindow::settingsLocation() const
-{
-    return hueloft::chooseSettingsLocation(
-        platform::settingsFacts(m_programFolder, hueloft::installedLibraryFolder(m_programFolder)));
-}
-
-std::string MainWindow::makeSettingsFolder(const std::string &path)
-{
-    return platform::makeFoldersFor(path);
 }
 
 // The window and every control in the font they draw with: the desktop's, an application
