@@ -8,6 +8,7 @@
 #include "editor/externals/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
 
 #include <QApplication>
@@ -24,10 +25,11 @@ int main(int argc, char *argv[])
     const std::string folder = QFile::encodeName(programFolder).toStdString();
     DeclaredFunctions functions({folder, hueloft::installedLibraryFolder(folder)});
     const double constructStart = bench::monotonicMs();
-    MainWindow window(functions, programFolder);
+    SystemSettingsStore settings(folder);
+    MainWindow window(functions, settings);
     std::printf("construct-ms %.3f\n", bench::monotonicMs() - constructStart);
     const double loadStart = bench::monotonicMs();
-    window.Form_Load(); // the first call into swatchy loads it
+    window.form().Form_Load(); // the first call into swatchy loads it
     std::printf("form-load-ms %.3f\n", bench::monotonicMs() - loadStart);
 
     return bench::showUntilFirstFrame(window);

@@ -17,6 +17,7 @@
 
 #include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/qt/systemsettings.h"
 #include "editor/qt/numberbox.h"
 
 #include <QApplication>
@@ -235,12 +236,13 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
     if (exit == Exit::Linked
         && ::link(QFile::encodeName(settingsFile()), QFile::encodeName(link)) != 0)
         fail("cannot link the settings file");
-    auto window = std::make_unique<MainWindow>(functions, g_settingsFolder);
-    window->Form_Load();
+    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
+    auto window = std::make_unique<MainWindow>(functions, settings);
+    window->form().Form_Load();
     red = -1;
     if (exit != Exit::Unchanged) {
         red = 100 + run % 100;
-        window->ApplyColor(red, red + 1, red + 2);
+        window->form().ApplyColor(red, red + 1, red + 2);
     }
     return window;
 }
@@ -266,9 +268,10 @@ double timedUnload(Exit exit, int run)
 double timedLoad()
 {
     DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
-    MainWindow window(functions, g_settingsFolder);
+    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
+    MainWindow window(functions, settings);
     const auto start = Clock::now();
-    window.Form_Load();
+    window.form().Form_Load();
     return msBetween(start, Clock::now());
 }
 
@@ -382,12 +385,13 @@ int runOnly(const QString &only, int steps)
         timedReplacement(templateText());
         return 0;
     }
-    MainWindow window(functions, g_settingsFolder);
+    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
+    MainWindow window(functions, settings);
     if (only == QLatin1String("load")) {
         std::printf("begin\n");
         std::fflush(stdout);
         CALLGRIND_START_INSTRUMENTATION;
-        window.Form_Load();
+        window.form().Form_Load();
         CALLGRIND_STOP_INSTRUMENTATION;
         std::printf("end\n");
         std::fflush(stdout);
@@ -395,7 +399,7 @@ int runOnly(const QString &only, int steps)
     }
     if (only != QLatin1String("drag") && only != QLatin1String("copy"))
         fail("unknown --only");
-    window.Form_Load();
+    window.form().Form_Load();
     showAndSettle(window);
     if (only == QLatin1String("copy")) {
         child<NumberBox>(window, "ediSwatch0")->showText(QStringLiteral("256"));
@@ -470,8 +474,9 @@ int main(int argc, char *argv[])
         print("drag-base-ms", median(dragSteps(bare.bar, bare.sample, steps)));
     }
     DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
-    MainWindow window(functions, g_settingsFolder);
-    window.Form_Load();
+    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
+    MainWindow window(functions, settings);
+    window.form().Form_Load();
     showAndSettle(window);
     print("drag-ms", median(dragSteps(child<QScrollBar>(window, "hsbColor0"),
                                       child<QLabel>(window, "cpRGB"), steps)));

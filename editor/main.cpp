@@ -4,6 +4,7 @@
 #include "editor/qt/application.h"
 #include "editor/qt/commandline.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
 #include "editor/externals/externals.h"
 #include "platform/settingsfacts.h"
@@ -180,8 +181,9 @@ int main(int argc, char *argv[])
     if (programFolder.empty())
         programFolder = QFile::encodeName(QApplication::applicationDirPath()).toStdString();
     DeclaredFunctions functions({programFolder, hueloft::installedLibraryFolder(programFolder)});
-    MainWindow window(functions, programFolder);
-    window.Form_Load();
+    SystemSettingsStore settings(programFolder);
+    MainWindow window(functions, settings);
+    window.form().Form_Load();
 
     std::unique_ptr<QSocketNotifier> endSignals;
     if (catchEndSignals()) {

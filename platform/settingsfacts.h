@@ -10,6 +10,8 @@
 // names them on Linux, the ANSI code page on Windows (where a folder that the code page cannot
 // spell, or whose path is too long for those functions, is named by its short name).
 
+#include "platform/profile.h"
+
 #include <cstdint>
 #include <string>
 
@@ -58,6 +60,18 @@ FileFacts fileFacts(const std::string &path);
 // The size in bytes of the file at Path (links followed), asked before it is opened; -1 when
 // there is no such file or the system cannot tell.
 std::int64_t fileSize(const std::string &path);
+
+// Why the file at Path cannot be the settings: reading it whole could exhaust memory, and
+// replacing it with a few hundred bytes would destroy whatever it really is. Empty when the
+// file is small enough, or not there.
+inline std::string tooLargeForSettings(const std::string &path)
+{
+    const std::int64_t size = fileSize(path);
+    if (size < 0 || std::uint64_t(size) <= kProfileFileSizeLimit)
+        return {};
+    return "it is too large for a settings file (" + std::to_string(size) +
+           " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
+}
 
 // Makes the missing folders above the file at Path. The reason of a failure ("cannot create
 // /ro/hueloft: Read-only file system"), empty on success.

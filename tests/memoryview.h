@@ -4,9 +4,10 @@
 // Controls that exist only in memory: each request of the handlers is kept as the control
 // would keep it, with the nesting a real toolkit gives (a changed scroll bar, option or check
 // box runs its handler at once). For running the window's start-up and shut-down where there
-// is no window, and for watching the handlers at work.
+// is no window, and for watching the handlers at work. Its settings store is a place in memory.
 
 #include "editor/core/mainview.h"
+#include "editor/core/settingsstore.h"
 
 #include <array>
 
@@ -14,7 +15,7 @@ namespace hueloft {
 
 class MainForm;
 
-class MemoryView : public MainView
+class MemoryView : public MainView, public SettingsStore
 {
 public:
     // The form whose handlers the controls' changes run; none until attached.
@@ -56,8 +57,10 @@ public:
     platform::WindowSystem windowSystem() const override { return system; }
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
-    SettingsLocation settingsLocation() const override { return location; }
-    std::string makeSettingsFolder(const std::string &) override { return {}; }
+    // SettingsStore
+    SettingsLocation location() override { return place; }
+    std::string unusableBecause(const std::string &) override { return {}; }
+    std::string makeFolderFor(const std::string &) override { return {}; }
 
     // The controls' state, open to whoever drives them.
     std::array<int, 3> channels{};
@@ -84,7 +87,7 @@ public:
     platform::WindowSystem system; // places windows and keeps them on top, unless set otherwise
     int aboutShown = 0;
     bool closed = false;
-    SettingsLocation location;
+    SettingsLocation place;
 
 private:
     MainForm *m_form = nullptr;

@@ -93,7 +93,7 @@ void tst_Clipboard::textCommands()
     QFETCH(QString, notation);
     QFETCH(QString, expected);
 
-    f->window->ApplyColor(rgb[0], rgb[1], rgb[2]);
+    f->window->form().ApplyColor(rgb[0], rgb[1], rgb[2]);
     QTest::mouseClick(f->control<QRadioButton>(notation.toLatin1().constData()), Qt::LeftButton);
     for (bool byKey : {false, true}) {
         QGuiApplication::clipboard()->setText(QStringLiteral("before"));
@@ -128,7 +128,7 @@ void tst_Clipboard::sample()
     QFETCH(QString, widthAfter);
     QFETCH(QString, heightAfter);
 
-    f->window->ApplyColor(255, 128, 0);
+    f->window->form().ApplyColor(255, 128, 0);
     auto *widthBox = f->control<QLineEdit>("ediSwatch0");
     auto *heightBox = f->control<QLineEdit>("ediSwatch1");
     for (auto [box, text] : {std::pair{widthBox, width}, std::pair{heightBox, height}}) {
@@ -149,8 +149,8 @@ void tst_Clipboard::sample()
         const QImage image = qvariant_cast<QImage>(data->imageData());
         // Exactly this many pixels, whatever the screen's scale factor.
         QCOMPARE(image.size(), size);
-        QCOMPARE(f->window->SwatchSize[0], size.width());
-        QCOMPARE(f->window->SwatchSize[1], size.height());
+        QCOMPARE(f->window->form().SwatchSize[0], size.width());
+        QCOMPARE(f->window->form().SwatchSize[1], size.height());
         const QImage rgb = image.convertToFormat(QImage::Format_RGB32);
         for (int y = 0; y < rgb.height(); ++y) {
             for (int x = 0; x < rgb.width(); ++x) {
@@ -169,10 +169,10 @@ void tst_Clipboard::sampleSizeIsKeptForExit()
     widthBox->setFocus();
     widthBox->selectAll();
     QTest::keyClicks(widthBox, "100");
-    QCOMPARE(f->window->SwatchSize[0], 32);
+    QCOMPARE(f->window->form().SwatchSize[0], 32);
     QTest::mouseClick(f->control<QPushButton>("cmdCopySample"), Qt::LeftButton);
-    QCOMPARE(f->window->SwatchSize[0], 100);
-    QCOMPARE(f->window->SwatchSize[1], 32);
+    QCOMPARE(f->window->form().SwatchSize[0], 100);
+    QCOMPARE(f->window->form().SwatchSize[1], 32);
 }
 
 void tst_Clipboard::sampleBoxesIgnoreEnterAndNonDigits()
@@ -184,7 +184,7 @@ void tst_Clipboard::sampleBoxesIgnoreEnterAndNonDigits()
     QTest::keyClick(box, Qt::Key_Return);
     QCOMPARE(box->text(), QStringLiteral("12"));
     QCOMPARE(QApplication::focusWidget(), box);
-    QCOMPARE(f->window->SwatchSize[0], 32); // Enter commits nothing
+    QCOMPARE(f->window->form().SwatchSize[0], 32); // Enter commits nothing
     // Pasted text of any kind ends as a size within 8..256 at the next copy.
     box->selectAll();
     QGuiApplication::clipboard()->setText(QStringLiteral("-4"));
@@ -192,7 +192,7 @@ void tst_Clipboard::sampleBoxesIgnoreEnterAndNonDigits()
     QCOMPARE(box->text(), QStringLiteral("-4"));
     QTest::mouseClick(f->control<QPushButton>("cmdCopySample"), Qt::LeftButton);
     QCOMPARE(box->text(), QStringLiteral("8"));
-    QCOMPARE(f->window->SwatchSize[0], 8);
+    QCOMPARE(f->window->form().SwatchSize[0], 8);
 }
 
 void tst_Clipboard::copyReplacesOtherFormats()

@@ -843,7 +843,7 @@ void tst_Faults::linkedSettingsFile()
                           qPrintable(f.folder.filePath(QStringLiteral("store/middle.ini")))) == 0);
     QVERIFY(f.start());
     QCOMPARE(f.control<QScrollBar>("hsbColor0")->value(), 3);
-    f.window->ApplyColor(200, 100, 50);
+    f.window->form().ApplyColor(200, 100, 50);
     f.window->close();
 
     char buffer[4096] = {};
@@ -1001,15 +1001,16 @@ void tst_Faults::incompleteLibrary()
     StderrCapture errors;
     {
         DeclaredFunctions functions({QFile::encodeName(folder).toStdString(), {}}, baseName.toStdString());
-        MainWindow window(functions, programFolder.path());
-        window.Form_Load();
+        SystemSettingsStore settings(QFile::encodeName(programFolder.path()).toStdString());
+        MainWindow window(functions, settings);
+        window.form().Form_Load();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
-        window.ApplyColor(7, 8, 9);
+        window.form().ApplyColor(7, 8, 9);
         if (!hasDialog) {
             // No dialog can open: the call answers like a cancelled one.
             window.findChild<QPushButton *>(QStringLiteral("cmdEditColor"))->click();
-            QCOMPARE(window.currentColor(), hueloft::ColorValue(7 + 8 * 256 + 9 * 65536));
+            QCOMPARE(window.form().currentColor(), hueloft::ColorValue(7 + 8 * 256 + 9 * 65536));
         }
         window.close();
     }
@@ -1102,16 +1103,16 @@ void tst_Faults::pastedText()
             f.control<QLineEdit>(qPrintable(QStringLiteral("ediColor%1").arg(i)))->text();
         QCOMPARE(shown, QString::number(channels[i]));
     }
-    QCOMPARE(f.window->currentColor(),
+    QCOMPARE(f.window->form().currentColor(),
              hueloft::ColorValue(channels[0] + 256 * channels[1] + 65536 * channels[2]));
     for (int i = 0; i < 2; ++i) {
-        QVERIFY(f.window->SwatchSize[i] >= 8 && f.window->SwatchSize[i] <= 256);
+        QVERIFY(f.window->form().SwatchSize[i] >= 8 && f.window->form().SwatchSize[i] <= 256);
         const QString shown =
             f.control<QLineEdit>(qPrintable(QStringLiteral("ediSwatch%1").arg(i)))->text();
         QVERIFY2(shown.size() <= 3, qPrintable(shown));
     }
     const QImage sample = clipboard->image();
-    QCOMPARE(sample.size(), QSize(f.window->SwatchSize[0], f.window->SwatchSize[1]));
+    QCOMPARE(sample.size(), QSize(f.window->form().SwatchSize[0], f.window->form().SwatchSize[1]));
     QCOMPARE(sample.pixelColor(0, 0), QColor(channels[0], channels[1], channels[2]));
 
     f.window->close();
@@ -1120,7 +1121,7 @@ void tst_Faults::pastedText()
         QVERIFY(decimal.match(QString::fromLatin1(iniValue(after, "RGB Color", key).value_or("x")))
                     .hasMatch());
     QCOMPARE(iniValue(after, "RGB Sample", "Width").value_or("x"),
-             QByteArray::number(f.window->SwatchSize[0]));
+             QByteArray::number(f.window->form().SwatchSize[0]));
     QCOMPARE(iniValue(after, "RGB Color", "Red").value_or("x"), QByteArray::number(channels[0]));
 }
 
@@ -1176,18 +1177,20 @@ void tst_Faults::storedValues()
         QCOMPARE(f.control<QLineEdit>(qPrintable(QStringLiteral("ediColor%1").arg(i)))->text(),
                  QString::number(channel));
     }
-    QCOMPARE(f.control<QLineEdit>("ediSwatch0")->text(), QString::number(f.window->SwatchSize[0]));
-    QCOMPARE(f.control<QLineEdit>("ediSwatch1")->text(), QString::number(f.window->SwatchSize[1]));
-    const int hexa = f.window->HexaType;
+    QCOMPARE(f.control<QLineEdit>("ediSwatch0")->text(),
+             QString::number(f.window->form().SwatchSize[0]));
+    QCOMPARE(f.control<QLineEdit>("ediSwatch1")->text(),
+             QString::number(f.window->form().SwatchSize[1]));
+    const int hexa = f.window->form().HexaType;
     for (int i = 0; i < 4; ++i) {
         const bool checked =
             f.control<QRadioButton>(qPrintable(QStringLiteral("optLang%1").arg(i)))->isChecked();
         QCOMPARE(checked, hexa >= 0 && hexa <= 3 ? i == hexa : i == 0);
     }
-    QCOMPARE(f.control<QCheckBox>("chkTop")->isChecked(), f.window->TopMost == 1);
+    QCOMPARE(f.control<QCheckBox>("chkTop")->isChecked(), f.window->form().TopMost == 1);
     QVERIFY(!f.control<QLabel>("txtHexa")->text().isEmpty());
-    const std::int16_t width = f.window->SwatchSize[0];
-    const std::int16_t topMost = f.window->TopMost;
+    const std::int16_t width = f.window->form().SwatchSize[0];
+    const std::int16_t topMost = f.window->form().TopMost;
 
     f.window->close();
     const QByteArray after = readBytes(f.settingsPath());

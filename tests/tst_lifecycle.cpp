@@ -129,7 +129,7 @@ void tst_Lifecycle::saveAndRestore()
     QTest::keyClick(f.control<QScrollBar>("hsbColor2"), Qt::Key_End);
     QTest::mouseClick(f.control<QRadioButton>("optLang1"), Qt::LeftButton);
     QTest::mouseClick(f.control<QCheckBox>("chkTop"), Qt::LeftButton);
-    QCOMPARE(f.window->TopMost, 1);
+    QCOMPARE(f.window->form().TopMost, 1);
     f.window->move(105, 45);
     QTRY_COMPARE(f.window->pos(), QPoint(105, 45));
     f.window->close();
@@ -143,8 +143,9 @@ void tst_Lifecycle::saveAndRestore()
     f.functions.reset();
     {
         DeclaredFunctions functions({HUELOFT_BIN_DIR, {}});
-        MainWindow window(functions, f.folder.path());
-        window.Form_Load();
+        SystemSettingsStore settings(QFile::encodeName(f.folder.path()).toStdString());
+        MainWindow window(functions, settings);
+        window.form().Form_Load();
         window.show();
         QVERIFY(QTest::qWaitForWindowExposed(&window));
         QCOMPARE(window.findChild<QScrollBar *>("hsbColor1")->value(), 200);
@@ -162,7 +163,7 @@ void tst_Lifecycle::exitButtonSaves()
 {
     WindowFixture f;
     QVERIFY(f.start());
-    f.window->ApplyColor(1, 2, 3);
+    f.window->form().ApplyColor(1, 2, 3);
     QTest::keyClick(f.window.get(), Qt::Key_X, Qt::AltModifier);
     QTRY_VERIFY(!f.window->isVisible());
     QCOMPARE(value(f, "RGB Color", "Red"), QStringLiteral("1"));
@@ -199,7 +200,7 @@ void tst_Lifecycle::typedValueSavedAtExit()
     QFETCH(QString, saved);
     WindowFixture f;
     QVERIFY(f.start());
-    f.window->ApplyColor(50, 60, 70);
+    f.window->form().ApplyColor(50, 60, 70);
     auto *box = f.control<QLineEdit>(qPrintable(QStringLiteral("ediColor%1").arg(channel)));
     box->setFocus();
     QTRY_VERIFY(box->hasFocus());
@@ -340,7 +341,7 @@ void tst_Lifecycle::hexaFormatOutsideRange()
     WindowFixture f;
     QVERIFY(f.start("[RGB Color]\nRed=255\nGreen=128\n[RGB Tintora]\nHexaFormat=7\n"));
     QVERIFY(f.control<QRadioButton>("optLang0")->isChecked());
-    QCOMPARE(f.window->HexaType, 7);
+    QCOMPARE(f.window->form().HexaType, 7);
     // The start-up texts were built before the notation was read ...
     QCOMPARE(f.control<QLabel>("txtHexa")->text(), QStringLiteral("0x000080FF"));
     // ... the next change shows the bare digits.
@@ -359,7 +360,7 @@ void tst_Lifecycle::alwaysOnTopKeepsGeometry()
     auto *box = f.control<QCheckBox>("chkTop");
     for (int expected : {1, 0, 1, 0}) {
         QTest::keyClick(f.window.get(), Qt::Key_T, Qt::AltModifier);
-        QTRY_COMPARE(int(f.window->TopMost), expected);
+        QTRY_COMPARE(int(f.window->form().TopMost), expected);
         QCOMPARE(box->isChecked(), expected == 1);
         QCOMPARE(bool(f.window->windowFlags() & Qt::WindowStaysOnTopHint), expected == 1);
         QCOMPARE(f.window->geometry(), before);
@@ -386,7 +387,7 @@ void tst_Lifecycle::editColor()
     QFETCH(bool, accept);
     WindowFixture f;
     QVERIFY(f.start());
-    f.window->ApplyColor(10, 20, 30);
+    f.window->form().ApplyColor(10, 20, 30);
     f.control<QLineEdit>("ediSwatch0")->setFocus();
 
     QColor offered;

@@ -95,13 +95,13 @@ struct Form
 {
     WatchedView view;
     RecordingFunctions functions;
-    MainForm form{view, functions};
+    MainForm form{view, functions, view};
 
     Form()
     {
         view.attach(form);
         view.handle = 0x1234;
-        view.location.path = "/folder/HUELOFT.INI";
+        view.place.path = "/folder/HUELOFT.INI";
         view.screen = {19200, 15360};
         view.outer = {4500, 5700};
     }
@@ -397,7 +397,7 @@ void tst_MainForm::loadReadsInOrder()
 void tst_MainForm::olderFileReadOnce()
 {
     Form f;
-    f.view.location.readFrom = "/program/HUELOFT.INI";
+    f.view.place.readFrom = "/program/HUELOFT.INI";
     f.form.Form_Load();
     const std::size_t reads = f.functions.paths.size();
     f.form.Form_Unload();

@@ -192,7 +192,7 @@ void tst_MainWindow::captionsFit()
     // The new font reaches the window as a posted event, which posts the new layout.
     QCoreApplication::processEvents();
     QCoreApplication::processEvents();
-    w->ApplyColor(255, 255, 255);
+    w->form().ApplyColor(255, 255, 255);
     QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
     for (auto *box : w->findChildren<QLineEdit *>())
         box->setText(QStringLiteral("255"));
@@ -227,8 +227,8 @@ void tst_MainWindow::firstRunDefaults()
     QCOMPARE(f->control<QLineEdit>("ediSwatch1")->text(), QStringLiteral("32"));
     QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
     QVERIFY(!f->control<QCheckBox>("chkTop")->isChecked());
-    QCOMPARE(f->window->HexaType, 0);
-    QCOMPARE(f->window->TopMost, 0);
+    QCOMPARE(f->window->form().HexaType, 0);
+    QCOMPARE(f->window->form().TopMost, 0);
     // The channel chips show pure red, green and blue.
     QCOMPARE(f->control<QLabel>("cpColor0")->palette().color(QPalette::Window), QColor(Qt::red));
     QCOMPARE(f->control<QLabel>("cpColor1")->palette().color(QPalette::Window), QColor(Qt::green));
@@ -296,12 +296,12 @@ void tst_MainWindow::accessKeysSelectNotation()
     QFETCH(int, key);
     QFETCH(int, notation);
     QFETCH(QString, hexa);
-    f->window->ApplyColor(255, 128, 0);
+    f->window->form().ApplyColor(255, 128, 0);
     QTest::keyClick(f->window.get(), Qt::Key(key), Qt::AltModifier);
-    QTRY_COMPARE(int(f->window->HexaType), notation);
+    QTRY_COMPARE(int(f->window->form().HexaType), notation);
     QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
     QTest::keyClick(f->window.get(), Qt::Key_C, Qt::AltModifier);
-    QTRY_COMPARE(int(f->window->HexaType), 0);
+    QTRY_COMPARE(int(f->window->form().HexaType), 0);
     QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("0x000080FF"));
     QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
 }
@@ -312,7 +312,7 @@ void tst_MainWindow::arrowKeysSelectNotation()
     c->setFocus();
     QTest::keyClick(c, Qt::Key_Down);
     QTRY_VERIFY(f->control<QRadioButton>("optLang1")->isChecked());
-    QCOMPARE(int(f->window->HexaType), 1);
+    QCOMPARE(int(f->window->form().HexaType), 1);
     QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$00000000"));
 }
 
@@ -383,7 +383,7 @@ void tst_MainWindow::typedLengthLimit()
 
 void tst_MainWindow::committingUnchangedValueRefreshesNothing()
 {
-    f->window->ApplyColor(7, 0, 0);
+    f->window->form().ApplyColor(7, 0, 0);
     auto *box = f->control<QLineEdit>("ediColor0");
     auto *hexa = f->control<CaptionLabel>("txtHexa");
     box->setFocus();
@@ -397,7 +397,7 @@ void tst_MainWindow::committingUnchangedValueRefreshesNothing()
 
 void tst_MainWindow::losingFocusCommits()
 {
-    f->window->ApplyColor(0, 0, 200);
+    f->window->form().ApplyColor(0, 0, 200);
     auto *box = f->control<QLineEdit>("ediColor2");
     box->setFocus();
     box->selectAll();
@@ -467,7 +467,7 @@ void tst_MainWindow::pastedText()
     QFETCH(QString, pasted);
     QFETCH(QString, boxAfterPaste);
     QFETCH(int, value);
-    f->window->ApplyColor(0, 100, 0);
+    f->window->form().ApplyColor(0, 100, 0);
     auto *box = f->control<QLineEdit>("ediColor1");
     box->setFocus();
     box->selectAll();
@@ -496,7 +496,7 @@ void tst_MainWindow::scrollBarKeys()
 {
     QFETCH(int, key);
     QFETCH(int, value);
-    f->window->ApplyColor(0, 10, 0);
+    f->window->form().ApplyColor(0, 10, 0);
     auto *bar = f->control<QScrollBar>("hsbColor1");
     bar->setFocus();
     QTest::keyClick(bar, Qt::Key(key));
@@ -534,15 +534,16 @@ void tst_MainWindow::applyColor()
     QFETCH(qlonglong, blue);
     QFETCH(QList<int>, shown);
     QFETCH(QString, hexa);
-    f->window->ApplyColor(red, green, blue);
+    f->window->form().ApplyColor(red, green, blue);
     expectColor(shown[0], shown[1], shown[2]);
     QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
-    QCOMPARE(f->window->currentColor(), quint32(shown[0] + 256 * shown[1] + 65536 * shown[2]));
+    QCOMPARE(f->window->form().currentColor(),
+             quint32(shown[0] + 256 * shown[1] + 65536 * shown[2]));
 }
 
 void tst_MainWindow::notationChangesOnlyHexaText()
 {
-    f->window->ApplyColor(255, 128, 0);
+    f->window->form().ApplyColor(255, 128, 0);
     QTest::mouseClick(f->control<QRadioButton>("optLang1"), Qt::LeftButton);
     QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$000080FF"));
     QCOMPARE(f->control<CaptionLabel>("txtHexa")->caption(), QStringLiteral("$000080FF"));
@@ -585,7 +586,7 @@ void tst_MainWindow::enterPressesFocusedButton()
     QFETCH(int, key);
     QFETCH(QString, clipboard);
 
-    f->window->ApplyColor(255, 128, 0);
+    f->window->form().ApplyColor(255, 128, 0);
     QGuiApplication::clipboard()->setText(QStringLiteral("untouched"));
     // Reached with the Tab key, as a person without a mouse reaches it.
     auto *target = f->control<QPushButton>(button.toLatin1().constData());

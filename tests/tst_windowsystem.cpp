@@ -269,7 +269,7 @@ void tst_WindowSystem::stayOnTopUnsupported()
         const bool before = box->isChecked();
         QTest::mouseClick(box, Qt::LeftButton);
         QCOMPARE(box->isChecked(), !before);
-        QCOMPARE(f.window->TopMost, box->isChecked() ? 1 : 0);
+        QCOMPARE(f.window->form().TopMost, box->isChecked() ? 1 : 0);
     }
     f.window->close();
     const QByteArray text = capture.text();

@@ -6,6 +6,7 @@
 
 #include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/qt/systemsettings.h"
 
 #include <QApplication>
 #include <QTemporaryDir>
@@ -29,6 +30,7 @@ struct WindowFixture
 {
     QTemporaryDir folder;
     std::unique_ptr<DeclaredFunctions> functions;
+    std::unique_ptr<SystemSettingsStore> store;
     std::unique_ptr<MainWindow> window;
     // Set before start() to behave for another window system than the one running.
     std::optional<platform::WindowSystem> windowSystem;
@@ -45,11 +47,14 @@ struct WindowFixture
         }
         qApp->setStyleSheet(QString());
         QApplication::setFont(designFont());
-        functions = std::make_unique<DeclaredFunctions>(platform::LibraryFolders{HUELOFT_BIN_DIR, {}});
-        window = std::make_unique<MainWindow>(*functions, folder.path());
+        functions =
+            std::make_unique<DeclaredFunctions>(platform::LibraryFolders{HUELOFT_BIN_DIR, {}});
+        store =
+            std::make_unique<SystemSettingsStore>(QFile::encodeName(folder.path()).toStdString());
+        window = std::make_unique<MainWindow>(*functions, *store);
         if (windowSystem)
             window->setWindowSystem(*windowSystem);
-        window->Form_Load();
+        window->form().Form_Load();
         window->show();
         window->activateWindow();
         return QTest::qWaitForWindowActive(window.get());
@@ -57,8 +62,7 @@ struct WindowFixture
 
     QString settingsPath() const { return folder.filePath(QStringLiteral("HUELOFT.INI")); }
 
-    template<typename T>
-    T *control(const char *name) const
+    template<typename T> T *control(const char *name) const
     {
         T *child = window->findChild<T *>(QString::fromLatin1(name));
         if (!child)

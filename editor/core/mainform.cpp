@@ -7,9 +7,8 @@
 #include "editor/color/samplesize.h"
 #include "editor/core/externalfunctions.h"
 #include "editor/core/mainview.h"
+#include "editor/core/settingsstore.h"
 #include "editor/core/twips.h"
-#include "platform/profile.h"
-#include "platform/settingsfacts.h"
 
 #include <cstdio>
 
@@ -25,24 +24,12 @@ constexpr ColorValue kPureRed = 255;
 constexpr ColorValue kPureGreen = 65280;
 constexpr ColorValue kPureBlue = 16711680;
 
-// Why a file of that size cannot be the settings: reading it whole could exhaust memory, and
-// replacing it with a few hundred bytes would destroy whatever it really is. Empty when the
-// file is small enough, or not there.
-std::string tooLargeForSettings(const std::string &path)
-{
-    const std::int64_t size = platform::fileSize(path);
-    if (size < 0 || std::uint64_t(size) <= platform::kProfileFileSizeLimit)
-        return {};
-    return "it is too large for a settings file (" + std::to_string(size) +
-           " bytes, the limit is " + std::to_string(platform::kProfileFileSizeLimit >> 20) +
-           " MiB)";
-}
-
 } // namespace
 
-MainForm::MainForm(MainView &view, ExternalFunctions &functions)
+MainForm::MainForm(MainView &view, ExternalFunctions &functions, SettingsStore &settings)
     : m_view(view)
     , m_functions(functions)
+    , m_settings(settings)
 {
 }
 
@@ -251,14 +238,14 @@ void MainForm::Form_Load()
     m_view.setChipColor(1, kPureGreen);
     m_view.setChipColor(2, kPureBlue);
 
-    const SettingsLocation location = m_view.settingsLocation();
+    const SettingsLocation location = m_settings.location();
     SettingsPath = location.path;
     m_perUserSettings = location.perUser;
     // A per-user file that does not exist yet starts, this once, from the older file it
     // replaces; the exit writes SettingsPath only.
     std::string source = location.readFrom.empty() ? SettingsPath : location.readFrom;
     const std::string problem =
-        location.problem.empty() ? tooLargeForSettings(SettingsPath) : location.problem;
+        location.problem.empty() ? m_settings.unusableBecause(SettingsPath) : location.problem;
     if (!problem.empty()) {
         // Defaults, and nothing read or written, by the editor or by swatchy: a device, FIFO,
         // socket or huge file under the settings file's name is the user's, not ours to replace.
@@ -270,7 +257,7 @@ void MainForm::Form_Load()
         if (!location.note.empty())
             std::fprintf(stderr, "hueloft: %s\n", location.note.c_str());
         if (source != SettingsPath) {
-            if (const std::string big = tooLargeForSettings(source); !big.empty()) {
+            if (const std::string big = m_settings.unusableBecause(source); !big.empty()) {
                 std::fprintf(stderr, "hueloft: older settings not read: %s: %s\n", source.c_str(),
                              big.c_str());
                 source = SettingsPath;
@@ -344,7 +331,7 @@ void MainForm::Form_Unload()
     if (m_settingsUnusable)
         return;
     // A file that has grown too large while the program ran is left as it is, as at start.
-    if (const std::string problem = tooLargeForSettings(SettingsPath); !problem.empty()) {
+    if (const std::string problem = m_settings.unusableBecause(SettingsPath); !problem.empty()) {
         std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s: %s\n",
                      SettingsPath.c_str(), problem.c_str());
         return;
@@ -354,10 +341,10 @@ void MainForm::Form_Unload()
     // normally leaves no trace. The first failure is reported once; the writes are still tried.
     std::string failure;
     if (m_perUserSettings)
-        failure = m_view.makeSettingsFolder(SettingsPath);
+        failure = m_settings.makeFolderFor(SettingsPath);
     std::string target = SettingsPath;
     if (failure.empty()) {
-        if (const std::string problem = m_view.beginSettingsSave(SettingsPath, target);
+        if (const std::string problem = m_settings.beginSave(SettingsPath, target);
             !problem.empty()) {
             std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",
                          problem.c_str());
@@ -400,7 +387,7 @@ void MainForm::Form_Unload()
         if (failure.empty())
             failure = "cannot write " + SettingsPath;
     }
-    if (const std::string problem = m_view.finishSettingsSave(failure.empty()); failure.empty())
+    if (const std::string problem = m_settings.finishSave(failure.empty()); failure.empty())
         failure = problem;
 
     if (!failure.empty())

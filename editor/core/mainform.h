@@ -17,13 +17,12 @@ namespace hueloft {
 
 class ExternalFunctions;
 class MainView;
+class SettingsStore;
 
 class MainForm
 {
 public:
-    // Neither is used before the first handler runs, so a front-end may pass itself while it
-    // is still being constructed.
-    MainForm(MainView &view, ExternalFunctions &functions);
+    MainForm(MainView &view, ExternalFunctions &functions, SettingsStore &settings);
     virtual ~MainForm() = default;
     MainForm(const MainForm &) = delete;
     MainForm &operator=(const MainForm &) = delete;
@@ -77,6 +76,7 @@ private:
 
     MainView &m_view;
     ExternalFunctions &m_functions;
+    SettingsStore &m_settings;
     bool m_unloaded = false;
     bool m_perUserSettings = false;
     bool m_settingsUnusable = false; // said at start; the exit then leaves the file alone

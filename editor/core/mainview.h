@@ -8,7 +8,6 @@
 // Texts are 8-bit strings: the controls hold digits and ASCII captions only.
 
 #include "editor/color/colorvalue.h"
-#include "editor/core/settingslocation.h"
 #include "platform/windowsystem.h"
 
 #include <cstdint>
@@ -85,23 +84,6 @@ public:
     virtual void showAboutBox() = 0;
     // Unloads the window: MainForm::Form_Unload runs, then the program ends.
     virtual void closeWindow() = 0;
-
-    // The settings file's place (chooseSettingsLocation on the platform's facts), and the
-    // folder made for a per-user file before its first write (the reason when it cannot be
-    // made, empty on success).
-    virtual SettingsLocation settingsLocation() const = 0;
-    virtual std::string makeSettingsFolder(const std::string &path) = 0;
-    // The exit's writes go to the file beginSettingsSave names in Target, and
-    // finishSettingsSave makes them the settings file (Keep false: a write failed, the file
-    // stays as it was). The file itself where the profile functions replace it whole at their
-    // flush; a private copy where they rewrite it at every write (Windows). Each gives the
-    // reason of a failure, empty on success; after a failed begin nothing is written.
-    virtual std::string beginSettingsSave(const std::string &path, std::string &target)
-    {
-        target = path;
-        return {};
-    }
-    virtual std::string finishSettingsSave(bool /*keep*/) { return {}; }
 };
 
 } // namespace hueloft

@@ -39,19 +39,12 @@ QAccessibleInterface *mainWindowAccessible(const QString &className, QObject *ob
 
 } // namespace
 
-MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
+MainWindow::MainWindow(hueloft::ExternalFunctions &functions, hueloft::SettingsStore &settings,
                        QWidget *parent)
-    : MainWindow(functions, QFile::encodeName(programFolder).toStdString(), parent)
-{
-}
-
-MainWindow::MainWindow(hueloft::ExternalFunctions &functions, const std::string &programFolder,
-                       QWidget *parent)
-    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint
-                          | Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint
-                          | Qt::WindowCloseButtonHint)
-    , MainForm(static_cast<MainView &>(*this), functions)
-    , m_programFolder(programFolder)
+    : QWidget(parent, Qt::Window | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
+                          Qt::WindowSystemMenuHint | Qt::WindowMinimizeButtonHint |
+                          Qt::WindowCloseButtonHint)
+    , m_form(static_cast<MainView &>(*this), functions, settings)
 {
     static const bool accessibleAsWindow = [] {
         QAccessible::installFactory(mainWindowAccessible);
@@ -196,7 +189,8 @@ void MainWindow::createControls()
         // With tracking on, valueChanged arrives at every thumb position of a drag as well as
         // for arrow, trough, key and program changes: one signal serves both the change and
         // the scroll event, so a drag step refreshes once, not twice.
-        connect(hsbColor[i], &QScrollBar::valueChanged, this, [this, i] { hsbColor_Change(i); });
+        connect(hsbColor[i], &QScrollBar::valueChanged, this,
+                [this, i] { m_form.hsbColor_Change(i); });
         ediColor[i]->installEventFilter(this);
     }
     for (int i = 0; i < 2; ++i)
@@ -205,18 +199,18 @@ void MainWindow::createControls()
         connect(optLang[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             updateOptionTabStops();
             if (checked)
-                optLang_Click(i);
+                m_form.optLang_Click(i);
         });
     }
     cpRGB->installEventFilter(this);
-    connect(cmdCopyRGB, &QPushButton::clicked, this, [this] { cmdCopyRGB_Click(); });
-    connect(cmdCopyHexa, &QPushButton::clicked, this, [this] { cmdCopyHexa_Click(); });
-    connect(cmdCopyHTML, &QPushButton::clicked, this, [this] { cmdCopyHTML_Click(); });
-    connect(cmdCopySample, &QPushButton::clicked, this, [this] { cmdCopySample_Click(); });
-    connect(cmdEditColor, &QPushButton::clicked, this, [this] { cmdEditColor_Click(); });
-    connect(chkTop, &QCheckBox::toggled, this, [this] { chkTop_Click(); });
-    connect(cmdAbout, &QPushButton::clicked, this, [this] { cmdAbout_Click(); });
-    connect(cmdExit, &QPushButton::clicked, this, [this] { cmdExit_Click(); });
+    connect(cmdCopyRGB, &QPushButton::clicked, this, [this] { m_form.cmdCopyRGB_Click(); });
+    connect(cmdCopyHexa, &QPushButton::clicked, this, [this] { m_form.cmdCopyHexa_Click(); });
+    connect(cmdCopyHTML, &QPushButton::clicked, this, [this] { m_form.cmdCopyHTML_Click(); });
+    connect(cmdCopySample, &QPushButton::clicked, this, [this] { m_form.cmdCopySample_Click(); });
+    connect(cmdEditColor, &QPushButton::clicked, this, [this] { m_form.cmdEditColor_Click(); });
+    connect(chkTop, &QCheckBox::toggled, this, [this] { m_form.chkTop_Click(); });
+    connect(cmdAbout, &QPushButton::clicked, this, [this] { m_form.cmdAbout_Click(); });
+    connect(cmdExit, &QPushButton::clicked, this, [this] { m_form.cmdExit_Click(); });
 }
 
 // Names for screen readers where a control shows no text of its own to take one from. The
@@ -264,11 +258,11 @@ int MainWindow::typedIntoBox(QObject *box, int code)
 {
     for (int i = 0; i < 3; ++i) {
         if (box == ediColor[i])
-            return ediColor_KeyPress(i, code);
+            return m_form.ediColor_KeyPress(i, code);
     }
     for (int i = 0; i < 2; ++i) {
         if (box == ediSwatch[i])
-            return ediSwatch_KeyPress(i, code);
+            return m_form.ediSwatch_KeyPress(i, code);
     }
     return -1;
 }
@@ -276,8 +270,7 @@ int MainWindow::typedIntoBox(QObject *box, int code)
 bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
-    case QEvent::KeyPress:
-    {
+    case QEvent::KeyPress: {
         // A key that types no character (arrows, Delete, Home) is the box's own business.
         const int code = typedCharacter(*static_cast<QKeyEvent *>(event));
         if (code < 0)
@@ -314,13 +307,13 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
             break;
         for (int i = 0; i < 3; ++i) {
             if (watched == ediColor[i])
-                ediColor_LostFocus(i);
+                m_form.ediColor_LostFocus(i);
         }
         break;
     }
     case QEvent::MouseButtonDblClick:
         if (watched == cpRGB) {
-            cpRGB_DblClick();
+            m_form.cpRGB_DblClick();
             return true;
         }
         break;
@@ -368,7 +361,7 @@ bool MainWindow::event(QEvent *event)
     case QEvent::WindowActivate:
         // The window manager frames the window some time after it is shown.
         if (isVisible() && frameGeometry().size() != size())
-            WindowFramed();
+            m_form.WindowFramed();
         break;
     default:
         break;
@@ -378,6 +371,6 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
-    Form_Unload();
+    m_form.Form_Unload();
     event->accept();
 }

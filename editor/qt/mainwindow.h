@@ -23,20 +23,18 @@ class QPushButton;
 class QRadioButton;
 class QScrollBar;
 
-// The view is a base before the form, so that it exists when the form is given it.
-class MainWindow : public QWidget, private hueloft::MainView, public hueloft::MainForm
+class MainWindow : public QWidget, private hueloft::MainView
 {
     Q_OBJECT
 public:
-    // Functions: the external functions (settings file, library, window stacking).
-    // ProgramFolder: where the settings file lives when that folder can hold it.
-    // ProgramFolder is the system's bytes; the QString form is for callers whose paths are
-    // plain text.
-    MainWindow(hueloft::ExternalFunctions &functions, const std::string &programFolder,
-               QWidget *parent = nullptr);
-    MainWindow(hueloft::ExternalFunctions &functions, const QString &programFolder,
+    // Functions: the external functions (settings file, library, window stacking). Settings:
+    // where the settings file lives and how the exit's save reaches it.
+    MainWindow(hueloft::ExternalFunctions &functions, hueloft::SettingsStore &settings,
                QWidget *parent = nullptr);
     ~MainWindow() override;
+
+    // The window's behaviour: its handlers, start-up and shut-down.
+    hueloft::MainForm &form() { return m_form; }
 
     // The window system the window behaves for; the one running unless set before Form_Load()
     // (tests stand in a Wayland compositor under the offscreen platform).
@@ -86,10 +84,8 @@ private:
     void showAboutBox() override;
     void closeWindow() override;
     platform::WindowSystem windowSystem() const override;
-    hueloft::SettingsLocation settingsLocation() const override;
-    std::string makeSettingsFolder(const std::string &path) override;
 
-    std::string m_programFolder;
+    hueloft::MainForm m_form; // given the window's controls, used once they exist
     bool m_layoutPending = false;
     platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
 

@@ -7,8 +7,6 @@
 #include "editor/qt/aboutdialog.h"
 #include "editor/qt/captionlabel.h"
 #include "editor/qt/numberbox.h"
-#include "editor/resources/installdirs.h"
-#include "platform/settingsfacts.h"
 
 #include <QApplication>
 #include <QCheckBox>
@@ -217,13 +215,3 @@ platform::WindowSystem MainWindow::windowSystem() const
     return m_windowSystem;
 }
 
-hueloft::SettingsLocation MainWindow::settingsLocation() const
-{
-    return hueloft::chooseSettingsLocation(
-        platform::settingsFacts(m_programFolder, hueloft::installedLibraryFolder(m_programFolder)));
-}
-
-std::string MainWindow::makeSettingsFolder(const std::string &path)
-{
-    return platform::makeFoldersFor(path);
-}

@@ -7,7 +7,6 @@
 #include "editor/win32/dpi.h"
 #include "editor/win32/textmeasure.h"
 #include "editor/win32/widetext.h"
-#include "platform/settingsfacts.h"
 
 #include <commctrl.h>
 
@@ -71,8 +70,8 @@ bool isPushButton(HWND window)
 
 } // namespace
 
-MainWindow::MainWindow(ExternalFunctions &functions)
-    : m_form(*this, functions)
+MainWindow::MainWindow(ExternalFunctions &functions, SettingsStore &settings)
+    : m_form(*this, functions, settings)
 {
 }
 
@@ -721,35 +720,6 @@ void MainWindow::showAboutBox()
 void MainWindow::closeWindow()
 {
     SendMessageW(m_window, WM_CLOSE, 0, 0); // Form_Unload, then the window goes
-}
-
-SettingsLocation MainWindow::settingsLocation() const
-{
-    SettingsLocation location =
-        chooseSettingsLocation(platform::settingsFacts(platform::programFolder(), {}));
-    // A save written in place and killed half-way is put right before anything reads the file.
-    if (location.problem.empty())
-        platform::mendInterruptedSave(location.path);
-    return location;
-}
-
-std::string MainWindow::makeSettingsFolder(const std::string &path)
-{
-    return platform::makeFoldersFor(path);
-}
-
-std::string MainWindow::beginSettingsSave(const std::string &path, std::string &target)
-{
-    // The system's profile functions rewrite the whole file at every write: they write a
-    // private copy, which one replacement puts in place at the finish.
-    const std::string problem = m_save.begin(path);
-    target = problem.empty() ? m_save.copyPath() : path;
-    return problem;
-}
-
-std::string MainWindow::finishSettingsSave(bool keep)
-{
-    return m_save.finish(keep);
 }
 
 } // namespace hueloft::win32

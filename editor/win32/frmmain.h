@@ -8,7 +8,6 @@
 
 #include "editor/core/mainform.h"
 #include "editor/core/mainview.h"
-#include "platform/profilesave_win32.h"
 
 #include <windows.h>
 
@@ -20,7 +19,7 @@ namespace hueloft::win32 {
 class MainWindow : public MainView
 {
 public:
-    explicit MainWindow(ExternalFunctions &functions);
+    MainWindow(ExternalFunctions &functions, SettingsStore &settings);
     ~MainWindow() override;
 
     static bool registerClass(HINSTANCE instance);
@@ -65,10 +64,6 @@ public:
     platform::WindowSystem windowSystem() const override { return {"windows", true, true}; }
     void showAboutBox() override;
     void closeWindow() override;
-    SettingsLocation settingsLocation() const override;
-    std::string makeSettingsFolder(const std::string &path) override;
-    std::string beginSettingsSave(const std::string &path, std::string &target) override;
-    std::string finishSettingsSave(bool keep) override;
 
 private:
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -93,7 +88,6 @@ private:
     int m_dpiX = 96, m_dpiY = 96;
     HWND m_lastFocus = nullptr;
     bool m_checked = false;
-    platform::ProfileSave m_save; // the exit's, from its begin to its finish
     int m_selectedOption = 0;
     // Colours of cpRGB and the three chips, with the brushes that paint them.
     std::array<ColorValue, 4> m_panelColors = {0, 0, 0, 0};

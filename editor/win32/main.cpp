@@ -4,6 +4,7 @@
 
 #include "editor/externals/externals.h"
 #include "editor/win32/frmmain.h"
+#include "editor/win32/systemsettings.h"
 #include "platform/library.h"
 #include "platform/settingsfacts.h"
 
@@ -21,7 +22,8 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
 
     // swatchy is looked for in the program's own folder only.
     DeclaredFunctions functions({platform::programFolder(), {}});
-    hueloft::win32::MainWindow window(functions);
+    hueloft::win32::SystemSettingsStore settings;
+    hueloft::win32::MainWindow window(functions, settings);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
         return 1;
     window.form().Form_Load();

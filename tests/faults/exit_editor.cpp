@@ -9,6 +9,7 @@
 
 #include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
+#include "editor/qt/systemsettings.h"
 
 #include <QApplication>
 #include <QFile>
@@ -35,8 +36,9 @@ int main(int argc, char *argv[])
     const QString libraryFolder = arguments.size() > 2 ? arguments.at(2) : programFolder;
 
     DeclaredFunctions functions({QFile::encodeName(libraryFolder).toStdString(), {}});
-    MainWindow window(functions, programFolder);
-    window.Form_Load();
+    SystemSettingsStore settings(QFile::encodeName(programFolder).toStdString());
+    MainWindow window(functions, settings);
+    window.form().Form_Load();
     window.show();
 
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
