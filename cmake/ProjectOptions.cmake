@@ -19,6 +19,7 @@ endif()
 
 option(HUELOFT_SANITIZE "Build with AddressSanitizer and UndefinedBehaviorSanitizer" OFF)
 option(HUELOFT_BUILD_BENCH "Build the benchmarks in bench/" OFF)
+option(HUELOFT_FUZZ "Build the INI fuzzer in fuzz/ (needs clang++)" OFF)
 
 # Everything the program needs at run time lands in one folder, so that a plain build runs
 # and finds libswatchy beside the program.

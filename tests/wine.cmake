@@ -2,8 +2,6 @@
 # The Windows builds (scripts/build-windows.sh, which the test command runs first): the
 # x86_64 one under Wine, the i686 one by its export table (32-bit programs cannot run here).
 
-set(HUELOFT_WINDOWS_BIN "${PROJECT_SOURCE_DIR}/build-windows/bin" CACHE PATH
-    "bin folder of the x86_64 Windows build")
 set(HUELOFT_WINDOWS_I686_BIN "${PROJECT_SOURCE_DIR}/build-windows-i686/bin" CACHE PATH
     "bin folder of the i686 Windows build")
 

@@ -3,8 +3,6 @@
 # driven as a person uses it. One Wine prefix per test run, made first and removed last: a
 # new prefix costs about ten seconds, so the scenarios share it and run one after another.
 
-set(HUELOFT_WINDOWS_BIN "${PROJECT_SOURCE_DIR}/build-windows/bin" CACHE PATH
-    "bin folder of the x86_64 Windows build")
 set(wine_prefix "${CMAKE_CURRENT_BINARY_DIR}/wineprefix")
 
 add_test(NAME wine_prefix_create
