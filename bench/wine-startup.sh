@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Start-up time of hueloft.exe under Wine beside its baseline (bench/win32_baseline.cpp: the
 # same 31 controls made bare), started in turn, several times: from the start of the process
-# until its window is mapped, as xdotool sees it. One Wine program stays alive for the whole
+# until its window is mapped, as xdotool sees it, and the processor time the process (all its
+# threads; not wineserver's) has used by then, which the machine's load moves less. One Wine program stays alive for the whole
 # run, as on a desktop where Wine already runs: when the last one ends, Wine's own services
 # stop, and the next start can wait about ten seconds for them. A start over 2 s is a stall:
 # counted apart, left out of the medians. Prints each program's times, medians and the ratio,
@@ -52,14 +53,15 @@ for _ in $(seq 200); do
 done
 
 now() { date +%s%N; }
-one() { # program title -> milliseconds until its window shows
+one() { # program title -> milliseconds until its window shows, processor time by then (ms)
     start=$(now)
     "$wine" "$work/prog/$1" &
-    pid=$!
+    pid=$! # wine64 becomes the Windows process: the same process id
     until w=$(xdotool search --onlyvisible --name "$2" 2>/dev/null | head -n 1) && [ -n "$w" ]; do
         sleep 0.01
     done
     end=$(now)
+    cpu=$(cat /proc/"$pid"/task/*/schedstat 2>/dev/null | awk '{ t += $1 } END { printf "%.1f", t / 1e6 }')
     # Closed as a person closes it (the window manager's Alt+F4 becomes WM_CLOSE): destroying
     # the X window would leave the Windows program running, and the next run waiting for it.
     xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
@@ -70,7 +72,7 @@ one() { # program title -> milliseconds until its window shows
     done
     kill "$pid" 2>/dev/null || true
     wait "$pid" 2>/dev/null || true
-    echo $(((end - start) / 1000000))
+    echo $(((end - start) / 1000000)) "$cpu"
 }
 base() { one baseline.exe '^Baseline window$'; }
 prog() { one hueloft.exe '^RGB Tintora$'; }
@@ -79,25 +81,26 @@ quantile() { sort -g | awk -v q="$1" '{a[NR]=$1} END {i=int(q*NR+0.999); if(i<1)
 
 base >/dev/null # the first starts of the prefix: not counted
 prog >/dev/null
-: >"$work/base"; : >"$work/prog.times"; : >"$work/ratios"
+: >"$work/base"; : >"$work/prog.times"; : >"$work/ratios"; : >"$work/cpu"
 for i in $(seq "$runs"); do
     # Each goes first in every other pair: the one after may find more of the system warm.
     if [ $((i % 2)) -eq 1 ]; then b=$(base); p=$(prog); else p=$(prog); b=$(base); fi
     echo "$b" >>"$work/base"
     echo "$p" >>"$work/prog.times"
-    [ "$b" -le "$stall" ] && [ "$p" -le "$stall" ] &&
-        awk -v p="$p" -v b="$b" 'BEGIN { printf "%.3f\n", p / b }' >>"$work/ratios"
+    echo "$b $p" | awk -v s="$stall" '$1 <= s && $3 <= s {
+        printf "%.3f\n", $3 / $1 >>"'"$work/ratios"'"; printf "%.3f\n", $4 / $2 }' >>"$work/cpu"
 done
 report() { # label file
-    kept=$(awk -v s="$stall" '$1 <= s' "$2")
     stalls=$(awk -v s="$stall" '$1 > s' "$2" | wc -l)
-    echo "$1 $(tr '\n' ' ' <"$2")ms; median $(echo "$kept" | quantile 0.5) ms, stalls $stalls"
+    echo "$1 $(cut -d' ' -f1 "$2" | tr '\n' ' ')ms; median" \
+        "$(awk -v s="$stall" '$1 <= s { print $1 }' "$2" | quantile 0.5) ms, stalls $stalls;" \
+        "processor time median $(awk -v s="$stall" '$1 <= s { print $2 }' "$2" | quantile 0.5) ms"
+}
+spread() { # file -> median, quartiles and range of its numbers
+    echo "median $(quantile 0.5 <"$1"), quartiles $(quantile 0.25 <"$1")-$(quantile 0.75 <"$1")," \
+        "range $(quantile 0 <"$1")-$(quantile 1 <"$1")"
 }
 report "baseline (31 controls bare):" "$work/base"
 report "hueloft.exe:                " "$work/prog.times"
-b=$(awk -v s="$stall" '$1 <= s' "$work/base" | quantile 0.5)
-p=$(awk -v s="$stall" '$1 <= s' "$work/prog.times" | quantile 0.5)
-awk -v p="$p" -v b="$b" 'BEGIN { printf "ratio of the medians: %.2f\n", p / b }'
-echo "ratios of the $(wc -l <"$work/ratios") pairs without a stall: median $(quantile 0.5 <"$work/ratios")," \
-    "quartiles $(quantile 0.25 <"$work/ratios")-$(quantile 0.75 <"$work/ratios")," \
-    "range $(quantile 0 <"$work/ratios")-$(quantile 1 <"$work/ratios")"
+echo "ratios of the $(wc -l <"$work/ratios") pairs without a stall, to the window: $(spread "$work/ratios")"
+echo "                                     processor time: $(spread "$work/cpu")"
