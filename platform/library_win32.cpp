@@ -78,7 +78,7 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
     const std::wstring wide(name.begin(), name.end());
     const bool system = isSystemLibrary(name);
     // The program's folder comes first; the system folder is there for the libraries that
-    // the library itself imports (comdlg32), which only an administrator can change.
+    // the library itself imports (user32, gdi32), which only an administrator can change.
     HMODULE module =
         LoadLibraryExW(wide.c_str(), nullptr,
                        system ? LOAD_LIBRARY_SEARCH_SYSTEM32

@@ -43,6 +43,7 @@ struct SettingsFacts
     bool registered = false;
     FileFacts besideProgram;    // <program folder>/HUELOFT.INI
     std::string perUserFolder;  // $XDG_CONFIG_HOME/hueloft, ~/.config/hueloft, %APPDATA%\hueloft
+                                // (on Windows named only where it may be used, as perUserFile)
     std::string perUserProblem; // why there is none
     FileFacts perUserFile;      // <per-user folder>/HUELOFT.INI; only asked where it may be used
 };

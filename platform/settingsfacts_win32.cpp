@@ -207,6 +207,13 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &)
         facts.registered = installNamesFolder(programFolderWide());
     }
 
+    // A portable copy whose own file can be used never looks at the per-user folder: no name
+    // to ask for, no folder made, no file tried there.
+    const bool ownUsable = !folder.empty() && facts.besideProgram.writable &&
+                           facts.besideProgram.notRegular.empty();
+    if (!facts.installed && !facts.registered && ownUsable)
+        return facts;
+
     const std::wstring appData = environment(L"APPDATA");
     if (appData.empty()) {
         facts.perUserProblem = "there is no per-user folder (%APPDATA% is not set)";

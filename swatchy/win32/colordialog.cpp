@@ -2,6 +2,10 @@
 // The colour dialog on Windows: the system's own, through ChooseColorA, with one command added
 // through its hook: "Pick Screen Color".
 //
+// comdlg32 is loaded when the dialog first opens, not with this library: importing it would
+// bring shell32, shlwapi, the print spooler's client and more into every start of the editor,
+// for a dialog most runs never open.
+//
 // Picking covers the whole virtual screen (every monitor) with a window of our own that shows
 // what the screen showed a moment before, under a crosshair. Only a window that covers the
 // screen sees a click outside our own windows (capture alone sees one only while a button is
@@ -54,6 +58,36 @@ struct Picking
 HINSTANCE thisModule()
 {
     return reinterpret_cast<HINSTANCE>(&__ImageBase);
+}
+
+using ChooseColorFn = BOOL(WINAPI *)(CHOOSECOLORA *);
+
+// ChooseColorA from the system folder's comdlg32, looked up once; null when it cannot be had.
+// Windows 7 without its loader update does not know the search flag: there the full path.
+ChooseColorFn chooseColor()
+{
+    static bool looked = false;
+    static ChooseColorFn function = nullptr;
+    if (looked)
+        return function;
+    looked = true;
+    HMODULE comdlg32 = LoadLibraryExW(L"comdlg32.dll", nullptr, LOAD_LIBRARY_SEARCH_SYSTEM32);
+    if (!comdlg32 && GetLastError() == ERROR_INVALID_PARAMETER) {
+        wchar_t path[MAX_PATH];
+        const UINT length = GetSystemDirectoryW(path, MAX_PATH - 14);
+        if (length > 0 && length < MAX_PATH - 14) {
+            lstrcpyW(path + length, L"\\comdlg32.dll");
+            comdlg32 = LoadLibraryW(path);
+        }
+    }
+    if (comdlg32)
+        function = reinterpret_cast<ChooseColorFn>(
+            reinterpret_cast<void (*)()>(GetProcAddress(comdlg32, "ChooseColorA")));
+    if (!function) {
+        std::fputs("swatchy: the colour dialog cannot open: comdlg32.dll is missing\n", stderr);
+        std::fflush(stderr);
+    }
+    return function;
 }
 
 // The picker works in physical pixels whatever the calling program declared, so that the
@@ -264,9 +298,10 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
     record.Flags = CC_RGBINIT | CC_FULLOPEN | CC_ENABLEHOOK;
     record.lpfnHook = dialogHook;
     record.rgbResult = color;
-    // Cancel, a closed dialog and one that could not open (an invalid owner) all give zero:
-    // the caller gets its own colour back, high byte included.
-    return ChooseColorA(&record) ? static_cast<std::uint32_t>(record.rgbResult) : color;
+    // Cancel, a closed dialog and one that could not open (an invalid owner, no comdlg32) all
+    // give the caller its own colour back, high byte included.
+    const ChooseColorFn choose = chooseColor();
+    return choose && choose(&record) ? static_cast<std::uint32_t>(record.rgbResult) : color;
 }
 
 } // namespace swatchy

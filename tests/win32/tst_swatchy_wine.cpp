@@ -3,10 +3,14 @@
 // read and written through kernel32's profile functions, its dialog the real ChooseColorA.
 // Run under Wine by tests/wine/run.sh. Prints one line per check; exits 1 when one failed.
 // Usage: tst_swatchy_wine <scratch folder>
+//        tst_swatchy_wine --modules <window title>
+// Prints the modules loaded in the process that shows the window, one lower-case name a line.
 
 #include "swatchy/swatchy.h"
 
 #include <windows.h>
+
+#include <tlhelp32.h>
 
 #include <atomic>
 #include <cstdio>
@@ -238,10 +242,35 @@ void dialogs()
     DestroyWindow(owner);
 }
 
+bool loaded(const wchar_t *module)
+{
+    return GetModuleHandleW(module) != nullptr;
+}
+
+int listModules(const char *title)
+{
+    const HWND window = FindWindowA(nullptr, title);
+    DWORD process = 0;
+    if (!window || !GetWindowThreadProcessId(window, &process))
+        return 1;
+    const HANDLE snapshot = CreateToolhelp32Snapshot(TH32CS_SNAPMODULE, process);
+    if (snapshot == INVALID_HANDLE_VALUE)
+        return 1;
+    MODULEENTRY32W module{};
+    module.dwSize = sizeof module;
+    for (BOOL more = Module32FirstW(snapshot, &module); more;
+         more = Module32NextW(snapshot, &module))
+        std::printf("%ls\n", CharLowerW(module.szModule));
+    CloseHandle(snapshot);
+    return 0;
+}
+
 } // namespace
 
 int main(int argc, char **argv)
 {
+    if (argc == 3 && std::string(argv[1]) == "--modules")
+        return listModules(argv[2]);
     if (argc < 2) {
         std::fputs("usage: tst_swatchy_wine <scratch folder>\n", stderr);
         return 2;
@@ -251,6 +280,8 @@ int main(int argc, char **argv)
     check(library != nullptr, "swatchy.dll loads by name");
     if (!library)
         return 1;
+    // The dialog's own library comes with the dialog, not with swatchy.
+    check(!loaded(L"comdlg32.dll"), "loading swatchy.dll does not load comdlg32.dll");
     binding(library);
     if (!show || !save || !load)
         return 1;
@@ -259,6 +290,7 @@ int main(int argc, char **argv)
     signedRoundTrip();
     othersKept();
     dialogs();
+    check(loaded(L"comdlg32.dll"), "the dialog has loaded comdlg32.dll");
     std::printf("%d failed\n", failures);
     return failures ? 1 : 0;
 }

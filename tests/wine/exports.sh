@@ -2,7 +2,7 @@
 # SPDX-License-Identifier: MIT
 # The export table of a swatchy.dll: exactly ShowColorDialog, SaveCustomColors and
 # LoadCustomColors, undecorated, with the ordinals 1, 2 and 3; and only system DLLs imported
-# by it and by hueloft.exe beside it.
+# by it and by hueloft.exe beside it, comdlg32 not by swatchy.dll.
 # Usage: exports.sh <objdump> <bin folder>
 set -eu
 objdump=$1
@@ -31,6 +31,10 @@ for program in swatchy.dll hueloft.exe; do
             *) fail "$program imports $dll, which is not a system DLL" ;;
         esac
     done
+    # The colour dialog's comdlg32 (and the shell libraries it brings) load when it first opens.
+    case "$program $imports" in
+        "swatchy.dll "*comdlg32.dll*) fail "swatchy.dll imports comdlg32.dll" ;;
+    esac
     echo "$program imports: $imports"
 done
 # Its version record: the file's own name and the owner's company.

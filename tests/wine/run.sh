@@ -66,6 +66,13 @@ run_editor() {
         sleep 0.1
     done
     [ -n "$w" ] || return 1
+    if [ "${1:-}" = modules ]; then
+        # Started, swatchy loaded, and its dialog's comdlg32 not yet.
+        modules=$(cd "$work/prog" && "$wine" tst_swatchy_wine.exe --modules 'RGB Tintora' |
+            tr -d '\r' | tr '\n' ' ')
+        case " $modules" in *" swatchy.dll "*) ;; *) echo "modules: $modules" >&2; return 1 ;; esac
+        case " $modules" in *" comdlg32.dll "*) echo "comdlg32.dll loaded at start" >&2; return 1 ;; esac
+    fi
     xdotool windowactivate --sync "$w" >/dev/null 2>&1 || true
     sleep 0.5
     xdotool key --clearmodifiers alt+x
@@ -73,8 +80,12 @@ run_editor() {
 }
 # The editor's start-up and shut-down on kernel32 and swatchy.dll: a first run writes the nine
 # settings in their order and the sixteen custom colours; a second run keeps what it read.
+# A portable copy that can keep its own file leaves the per-user folder alone: one left by an
+# earlier install keeps its time stamp, which a file made and removed there would move.
+roaming=$(ls -d "$WINEPREFIX"/drive_c/users/*/AppData/Roaming | grep -v /Public/ | head -n 1)
+mkdir -p "$roaming/hueloft" && touch -d @978307200 "$roaming/hueloft"
 start=$(now)
-run_editor || fail "hueloft.exe: $(cat "$work/err")"
+run_editor modules || fail "hueloft.exe: $(cat "$work/err")"
 ini="$work/prog/HUELOFT.INI"
 [ -f "$ini" ] || fail "hueloft.exe wrote no HUELOFT.INI"
 keys=$(tr -d '\r' <"$ini" | sed -n 's/=.*//p' | tr '\n' ' ')
@@ -90,5 +101,7 @@ case "$got" in
     *) fail "second run wrote: $got" ;;
 esac
 tr -d '\r' <"$ini" | grep -qx "RGB_Color_15=0" || fail "second run did not save the custom colours"
+[ "$(stat -c %Y "$roaming/hueloft")" = 978307200 ] && [ -z "$(ls -A "$roaming/hueloft")" ] ||
+    fail "a portable start touched the per-user folder $roaming/hueloft"
 echo "program checks in $(elapsed "$start") s"
 echo "PASS"
