@@ -9,14 +9,17 @@
 
 #include "platform/profilesave_win32.h"
 
+#include "platform/profile.h"
 #include "platform/systemmessage_win32.h"
 
 #include <windows.h>
 
 #include <aclapi.h>
 
+#include <algorithm>
 #include <charconv>
 #include <cstdint>
+#include <string_view>
 
 namespace platform {
 
@@ -122,7 +125,7 @@ bool readAll(HANDLE file, std::string &text)
     return true;
 }
 
-bool writeAll(HANDLE file, const std::string &text)
+bool writeAll(HANDLE file, std::string_view text)
 {
     std::size_t done = 0;
     while (done < text.size()) {
@@ -135,47 +138,72 @@ bool writeAll(HANDLE file, const std::string &text)
 }
 
 // Text becomes the whole content of File, from its start, and reaches the disk.
-bool overwrite(HANDLE file, const std::string &text)
+bool overwrite(HANDLE file, std::string_view text)
 {
     LARGE_INTEGER start{};
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && writeAll(file, text) &&
            SetEndOfFile(file) && FlushFileBuffers(file);
 }
 
-std::uint64_t checksum(const std::string &text) // FNV-1a, 64 bits
-{
-    std::uint64_t hash = 14695981039346656037ull;
-    for (unsigned char c : text) {
-        hash ^= c;
-        hash *= 1099511628211ull;
-    }
-    return hash;
-}
-
 // ---------------------------------------------------------------------------------------------
-// The backup of a write in place: one header line naming the file (volume, index) and the new
-// text (size, checksum), the old text's size, then the old text.
+// The backup of a write in place: one header line naming the file (volume, index) and giving
+// the sizes of the old text and the new and the time just before the write began, then the
+// old text and the new.
+//
+// It lies beside the file, where anyone who may create files in that folder can put one. The
+// old text goes back only when all of these hold, so that neither a planted backup nor a stale
+// one of this user's is ever written over a file saved since:
+// - the backup belongs to this user (or to the owner this process gives the files it makes:
+//   an elevated administrator's are the Administrators group's) and has one name;
+// - its header names this file, and it holds exactly the two texts its header announces;
+// - every byte of the file is, at its place, a byte of the old text or of the new one, and the
+//   file is neither of them whole: all that a write of the new text over the old can leave;
+// - the file was last written from 50 ms before the header's time to 1 s after it: a killed
+//   write leaves the time of its own last write, a later save by anyone a later time, and
+//   nobody who cannot write the file can set its time.
+// Any other backup is removed and the file kept as it is; so is one of the first format (the
+// new text's checksum instead of the texts, no time), which is never believed.
 
 struct BackupHeader
 {
     std::uint64_t volume = 0, indexHigh = 0, indexLow = 0;
-    std::uint64_t newSize = 0, newChecksum = 0, oldSize = 0;
+    std::uint64_t oldSize = 0, newSize = 0, started = 0;
 };
 
-constexpr char kBackupTag[] = "hueloft backup";
+constexpr char kBackupTag[] = "hueloft backup 2";
+
+// The header's time has 16 digits always: it is filled in once both texts are on the disk.
+constexpr std::size_t kStartedDigits = 16;
+
+// Both texts and the header, no more.
+constexpr std::uint64_t kBackupSizeLimit = 2 * kProfileFileSizeLimit + 200;
+
+// In 100-ns units, as file times are.
+constexpr std::uint64_t kWrittenBefore = 50 * 10000, kWrittenAfter = 1000 * 10000;
+
+std::uint64_t fileTime(const FILETIME &time)
+{
+    return std::uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+std::string startedDigits(std::uint64_t time)
+{
+    char digits[kStartedDigits];
+    char *end = std::to_chars(digits, digits + sizeof digits, time, 16).ptr;
+    return std::string(kStartedDigits - std::size_t(end - digits), '0') + std::string(digits, end);
+}
 
 // Numbers in hexadecimal, each after one blank: std::to_chars and std::from_chars, where the
 // printf family would bring MinGW's own (tens of kilobytes) into the program.
 std::string headerLine(const BackupHeader &h)
 {
     std::string line = kBackupTag;
-    for (std::uint64_t value :
-         {h.volume, h.indexHigh, h.indexLow, h.newSize, h.newChecksum, h.oldSize}) {
-        char digits[17];
+    for (std::uint64_t value : {h.volume, h.indexHigh, h.indexLow, h.oldSize, h.newSize}) {
+        char digits[16];
         line += ' ';
         line.append(digits, std::to_chars(digits, digits + sizeof digits, value, 16).ptr);
     }
-    return line + "\r\n";
+    return line + ' ' + startedDigits(h.started) + "\r\n";
 }
 
 // The length of the header line at the start of Text, 0 when there is none.
@@ -186,7 +214,7 @@ std::size_t readHeader(const std::string &text, BackupHeader &h)
     const char *at = text.data() + sizeof kBackupTag - 1;
     const char *end = text.data() + text.size();
     for (std::uint64_t *value :
-         {&h.volume, &h.indexHigh, &h.indexLow, &h.newSize, &h.newChecksum, &h.oldSize}) {
+         {&h.volume, &h.indexHigh, &h.indexLow, &h.oldSize, &h.newSize, &h.started}) {
         if (at == end || *at != ' ')
             return 0;
         const std::from_chars_result read = std::from_chars(at + 1, end, *value, 16);
@@ -205,34 +233,86 @@ bool sameFile(const BackupHeader &h, const BY_HANDLE_FILE_INFORMATION &info)
            h.indexLow == info.nFileIndexLow;
 }
 
-// Under the lock. A backup whose file is neither the old text nor the whole new one puts the
-// old text back; it goes once it is of no more use (another file's, or incomplete: the write
-// in place never began).
+// Whether Now is what a write of New over Old can leave: at every place a byte of one or the
+// other, and no longer than the longer of them.
+bool tornBetween(std::string_view now, std::string_view oldText, std::string_view newText)
+{
+    if (now.size() > std::max(oldText.size(), newText.size()))
+        return false;
+    for (std::size_t i = 0; i < now.size(); ++i) {
+        const bool fromNew = i < newText.size() && now[i] == newText[i];
+        const bool fromOld = i < oldText.size() && now[i] == oldText[i];
+        if (!fromNew && !fromOld)
+            return false;
+    }
+    return true;
+}
+
+bool writtenNear(std::uint64_t written, std::uint64_t started)
+{
+    return started && (written >= started ? written - started <= kWrittenAfter
+                                          : started - written <= kWrittenBefore);
+}
+
+// Whether File belongs to this user; AsCreator: or to the owner this process gives the files
+// it makes.
+bool ownedByThisUser(HANDLE file, bool asCreator)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool mine = false;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        alignas(TOKEN_USER) unsigned char buffer[256];
+        DWORD size = 0;
+        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+            mine = EqualSid(owner, reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid);
+        if (!mine && asCreator &&
+            GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size))
+            mine = EqualSid(owner, reinterpret_cast<TOKEN_OWNER *>(buffer)->Owner);
+        CloseHandle(token);
+    }
+    LocalFree(descriptor);
+    return mine;
+}
+
+// Under the lock. A backup that passes every check above puts the old text back; it goes once
+// it is of no more use, that is unless putting the old text back failed.
 void mendUnderLock(const std::string &path)
 {
     const std::wstring backupFile = backupName(path);
-    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
+    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
     if (backup == INVALID_HANDLE_VALUE)
         return;
+    BY_HANDLE_FILE_INFORMATION about{};
+    LARGE_INTEGER size{};
     std::string saved;
-    const bool read = readAll(backup, saved);
+    const bool believed = GetFileInformationByHandle(backup, &about) && about.nNumberOfLinks == 1 &&
+                          ownedByThisUser(backup, true) && GetFileSizeEx(backup, &size) &&
+                          std::uint64_t(size.QuadPart) <= kBackupSizeLimit &&
+                          readAll(backup, saved);
     CloseHandle(backup);
     BackupHeader h;
-    const std::size_t headerEnd = read ? readHeader(saved, h) : 0;
+    const std::size_t headerEnd = believed ? readHeader(saved, h) : 0;
+    const std::size_t texts = saved.size() - headerEnd;
     bool done = true;
-    if (headerEnd && saved.size() - headerEnd == h.oldSize) {
+    if (headerEnd && h.oldSize <= texts && h.newSize == texts - h.oldSize) {
+        const std::string_view oldText = std::string_view(saved).substr(headerEnd, h.oldSize);
+        const std::string_view newText = std::string_view(saved).substr(headerEnd + h.oldSize);
         HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                                   nullptr, OPEN_EXISTING, 0, nullptr);
         BY_HANDLE_FILE_INFORMATION info{};
         std::string now;
         if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
-            sameFile(h, info)) {
-            const bool whole =
-                readAll(file, now) && now.size() == h.newSize && checksum(now) == h.newChecksum;
-            if (!whole)
-                done = overwrite(file, saved.substr(headerEnd));
-        }
+            sameFile(h, info) && !info.nFileSizeHigh &&
+            info.nFileSizeLow <= std::max(h.oldSize, h.newSize) && readAll(file, now) &&
+            now != oldText && now != newText && tornBetween(now, oldText, newText) &&
+            writtenNear(fileTime(info.ftLastWriteTime), h.started))
+            done = overwrite(file, oldText);
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
     }
@@ -260,26 +340,6 @@ void removeLeftCopies(const std::string &path)
 
 // ---------------------------------------------------------------------------------------------
 // Whether a new file can be the old one to everyone
-
-bool ownedByThisUser(HANDLE file)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                        nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    bool mine = false;
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        alignas(TOKEN_USER) unsigned char buffer[256];
-        DWORD size = 0;
-        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
-            mine = EqualSid(owner, reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid);
-        CloseHandle(token);
-    }
-    LocalFree(descriptor);
-    return mine;
-}
 
 // The access list of a file (Name, or the open File), as bytes with its protection from
 // inheritance; empty when the system does not say.
@@ -354,17 +414,23 @@ std::string writeInPlace(const std::string &path, const std::string &copy)
         CloseHandle(file);
         return failure("cannot read", path, error);
     }
-    const BackupHeader header{info.dwVolumeSerialNumber,
-                              info.nFileIndexHigh,
-                              info.nFileIndexLow,
-                              text.size(),
-                              checksum(text),
-                              old.size()};
+    const std::string header = headerLine({info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                                           info.nFileIndexLow, old.size(), text.size(), 0});
     const std::wstring backupFile = backupName(path);
     HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
                                 FILE_ATTRIBUTE_NORMAL, nullptr);
-    const bool saved = backup != INVALID_HANDLE_VALUE && writeAll(backup, headerLine(header)) &&
-                       writeAll(backup, old) && FlushFileBuffers(backup);
+    bool saved = backup != INVALID_HANDLE_VALUE && writeAll(backup, header) &&
+                 writeAll(backup, old) && writeAll(backup, text) && FlushFileBuffers(backup);
+    if (saved) {
+        // The time goes in last, once the texts are on the disk: the file's own time, left by
+        // this write, is to be near it.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        LARGE_INTEGER at{};
+        at.QuadPart = LONGLONG(header.size() - 2 - kStartedDigits);
+        saved = SetFilePointerEx(backup, at, nullptr, FILE_BEGIN) &&
+                writeAll(backup, startedDigits(fileTime(now))) && FlushFileBuffers(backup);
+    }
     DWORD error = GetLastError();
     if (backup != INVALID_HANDLE_VALUE)
         CloseHandle(backup);
@@ -471,7 +537,7 @@ std::string ProfileSave::finish(bool keep)
         if (old != INVALID_HANDLE_VALUE) {
             BY_HANDLE_FILE_INFORMATION info{};
             replace = GetFileInformationByHandle(old, &info) && info.nNumberOfLinks == 1 &&
-                      ownedByThisUser(old) && takesAccessList(old, copy);
+                      ownedByThisUser(old, false) && takesAccessList(old, copy);
             CloseHandle(old);
             if (replace)
                 SetFileAttributesW(copy.c_str(), (info.dwFileAttributes & kKeptAttributes)

@@ -14,10 +14,11 @@
 // The file stays the same file to everyone: the copy takes the old file's attributes and
 // access list before it replaces it. Where a new file could not be the same (a second hard
 // link, an owner other than this user, an access list that cannot be given, a replacement
-// refused), the text is written in place: the old text first goes to a backup beside the
-// file, flushed, then the new text is written over the file, and the backup is removed. A
+// refused), the text is written in place: the old text and the new first go to a backup beside
+// the file, flushed, then the new text is written over the file, and the backup is removed. A
 // kill in between is put right at the next use of the file (the next start, or the next save,
-// under the lock): a file that is not the whole new text gets the old text back.
+// under the lock): a file torn between the two texts, last written when that write was, gets
+// the old text back. Any other backup (planted, or made stale by a later save) is removed.
 //
 // Paths are the ANSI ones the profile functions take.
 

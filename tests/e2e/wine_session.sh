@@ -6,7 +6,7 @@
 # box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range, a
 # 64 GB settings file, a stranger's swatchy.dll in the current folder and on PATH, Pick Screen
 # Color in the colour dialog, and a 1 MB settings file through two exits at once, kills
-# during the exit and a second name.
+# during the exit, a second name and backups beside the file.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -370,6 +370,40 @@ wait_exit
 whole "a file of mode 640" "$work/new1.ini"
 expect_equal "its mode" "$(stat -c %a "$big/HUELOFT.INI")" 640
 [ -s "$work/stderr" ] && fail "the editors wrote to standard error"
+
+echo "--- a backup beside the file: only a killed write's own puts the old text back"
+# The backup claims a write of longer.ini over payload.ini, which left the file (kept.ini) its
+# prefix. $1: the first format or the second; $2: its time, in seconds after the file's last
+# write; $3: its owner; $4: the file the start leaves.
+printf '[RGB Color]\r\nRed=10\r\nGreen=20\r\nBlue=30\r\n' >"$work/kept.ini"
+printf '[RGB Color]\r\nRed=255\r\nGreen=0\r\nBlue=0\r\n' >"$work/payload.ini"
+{ cat "$work/kept.ini"; printf 'Extra=1\r\n'; } >"$work/longer.ini"
+serial=5a000000 # Wine's volume serial of Z: (its letter), whether or not it can read the device
+backup_row() {
+    cp "$work/kept.ini" "$prog/HUELOFT.INI"
+    set -- "$@" "$(stat -c %i "$prog/HUELOFT.INI")" "$(wc -c <"$work/payload.ini")"
+    started=$(($(date -r "$prog/HUELOFT.INI" +%s%N) / 100 + 116444736000000000 + $2 * 10000000))
+    if [ "$1" = first ]; then
+        printf 'hueloft backup %s %x %x 1 0 %x\r\n' "$serial" $(($5 >> 32)) $(($5 & 0xffffffff)) "$6"
+        cat "$work/payload.ini"
+    else
+        printf 'hueloft backup 2 %s %x %x %x %x %016x\r\n' "$serial" $(($5 >> 32)) \
+            $(($5 & 0xffffffff)) "$6" "$(wc -c <"$work/longer.ini")" "$started"
+        cat "$work/payload.ini" "$work/longer.ini"
+    fi >"$prog/HUELOFT.~sv"
+    chown "$3" "$prog/HUELOFT.~sv"
+    launch
+    cmp -s "$prog/HUELOFT.INI" "$work/$4.ini" || fail "backup $1 $2 $3: the file holds $(tr -d '\r' <"$prog/HUELOFT.INI" | tr '\n' ' ')"
+    [ -e "$prog/HUELOFT.~sv" ] && fail "backup $1 $2 $3: still beside the file"
+    keys alt+x
+    wait_exit
+    echo "ok: backup $1 $2 $3: $4"
+}
+backup_row first 0 root kept    # planted; its header names the file
+backup_row second 60 root kept  # planted a minute after the file's last write
+backup_row second 0 nobody kept # another user's
+backup_row second -5 root kept  # a killed write's, the file saved again 5 s later
+backup_row second 0 root payload
 
 # Wine lets root write anything: a user who cannot write the file beside the program is nobody,
 # with a Wine prefix of its own.
