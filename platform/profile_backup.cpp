@@ -7,6 +7,7 @@
 #include "platform/links_posix.h"
 #include "platform/posixfile.h"
 #include "platform/profile.h"
+#include "platform/tornwrite.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -114,21 +115,6 @@ int openStateFolder(bool create)
         return -1;
     }
     return fd;
-}
-
-// Whether Now is what a write of New over Old can leave: at every place a byte of one or the
-// other, and no longer than the longer of them.
-bool tornBetween(std::string_view now, std::string_view oldText, std::string_view newText)
-{
-    if (now.size() > std::max(oldText.size(), newText.size()))
-        return false;
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const bool fromNew = i < newText.size() && now[i] == newText[i];
-        const bool fromOld = i < oldText.size() && now[i] == oldText[i];
-        if (!fromNew && !fromOld)
-            return false;
-    }
-    return true;
 }
 
 } // namespace

@@ -11,6 +11,7 @@
 
 #include "platform/profile.h"
 #include "platform/systemmessage_win32.h"
+#include "platform/tornwrite.h"
 
 #include <windows.h>
 
@@ -231,21 +232,6 @@ bool sameFile(const BackupHeader &h, const BY_HANDLE_FILE_INFORMATION &info)
 {
     return h.volume == info.dwVolumeSerialNumber && h.indexHigh == info.nFileIndexHigh &&
            h.indexLow == info.nFileIndexLow;
-}
-
-// Whether Now is what a write of New over Old can leave: at every place a byte of one or the
-// other, and no longer than the longer of them.
-bool tornBetween(std::string_view now, std::string_view oldText, std::string_view newText)
-{
-    if (now.size() > std::max(oldText.size(), newText.size()))
-        return false;
-    for (std::size_t i = 0; i < now.size(); ++i) {
-        const bool fromNew = i < newText.size() && now[i] == newText[i];
-        const bool fromOld = i < oldText.size() && now[i] == oldText[i];
-        if (!fromNew && !fromOld)
-            return false;
-    }
-    return true;
 }
 
 bool writtenNear(std::uint64_t written, std::uint64_t started)
