@@ -6,7 +6,8 @@
 add_executable(profile_writer profile_writer.cpp)
 target_link_libraries(profile_writer PRIVATE hueloft_profile)
 
-hueloft_add_qtest(profile SOURCES tst_profile.cpp LIBRARIES hueloft_profile TIMEOUT 120)
+hueloft_add_qtest(profile SOURCES tst_profile.cpp reachablecopy.h LIBRARIES hueloft_profile TIMEOUT 120)
 target_compile_definitions(tst_profile PRIVATE
-    PROFILE_WRITER_PATH="$<TARGET_FILE:profile_writer>")
+    PROFILE_WRITER_PATH="$<TARGET_FILE:profile_writer>"
+    HUELOFT_PROFILE_LIBRARY="$<TARGET_FILE:hueloft_profile>")
 add_dependencies(tst_profile profile_writer)

@@ -9,6 +9,7 @@
 #include "windowfixture.h"
 
 #include "platform/profile.h"
+#include "tests/reachablecopy.h"
 
 #include <QCheckBox>
 #include <QFile>
@@ -263,8 +264,15 @@ QString runtimeFolder(bool asNobody)
 std::unique_ptr<QProcess> startEditor(const QString &folder, ChildSetup setup = {})
 {
     auto process = std::make_unique<QProcess>();
-    process->setProgram(QStringLiteral(FAULTS_EDITOR));
-    process->setArguments({folder, QStringLiteral(HUELOFT_BIN_DIR)});
+    // As root, copies the user nobody can run too, wherever the build lies.
+    static const QString copies = reachableCopies(
+        {QStringLiteral(FAULTS_EDITOR "=faults_editor"),
+         QStringLiteral(HUELOFT_BIN_DIR "/libswatchy.so=bin/libswatchy.so"),
+         QStringLiteral(HUELOFT_BIN_DIR "/libhueloft-profile.so=bin/libhueloft-profile.so")});
+    process->setProgram(copies.isEmpty() ? QStringLiteral(FAULTS_EDITOR)
+                                         : copies + QStringLiteral("/faults_editor"));
+    process->setArguments({folder, copies.isEmpty() ? QStringLiteral(HUELOFT_BIN_DIR)
+                                                    : copies + QStringLiteral("/bin")});
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("QT_QPA_PLATFORM"), QStringLiteral("offscreen"));
     environment.insert(QStringLiteral("XDG_RUNTIME_DIR"), runtimeFolder(setup.asNobody));

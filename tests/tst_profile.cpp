@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/profile.h"
+#include "tests/reachablecopy.h"
 
 #include <QDir>
 #include <QElapsedTimer>
@@ -88,6 +89,16 @@ QStringList entries(const QString &folder)
 }
 
 constexpr uid_t nobody = 65534;
+
+// The writer and its profile library, where the user nobody can run them too.
+QString writerPath()
+{
+    static const QString copies = reachableCopies(
+        {QStringLiteral(PROFILE_WRITER_PATH "=tests/profile_writer"),
+         QStringLiteral(HUELOFT_PROFILE_LIBRARY "=bin/libhueloft-profile.so")});
+    return copies.isEmpty() ? QStringLiteral(PROFILE_WRITER_PATH)
+                            : copies + QStringLiteral("/tests/profile_writer");
+}
 
 auto asNobody()
 {
@@ -195,7 +206,7 @@ tst_Profile::Run tst_Profile::runWriter(const QStringList &arguments,
 {
     QProcess process;
     process.setChildProcessModifier(inChild);
-    process.start(PROFILE_WRITER_PATH, arguments);
+    process.start(writerPath(), arguments);
     Run run;
     if (!process.waitForFinished(20000))
         return run;
@@ -773,7 +784,7 @@ void tst_Profile::locksOfAnotherUser()
     auto hostile = [&](const QStringList &arguments) {
         auto process = std::make_unique<QProcess>();
         process->start("runuser",
-                       QStringList{"-u", "nobody", "--", PROFILE_WRITER_PATH} + arguments);
+                       QStringList{"-u", "nobody", "--", writerPath()} + arguments);
         return process->waitForReadyRead(5000) && process->readLine() == "ready\n"
                    ? std::move(process)
                    : nullptr;
@@ -867,7 +878,7 @@ void tst_Profile::killedWriter()
     const int savesWanted = thenSaved == "mix later" ? 2 : 10;
     for (; rounds < 200 && clock.elapsed() < 30000 && savedAfter < savesWanted; ++rounds) {
         QProcess writer;
-        writer.start(PROFILE_WRITER_PATH, {"loop", path, "loop", "VALUE", "1111", "22222222"});
+        writer.start(writerPath(), {"loop", path, "loop", "VALUE", "1111", "22222222"});
         QVERIFY(writer.waitForStarted());
         QVERIFY2(writer.waitForReadyRead(5000), writer.readAllStandardError().constData());
         QThread::usleep(QRandomGenerator::global()->bounded(4000));
@@ -888,7 +899,7 @@ void tst_Profile::killedWriter()
             else
                 QVERIFY(writeNow("Loop", "value", "4444", QFile::encodeName(dir.filePath(names[1]))));
             QProcess reader;
-            reader.start(PROFILE_WRITER_PATH, {"read", path, "Loop", "value"});
+            reader.start(writerPath(), {"read", path, "Loop", "value"});
             QVERIFY(reader.waitForFinished());
             QCOMPARE(reader.readAll(), d.mid(d.indexOf("value=") + 6, 4) + "\n");
             QCOMPARE(readBytes(path), d);
@@ -898,7 +909,7 @@ void tst_Profile::killedWriter()
         }
         // The next process to use the file finds it whole (a torn one put back first).
         QProcess reader;
-        reader.start(PROFILE_WRITER_PATH, {"read", path, "Loop", "value"});
+        reader.start(writerPath(), {"read", path, "Loop", "value"});
         QVERIFY(reader.waitForFinished());
         const QByteArray now = readBytes(path);
         QVERIFY2(now == a || now == b, qPrintable(QString("round %1: torn file").arg(rounds)));
