@@ -28,13 +28,13 @@ inline std::string folderOfPath(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Whether the link described by Link, in the folder described by Folder, may be followed:
-// outside a sticky folder that others can write always; inside one only when the link is
-// this user's or the folder owner's.
-inline bool linkMayBeFollowed(const struct stat &link, const struct stat &folder)
+// Whether the entry (a link, or a file) described by Entry, in the folder described by Folder,
+// may be used: outside a sticky folder that others can write always; inside one only when it
+// is this user's or the folder owner's (the kernel's protected_symlinks and protected_regular).
+inline bool trustedInFolder(const struct stat &entry, const struct stat &folder)
 {
     const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || link.st_uid == ::geteuid() || link.st_uid == folder.st_uid;
+    return !shared || entry.st_uid == ::geteuid() || entry.st_uid == folder.st_uid;
 }
 
 // Replaces Path by the file its last component's links lead to, so that a write can replace
@@ -59,7 +59,7 @@ inline int followLinks(std::string &path, struct stat *final = nullptr)
         };
         if (::stat(folderOfPath(path).c_str(), &folder) != 0)
             return errno;
-        if (!linkMayBeFollowed(st, folder))
+        if (!trustedInFolder(st, folder))
             return kUntrustedLink;
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());

@@ -44,10 +44,7 @@ bool plantedInSharedFolder(const std::string &path, const struct stat &file)
     struct stat folder
     {
     };
-    if (::stat(folderOfPath(path).c_str(), &folder) != 0)
-        return false;
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return shared && file.st_uid != ::geteuid() && file.st_uid != folder.st_uid;
+    return ::stat(folderOfPath(path).c_str(), &folder) == 0 && !trustedInFolder(file, folder);
 }
 
 } // namespace
