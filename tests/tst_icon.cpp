@@ -289,6 +289,12 @@ void tst_Icon::applicationIconOffersWindowSizes()
         sides.append(size.width());
     std::sort(sides.begin(), sides.end());
     QCOMPARE(sides, QList<int>({16, 20, 24, 32, 48, 64}));
+    // Painted in memory, each size is the file of that size, pixel for pixel.
+    for (int side : sides) {
+        const QImage file = loadImage(iconDir + QStringLiteral("/hueloft-%1.png").arg(side));
+        const QImage shown = icon.pixmap(QSize(side, side)).toImage();
+        QCOMPARE(shown.convertToFormat(QImage::Format_ARGB32), file);
+    }
     compareWithDesign(icon.pixmap(QSize(32, 32)).toImage().convertToFormat(QImage::Format_ARGB32));
 }
 

@@ -3,22 +3,26 @@
 
 #include "icongeometry.h"
 
-#include <QImageReader>
 #include <QPixmap>
-#include <QString>
+
+#include <cstdint>
 
 namespace hueloft {
 
+QImage applicationIconImage(int size)
+{
+    QImage image(size, size, QImage::Format_ARGB32_Premultiplied);
+    image.fill(Qt::transparent);
+    icon::paintPixels(reinterpret_cast<std::uint32_t *>(image.bits()), size,
+                      int(image.bytesPerLine() / 4));
+    return image;
+}
+
 QIcon applicationIcon()
 {
-    // Read as PNG straight away: left to guess the format, Qt would load every image plug-in
-    // first, which costs more at start-up than the whole icon.
     QIcon result;
-    for (int size : icon::windowIconSizes) {
-        QImageReader reader(QStringLiteral(":/hueloft/hueloft-%1.png").arg(size), "png");
-        reader.setAutoDetectImageFormat(false);
-        result.addPixmap(QPixmap::fromImage(reader.read()));
-    }
+    for (int size : icon::windowIconSizes)
+        result.addPixmap(QPixmap::fromImage(applicationIconImage(size)));
     return result;
 }
 

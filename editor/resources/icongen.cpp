@@ -3,17 +3,15 @@
 // it into one folder: hueloft-<size>.png for each bitmap size, hueloft.svg and hueloft.ico.
 // Usage: icongen <output folder>
 //
-// Uses QtGui's raster engine only, so it runs on a build machine without any display.
+// Uses QtGui's image classes only, so it runs on a build machine without any display.
 
 #include "icongeometry.h"
 
 #include <QBuffer>
 #include <QByteArray>
-#include <QColor>
 #include <QDataStream>
 #include <QDir>
 #include <QImage>
-#include <QPainter>
 #include <QSaveFile>
 #include <QString>
 
@@ -26,48 +24,12 @@ namespace {
 
 using namespace hueloft::icon;
 
-// Edges rather than widths are scaled, so that neighbouring rectangles stay flush at every size.
-int scaledEdge(int edge, int size)
-{
-    return (edge * size + designSize / 2) / designSize;
-}
-
-QRect scaled(const Rect &r, int size)
-{
-    const int left = scaledEdge(r.x, size);
-    const int top = scaledEdge(r.y, size);
-    return QRect(left, top, scaledEdge(r.x + r.width, size) - left,
-                 scaledEdge(r.y + r.height, size) - top);
-}
-
-QColor opaque(std::uint32_t rgb)
-{
-    return QColor::fromRgb(QRgb(0xFF000000u | rgb));
-}
-
-QRect toQRect(const Rect &r)
-{
-    return QRect(r.x, r.y, r.width, r.height);
-}
-
 QImage paintIcon(int size)
 {
     QImage image(size, size, QImage::Format_ARGB32);
     image.fill(Qt::transparent);
-    QPainter painter(&image);
-    painter.setRenderHint(QPainter::Antialiasing, false);
-    const auto drawing = std::find_if(smallDrawings.begin(), smallDrawings.end(),
-                                      [size](const SmallDrawing &d) { return d.size == size; });
-    for (std::size_t i = 0; i < bars.size(); ++i) {
-        if (drawing != smallDrawings.end()) {
-            const Rect &bar = drawing->bars[i];
-            painter.fillRect(toQRect(shadowOf(bar, drawing->shadowThickness)), opaque(shadowRgb));
-            painter.fillRect(toQRect(bar), opaque(bars[i].rgb));
-        } else {
-            painter.fillRect(scaled(shadowOf(bars[i].rect), size), opaque(shadowRgb));
-            painter.fillRect(scaled(bars[i].rect, size), opaque(bars[i].rgb));
-        }
-    }
+    paintPixels(reinterpret_cast<std::uint32_t *>(image.bits()), size,
+                int(image.bytesPerLine() / 4));
     return image;
 }
 

@@ -9,7 +9,9 @@
 // whole pixels, so every size stays crisp (no antialiasing, no half-transparent pixels).
 // Sizes below the design are drawn of their own (smallDrawings).
 
+#include <algorithm>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 
 namespace hueloft::icon {
@@ -69,6 +71,48 @@ inline constexpr std::array<SmallDrawing, 3> smallDrawings{{
     {20, {{{2, 2, 4, 15}, {8, 2, 4, 15}, {14, 2, 4, 15}}}, 1},
     {24, {{{1, 2, 5, 19}, {9, 2, 5, 19}, {17, 2, 5, 19}}}, 1},
 }};
+
+// Edges rather than widths are scaled, so that neighbouring rectangles stay flush at every size.
+constexpr int scaledEdge(int edge, int size)
+{
+    return (edge * size + designSize / 2) / designSize;
+}
+
+constexpr Rect scaled(const Rect &r, int size)
+{
+    const int left = scaledEdge(r.x, size);
+    const int top = scaledEdge(r.y, size);
+    return {left, top, scaledEdge(r.x + r.width, size) - left,
+            scaledEdge(r.y + r.height, size) - top};
+}
+
+// Paints the icon at Size x Size into Pixels (0xAARRGGBB, Stride pixels from one row to the
+// next), which must be transparent on entry: each bar's shadow, then the bar. Every pixel comes
+// out either untouched or opaque, so the same bits serve premultiplied and straight formats.
+// The generator paints its files with this and the program its window icon, without decoding.
+inline void paintPixels(std::uint32_t *pixels, int size, int stride)
+{
+    const auto fill = [&](Rect r, std::uint32_t rgb) {
+        for (int y = std::max(r.y, 0); y < std::min(r.y + r.height, size); ++y) {
+            for (int x = std::max(r.x, 0); x < std::min(r.x + r.width, size); ++x)
+                pixels[y * stride + x] = 0xFF000000u | rgb;
+        }
+    };
+    const SmallDrawing *drawing = nullptr;
+    for (const SmallDrawing &d : smallDrawings) {
+        if (d.size == size)
+            drawing = &d;
+    }
+    for (std::size_t i = 0; i < bars.size(); ++i) {
+        if (drawing) {
+            fill(shadowOf(drawing->bars[i], drawing->shadowThickness), shadowRgb);
+            fill(drawing->bars[i], bars[i].rgb);
+        } else {
+            fill(scaled(shadowOf(bars[i].rect), size), shadowRgb);
+            fill(scaled(bars[i].rect, size), bars[i].rgb);
+        }
+    }
+}
 
 // The bitmap sizes written into the build tree and embedded as resources.
 inline constexpr std::array<int, 8> bitmapSizes{16, 20, 24, 32, 48, 64, 128, 256};
