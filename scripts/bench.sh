@@ -47,7 +47,7 @@ if [ ${#missing[@]} -gt 0 ]; then
 fi
 
 # --- build -----------------------------------------------------------------------------------
-targets=(hueloft swatchy bench_baseline bench_startup bench_window bench_launch bench_profile)
+targets=(hueloft swatchy bench_baseline bench_controls bench_startup bench_window bench_launch bench_profile)
 if [ "$do_build" = 1 ]; then
     cmake -S "$top" -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DHUELOFT_BUILD_BENCH=ON \
         -DBUILD_TESTING=OFF >/dev/null
@@ -137,13 +137,17 @@ settle() { sleep 0.1; }
 for i in $(seq $((runs + 2))); do
     if [ $((i % 2)) = 1 ]; then
         run_x11 x-base "Bench Baseline" bench_baseline; settle
+        run_x11 x-ctl "Bench Controls" bench_controls; settle
         run_x11 x-app "RGB Tintora" hueloft; settle
         run_offscreen o-base bench_baseline; settle
+        run_offscreen o-ctl bench_controls; settle
         run_offscreen o-app bench_startup; settle
     else
         run_offscreen o-app bench_startup; settle
+        run_offscreen o-ctl bench_controls; settle
         run_offscreen o-base bench_baseline; settle
         run_x11 x-app "RGB Tintora" hueloft; settle
+        run_x11 x-ctl "Bench Controls" bench_controls; settle
         run_x11 x-base "Bench Baseline" bench_baseline; settle
     fi
     if [ "$i" = 2 ]; then rm -f "$results"/*; fi # the warm-up runs fill caches only
@@ -212,14 +216,21 @@ echo "Qt $(qtpaths6 --qt-version 2>/dev/null || echo 6), Release; medians of $ru
      "(start-up: separate processes; others: in one process)"
 printf '%-56s %10s %10s %6s  %-16s %s\n' "measure" "hueloft" "baseline" "ratio" "target" ""
 printf '%s\n' "$(printf '%.0s-' $(seq 104))"
-row "Start-up to first frame, Xvfb, seen from outside" "$(m x-app.frame)" "$(m x-base.frame)" ms 1.15 ratio
+row "Start-up to first frame, Xvfb, seen from outside" "$(m x-app.frame)" "$(m x-base.frame)" ms 1.0 ratio
 row "Start-up to mapped window, Xvfb (xdotool's view)" "$(m x-app.map)" "$(m x-base.map)" ms "" ratio
-row "Start-up to first frame, offscreen, in-process" "$(m o-app.frame)" "$(m o-base.frame)" ms 1.15 ratio
+row "Start-up to first frame, offscreen, in-process" "$(m o-app.frame)" "$(m o-base.frame)" ms 1.0 ratio
 row "Start-up to exit after first frame, offscreen" "$(m o-app.exit)" "$(m o-base.exit)" ms "" ratio
-row "Processor time of those runs (user+sys), Xvfb" "$(m x-app.cpu)" "$(m x-base.cpu)" ms 1.15 ratio
-row "Processor time of those runs (user+sys), offscreen" "$(m o-app.cpu)" "$(m o-base.cpu)" ms 1.15 ratio
-row "Peak memory, Xvfb runs" "$(m x-app.rss)" "$(m x-base.rss)" KB 1.10 ratio
-row "Peak memory, offscreen runs" "$(m o-app.rss)" "$(m o-base.rss)" KB 1.10 ratio
+row "Processor time of those runs (user+sys), Xvfb" "$(m x-app.cpu)" "$(m x-base.cpu)" ms 1.0 ratio
+row "Processor time of those runs (user+sys), offscreen" "$(m o-app.cpu)" "$(m o-base.cpu)" ms 1.0 ratio
+row "Peak memory, Xvfb runs" "$(m x-app.rss)" "$(m x-base.rss)" KB 1.05 ratio
+row "Peak memory, offscreen runs" "$(m o-app.rss)" "$(m o-base.rss)" KB 1.05 ratio
+echo "  against the same 31 controls made bare (bench_controls) instead of one label:"
+row "  first frame, Xvfb, seen from outside" "$(m x-app.frame)" "$(m x-ctl.frame)" ms 1.0 ratio
+row "  first frame, offscreen, in-process" "$(m o-app.frame)" "$(m o-ctl.frame)" ms 1.0 ratio
+row "  processor time, Xvfb" "$(m x-app.cpu)" "$(m x-ctl.cpu)" ms 1.0 ratio
+row "  processor time, offscreen" "$(m o-app.cpu)" "$(m o-ctl.cpu)" ms 1.0 ratio
+row "  peak memory, Xvfb" "$(m x-app.rss)" "$(m x-ctl.rss)" KB 1.05 ratio
+row "  peak memory, offscreen" "$(m o-app.rss)" "$(m o-ctl.rss)" KB 1.05 ratio
 row "Drag step, offscreen (vs bare bar+labels)" "$(w disk drag-ms)" "$(w disk drag-base-ms)" ms 0.2 abs
 row "Drag step, Xvfb (vs bare bar+labels)" "$(w x11 drag-ms)" "$(w x11 drag-base-ms)" ms 0.2 abs
 if [ -f "$results/w-one" ]; then
@@ -274,7 +285,7 @@ inclusive() {
 if [ "$do_callgrind" = 1 ]; then
     echo
     echo "callgrind, start-up offscreen: instructions (Ir) of the editor's harness and the baseline"
-    for program in bench_startup bench_baseline; do
+    for program in bench_startup bench_baseline bench_controls; do
         QT_QPA_PLATFORM=offscreen valgrind --tool=callgrind \
             --callgrind-out-file="$work/cg.$program" "$prog/$program" >/dev/null 2>"$work/cg.log"
     done
@@ -288,9 +299,12 @@ if [ "$do_callgrind" = 1 ]; then
         "$(callgrind_annotate "$work/cg.bench_startup" 2>/dev/null | awk '/PROGRAM TOTALS/ { print $1 }')" \
         "$(callgrind_annotate "$work/cg.bench_baseline" 2>/dev/null | awk '/PROGRAM TOTALS/ { print $1 }')" \
         "whole program"
+    printf '  %14s %14s  %s\n' "" \
+        "$(callgrind_annotate "$work/cg.bench_controls" 2>/dev/null | awk '/PROGRAM TOTALS/ { print $1 }')" \
+        "whole program of the 31 controls made bare (bench_controls)"
     join_cg _dl_start main QFontDatabasePrivate::ensureFontDatabase \
         QFontDatabasePrivate::loadEngine MainWindow::MainWindow MainWindow::createControls \
-        programIcon hueloft::MainForm::Form_Load "DeclaredFunctions::Private::load" \
+        hueloft::applicationIcon hueloft::MainForm::Form_Load "DeclaredFunctions::Private::load" \
         hueloft::MainForm::ApplyColor QFactoryLoader::instance QWidget::show \
         QWidgetRepaintManager::sync QPushButton::paintEvent QLabel::paintEvent \
         QGroupBox::paintEvent QRadioButton::paintEvent QCheckBox::paintEvent \
