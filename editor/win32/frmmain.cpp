@@ -247,6 +247,8 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
     case WM_COMMAND:
+        if (HIWORD(wParam) == EN_CHANGE)
+            m_knownTexts.erase(LOWORD(wParam));
         onCommand(LOWORD(wParam), HIWORD(wParam), reinterpret_cast<HWND>(lParam));
         return 0;
     case WM_HSCROLL:
@@ -481,13 +483,11 @@ void MainWindow::setChannelValue(int channel, int value)
     m_form.hsbColor_Change(channel); // nested inside the assignment
 }
 
-std::string MainWindow::text(int id) const
+namespace {
+
+// Only ASCII digits are ever read from a box; anything else becomes a non-digit.
+std::string narrowed(const std::wstring &wide)
 {
-    HWND window = control(id);
-    const int length = GetWindowTextLengthW(window);
-    std::wstring wide(length + 1, L'\0');
-    wide.resize(GetWindowTextW(window, wide.data(), length + 1));
-    // Only ASCII digits are ever read from a box; anything else becomes a non-digit.
     std::string narrow;
     narrow.reserve(wide.size());
     for (wchar_t c : wide)
@@ -495,9 +495,32 @@ std::string MainWindow::text(int id) const
     return narrow;
 }
 
+} // namespace
+
+std::string MainWindow::text(int id) const
+{
+    auto known = m_knownTexts.find(id);
+    if (known == m_knownTexts.end()) {
+        HWND window = control(id);
+        const int length = GetWindowTextLengthW(window);
+        std::wstring wide(length + 1, L'\0');
+        wide.resize(GetWindowTextW(window, wide.data(), length + 1));
+        known = m_knownTexts.emplace(id, std::move(wide)).first;
+    }
+    return narrowed(known->second);
+}
+
 void MainWindow::setText(int id, const std::string &text)
 {
-    SetWindowTextW(control(id), widen(text.c_str()).c_str());
+    std::wstring wide = widen(text.c_str());
+    const auto known = m_knownTexts.find(id);
+    if (known != m_knownTexts.end() && known->second == wide)
+        return;
+    // An edit box reports the change while the text is set, which forgets what was known.
+    if (SetWindowTextW(control(id), wide.c_str()))
+        m_knownTexts[id] = std::move(wide);
+    else
+        m_knownTexts.erase(id);
 }
 
 std::string MainWindow::channelText(int channel) const

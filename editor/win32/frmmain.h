@@ -12,6 +12,7 @@
 #include <windows.h>
 
 #include <array>
+#include <map>
 #include <string>
 
 namespace hueloft::win32 {
@@ -93,6 +94,10 @@ private:
     std::array<ColorValue, 4> m_panelColors = {0, 0, 0, 0};
     std::array<HBRUSH, 4> m_panelBrushes = {};
     std::string m_captionRGB, m_captionHexa;
+    // The text of each control as this window last set or read it, until an edit box reports
+    // a change (EN_CHANGE): under Wine every WM_SETTEXT and WM_GETTEXT of a control is a trip to
+    // the server, and a start would make some forty of them, most for a text already shown.
+    mutable std::map<int, std::wstring> m_knownTexts;
 };
 
 } // namespace hueloft::win32
