@@ -221,8 +221,9 @@ QByteArray settingsText()
 enum class Exit { NewFile, ColorChanged, Unchanged, Linked };
 
 // Puts the file in place as the scenario needs it, loads a window from it and changes what the
-// scenario changes. The window is returned unclosed.
-std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit exit, int run,
+// scenario changes. The window is returned unclosed; it uses Functions and Settings to the end.
+std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions,
+                                           SystemSettingsStore &settings, Exit exit, int run,
                                            int &red)
 {
     QFile::remove(settingsFile());
@@ -236,7 +237,6 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
     if (exit == Exit::Linked
         && ::link(QFile::encodeName(settingsFile()), QFile::encodeName(link)) != 0)
         fail("cannot link the settings file");
-    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
     auto window = std::make_unique<MainWindow>(functions, settings);
     window->form().Form_Load();
     red = -1;
@@ -252,8 +252,9 @@ std::unique_ptr<MainWindow> preparedWindow(DeclaredFunctions &functions, Exit ex
 double timedUnload(Exit exit, int run)
 {
     DeclaredFunctions functions({QFile::encodeName(folder()).toStdString(), {}});
+    SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
     int red = 0;
-    auto window = preparedWindow(functions, exit, run, red);
+    auto window = preparedWindow(functions, settings, exit, run, red);
     const auto start = Clock::now();
     window->close();
     const double ms = msBetween(start, Clock::now());
@@ -368,8 +369,9 @@ int runOnly(const QString &only, int steps)
                  {"unload-linked", Exit::Linked}};
     for (const auto &known : exits) {
         if (only == QLatin1String(known.name)) {
+            SystemSettingsStore settings(QFile::encodeName(g_settingsFolder).toStdString());
             int red = 0;
-            auto window = preparedWindow(functions, known.exit, 0, red);
+            auto window = preparedWindow(functions, settings, known.exit, 0, red);
             std::printf("begin\n");
             std::fflush(stdout);
             CALLGRIND_START_INSTRUMENTATION;
