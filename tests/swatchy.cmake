@@ -21,7 +21,7 @@ set_target_properties(fake_swatchy_partial PROPERTIES
 # LD_LIBRARY_PATH holds the real library: the editor must never find swatchy through it.
 hueloft_add_qtest(externals
     SOURCES tst_externals.cpp
-    LIBRARIES hueloft_externals hueloft_profile Qt6::Widgets
+    LIBRARIES hueloft_core hueloft_profile Qt6::Widgets
     ENVIRONMENT "LD_LIBRARY_PATH=${HUELOFT_OUTPUT_DIR}")
 target_compile_definitions(tst_externals PRIVATE
     PROFILE_LIBRARY="$<TARGET_FILE:hueloft_profile>"

@@ -3,11 +3,11 @@
 
 hueloft_add_qtest(colortext
     SOURCES tst_colortext.cpp
-    LIBRARIES hueloft_color)
+    LIBRARIES hueloft_core)
 
 hueloft_add_qtest(settingspath
     SOURCES tst_settingspath.cpp
-    LIBRARIES hueloft_core hueloft_settingsfacts)
+    LIBRARIES hueloft_core)
 
 # A test of the whole window: the library swatchy comes from the build's program folder.
 function(hueloft_add_window_test name)
