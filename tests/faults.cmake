@@ -12,15 +12,10 @@ target_link_libraries(faults_editor PRIVATE hueloft_qt Qt6::Widgets)
 foreach(missing IN ITEMS LOAD SAVE)
     string(TOLOWER "${missing}" folder)
     set(target fake_swatchy_without_${folder})
-    add_library(${target} MODULE
-        faults/swatchy_without.cpp
-        "${PROJECT_SOURCE_DIR}/swatchy/customcolors.cpp"
-        "${PROJECT_SOURCE_DIR}/swatchy/qt/colordialog.cpp"
-        "${PROJECT_SOURCE_DIR}/swatchy/qt/portalcolorpicker.h"
-        "${PROJECT_SOURCE_DIR}/swatchy/qt/portalcolorpicker.cpp")
-    target_compile_definitions(${target} PRIVATE SWATCHY_BUILDING SWATCHY_WITHOUT_${missing})
-    target_include_directories(${target} PRIVATE "${PROJECT_SOURCE_DIR}")
-    target_link_libraries(${target} PRIVATE Qt6::Widgets Qt6::DBus hueloft_profile)
+    add_library(${target} MODULE faults/swatchy_without.cpp)
+    target_compile_definitions(${target} PRIVATE SWATCHY_WITHOUT_${missing})
+    # The real store and dialog, as the library builds them.
+    target_link_libraries(${target} PRIVATE swatchy_core)
     set_target_properties(${target} PROPERTIES
         OUTPUT_NAME swatchy
         CXX_VISIBILITY_PRESET hidden
