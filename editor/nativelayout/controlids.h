@@ -53,6 +53,43 @@ constexpr int optLangId(int index) { return IDC_optLang0 + index; }
 constexpr int ediSwatchId(int index) { return IDC_ediSwatch0 + 2 * index; }
 constexpr int txtSwitchId(int index) { return IDC_txtSwitch0 + 2 * index; }
 
+// The other way round: which member of a control array an id is, -1 for any other id.
+
+// The panel of an id among cpRGB and the three chips: 0 cpRGB, 1..3 the chips, -1 none.
+constexpr int panelIndex(int id)
+{
+    if (id == IDC_cpRGB)
+        return 0;
+    for (int i = 0; i < 3; ++i) {
+        if (id == cpColorId(i))
+            return 1 + i;
+    }
+    return -1;
+}
+
+constexpr int channelOfBar(int id)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (id == hsbColorId(i))
+            return i;
+    }
+    return -1;
+}
+
+constexpr int channelOfBox(int id)
+{
+    for (int i = 0; i < 3; ++i) {
+        if (id == ediColorId(i))
+            return i;
+    }
+    return -1;
+}
+
+constexpr int sampleBoxOf(int id)
+{
+    return id == IDC_ediSwatch0 ? 0 : id == IDC_ediSwatch1 ? 1 : -1;
+}
+
 // The About box's own controls. cmdOK is IDOK, so that the dialog manager's Enter and Escape
 // (IDCANCEL) both reach it.
 inline constexpr int IDC_cmdOK = 1;
