@@ -1,0 +1,312 @@
+// SPDX-License-Identifier: MIT
+// The exit's save on Windows (profilesave_win32.h), its write in place. In this file: the
+// names beside the file, whole-file reading and writing, the backup of a write in place and
+// its mending, and the write in place itself. The lock, the private copy and its replacement
+// of the file are in profilesave_win32.cpp.
+
+#include "platform/profilebackup_win32.h"
+
+#include "platform/profile.h"
+#include "platform/systemmessage_win32.h"
+#include "platform/tornwrite.h"
+
+#include <aclapi.h>
+
+#include <algorithm>
+#include <charconv>
+#include <cstdint>
+#include <string_view>
+
+namespace platform::profilebackup {
+
+std::wstring wide(const std::string &ansi)
+{
+    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), nullptr, 0);
+    std::wstring text(size > 0 ? std::size_t(size) : 0, L'\0');
+    if (size > 0)
+        MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), text.data(), size);
+    return text;
+}
+
+std::string failure(const char *what, const std::string &path, DWORD code)
+{
+    return std::string(what) + " " + path + ": " + systemMessage(code);
+}
+
+std::string stemOf(const std::string &path)
+{
+    const std::size_t slash = path.find_last_of('\\');
+    const std::size_t dot = path.find_last_of('.');
+    const bool extension = dot != std::string::npos && (slash == std::string::npos || dot > slash);
+    return path.substr(0, extension ? dot : path.size()) + ".~";
+}
+
+std::wstring backupName(const std::string &path)
+{
+    return wide(stemOf(path) + "sv");
+}
+
+namespace {
+
+// ---------------------------------------------------------------------------------------------
+// Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first)
+
+bool readAll(HANDLE file, std::string &text)
+{
+    LARGE_INTEGER size{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x7fffffff)
+        return false;
+    text.assign(std::size_t(size.QuadPart), '\0');
+    std::size_t done = 0;
+    while (done < text.size()) {
+        DWORD got = 0;
+        if (!ReadFile(file, text.data() + done, DWORD(text.size() - done), &got, nullptr) || !got)
+            return false;
+        done += got;
+    }
+    return true;
+}
+
+bool writeAll(HANDLE file, std::string_view text)
+{
+    std::size_t done = 0;
+    while (done < text.size()) {
+        DWORD put = 0;
+        if (!WriteFile(file, text.data() + done, DWORD(text.size() - done), &put, nullptr) || !put)
+            return false;
+        done += put;
+    }
+    return true;
+}
+
+// Text becomes the whole content of File, from its start, and reaches the disk.
+bool overwrite(HANDLE file, std::string_view text)
+{
+    LARGE_INTEGER start{};
+    return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && writeAll(file, text) &&
+           SetEndOfFile(file) && FlushFileBuffers(file);
+}
+
+// ---------------------------------------------------------------------------------------------
+// The backup of a write in place: one header line naming the file (volume, index) and giving
+// the sizes of the old text and the new and the time just before the write began, then the
+// old text and the new.
+//
+// It lies beside the file, where anyone who may create files in that folder can put one. The
+// old text goes back only when all of these hold, so that neither a planted backup nor a stale
+// one of this user's is ever written over a file saved since:
+// - the backup belongs to this user (or to the owner this process gives the files it makes:
+//   an elevated administrator's are the Administrators group's) and has one name;
+// - its header names this file, and it holds exactly the two texts its header announces;
+// - every byte of the file is, at its place, a byte of the old text or of the new one, and the
+//   file is neither of them whole: all that a write of the new text over the old can leave;
+// - the file was last written from 50 ms before the header's time to 1 s after it: a killed
+//   write leaves the time of its own last write, a later save by anyone a later time, and
+//   nobody who cannot write the file can set its time.
+// Any other backup is removed and the file kept as it is; so is one of the first format (the
+// new text's checksum instead of the texts, no time), which is never believed.
+
+struct BackupHeader
+{
+    std::uint64_t volume = 0, indexHigh = 0, indexLow = 0;
+    std::uint64_t oldSize = 0, newSize = 0, started = 0;
+};
+
+constexpr char kBackupTag[] = "hueloft backup 2";
+
+// The header's time has 16 digits always: it is filled in once both texts are on the disk.
+constexpr std::size_t kStartedDigits = 16;
+
+// Both texts and the header, no more.
+constexpr std::uint64_t kBackupSizeLimit = 2 * kProfileFileSizeLimit + 200;
+
+// In 100-ns units, as file times are.
+constexpr std::uint64_t kWrittenBefore = 50 * 10000, kWrittenAfter = 1000 * 10000;
+
+std::uint64_t fileTime(const FILETIME &time)
+{
+    return std::uint64_t(time.dwHighDateTime) << 32 | time.dwLowDateTime;
+}
+
+std::string startedDigits(std::uint64_t time)
+{
+    char digits[kStartedDigits];
+    char *end = std::to_chars(digits, digits + sizeof digits, time, 16).ptr;
+    return std::string(kStartedDigits - std::size_t(end - digits), '0') + std::string(digits, end);
+}
+
+// Numbers in hexadecimal, each after one blank: std::to_chars and std::from_chars, where the
+// printf family would bring MinGW's own (tens of kilobytes) into the program.
+std::string headerLine(const BackupHeader &h)
+{
+    std::string line = kBackupTag;
+    for (std::uint64_t value : {h.volume, h.indexHigh, h.indexLow, h.oldSize, h.newSize}) {
+        char digits[16];
+        line += ' ';
+        line.append(digits, std::to_chars(digits, digits + sizeof digits, value, 16).ptr);
+    }
+    return line + ' ' + startedDigits(h.started) + "\r\n";
+}
+
+// The length of the header line at the start of Text, 0 when there is none.
+std::size_t readHeader(const std::string &text, BackupHeader &h)
+{
+    if (text.compare(0, sizeof kBackupTag - 1, kBackupTag) != 0)
+        return 0;
+    const char *at = text.data() + sizeof kBackupTag - 1;
+    const char *end = text.data() + text.size();
+    for (std::uint64_t *value :
+         {&h.volume, &h.indexHigh, &h.indexLow, &h.oldSize, &h.newSize, &h.started}) {
+        if (at == end || *at != ' ')
+            return 0;
+        const std::from_chars_result read = std::from_chars(at + 1, end, *value, 16);
+        if (read.ec != std::errc())
+            return 0;
+        at = read.ptr;
+    }
+    if (end - at < 2 || at[0] != '\r' || at[1] != '\n')
+        return 0;
+    return std::size_t(at + 2 - text.data());
+}
+
+bool sameFile(const BackupHeader &h, const BY_HANDLE_FILE_INFORMATION &info)
+{
+    return h.volume == info.dwVolumeSerialNumber && h.indexHigh == info.nFileIndexHigh &&
+           h.indexLow == info.nFileIndexLow;
+}
+
+bool writtenNear(std::uint64_t written, std::uint64_t started)
+{
+    return started && (written >= started ? written - started <= kWrittenAfter
+                                          : started - written <= kWrittenBefore);
+}
+
+} // namespace
+
+// Whether File belongs to this user; AsCreator: or to the owner this process gives the files
+// it makes.
+bool ownedByThisUser(HANDLE file, bool asCreator)
+{
+    PSID owner = nullptr;
+    PSECURITY_DESCRIPTOR descriptor = nullptr;
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
+                        nullptr, &descriptor) != ERROR_SUCCESS)
+        return false;
+    bool mine = false;
+    HANDLE token = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
+        alignas(TOKEN_USER) unsigned char buffer[256];
+        DWORD size = 0;
+        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
+            mine = EqualSid(owner, reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid);
+        if (!mine && asCreator &&
+            GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size))
+            mine = EqualSid(owner, reinterpret_cast<TOKEN_OWNER *>(buffer)->Owner);
+        CloseHandle(token);
+    }
+    LocalFree(descriptor);
+    return mine;
+}
+
+// Under the lock. A backup that passes every check above puts the old text back; it goes once
+// it is of no more use, that is unless putting the old text back failed.
+void mendUnderLock(const std::string &path)
+{
+    const std::wstring backupFile = backupName(path);
+    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
+                                nullptr, OPEN_EXISTING, 0, nullptr);
+    if (backup == INVALID_HANDLE_VALUE)
+        return;
+    BY_HANDLE_FILE_INFORMATION about{};
+    LARGE_INTEGER size{};
+    std::string saved;
+    const bool believed = GetFileInformationByHandle(backup, &about) && about.nNumberOfLinks == 1 &&
+                          ownedByThisUser(backup, true) && GetFileSizeEx(backup, &size) &&
+                          std::uint64_t(size.QuadPart) <= kBackupSizeLimit &&
+                          readAll(backup, saved);
+    CloseHandle(backup);
+    BackupHeader h;
+    const std::size_t headerEnd = believed ? readHeader(saved, h) : 0;
+    const std::size_t texts = saved.size() - headerEnd;
+    bool done = true;
+    if (headerEnd && h.oldSize <= texts && h.newSize == texts - h.oldSize) {
+        const std::string_view oldText = std::string_view(saved).substr(headerEnd, h.oldSize);
+        const std::string_view newText = std::string_view(saved).substr(headerEnd + h.oldSize);
+        HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                                  nullptr, OPEN_EXISTING, 0, nullptr);
+        BY_HANDLE_FILE_INFORMATION info{};
+        std::string now;
+        if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
+            sameFile(h, info) && !info.nFileSizeHigh &&
+            info.nFileSizeLow <= std::max(h.oldSize, h.newSize) && readAll(file, now) &&
+            now != oldText && now != newText && tornBetween(now, oldText, newText) &&
+            writtenNear(fileTime(info.ftLastWriteTime), h.started))
+            done = overwrite(file, oldText);
+        if (file != INVALID_HANDLE_VALUE)
+            CloseHandle(file);
+    }
+    if (done)
+        DeleteFileW(backupFile.c_str());
+}
+
+// The new text (the copy's) over the file at Path, as described in the header.
+std::string writeInPlace(const std::string &path, const std::string &copy)
+{
+    HANDLE source = CreateFileW(wide(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                OPEN_EXISTING, 0, nullptr);
+    std::string text;
+    const bool readCopy = source != INVALID_HANDLE_VALUE && readAll(source, text);
+    const DWORD copyError = GetLastError();
+    if (source != INVALID_HANDLE_VALUE)
+        CloseHandle(source);
+    if (!readCopy)
+        return failure("cannot read", copy, copyError);
+
+    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
+                              nullptr, OPEN_EXISTING, 0, nullptr);
+    if (file == INVALID_HANDLE_VALUE)
+        return failure("cannot write", path, GetLastError());
+    std::string old;
+    BY_HANDLE_FILE_INFORMATION info{};
+    if (!GetFileInformationByHandle(file, &info) || !readAll(file, old)) {
+        const DWORD error = GetLastError();
+        CloseHandle(file);
+        return failure("cannot read", path, error);
+    }
+    const std::string header = headerLine({info.dwVolumeSerialNumber, info.nFileIndexHigh,
+                                           info.nFileIndexLow, old.size(), text.size(), 0});
+    const std::wstring backupFile = backupName(path);
+    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
+                                FILE_ATTRIBUTE_NORMAL, nullptr);
+    bool saved = backup != INVALID_HANDLE_VALUE && writeAll(backup, header) &&
+                 writeAll(backup, old) && writeAll(backup, text) && FlushFileBuffers(backup);
+    if (saved) {
+        // The time goes in last, once the texts are on the disk: the file's own time, left by
+        // this write, is to be near it.
+        FILETIME now{};
+        GetSystemTimeAsFileTime(&now);
+        LARGE_INTEGER at{};
+        at.QuadPart = LONGLONG(header.size() - 2 - kStartedDigits);
+        saved = SetFilePointerEx(backup, at, nullptr, FILE_BEGIN) &&
+                writeAll(backup, startedDigits(fileTime(now))) && FlushFileBuffers(backup);
+    }
+    DWORD error = GetLastError();
+    if (backup != INVALID_HANDLE_VALUE)
+        CloseHandle(backup);
+    if (!saved) {
+        DeleteFileW(backupFile.c_str());
+        CloseHandle(file);
+        return failure("cannot keep the old text of", path, error);
+    }
+    const bool written = overwrite(file, text);
+    error = GetLastError();
+    // A write that fails half-way (a full disk with the file half grown) puts the old text
+    // back at once; should that fail too, the backup stays for the next use of the file.
+    const bool restored = written || overwrite(file, old);
+    CloseHandle(file);
+    if (restored)
+        DeleteFileW(backupFile.c_str());
+    return written ? std::string() : failure("cannot write", path, error);
+}
+
+} // namespace platform::profilebackup
