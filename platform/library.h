@@ -33,6 +33,15 @@ struct LibraryFolders
     std::string installed;
 };
 
+// A declared library name without its ".dll" or ".DLL": what a message calls the library, and
+// on Linux the base of its file name ("swatchy.dll": "swatchy", libswatchy.so).
+inline std::string_view withoutDllSuffix(std::string_view name)
+{
+    if (name.size() > 4 && (name.ends_with(".dll") || name.ends_with(".DLL")))
+        name.remove_suffix(4);
+    return name;
+}
+
 // Loads the library of that declared name. On Linux it is looked for only in Folder (the
 // program's own, as bytes) and then where an installation keeps its private libraries, by
 // absolute path, a path too long for the system through its folder; a copy that is there but

@@ -297,10 +297,8 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &folders, st
     if (name == u"kernel32")
         return new Library{std::u16string(name), profileLibrary.handle, profileLibrary.path};
 
-    std::string base(name.begin(), name.end());
-    if (base.size() > 4 && (base.compare(base.size() - 4, 4, ".dll") == 0 ||
-                            base.compare(base.size() - 4, 4, ".DLL") == 0))
-        base.resize(base.size() - 4);
+    const std::string declared(name.begin(), name.end());
+    const std::string base(withoutDllSuffix(declared));
     std::string path;
     void *handle = loadFromProgramFolders("lib" + base + ".so", folders, path, error);
     return handle ? new Library{std::u16string(name), handle, path} : nullptr;

@@ -41,10 +41,7 @@ std::string narrow(std::u16string_view text)
 // The name a library is reported under: its base name, without ".dll".
 std::string shownName(std::u16string_view library)
 {
-    std::string name = narrow(library);
-    if (name.size() > 4 && name.compare(name.size() - 4, 4, ".dll") == 0)
-        name.resize(name.size() - 4);
-    return name;
+    return std::string(platform::withoutDllSuffix(narrow(library)));
 }
 
 } // namespace
