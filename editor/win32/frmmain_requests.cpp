@@ -140,11 +140,15 @@ void MainWindow::selectNotation(int index)
 {
     for (int i = 0; i < 4; ++i) {
         HWND option = control(optLangId(i));
-        SendMessageW(option, BM_SETCHECK, i == index ? BST_CHECKED : BST_UNCHECKED, 0);
-        // Only the selected notation is a stop of the Tab key; the arrow keys move within.
-        LONG style = GetWindowLongW(option, GWL_STYLE);
-        style = i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP;
-        SetWindowLongW(option, GWL_STYLE, style);
+        const WPARAM check = i == index ? BST_CHECKED : BST_UNCHECKED;
+        if (WPARAM(SendMessageW(option, BM_GETCHECK, 0, 0)) != check)
+            SendMessageW(option, BM_SETCHECK, check, 0);
+        // Only the selected notation is a stop of the Tab key; the arrow keys move within. A
+        // style set is a server trip under Wine: only the options whose style changes.
+        const LONG style = GetWindowLongW(option, GWL_STYLE);
+        const LONG wanted = i == index ? style | WS_TABSTOP : style & ~WS_TABSTOP;
+        if (wanted != style)
+            SetWindowLongW(option, GWL_STYLE, wanted);
     }
     if (index != m_selectedOption) {
         m_selectedOption = index;
