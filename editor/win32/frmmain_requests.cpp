@@ -65,8 +65,11 @@ std::string MainWindow::text(int id) const
 void MainWindow::setText(int id, const std::string &text)
 {
     std::wstring wide = widen(text.c_str());
+    // A label already showing the text is left alone. An edit box is always set: setting its
+    // text also puts the caret at the start and empties its undo, which a commit relies on.
+    const bool editBox = channelOfBox(id) >= 0 || sampleBoxOf(id) >= 0;
     const auto known = m_knownTexts.find(id);
-    if (known != m_knownTexts.end() && known->second == wide)
+    if (!editBox && known != m_knownTexts.end() && known->second == wide)
         return;
     // An edit box reports the change while the text is set, which forgets what was known.
     if (SetWindowTextW(control(id), wide.c_str()))
