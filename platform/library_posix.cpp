@@ -6,6 +6,7 @@
 
 #include "platform/library.h"
 
+#include "platform/links_posix.h"
 #include "platform/windowstack.h"
 
 #include <cerrno>
@@ -13,6 +14,7 @@
 #include <cstdint>
 #include <cstring>
 #include <memory>
+#include <utility>
 
 #include <dlfcn.h>
 #include <elf.h>
@@ -149,6 +151,32 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
 
 enum class Outcome { Loaded, Missing, Failed };
 
+// Why the library at path must not be loaded although it is there: it, or a link on the way to
+// it, lies in a sticky folder that others can write (a portable copy in /tmp or a 1777 share)
+// and belongs to neither this user nor the folder's owner. Anyone may create a name there
+// before this user copies the program in (a copy over it keeps its owner, who can then write
+// it again), and the library's code would run in this user's process. The rule of the settings
+// file beside the program (settingsfacts_posix.cpp), which the kernel's protected_regular and
+// protected_symlinks apply to opens. Empty when it may be loaded, or is not there.
+std::string plantedLibrary(const std::string &path)
+{
+    std::string target = path;
+    struct stat reached
+    {
+    };
+    const int linked = followLinks(target, &reached);
+    if (linked == kUntrustedLink)
+        return path + ": it is another user's link in a folder others can write";
+    struct stat folder
+    {
+    };
+    if (linked == 0 && reached.st_mode != 0 &&
+        ::stat(folderOfPath(target).c_str(), &folder) == 0 && !trustedInFolder(reached, folder))
+        return path + (target == path ? std::string() : " (" + target + ")") +
+               ": it is another user's file in a folder others can write";
+    return {};
+}
+
 // fileName from folder, by absolute path. A path longer than the system takes (a deep program
 // folder) is opened through a descriptor of its folder and handed to the loader by that.
 Outcome openIn(const std::string &folder, const std::string &fileName, void *&handle,
@@ -163,6 +191,22 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
     if (path.size() >= PATH_MAX) {
         const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
+            // The entry itself, link or file, against its folder (the rule of
+            // plantedLibrary(); a link's target is not looked at by path here).
+            struct stat entry
+            {
+            };
+            struct stat where
+            {
+            };
+            if (::fstatat(dir, fileName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+                ::fstat(dir, &where) == 0 && !trustedInFolder(entry, where)) {
+                ::close(dir);
+                error = path + ": it is another user's " +
+                        (S_ISLNK(entry.st_mode) ? "link" : "file") +
+                        " in a folder others can write";
+                return Outcome::Failed;
+            }
             fd = ::openat(dir, fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             const int saved = errno;
             ::close(dir);
@@ -177,6 +221,9 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
         loaded = "/proc/self/fd/" + std::to_string(fd);
     } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         return Outcome::Missing;
+    } else if (std::string planted = plantedLibrary(path); !planted.empty()) {
+        error = std::move(planted);
+        return Outcome::Failed;
     }
     if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
         // The loader would open a FIFO and wait for a writer for ever.

@@ -195,6 +195,11 @@ void callThrough(DeclaredFunctions &functions, Slot slot, const QString &file)
 
 Q_DECLARE_METATYPE(Copy)
 
+// Who made the copy beside the program, in a program folder that is sticky and open to all
+// (1777) unless Nothing: a shared folder where anyone may create a name before this user does.
+enum class Planted { Nothing, OwnInSharedFolder, StrangersFile, StrangersLink };
+Q_DECLARE_METATYPE(Planted)
+
 class tst_Externals : public QObject
 {
     Q_OBJECT
@@ -307,30 +312,48 @@ void tst_Externals::swatchyOnlyFromItsFolders_data()
     QTest::addColumn<Copy>("privately");    // in the installation's private folder
     QTest::addColumn<int>("boundFrom");     // 0 beside, 1 private folder, -1 not bound
     QTest::addColumn<QByteArray>("reason"); // what the one line says, when not bound
+    QTest::addColumn<Planted>("planted");   // the program's folder shared, the copy another's
 
     QTest::newRow("beside the program")
-        << QByteArray("a") << Copy::Real << Copy::None << 0 << QByteArray();
+        << QByteArray("a") << Copy::Real << Copy::None << 0 << QByteArray() << Planted::Nothing;
     QTest::newRow("private folder")
-        << QByteArray("b") << Copy::None << Copy::Real << 1 << QByteArray();
+        << QByteArray("b") << Copy::None << Copy::Real << 1 << QByteArray() << Planted::Nothing;
     QTest::newRow("both: the program's folder first")
-        << QByteArray("c") << Copy::Real << Copy::Real << 0 << QByteArray();
-    QTest::newRow("Latin-1 folder name")
-        << QByteArray("caf\xe9") << Copy::Real << Copy::None << 0 << QByteArray();
+        << QByteArray("c") << Copy::Real << Copy::Real << 0 << QByteArray() << Planted::Nothing;
+    QTest::newRow("Latin-1 folder name") << QByteArray("caf\xe9") << Copy::Real << Copy::None << 0
+                                         << QByteArray() << Planted::Nothing;
     QTest::newRow("Latin-1 folder name, private folder")
-        << QByteArray("Farb\xe9") << Copy::None << Copy::Real << 1 << QByteArray();
+        << QByteArray("Farb\xe9") << Copy::None << Copy::Real << 1 << QByteArray()
+        << Planted::Nothing;
     QTest::newRow("nowhere, though LD_LIBRARY_PATH has one")
-        << QByteArray("d") << Copy::None << Copy::None << -1 << QByteArray("is in neither");
+        << QByteArray("d") << Copy::None << Copy::None << -1 << QByteArray("is in neither")
+        << Planted::Nothing;
     QTest::newRow("junk beside, a good copy in the private folder")
-        << QByteArray("e") << Copy::Junk << Copy::Real << -1 << QByteArray("invalid ELF header");
-    QTest::newRow("AArch64 copy beside") << QByteArray("f") << Copy::ForAArch64 << Copy::Real << -1
-                                         << QByteArray("wrong ELF class/machine");
-    QTest::newRow("32-bit copy beside") << QByteArray("g") << Copy::For32Bit << Copy::None << -1
-                                        << QByteArray("wrong ELF class/machine");
+        << QByteArray("e") << Copy::Junk << Copy::Real << -1 << QByteArray("invalid ELF header")
+        << Planted::Nothing;
+    QTest::newRow("AArch64 copy beside")
+        << QByteArray("f") << Copy::ForAArch64 << Copy::Real << -1
+        << QByteArray("wrong ELF class/machine") << Planted::Nothing;
+    QTest::newRow("32-bit copy beside")
+        << QByteArray("g") << Copy::For32Bit << Copy::None << -1
+        << QByteArray("wrong ELF class/machine") << Planted::Nothing;
     QTest::newRow("FIFO beside the program: no wait for a writer")
-        << QByteArray("i") << Copy::Fifo << Copy::Real << -1 << QByteArray("not a regular file");
+        << QByteArray("i") << Copy::Fifo << Copy::Real << -1 << QByteArray("not a regular file")
+        << Planted::Nothing;
     QTest::newRow("AArch64 copy in the private folder")
         << QByteArray("h") << Copy::None << Copy::ForAArch64 << -1
-        << QByteArray("wrong ELF class/machine");
+        << QByteArray("wrong ELF class/machine") << Planted::Nothing;
+    // Another user may create any name in a folder others can write: a library there runs its
+    // code in this user's process, so only this user's copy or the folder owner's is taken.
+    QTest::newRow("own copy in a sticky folder others can write")
+        << QByteArray("j") << Copy::Real << Copy::None << 0 << QByteArray()
+        << Planted::OwnInSharedFolder;
+    QTest::newRow("another user's copy in a sticky folder others can write")
+        << QByteArray("k") << Copy::Real << Copy::Real << -1
+        << QByteArray("another user's file in a folder others can write") << Planted::StrangersFile;
+    QTest::newRow("another user's link in a sticky folder others can write")
+        << QByteArray("l") << Copy::Real << Copy::Real << -1
+        << QByteArray("another user's link in a folder others can write") << Planted::StrangersLink;
 }
 
 void tst_Externals::swatchyOnlyFromItsFolders()
@@ -340,6 +363,9 @@ void tst_Externals::swatchyOnlyFromItsFolders()
     QFETCH(Copy, privately);
     QFETCH(int, boundFrom);
     QFETCH(QByteArray, reason);
+    QFETCH(Planted, planted);
+    if (planted > Planted::OwnInSharedFolder && ::geteuid() != 0)
+        QSKIP("another user's file can only be made as root");
 
     // The system's search would find the real library: a result that fell back to it shows.
     const QByteArray searched = qgetenv("LD_LIBRARY_PATH");
@@ -366,6 +392,20 @@ void tst_Externals::swatchyOnlyFromItsFolders()
             QVERIFY(::mkfifo(file.c_str(), 0644) == 0);
         else if (copies[i] != Copy::None)
             QVERIFY(writeBytes(file, swatchyCopy(copies[i])));
+    }
+    if (planted != Planted::Nothing) {
+        QVERIFY(::chmod(program.c_str(), 01777) == 0);
+        const std::string file = folders[0] + "/libswatchy.so";
+        const uid_t stranger = 65534; // nobody
+        if (planted == Planted::StrangersFile) {
+            QVERIFY(::chown(file.c_str(), stranger, stranger) == 0);
+        } else if (planted == Planted::StrangersLink) {
+            // The link names this user's own good copy: the link alone is another user's.
+            const std::string real = folders[0] + "/real-swatchy.so";
+            QVERIFY(::rename(file.c_str(), real.c_str()) == 0);
+            QVERIFY(::symlink("real-swatchy.so", file.c_str()) == 0);
+            QVERIFY(::lchown(file.c_str(), stranger, stranger) == 0);
+        }
     }
     const std::string settings = program + "/HUELOFT.INI";
     QVERIFY(writeBytes(settings, "[Custom Colors]\nRGB_Color_4=1234\n"));
@@ -401,6 +441,7 @@ void tst_Externals::swatchyOnlyFromItsFolders()
         if (copies[i] != Copy::Fifo)
             QVERIFY(!entryInLoaded(folders[i] + "/libswatchy.so", "LoadCustomColors"));
     }
+    QVERIFY(!entryInLoaded(folders[0] + "/real-swatchy.so", "LoadCustomColors"));
 }
 
 void tst_Externals::missingLibrary_data()
@@ -427,8 +468,7 @@ void tst_Externals::missingLibrary()
     DeclaredFunctions functions({bytes(folder.path()), {}}, "swatchy_absent");
     StderrCapture errors;
     functions.loadCustomColors(bytes(settings));
-    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
-             7);
+    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)), 7);
     QCOMPARE(functions.showColorDialog(0xFF123456, 0), std::uint32_t(0xFF123456));
     QVERIFY(!QApplication::activeModalWidget());
     functions.saveCustomColors(bytes(settings));
@@ -501,11 +541,9 @@ void tst_Externals::argumentsAndResults()
     // Profile values come back signed.
     const QString settings = path(QStringLiteral("signed.ini"));
     writeFile(settings, "[Custom Colors]\nRGB_Color_0=-1\n");
-    QCOMPARE(functions.getPrivateProfileInt("Custom Colors",
-                                            "RGB_Color_0", 5, bytes(settings)),
+    QCOMPARE(functions.getPrivateProfileInt("Custom Colors", "RGB_Color_0", 5, bytes(settings)),
              -1);
-    QCOMPARE(functions.getPrivateProfileInt("Custom Colors",
-                                            "RGB_Color_1", -3, bytes(settings)),
+    QCOMPARE(functions.getPrivateProfileInt("Custom Colors", "RGB_Color_1", -3, bytes(settings)),
              -3);
 }
 
@@ -517,10 +555,8 @@ void tst_Externals::eightBitPaths()
     const QString settings = folder + QStringLiteral("/HUELOFT.INI");
 
     DeclaredFunctions functions({SWATCHY_FOLDER, {}});
-    QVERIFY(functions.writePrivateProfileString("RGB Color", "Red",
-                                                "200", bytes(settings)) != 0);
-    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)),
-             200);
+    QVERIFY(functions.writePrivateProfileString("RGB Color", "Red", "200", bytes(settings)) != 0);
+    QCOMPARE(functions.getPrivateProfileInt("RGB Color", "Red", 0, bytes(settings)), 200);
     functions.saveCustomColors(bytes(settings));
     QVERIFY(functions.flushPrivateProfile(bytes(settings)));
     const QByteArray text = readFile(settings);
