@@ -280,6 +280,13 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
                 return writeError(fileName, errno);
             if (const int error = kindError(st))
                 return writeError(fileName, error);
+            struct stat where
+            {
+            };
+            if (::fstat(dirFd.get(), &where) != 0)
+                return writeError(fileName, errno);
+            if (!trustedInFolder(st, where))
+                return writeError(fileName, StrangersFile);
             lockWithin(fileFd.get());
             struct stat named
             {

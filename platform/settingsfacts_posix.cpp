@@ -74,14 +74,15 @@ FileFacts fileFacts(const std::string &path)
     // neither read nor written, and the settings go to the per-user file. So is a file there
     // that belongs to neither this user nor the folder's owner (the rule of the kernel's
     // protected_regular): anyone may create one before this user's first start, and its
-    // contents would become this user's settings, and this user's settings its contents.
+    // contents would become this user's settings, and this user's settings its contents. A
+    // FIFO, socket or folder of another user there would keep this user from ever saving.
     std::string target = path;
     struct stat reached
     {
     };
     const int linked = followLinks(target, &reached);
     if (linked == kUntrustedLink ||
-        (linked == 0 && S_ISREG(reached.st_mode) && plantedInSharedFolder(target, reached))) {
+        (linked == 0 && reached.st_mode != 0 && plantedInSharedFolder(target, reached))) {
         facts.exists = true;
         return facts;
     }

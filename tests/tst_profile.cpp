@@ -169,6 +169,7 @@ private slots:
     void plantedBackups();
     void symbolicLinks_data();
     void symbolicLinks();
+    void strangersFileMadeLater();
     void permissions_data();
     void permissions();
     void identityKept_data();
@@ -781,10 +782,12 @@ void tst_Profile::locksOfAnotherUser()
     QVERIFY(dir.isValid());
     QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
     const QString path = dir.filePath("HUELOFT.INI");
-    auto hostile = [&](const QStringList &arguments) {
+    auto hostile = [&](const QStringList &arguments, bool asNobody = true) {
         auto process = std::make_unique<QProcess>();
-        process->start("runuser",
-                       QStringList{"-u", "nobody", "--", writerPath()} + arguments);
+        if (asNobody)
+            process->start("runuser", QStringList{"-u", "nobody", "--", writerPath()} + arguments);
+        else
+            process->start(writerPath(), arguments);
         return process->waitForReadyRead(5000) && process->readLine() == "ready\n"
                    ? std::move(process)
                    : nullptr;
@@ -820,18 +823,23 @@ void tst_Profile::locksOfAnotherUser()
     locker->closeWriteChannel();
     QVERIFY(locker->waitForFinished(5000));
 
-    // It replaces the file without end, each new one locked before the last is let go: the
-    // save gives up and says so, and never puts a file of its edits alone in place.
-    QFile::remove(path);
-    auto replacer = hostile({"replace", path});
-    QVERIFY(replacer);
-    const Run run = runWriter({"once", path, "A", "x", "lost"}, {});
-    replacer->closeWriteChannel();
-    QVERIFY(replacer->waitForFinished(5000));
-    QCOMPARE(run.exitCode, 1);
-    QCOMPARE(run.error, "cannot write " + QFile::encodeName(path) +
-                            ": another program replaced it at every try to lock it");
-    QVERIFY(readBytes(path).startsWith("[Other]\n"));
+    // A program replaces the file without end, each new one locked before the last is let go:
+    // the save gives up and says so, and never puts a file of its edits alone in place. Run
+    // by another user, its first file is refused at once: a file of theirs is never written.
+    for (const bool asNobody : {false, true}) {
+        QFile::remove(path);
+        auto replacer = hostile({"replace", path}, asNobody);
+        QVERIFY(replacer);
+        const Run run = runWriter({"once", path, "A", "x", "lost"}, {});
+        replacer->closeWriteChannel();
+        QVERIFY(replacer->waitForFinished(5000));
+        QCOMPARE(run.exitCode, 1);
+        QCOMPARE(run.error,
+                 "cannot write " + QFile::encodeName(path) +
+                     (asNobody ? ": it is a file that another user made in a folder others can write"
+                               : ": another program replaced it at every try to lock it"));
+        QVERIFY(readBytes(path).startsWith("[Other]\n"));
+    }
 }
 
 // ---- crash safety ----------------------------------------------------------------------
@@ -1086,6 +1094,30 @@ void tst_Profile::symbolicLinks()
         for (const QString &name : entries(folder))
             QVERIFY2(!name.startsWith('.'), qPrintable(name));
     }
+}
+
+// A file that another user makes in a sticky shared folder after the start is never written:
+// the save fails with its line, and the file keeps what its owner put there.
+void tst_Profile::strangersFileMadeLater()
+{
+    if (::geteuid() != 0)
+        QSKIP("needs root, to make a file as another user");
+    QTemporaryDir dir;
+    QVERIFY(dir.isValid());
+    QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
+    const QByteArray path = QFile::encodeName(dir.filePath("HUELOFT.INI"));
+    char value[8] = {};
+    GetPrivateProfileStringA("A", "x", "none", value, sizeof value, path);
+    QCOMPARE(QByteArray(value), QByteArray("none"));
+    QCOMPARE(QProcess::execute("runuser", {"-u", "nobody", "--", "sh", "-c",
+                                           "umask 0; printf '[B]\\ny=1\\n' > \"$0\"",
+                                           QString::fromLocal8Bit(path)}),
+             0);
+    QCOMPARE(writeNow("A", "x", "2", path), 0);
+    QCOMPARE(QByteArray::fromStdString(profileErrorText()),
+             "cannot write " + path + ": it is a file that another user made in a folder others "
+                                      "can write");
+    QCOMPARE(readBytes(dir.filePath("HUELOFT.INI")), QByteArray("[B]\ny=1\n"));
 }
 
 void tst_Profile::permissions_data()

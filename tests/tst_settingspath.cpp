@@ -315,6 +315,8 @@ void tst_SettingsPath::unusableFile_data()
     QTest::newRow("control: own link in a sticky shared folder") << "own link" << QByteArray();
     QTest::newRow("another user's file in a sticky shared folder")
         << "planted file" << QByteArray("(unusable)");
+    QTest::newRow("another user's FIFO in a sticky shared folder")
+        << "planted fifo" << QByteArray("(unusable)");
 }
 
 void tst_SettingsPath::unusableFile()
@@ -331,12 +333,14 @@ void tst_SettingsPath::unusableFile()
     }
     if (kind == "link")
         QVERIFY(::symlink(other.c_str(), path.c_str()) == 0);
-    if (kind == "planted file") {
+    if (kind == "planted file" || kind == "planted fifo") {
         if (::geteuid() != 0)
             QSKIP("needs root, to plant a file as another user");
         QVERIFY(::chmod(QFile::encodeName(dir.path()), 01777) == 0);
-        QCOMPARE(QProcess::execute("runuser", {"-u", "nobody", "--", "sh", "-c",
-                                               "umask 0; printf '[RGB Color]\\nRed=201\\n' > \"$0\"",
+        const QString make = kind == "planted fifo"
+                                 ? QStringLiteral("mkfifo -m 0666 \"$0\"")
+                                 : QStringLiteral("umask 0; printf '[RGB Color]\\nRed=201\\n' > \"$0\"");
+        QCOMPARE(QProcess::execute("runuser", {"-u", "nobody", "--", "sh", "-c", make,
                                                QString::fromStdString(path)}),
                  0);
     }
