@@ -399,24 +399,38 @@ backup_row() {
     wait_exit
     echo "ok: backup $1 $2 $3: $4"
 }
-backup_row first 0 root kept    # planted; its header names the file
-backup_row second 60 root kept  # planted a minute after the file's last write
-backup_row second 0 nobody kept # another user's
-backup_row second -5 root kept  # a killed write's, the file saved again 5 s later
-backup_row second 0 root payload
+# The backups are this user's own; only root can plant another user's.
+me=$(id -un)
+backup_row first 0 "$me" kept    # planted; its header names the file
+backup_row second 60 "$me" kept  # planted a minute after the file's last write
+if [ "$(id -u)" -eq 0 ]; then
+    backup_row second 0 nobody kept # another user's
+else
+    echo "not run: a backup of another user's (only root can give a file to another user)"
+fi
+backup_row second -5 "$me" kept  # a killed write's, the file saved again 5 s later
+backup_row second 0 "$me" payload
 
-# Wine lets root write anything: a user who cannot write the file beside the program is nobody,
+# Wine lets root write anything: as root, a user who cannot write the file beside the program
+# is nobody; any other user is kept out of the file and its folder by their modes. Either way
 # with a Wine prefix of its own.
 echo "--- a HUELOFT.INI this user cannot write: the per-user file, said once"
 chmod 755 "$work"
 mkdir "$work/nobody" "$work/shared"
-chown nobody "$work/nobody"
 cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/shared/"
 printf '[RGB Color]\r\nRed=77\r\n' >"$work/shared/HUELOFT.INI"
 cp "$work/shared/HUELOFT.INI" "$work/older.ini"
-as_nobody() {
-    runuser -u nobody -- env HOME="$work/nobody" WINEPREFIX="$work/nobody/prefix" "$@"
-}
+if [ "$(id -u)" -eq 0 ]; then
+    chown nobody "$work/nobody"
+    as_nobody() {
+        runuser -u nobody -- env HOME="$work/nobody" WINEPREFIX="$work/nobody/prefix" "$@"
+    }
+else
+    chmod a-w "$work/shared/HUELOFT.INI" "$work/shared"
+    as_nobody() {
+        env HOME="$work/nobody" WINEPREFIX="$work/nobody/prefix" "$@"
+    }
+fi
 DISPLAY= as_nobody "$wine" wineboot -i >/dev/null 2>&1
 as_nobody "$wineserver" -w
 as_nobody "$wine" "$work/shared/hueloft.exe" 2>"$work/nobody.stderr" &
@@ -427,6 +441,7 @@ sleep 0.5
 keys alt+x
 wait_exit
 as_nobody "$wineserver" -k 2>/dev/null || true
+chmod u+w "$work/shared" # for the clean-up
 cmp -s "$work/shared/HUELOFT.INI" "$work/older.ini" || fail "the unwritable file was written"
 ini=$(find "$work/nobody/prefix/drive_c/users" -path '*/AppData/Roaming/hueloft/HUELOFT.INI')
 [ -n "$ini" ] || fail "no settings in nobody's AppData"
