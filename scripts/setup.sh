@@ -15,13 +15,13 @@ deb_packages="dpkg-dev file"
 # accessibility bus and its Python client; lintian for the package; ACL and extended attribute
 # tools for the settings file's identity; diffoscope to show what differs between two builds
 # (scripts/reproducible.sh). xsetroot paints the desktop a colour to pick from the screen; the
-# desktop portal answers a colour picked on Wayland.
+# desktop portal answers a colour picked on Wayland; xmllint checks the Windows manifest.
 test_packages="xvfb xauth xdotool xclip x11-utils x11-xserver-utils openbox libqt6test6
   clang libclang-rt-14-dev desktop-file-utils appstream dpkg-dev file
   binutils-mingw-w64-x86-64
   sway wtype wl-clipboard qt6-wayland util-linux xdg-desktop-portal
   dbus dbus-x11 at-spi2-core python3-pyatspi gir1.2-atspi-2.0 python3-gi
-  lintian acl attr diffoscope-minimal"
+  lintian acl attr diffoscope-minimal libxml2-utils"
 
 # To cross-build the Windows programs and run them under Wine. Only the 64-bit Wine: the
 # 32-bit build is checked by its export table, never run (no i386 architecture, no wine32).
