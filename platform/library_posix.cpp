@@ -167,11 +167,7 @@ std::string plantedLibrary(const std::string &path)
     const int linked = followLinks(target, &reached);
     if (linked == kUntrustedLink)
         return path + ": it is another user's link in a folder others can write";
-    struct stat folder
-    {
-    };
-    if (linked == 0 && reached.st_mode != 0 &&
-        ::stat(folderOfPath(target).c_str(), &folder) == 0 && !trustedInFolder(reached, folder))
+    if (linked == 0 && reached.st_mode != 0 && plantedInSharedFolder(target, reached))
         return path + (target == path ? std::string() : " (" + target + ")") +
                ": it is another user's file in a folder others can write";
     return {};

@@ -3,7 +3,8 @@
 
 // Following the symbolic links that a settings path names, for the profile functions (reads
 // and writes) and for the choice of the settings file alike, so that both agree on which
-// file a path means and on which links are not followed at all.
+// file a path means and on which links are not followed at all; and which files in a shared
+// folder are another user's, for those two and for the libraries the program loads.
 
 #include <cerrno>
 #include <string>
@@ -35,6 +36,17 @@ inline bool trustedInFolder(const struct stat &entry, const struct stat &folder)
 {
     const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
     return !shared || entry.st_uid == ::geteuid() || entry.st_uid == folder.st_uid;
+}
+
+// Whether the file that File describes, at Path, lies in a sticky folder that others can write
+// and belongs to neither this user nor the folder's owner: what no program of this user reads,
+// writes or loads.
+inline bool plantedInSharedFolder(const std::string &path, const struct stat &file)
+{
+    struct stat folder
+    {
+    };
+    return ::stat(folderOfPath(path).c_str(), &folder) == 0 && !trustedInFolder(file, folder);
 }
 
 // Replaces Path by the file its last component's links lead to, so that a write can replace

@@ -37,16 +37,6 @@ bool allowed(const std::string &path, int mode)
     return ::faccessat(AT_FDCWD, path.c_str(), mode, AT_EACCESS) == 0;
 }
 
-// Whether the file File describes lies in a sticky folder that others can write and belongs
-// to neither this user nor the folder's owner.
-bool plantedInSharedFolder(const std::string &path, const struct stat &file)
-{
-    struct stat folder
-    {
-    };
-    return ::stat(folderOfPath(path).c_str(), &folder) == 0 && !trustedInFolder(file, folder);
-}
-
 } // namespace
 
 std::string programFolder()
