@@ -151,25 +151,15 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
 
 enum class Outcome { Loaded, Missing, Failed };
 
-// Why the library at path must not be loaded although it is there: it, or a link on the way to
-// it, lies in a sticky folder that others can write (a portable copy in /tmp or a 1777 share)
-// and belongs to neither this user nor the folder's owner. Anyone may create a name there
-// before this user copies the program in (a copy over it keeps its owner, who can then write
-// it again), and the library's code would run in this user's process. The rule of the settings
-// file beside the program (settingsfacts_posix.cpp), which the kernel's protected_regular and
-// protected_symlinks apply to opens. Empty when it may be loaded, or is not there.
-std::string plantedLibrary(const std::string &path)
+// Why the library at path must not be loaded although it is there: the rule of links_posix.h
+// refuses it, or a link on the way to it (another user's file or link in a folder others can
+// write, whose code would run in this user's process). Empty when it may be loaded, or is not
+// there.
+std::string refusedLibrary(const std::string &path)
 {
     std::string target = path;
-    struct stat reached
-    {
-    };
-    const int linked = followLinks(target, &reached);
-    if (linked == kUntrustedLink)
-        return path + ": it is another user's link in a folder others can write";
-    if (linked == 0 && reached.st_mode != 0 && plantedInSharedFolder(target, reached))
-        return path + (target == path ? std::string() : " (" + target + ")") +
-               ": it is another user's file in a folder others can write";
+    if (const char *why = unusableText(followLinks(target)))
+        return path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
     return {};
 }
 
@@ -188,7 +178,7 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
         const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             // The entry itself, link or file, against its folder (the rule of
-            // plantedLibrary(); a link's target is not looked at by path here).
+            // refusedLibrary(); a link's target is not looked at by path here).
             struct stat entry
             {
             };
@@ -196,12 +186,12 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
             {
             };
             if (::fstatat(dir, fileName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
-                ::fstat(dir, &where) == 0 && !trustedInFolder(entry, where)) {
-                ::close(dir);
-                error = path + ": it is another user's " +
-                        (S_ISLNK(entry.st_mode) ? "link" : "file") +
-                        " in a folder others can write";
-                return Outcome::Failed;
+                ::fstat(dir, &where) == 0) {
+                if (const char *why = unusableText(entryVerdict(entry, where))) {
+                    ::close(dir);
+                    error = path + ": " + why;
+                    return Outcome::Failed;
+                }
             }
             fd = ::openat(dir, fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
             const int saved = errno;
@@ -217,8 +207,8 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
         loaded = "/proc/self/fd/" + std::to_string(fd);
     } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         return Outcome::Missing;
-    } else if (std::string planted = plantedLibrary(path); !planted.empty()) {
-        error = std::move(planted);
+    } else if (std::string refused = refusedLibrary(path); !refused.empty()) {
+        error = std::move(refused);
         return Outcome::Failed;
     }
     if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {

@@ -1,10 +1,24 @@
 // SPDX-License-Identifier: MIT
 #pragma once
 
-// Following the symbolic links that a settings path names, for the profile functions (reads
-// and writes) and for the choice of the settings file alike, so that both agree on which
-// file a path means and on which links are not followed at all; and which files in a shared
-// folder are another user's, for those two and for the libraries the program loads.
+// Which entries of a folder this program may use, and following the symbolic links that a
+// settings or library path names, for every use alike: reading and saving the settings, the
+// choice of the settings file, and loading the program's own libraries.
+//
+// The rule, decided here and nowhere else:
+// - A folder is private when nobody but this user and root can create or remove names in it:
+//   it is this user's or root's, and its mode grants no write to group or others. With an ACL
+//   the group bits are the ACL's mask, which bounds every named entry, so the mode tells
+//   whether any entry grants someone else write.
+// - In a private folder the program uses what it finds.
+// - In a shared folder it uses an entry only when the entry is this user's or root's (or, in a
+//   sticky folder, the folder owner's, whom the kernel lets replace anything there anyway) and
+//   is a symbolic link, or a regular file with exactly one link. Anything else is never read,
+//   written, followed or loaded: another user's file or link (they can change it whenever they
+//   like, or made it to catch this user's settings or run code in this process), and a hard
+//   link to a file kept elsewhere (written in place, it would change that other file).
+//   A FIFO, socket or folder of this user's own is left to the kind checks, which refuse it
+//   with their own words.
 
 #include <cerrno>
 #include <string>
@@ -14,12 +28,24 @@
 
 namespace platform {
 
-// A link that another user made in a sticky folder that others can write: never followed.
-// Anyone may create a name in /tmp or a shared 1777 folder, and a link planted at the name
-// of a user's settings file would send that user's reads and writes anywhere the user may
-// write (~/.bashrc). Linux's fs.protected_symlinks applies the same rule to every open;
-// the writes here resolve links themselves, so they apply it whatever that setting says.
-constexpr int kUntrustedLink = -3;
+// The rule's verdicts, beside the errno values the functions below return.
+constexpr int kStrangersLink = -3;
+constexpr int kStrangersFile = -5;
+constexpr int kLinkedFile = -6;
+
+inline const char *unusableText(int verdict)
+{
+    switch (verdict) {
+    case kStrangersLink:
+        return "it is a link that another user made in a folder others can write";
+    case kStrangersFile:
+        return "it is a file that another user made in a folder others can write";
+    case kLinkedFile:
+        return "it is a file with other names (hard links) in a folder others can write";
+    default:
+        return nullptr;
+    }
+}
 
 inline std::string folderOfPath(const std::string &path)
 {
@@ -29,50 +55,64 @@ inline std::string folderOfPath(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
-// Whether the entry (a link, or a file) described by Entry, in the folder described by Folder,
-// may be used: outside a sticky folder that others can write always; inside one only when it
-// is this user's or the folder owner's (the kernel's protected_symlinks and protected_regular).
-inline bool trustedInFolder(const struct stat &entry, const struct stat &folder)
+inline bool privateFolder(const struct stat &folder)
 {
-    const bool shared = (folder.st_mode & S_ISVTX) && (folder.st_mode & S_IWOTH);
-    return !shared || entry.st_uid == ::geteuid() || entry.st_uid == folder.st_uid;
+    const uid_t me = ::geteuid();
+    return (folder.st_uid == me || folder.st_uid == 0) && !(folder.st_mode & (S_IWGRP | S_IWOTH));
 }
 
-// Whether the file that File describes, at Path, lies in a sticky folder that others can write
-// and belongs to neither this user nor the folder's owner: what no program of this user reads,
-// writes or loads.
-inline bool plantedInSharedFolder(const std::string &path, const struct stat &file)
+// 0 when the entry (as lstat() or fstat() describes it) may be used in that folder, else the
+// verdict that says why not.
+inline int entryVerdict(const struct stat &entry, const struct stat &folder)
+{
+    if (privateFolder(folder))
+        return 0;
+    const bool link = S_ISLNK(entry.st_mode);
+    const bool owned = entry.st_uid == ::geteuid() || entry.st_uid == 0 ||
+                       ((folder.st_mode & S_ISVTX) && entry.st_uid == folder.st_uid);
+    if (!owned)
+        return link ? kStrangersLink : kStrangersFile;
+    // (No link at all: removed since it was opened, which the callers see for themselves.)
+    if (S_ISREG(entry.st_mode) && entry.st_nlink > 1)
+        return kLinkedFile;
+    return 0;
+}
+
+// The verdict for the entry at Path, described by Entry (a descriptor's fstat(), so that what
+// was opened is what is judged); an errno value when its folder cannot be looked at.
+inline int verdictAt(const std::string &path, const struct stat &entry)
 {
     struct stat folder
     {
     };
-    return ::stat(folderOfPath(path).c_str(), &folder) == 0 && !trustedInFolder(file, folder);
+    if (::stat(folderOfPath(path).c_str(), &folder) != 0)
+        return errno;
+    return entryVerdict(entry, folder);
 }
 
 // Replaces Path by the file its last component's links lead to, so that a write can replace
-// that file and leave the link a link. Returns 0, an errno value, or kUntrustedLink. At most
-// 40 links, the limit the kernel itself applies to one path (ELOOP beyond). Final, if given,
-// gets what lstat() says of the file reached (st_mode 0 when there is none).
+// that file and leave the link a link, with the rule applied to every link on the way and to
+// the file reached. Returns 0, an errno value, or a verdict. At most 40 links, the limit the
+// kernel itself applies to one path (ELOOP beyond). Final, if given, gets what lstat() says of
+// the file reached (st_mode 0 when there is none).
 inline int followLinks(std::string &path, struct stat *final = nullptr)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st
         {
         };
-        if (::lstat(path.c_str(), &st) != 0)
-            st.st_mode = 0;
+        if (::lstat(path.c_str(), &st) != 0) {
+            if (final)
+                *final = st = {};
+            return 0;
+        }
+        if (const int verdict = verdictAt(path, st))
+            return verdict;
         if (!S_ISLNK(st.st_mode)) {
             if (final)
                 *final = st;
             return 0;
         }
-        struct stat folder
-        {
-        };
-        if (::stat(folderOfPath(path).c_str(), &folder) != 0)
-            return errno;
-        if (!trustedInFolder(st, folder))
-            return kUntrustedLink;
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n < 0)

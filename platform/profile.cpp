@@ -61,6 +61,8 @@ int openRegular(const char *fileName, FileDescriptor &fd, struct stat &st)
         return errno;
     if (::fstat(fd.get(), &st) != 0)
         return errno;
+    if (const int verdict = verdictAt(path, st))
+        return verdict;
     return kindError(st);
 }
 

@@ -26,11 +26,9 @@ inline thread_local mode_t t_notRegularMode = 0;
 // And another: a file too large to be settings (kProfileFileSizeLimit) is neither read, which
 // could exhaust memory, nor replaced by the few hundred bytes a save would leave of it.
 constexpr int TooLarge = -2;
-// (-3 is kUntrustedLink.) And a file that another program replaces without end.
+// (-3, -5 and -6 are the verdicts of links_posix.h.) And a file that another program
+// replaces without end.
 constexpr int KeptChanging = -4;
-// And a file that another user made in a sticky folder that others can write (made there
-// after the start, or the start would have chosen the per-user file): never written.
-constexpr int StrangersFile = -5;
 inline thread_local off_t t_tooLargeSize = 0;
 
 inline int kindError(const struct stat &st)
@@ -56,10 +54,8 @@ inline std::string reasonText(int error)
     }
     if (error == KeptChanging)
         return "another program replaced it at every try to lock it";
-    if (error == kUntrustedLink)
-        return "it is a link that another user made in a folder others can write";
-    if (error == StrangersFile)
-        return "it is a file that another user made in a folder others can write";
+    if (const char *unusable = unusableText(error))
+        return unusable;
     if (error == TooLarge)
         return "it is too large for a settings file (" + std::to_string(t_tooLargeSize) +
                " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";

@@ -285,8 +285,9 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             };
             if (::fstat(dirFd.get(), &where) != 0)
                 return writeError(fileName, errno);
-            if (!trustedInFolder(st, where))
-                return writeError(fileName, StrangersFile);
+            // What was opened is judged again: the name may have changed hands since.
+            if (const int verdict = entryVerdict(st, where))
+                return writeError(fileName, verdict);
             lockWithin(fileFd.get());
             struct stat named
             {

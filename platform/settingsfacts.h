@@ -26,6 +26,9 @@ struct FileFacts
     // way the system decides it (the effective user, access rights), not guessed from bits.
     bool writable = false;
     std::string notRegular; // "a FIFO", "a folder", ...; empty for a regular file or none
+    // Why the file must not be used at all ("it is a file that another user made in a folder
+    // others can write"); then it is neither readable nor writable. Empty otherwise.
+    std::string unusable;
 };
 
 struct SettingsFacts

@@ -60,20 +60,14 @@ FileFacts fileFacts(const std::string &path)
     struct stat st
     {
     };
-    // A link that another user planted in a shared folder is a file this user cannot use:
-    // neither read nor written, and the settings go to the per-user file. So is a file there
-    // that belongs to neither this user nor the folder's owner (the rule of the kernel's
-    // protected_regular): anyone may create one before this user's first start, and its
-    // contents would become this user's settings, and this user's settings its contents. A
-    // FIFO, socket or folder of another user there would keep this user from ever saving.
+    // What the rule of links_posix.h refuses (another user's file or link in a folder others
+    // can write, a hard link there) is a file this user cannot use: neither read nor written,
+    // and the settings go to the per-user file.
     std::string target = path;
-    struct stat reached
-    {
-    };
-    const int linked = followLinks(target, &reached);
-    if (linked == kUntrustedLink ||
-        (linked == 0 && reached.st_mode != 0 && plantedInSharedFolder(target, reached))) {
+    const int linked = followLinks(target);
+    if (unusableText(linked)) {
         facts.exists = true;
+        facts.unusable = unusableText(linked);
         return facts;
     }
     // A link counts as the file it names; a dangling one as no file (writing makes it).

@@ -20,6 +20,9 @@ constexpr const char *Section = "Custom Colors";
 // Zero-initialised before any code runs, so the store is black even for a caller that saves
 // without loading first.
 CustomColorStore store{};
+// The store as the last load left it: a colour still the same when the store is saved was not
+// changed by this copy.
+CustomColorStore loaded{};
 
 // A number in signed decimal, as a zero-terminated text.
 struct Decimal
@@ -51,6 +54,20 @@ void say(const char *text)
     std::fputs(text, stderr);
 }
 
+// Whether the file holds a colour for that key in the signed decimal the store writes.
+bool heldAsDecimal(const char *path, const char *key)
+{
+    char text[16] = {};
+    const std::uint32_t n = platform::GetPrivateProfileStringA(Section, key, "", text,
+                                                               sizeof text, path);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text, text + n, value);
+    // The text loses outer quotes, which the number does not: "\"5\"" reads as 0.
+    return n > 0 && n < sizeof text - 1 && error == std::errc() && end == text + n &&
+           std::strcmp(decimal(value).text, text) == 0 &&
+           std::int32_t(platform::GetPrivateProfileIntA(Section, key, value ^ 1, path)) == value;
+}
+
 } // namespace
 
 CustomColorStore &customColors()
@@ -64,6 +81,7 @@ void loadCustomColors(const char *path)
         return;
     for (int i = 0; i < CustomColorCount; ++i)
         store[i] = platform::GetPrivateProfileIntA(Section, keyFor(i).text, 0, path);
+    loaded = store;
 }
 
 void saveCustomColors(const char *path)
@@ -74,6 +92,11 @@ void saveCustomColors(const char *path)
     for (int i = 0; i < CustomColorCount; ++i) {
         // Signed decimal: a value that came from the file as "-1" goes back as "-1".
         const Decimal value = decimal(static_cast<std::int32_t>(store[i]));
+        // A colour this copy did not change is written only where the file holds none in
+        // signed decimal: another copy of the program may have saved one meanwhile, and that
+        // stays.
+        if (store[i] == loaded[i] && heldAsDecimal(path, keyFor(i).text))
+            continue;
         // The other keys are still tried; the store stays as it is either way. The caller has
         // no result to look at: a lost colour is said here, once per save.
         if (!platform::WritePrivateProfileStringA(Section, keyFor(i).text, value.text, path) &&

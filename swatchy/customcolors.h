@@ -18,8 +18,9 @@ CustomColorStore &customColors();
 // Every entry is overwritten: a missing file, section or key gives 0. A null path does nothing.
 void loadCustomColors(const char *path);
 
-// All sixteen keys are written, zeros included; the rest of the file is left alone. A null path
-// does nothing.
+// Every key whose colour changed since the load is written, zeros included; any other key only
+// where the file holds none in signed decimal (another copy of the program may have saved it
+// meanwhile, and that stays). The rest of the file is left alone. A null path does nothing.
 void saveCustomColors(const char *path);
 
 } // namespace swatchy

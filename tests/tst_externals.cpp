@@ -350,10 +350,12 @@ void tst_Externals::swatchyOnlyFromItsFolders_data()
         << Planted::OwnInSharedFolder;
     QTest::newRow("another user's copy in a sticky folder others can write")
         << QByteArray("k") << Copy::Real << Copy::Real << -1
-        << QByteArray("another user's file in a folder others can write") << Planted::StrangersFile;
+        << QByteArray("a file that another user made in a folder others can write")
+        << Planted::StrangersFile;
     QTest::newRow("another user's link in a sticky folder others can write")
         << QByteArray("l") << Copy::Real << Copy::Real << -1
-        << QByteArray("another user's link in a folder others can write") << Planted::StrangersLink;
+        << QByteArray("a link that another user made in a folder others can write")
+        << Planted::StrangersLink;
 }
 
 void tst_Externals::swatchyOnlyFromItsFolders()

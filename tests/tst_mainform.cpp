@@ -55,6 +55,14 @@ public:
         const auto found = stored.find(section + "/" + key);
         return found == stored.end() ? defaultValue : found->second;
     }
+    std::string getPrivateProfileString(const std::string &section, const std::string &key,
+                                        const std::string &path) override
+    {
+        calls.push_back("ReadText " + section + "/" + key);
+        paths.push_back(path);
+        const auto found = stored.find(section + "/" + key);
+        return found == stored.end() ? std::string() : std::to_string(found->second);
+    }
     std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) override
     {
         calls.push_back("ShowColorDialog " + std::to_string(color) + " " + std::to_string(owner));
@@ -457,12 +465,17 @@ void tst_MainForm::unloadWritesInOrder()
     f.view.left = -45;
     f.view.top = 1LL << 40;             // beyond 32 bits: written at the nearest end
     f.view.sampleTexts = {"100", "50"}; // typed, never copied: not saved
+    // Another copy saved a width meanwhile; this one left its width as it found it.
+    f.functions.stored["RGB Sample/Width"] = 99;
     f.form.cmdExit_Click();
     QVERIFY(f.view.closed);
+    // What this copy did not change is written only where the file holds no decimal for it.
     const std::vector<std::string> expected = {
         "Write RGB Tintora/Top=2147483647", "Write RGB Tintora/Left=-45",
-        "Write RGB Tintora/TopMost=0",      "Write RGB Tintora/HexaFormat=3",
-        "Write RGB Sample/Width=32",        "Write RGB Sample/Height=32",
+        "ReadText RGB Tintora/TopMost",     "Write RGB Tintora/TopMost=0",
+        "Write RGB Tintora/HexaFormat=3",   "ReadText RGB Sample/Width",
+        "Read RGB Sample/Width",            "ReadText RGB Sample/Height",
+        "Write RGB Sample/Height=32",
         "Write RGB Color/Red=64",           "Write RGB Color/Green=128",
         "Write RGB Color/Blue=192",         "SaveCustomColors",
         "Flush"};
@@ -586,12 +599,15 @@ void tst_MainForm::positionKeptWhereNotReported()
     f.view.left = 0;
     f.view.top = 0;
     f.form.Form_Unload();
+    // What the file holds afterwards: the value written, or the one it kept.
     const auto written = [&f](const std::string &key) {
         for (const std::string &call : f.functions.calls) {
             if (call.rfind("Write RGB Tintora/" + key + "=", 0) == 0)
                 return QString::fromStdString(call.substr(call.find('=') + 1));
         }
-        return QStringLiteral("<not written>");
+        const auto kept = f.functions.stored.find("RGB Tintora/" + key);
+        return kept == f.functions.stored.end() ? QStringLiteral("<none>")
+                                                : QString::number(kept->second);
     };
     QCOMPARE(written("Left"), left);
     QCOMPARE(written("Top"), top);

@@ -337,6 +337,17 @@ void tst_SwatchyDialog::customColors()
     platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
     values[3] = 0x001E140A;
     QCOMPARE(readFile(saved), customSection(values));
+
+    // A second copy of the program saved another colour into the same file meanwhile: each
+    // keeps the colour it changed.
+    std::array<qint32, 16> other = values;
+    other[3] = 255;
+    other[7] = 0x00332211;
+    writeFile(source, customSection(other));
+    m_swatchy.saveTo(source);
+    platform::WritePrivateProfileStringA(nullptr, nullptr, nullptr, nullptr);
+    values[7] = 0x00332211;
+    QCOMPARE(readFile(source), customSection(values));
 }
 
 void tst_SwatchyDialog::twoCallsInARow()

@@ -21,6 +21,9 @@ public:
                                           const std::string &value, const std::string &path) = 0;
     virtual std::int32_t getPrivateProfileInt(const std::string &section, const std::string &key,
                                               int defaultValue, const std::string &path) = 0;
+    // The key's text (at most 31 characters), empty when the file has none.
+    virtual std::string getPrivateProfileString(const std::string &section, const std::string &key,
+                                                const std::string &path) = 0;
     virtual std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) = 0;
     virtual void saveCustomColors(const std::string &path) = 0;
     virtual void loadCustomColors(const std::string &path) = 0;

@@ -10,6 +10,7 @@
 #include "editor/core/settingsstore.h"
 #include "editor/core/twips.h"
 
+#include <charconv>
 #include <cstdio>
 
 namespace hueloft {
@@ -269,7 +270,9 @@ void MainForm::Form_Load()
     auto read = [this, &source](const std::string &section, const char *key, int defaultValue) {
         if (m_settingsUnusable)
             return std::int32_t(defaultValue);
-        return m_functions.getPrivateProfileInt(section, key, defaultValue, source);
+        const std::int32_t value = m_functions.getPrivateProfileInt(section, key, defaultValue, source);
+        m_startValues[section + "/" + key] = value;
+        return value;
     };
 
     const std::int32_t red = read(kColorSection, "Red", 0);
@@ -320,6 +323,17 @@ void MainForm::WindowFramed()
     m_view.setWindowTop(clampToInt16(centredOffset(screen.height, outer.height)));
 }
 
+bool MainForm::heldAsDecimal(const std::string &path, const std::string &section, const char *key)
+{
+    const std::string text = m_functions.getPrivateProfileString(section, key, path);
+    std::int32_t value = 0;
+    const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
+    // The text loses outer quotes, which the number does not: "\"5\"" reads as 0.
+    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
+           text == decimalText(value) &&
+           m_functions.getPrivateProfileInt(section, key, value ^ 1, path) == value;
+}
+
 void MainForm::Form_Unload()
 {
     if (m_unloaded)
@@ -353,6 +367,13 @@ void MainForm::Form_Unload()
     }
     auto write = [this, &failure, &target](const std::string &section, const char *key,
                                            long long value) {
+        // Two copies may run at once: a setting this copy left as it found it is written only
+        // where the file holds no value in plain decimal, so that what another copy saved
+        // meanwhile stays.
+        const auto start = m_startValues.find(section + "/" + key);
+        if (start != m_startValues.end() && start->second == value &&
+            heldAsDecimal(target, section, key))
+            return;
         const int written =
             m_functions.writePrivateProfileString(section, key, decimalText(value), target);
         if (written == 0 && failure.empty()) {

@@ -11,6 +11,7 @@
 
 #include <array>
 #include <cstdint>
+#include <map>
 #include <string>
 
 namespace hueloft {
@@ -73,6 +74,8 @@ private:
     void putText(const std::string &text);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
+    // Whether the settings file at Path holds a value for that key in plain 32-bit decimal.
+    bool heldAsDecimal(const std::string &path, const std::string &section, const char *key);
 
     MainView &m_view;
     ExternalFunctions &m_functions;
@@ -85,6 +88,9 @@ private:
     // of always-on-top has been told.
     std::int32_t m_readLeft = 0;
     std::int32_t m_readTop = 0;
+    // Every setting as read at start ("Section/Key"): what this copy did not change is left to
+    // whatever another copy saved meanwhile.
+    std::map<std::string, std::int32_t> m_startValues;
     bool m_centreOnFrame = false;
     bool m_toldNoStayOnTop = false;
 };

@@ -68,6 +68,8 @@ SettingsLocation chooseSettingsLocation(const platform::SettingsFacts &facts)
                         "hueloft.installed marks an installed copy, but no install names its "
                         "folder; settings kept in " +
                         location.path + (own.exists ? ", not in " + beside : std::string());
+    else if (!installed && !own.unusable.empty())
+        location.note = beside + ": " + own.unusable + "; settings kept in " + location.path;
     else if (!installed && own.exists)
         location.note =
             beside + " cannot be written by this user; settings kept in " + location.path;

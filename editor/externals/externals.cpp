@@ -26,6 +26,9 @@ using WritePrivateProfileStringFn = int(PLATFORM_CALL *)(const char *, const cha
                                                          const char *);
 using GetPrivateProfileIntFn = std::uint32_t(PLATFORM_CALL *)(const char *, const char *, int,
                                                               const char *);
+using GetPrivateProfileStringFn = std::uint32_t(PLATFORM_CALL *)(const char *, const char *,
+                                                                 const char *, char *,
+                                                                 std::uint32_t, const char *);
 
 void report(const std::string &line)
 {
@@ -170,6 +173,20 @@ std::int32_t DeclaredFunctions::getPrivateProfileInt(const std::string &section,
         return defaultValue;
     return static_cast<std::int32_t>(
         function(section.c_str(), key.c_str(), defaultValue, path.c_str()));
+}
+
+std::string DeclaredFunctions::getPrivateProfileString(const std::string &section,
+                                                       const std::string &key,
+                                                       const std::string &path)
+{
+    const auto function =
+        reinterpret_cast<GetPrivateProfileStringFn>(d->bind(GetPrivateProfileStringSlot));
+    char text[32] = {};
+    if (!function)
+        return {};
+    const std::uint32_t n =
+        function(section.c_str(), key.c_str(), "", text, sizeof text, path.c_str());
+    return std::string(text, std::min<std::size_t>(n, sizeof text - 1));
 }
 
 std::uint32_t DeclaredFunctions::showColorDialog(std::uint32_t color, std::uintptr_t owner)

@@ -62,6 +62,8 @@ public:
                                   const std::string &value, const std::string &path) override;
     std::int32_t getPrivateProfileInt(const std::string &section, const std::string &key,
                                       int defaultValue, const std::string &path) override;
+    std::string getPrivateProfileString(const std::string &section, const std::string &key,
+                                        const std::string &path) override;
     std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner) override;
     void saveCustomColors(const std::string &path) override;
     void loadCustomColors(const std::string &path) override;

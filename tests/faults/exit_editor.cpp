@@ -4,8 +4,10 @@
 // that the exit sequence can be killed, run as another user or under a file size limit.
 //
 // Usage: faults_editor <program folder> [library folder]
-// Prints "ready" once the window is shown; closes the window (the normal shut-down, settings
-// written) at the first line or the end of standard input.
+// Prints "ready" once the window is shown. Reads lines from standard input: "color R G B"
+// mixes that colour and "notation N" chooses that notation, as a person would in the window;
+// any other line, or the end of the input, closes the window (the normal shut-down, settings
+// written).
 
 #include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
@@ -41,10 +43,21 @@ int main(int argc, char *argv[])
     window.form().Form_Load();
     window.show();
 
+    // Unbuffered: a line not yet read stays in the pipe, where the notifier sees it.
+    std::setvbuf(stdin, nullptr, _IONBF, 0);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
     QObject::connect(&input, &QSocketNotifier::activated, &window, [&] {
-        input.setEnabled(false);
-        window.close();
+        char line[128];
+        int r = 0, g = 0, b = 0, notation = 0;
+        const bool got = std::fgets(line, sizeof line, stdin) != nullptr;
+        if (got && std::sscanf(line, "color %d %d %d", &r, &g, &b) == 3) {
+            window.form().ApplyColor(r, g, b);
+        } else if (got && std::sscanf(line, "notation %d", &notation) == 1) {
+            window.form().optLang_Click(notation);
+        } else {
+            input.setEnabled(false);
+            window.close();
+        }
     });
     std::fputs("ready\n", stdout);
     std::fflush(stdout);
