@@ -11,3 +11,12 @@ target_compile_definitions(tst_profile PRIVATE
     PROFILE_WRITER_PATH="$<TARGET_FILE:profile_writer>"
     HUELOFT_PROFILE_LIBRARY="$<TARGET_FILE:hueloft_profile>")
 add_dependencies(tst_profile profile_writer)
+
+# Which entries of which folders are read, saved and loaded, cell by cell against the table in
+# docs/RELIABILITY.md.
+hueloft_add_qtest(sharedfolders SOURCES tst_sharedfolders.cpp
+    LIBRARIES hueloft_platform hueloft_profile)
+target_compile_definitions(tst_sharedfolders PRIVATE
+    RELIABILITY_DOC="${PROJECT_SOURCE_DIR}/docs/RELIABILITY.md"
+    SWATCHY_LIBRARY="$<TARGET_FILE:swatchy>")
+add_dependencies(tst_sharedfolders swatchy)
