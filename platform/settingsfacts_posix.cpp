@@ -9,6 +9,7 @@
 #include <cstring>
 
 #include <fcntl.h>
+#include <pwd.h>
 #include <sys/stat.h>
 #include <unistd.h>
 
@@ -28,6 +29,23 @@ bool isFile(const std::string &path)
     {
     };
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
+}
+
+// Whether Folder, or the nearest of the folders above it that exists, belongs to another user
+// than this one or root: nothing is made or kept there. Root started with another user's
+// environment (su without -, sudo -E) would otherwise make ~/.config/hueloft and its file as
+// root's own in that user's home, where the user's own sessions could no longer save.
+bool othersPlace(std::string folder)
+{
+    struct stat st
+    {
+    };
+    while (::stat(folder.c_str(), &st) != 0) {
+        if (errno != ENOENT || folder == "/")
+            return false;
+        folder = folderOfPath(folder);
+    }
+    return st.st_uid != ::geteuid() && st.st_uid != 0;
 }
 
 // The effective user decides, as for the open itself; root may write anything but a
@@ -105,14 +123,25 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
 
     // A relative $XDG_CONFIG_HOME is ignored, as the XDG base directory rules say; without an
     // absolute $HOME there is no per-user folder at all (rather than one under whatever folder
-    // the program was started from, or under the root folder).
+    // the program was started from, or under the root folder). Another user's place is passed
+    // over for this user's own home in the password database.
     std::string config = environment("XDG_CONFIG_HOME");
-    if (config.empty() || config.front() != '/') {
-        const std::string home = environment("HOME");
+    if (config.empty() || config.front() != '/' || othersPlace(config)) {
+        std::string home = environment("HOME");
         if (home.empty() || home.front() != '/') {
             facts.perUserProblem = std::string("there is no per-user folder ($HOME is ") +
                                    (home.empty() ? "not set" : "not an absolute path") + ")";
             return facts;
+        }
+        if (othersPlace(home)) {
+            const passwd *me = ::getpwuid(::geteuid());
+            const std::string own = me && me->pw_dir ? me->pw_dir : "";
+            if (own.empty() || own.front() != '/' || othersPlace(own)) {
+                facts.perUserProblem = "there is no per-user folder ($HOME " + home +
+                                       " belongs to another user)";
+                return facts;
+            }
+            home = own;
         }
         config = home + "/.config";
     }

@@ -10,6 +10,7 @@
 #include <QTemporaryDir>
 #include <QtTest>
 
+#include <pwd.h>
 #include <sys/stat.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -256,6 +257,9 @@ void tst_SettingsPath::perUserFolder_data()
     QTest::newRow("HOME empty, XDG relative") << QByteArray("x") << QByteArray("") << QByteArray();
     QTest::newRow("XDG absolute, HOME unset") << QByteArray("/cfg") << QByteArray("-")
                                               << QByteArray("/cfg/hueloft/HUELOFT.INI");
+    // Started with another user's environment (sudo -E): this user's own home, never theirs.
+    QTest::newRow("another user's HOME and XDG_CONFIG_HOME")
+        << QByteArray("<other>/.config") << QByteArray("<other>") << QByteArray("<own>");
 }
 
 void tst_SettingsPath::perUserFolder()
@@ -271,6 +275,16 @@ void tst_SettingsPath::perUserFolder()
         else
             qputenv(name, value);
     };
+    QTemporaryDir other;
+    if (home == "<other>") {
+        if (::geteuid() != 0)
+            QSKIP("needs root, to give a home to another user");
+        QVERIFY(::chown(QFile::encodeName(other.path()), 65534, 65534) == 0);
+        const QByteArray otherHome = QFile::encodeName(other.path());
+        xdgConfigHome.replace("<other>", otherHome);
+        home = otherHome;
+        expected = QByteArray(::getpwuid(0)->pw_dir) + "/.config/hueloft/HUELOFT.INI";
+    }
     set("XDG_CONFIG_HOME", xdgConfigHome);
     set("HOME", home);
     const hueloft::SettingsLocation location = locationOf("/nonexistent/hueloft-program");
