@@ -20,7 +20,7 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
+#include <sys/xattr.h>
 #include <unistd.h>
 
 namespace platform::save {
@@ -39,30 +39,23 @@ namespace {
 //   be closed to everyone else, never beside the file in a folder that others may write. A
 //   backup is believed only as a regular file of this user with one link, opened without
 //   following links.
-// - A completed save is never undone: the old text goes back only when every byte of the file
-//   is, at its place, a byte of the old text or of the new one, which is all that a write of
-//   the new text over the old can leave, AND the file was last modified at the moment the
-//   write in place began (the backup records that moment). A small edit can itself look like
-//   such a mix ("k=22" of "k=12" and "k=21"); a save made since by anyone else (another user,
-//   or through another name of the same file) bears its own, later time. Such a file is kept,
-//   and the backup goes.
+// - A completed save is never undone, and no clock is asked (file times have a grain of one or
+//   two seconds on the file systems of removable drives, where portable copies live). While
+//   the write runs, the file carries the extended attribute user.hueloft.writing, naming the
+//   backup; the write takes it away once whole. Every save of this program, by any user,
+//   either replaces the file by a new one (without the mark) or writes in place under a mark of
+//   its own that it takes away. So a mark that still names the backup proves that no save has
+//   completed since the killed one, and the old text goes back only then, and only when every
+//   byte of the file is, at its place, a byte of the old text or of the new one (all that a
+//   write of the new text over the old can leave). Otherwise the file is kept and the backup
+//   goes.
 // - Backups are named after the file's device and inode, not its name, so a save through any
 //   of a file's names finds what a killed save through another left.
-// Without a state folder of its own (no $HOME, a folder someone else owns) the write in place
-// goes without a backup: a kill in the middle of it can then leave the file torn.
+// Without a state folder of its own (no $HOME, a folder someone else owns), or on a file system
+// without extended attributes, the write in place goes without a backup: a kill in the middle
+// of it can then leave the file torn.
 
-constexpr const char backupMagic[] = "hueloft profile backup 3";
-
-// How far from the recorded start of a write in place the file's modification time may lie to
-// be that write's own: the clock that stamps files runs a tick behind the one read here, and a
-// write of at most 64 MiB into the page cache is done well within a second.
-constexpr std::int64_t stampBeforeStartNs = 50'000'000;
-constexpr std::int64_t stampAfterStartNs = 1'000'000'000;
-
-std::int64_t nanoseconds(const timespec &t)
-{
-    return std::int64_t(t.tv_sec) * 1'000'000'000 + t.tv_nsec;
-}
+constexpr const char backupMagic[] = "hueloft profile backup 4";
 
 std::string backupPrefix(const struct stat &file)
 {
@@ -147,46 +140,37 @@ int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
         if (keep.get() >= 0)
             ::unlinkat(state.get(), backup.c_str(), 0);
     };
-    // The header ends with the moment the write in place begins, in a field of fixed width:
-    // stamped once more, without a sync, after the backup is on disk, so that it is the moment
-    // of the write itself (a kill leaves the page cache's copy; after a power failure the
-    // stamp from before the sync remains).
-    auto stamp = [] {
-        timespec now{};
-        ::clock_gettime(CLOCK_REALTIME, &now);
-        char field[32];
-        std::snprintf(field, sizeof field, "%020lld\n", static_cast<long long>(nanoseconds(now)));
-        return std::string(field);
-    };
     if (keep.get() >= 0) {
         char header[160];
-        std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu ", backupMagic,
+        std::snprintf(header, sizeof header, "%s %llu %llu %zu %zu\n", backupMagic,
                       static_cast<unsigned long long>(old.st_dev),
                       static_cast<unsigned long long>(old.st_ino), oldText.size(), text.size());
-        const std::string first = header + stamp();
-        int error = writeAll(keep.get(), first);
+        int error = writeAll(keep.get(), header);
         if (!error)
             error = writeAll(keep.get(), oldText);
         if (!error)
             error = writeAll(keep.get(), text);
         if (!error && (::fsync(keep.get()) != 0 || ::fsync(state.get()) != 0))
             error = errno;
-        if (!error) {
-            const std::string now = stamp();
-            if (::pwrite(keep.get(), now.data(), now.size(), off_t(first.size() - now.size())) !=
-                ssize_t(now.size()))
-                error = errno ? errno : EIO;
-        }
         if (error)
             return dropBackup(), error;
+        // Without the mark a later use could not tell this write from one that completed
+        // since: the backup would be of no use.
+        if (::fsetxattr(out.get(), kWritingMark, backup.data(), backup.size(), 0) != 0)
+            dropBackup(), keep.reset(-1);
     }
+    auto done = [&] {
+        if (keep.get() >= 0)
+            ::fremovexattr(out.get(), kWritingMark);
+        dropBackup();
+    };
     if (const int error = overwrite(out.get(), text)) {
         // A full disk, most likely, with the file grown half-way: the old text goes back.
         if (overwrite(out.get(), oldText) == 0)
-            dropBackup();
+            done();
         return error;
     }
-    dropBackup();
+    done();
     return 0;
 }
 
@@ -233,34 +217,37 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
             continue;
         unsigned long long device = 0, inode = 0;
         std::size_t oldSize = 0, newSize = 0;
-        long long started = 0;
         int headerEnd = 0;
-        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu %lld\n%n";
+        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
         const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
-                                        &newSize, &started, &headerEnd) == 5 &&
+                                        &newSize, &headerEnd) == 4 &&
                             headerEnd > 0 &&
                             content.size() - std::size_t(headerEnd) == oldSize + newSize;
-        if (parsed && device == file.st_dev && inode == file.st_ino) {
+        // The mark still names this backup: no save has completed since.
+        char mark[64] = {};
+        const ssize_t markSize = ::fgetxattr(fileFd, kWritingMark, mark, sizeof mark);
+        const bool marked = markSize == ssize_t(backup.size()) &&
+                            std::string_view(mark, std::size_t(markSize)) == backup;
+        if (parsed && marked && device == file.st_dev && inode == file.st_ino) {
             const std::string_view body = std::string_view(content).substr(std::size_t(headerEnd));
             const std::string_view oldText = body.substr(0, oldSize),
                                    newText = body.substr(oldSize);
             std::string now;
             if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
                 continue;
-            const std::int64_t sinceStart = nanoseconds(file.st_mtim) - started;
-            const bool ownStamp =
-                sinceStart >= -stampBeforeStartNs && sinceStart <= stampAfterStartNs;
-            if (now != oldText && now != newText && ownStamp &&
-                tornBetween(now, oldText, newText)) {
-                FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
-                struct stat same
-                {
-                };
-                if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
-                    same.st_dev != file.st_dev || overwrite(out.get(), oldText) != 0)
-                    continue; // kept for a later try
+            FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
+            struct stat same
+            {
+            };
+            if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
+                same.st_dev != file.st_dev)
+                continue; // kept for a later try
+            if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
+                if (overwrite(out.get(), oldText) != 0)
+                    continue;
                 ::fstat(fileFd, &file);
             }
+            ::fremovexattr(out.get(), kWritingMark);
         }
         // Put back, whole, saved since by someone else, or incomplete (the write in place had
         // not begun): not needed any more.

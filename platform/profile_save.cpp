@@ -104,6 +104,7 @@ bool copyAttributes(int from, int to)
     std::vector<std::string> names, own;
     if (!attributeNames(from, names) || !attributeNames(to, own))
         return false;
+    names.erase(std::remove(names.begin(), names.end(), std::string(kWritingMark)), names.end());
     for (const std::string &name : own) {
         if (std::find(names.begin(), names.end(), name) == names.end() &&
             ::fremovexattr(to, name.c_str()) != 0)

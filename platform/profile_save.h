@@ -19,6 +19,10 @@
 
 namespace platform::save {
 
+// The extended attribute a file carries while this user's write in place runs over it, naming
+// that write's backup (profile_backup.cpp). A replacement never copies it to the new file.
+constexpr const char kWritingMark[] = "user.hueloft.writing";
+
 // The name prefix of the temporary files that replace the file at Path.
 std::string temporaryPrefix(const std::string &path);
 
