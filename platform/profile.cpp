@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The profile functions on POSIX systems. Reads read the file (a large one is kept while it
-// stays the same); writes are held in memory, per file, and reach the disk together at the
+// The profile functions on POSIX systems. Reads read the file (what it says is kept while its
+// bytes stay the same); writes are held in memory, per file, and reach the disk together at the
 // flush: one read, apply and replace of the whole file, through a temporary file in the same
 // folder, under an exclusive lock, at the flush call or when the process ends.
 #include "platform/profile.h"
@@ -116,41 +116,29 @@ void tidyOnce(const char *fileName)
         save::recoverBackups(dirFd.get(), name, fileFd.get());
 }
 
-// The file last read is kept for as long as it stays the same file with the same size and
-// times, with where the sections asked for start: the two dozen reads of a start-up then cost
-// one read of the file and one lstat() each, instead of an open, a read and a scan each.
-// Times have a coarse grain (a clock tick), so a file changed within the last moments could
-// change again and keep its times: such a file is not kept unless it is large (a large file
-// is kept in any case, as its reads cost far more than that risk is worth).
-constexpr off_t alwaysKeptFromSize = 1 << 20;
-constexpr std::int64_t settledAfterMilliseconds = 200;
-
-bool settled(const struct stat &st)
-{
-    timespec now{};
-    ::clock_gettime(CLOCK_REALTIME, &now);
-    const std::int64_t age = (std::int64_t(now.tv_sec) - st.st_ctim.tv_sec) * 1000 +
-                             (now.tv_nsec - st.st_ctim.tv_nsec) / 1000000;
-    return age >= settledAfterMilliseconds;
-}
+// The file last read is kept with where the sections asked for start: the two dozen reads of a
+// start-up then cost one open and read of the file each, and no scan. What is kept is believed
+// only while the file's bytes are the same, compared at every read: file times have a grain of
+// a second or two on some file systems, and two texts of one size written within it would look
+// the same by any other test. A file of a megabyte or more (far more than settings) is not read
+// again while its identity, size and times stay the same: reading it at every call would cost
+// seconds, and a save never relies on this (it reads the file again under its lock).
+constexpr off_t trustedByTimesFromSize = 1 << 20;
 
 struct ReadCache
 {
     std::string path;
-    dev_t device = 0;
-    ino_t inode = 0;
-    off_t size = -1;
-    timespec modified{};
-    timespec changed{};
-    std::string text;
+    std::string bytes; // as on disk
+    std::string text;  // as the reads see it (UTF-16 decoded)
+    struct stat identity
+    {
+    };
     // Folded name: where its first header starts, or npos for none. Only names asked for.
     std::unordered_map<std::string, std::size_t> sections;
 
-    bool describes(const std::string &p, const struct stat &st) const
+    bool holds(const std::string &p, const std::string &onDisk) const
     {
-        return p == path && st.st_dev == device && st.st_ino == inode && st.st_size == size
-               && st.st_mtim.tv_sec == modified.tv_sec && st.st_mtim.tv_nsec == modified.tv_nsec
-               && st.st_ctim.tv_sec == changed.tv_sec && st.st_ctim.tv_nsec == changed.tv_nsec;
+        return p == path && bytes == onDisk;
     }
 
     std::size_t sectionStart(std::string_view name)
@@ -179,7 +167,7 @@ struct State
     // The text of the last file read with held writes applied, for the next read of it.
     std::string viewPath;
     std::uint64_t viewGeneration = 0;
-    ReadCache viewDisk; // identity of the file the view was made from; no path: missing
+    ReadCache viewDisk; // the file the view was made from (its bytes); no path: missing
     std::string view;
 
     // The end of the process writes what is still held: a caller that never flushes (on
@@ -207,81 +195,64 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     *cache = nullptr;
     const auto held = g_state.held.find(fileName);
     const bool hasHeld = held != g_state.held.end() && !held->second.edits.empty();
-    const std::string *disk = nullptr;
-    if (!hasHeld) {
-        std::string path = fileName;
-        struct stat now
-        {
-        };
-        if (followLinks(path, &now) == 0 && S_ISREG(now.st_mode) &&
-            g_state.kept.describes(fileName, now)) {
-            *cache = &g_state.kept;
-            return &g_state.kept.text;
-        }
-    }
     FileDescriptor fd;
     struct stat st
     {
     };
-    const int error = openRegular(fileName, fd, st);
+    int error = openRegular(fileName, fd, st);
+    ReadCache &kept = g_state.kept;
+    const struct stat &was = kept.identity;
+    const bool large = error == 0 && kept.path == fileName && st.st_size >= trustedByTimesFromSize &&
+                       st.st_dev == was.st_dev && st.st_ino == was.st_ino &&
+                       st.st_size == was.st_size && st.st_mtim.tv_sec == was.st_mtim.tv_sec &&
+                       st.st_mtim.tv_nsec == was.st_mtim.tv_nsec &&
+                       st.st_ctim.tv_sec == was.st_ctim.tv_sec &&
+                       st.st_ctim.tv_nsec == was.st_ctim.tv_nsec;
+    if (large && !hasHeld) {
+        *cache = &kept;
+        return &kept.text;
+    }
+    if (large)
+        scratch = kept.bytes; // the view below compares them
+    if (error == 0 && !large)
+        error = readBounded(fd.get(), st.st_size, scratch);
+    const bool present = error == 0;
+    if (!present)
+        scratch.clear();
     // The file as it was when the view was made: a change by someone else shows.
-    const bool sameDisk = error == 0 ? g_state.viewDisk.describes(fileName, st)
-                                     : error == ENOENT && g_state.viewDisk.path.empty();
+    const bool sameDisk = present ? g_state.viewDisk.holds(fileName, scratch)
+                                  : error == ENOENT && g_state.viewDisk.path.empty();
     if (hasHeld && g_state.viewPath == fileName
         && g_state.viewGeneration == held->second.generation && sameDisk)
         return &g_state.view;
-    if (error == 0 && (st.st_size >= alwaysKeptFromSize || settled(st))) {
-        ReadCache &large = g_state.kept;
-        if (!large.describes(fileName, st)) {
-            large = ReadCache{};
-            if (readBounded(fd.get(), st.st_size, large.text) == 0) {
-                decodeIfWide(large.text);
-                // Changed while being read: take it as it is, but do not keep it.
-                struct stat after
-                {
-                };
-                if (::fstat(fd.get(), &after) != 0 || after.st_size != st.st_size
-                    || after.st_mtim.tv_nsec != st.st_mtim.tv_nsec
-                    || after.st_mtim.tv_sec != st.st_mtim.tv_sec)
-                    st.st_size = -1;
-                large.path = fileName;
-                large.device = st.st_dev;
-                large.inode = st.st_ino;
-                large.size = st.st_size;
-                large.modified = st.st_mtim;
-                large.changed = st.st_ctim;
-            }
+    const std::string *disk = nullptr;
+    if (present) {
+        if (!kept.holds(fileName, scratch)) {
+            kept = ReadCache{};
+            kept.path = fileName;
+            kept.identity = st;
+            kept.bytes = scratch;
+            kept.text = std::move(scratch);
+            decodeIfWide(kept.text);
         }
-        disk = &large.text;
+        disk = &kept.text;
         if (!hasHeld)
-            *cache = &large;
-    } else if (error == 0) {
-        if (readBounded(fd.get(), st.st_size, scratch) == 0) {
-            decodeIfWide(scratch);
-            disk = &scratch;
-        }
+            *cache = &kept;
     } else if (error == ENOENT) {
-        scratch.clear();
         disk = &scratch;
     }
     if (!hasHeld)
         return disk;
-    if (!disk) {
-        scratch.clear();
+    if (!disk)
         disk = &scratch;
-    }
     auto applied = profile::editedAll(*disk, held->second.edits);
     g_state.view = applied ? std::move(*applied) : *disk;
     g_state.viewPath = fileName;
     g_state.viewGeneration = held->second.generation;
     g_state.viewDisk = ReadCache{};
-    if (error == 0) {
+    if (present) {
         g_state.viewDisk.path = fileName;
-        g_state.viewDisk.device = st.st_dev;
-        g_state.viewDisk.inode = st.st_ino;
-        g_state.viewDisk.size = st.st_size;
-        g_state.viewDisk.modified = st.st_mtim;
-        g_state.viewDisk.changed = st.st_ctim;
+        g_state.viewDisk.bytes = g_state.kept.bytes;
     }
     return &g_state.view;
 }
