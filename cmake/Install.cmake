@@ -168,13 +168,27 @@ if [ -L \"$0\" ] || ! [ -f \"$0\" ] || ! [ \"$here/@hueloft_up@/@hueloft_uninsta
     echo \"uninstall.sh: run it as <prefix>/@hueloft_uninstaller@ itself, not through a link or from standard input; nothing removed\" >&2
     exit 1
 fi
-cd -P -- \"$here/@hueloft_up@\" || exit 1
+# The prefix as the script was reached, not where links in it lead: a share/ that is a link to
+# another tree must not make that tree's parent (perhaps another installation) the prefix.
+cd -L -- \"$here/@hueloft_up@\" || exit 1
 # The folder's name as it is, a trailing newline included.
-prefix=$(pwd -P; echo .)
+prefix=$(pwd -L; echo .)
 prefix=\${prefix%??}
 status=0
+# Whether a folder on the way from the prefix to File is a link: nothing is removed through one.
+linked() {
+    path=\${1%/*}
+    while [ \"$path\" != \"$1\" ]; do
+        [ -L \"$path\" ] && return 0
+        case $path in */*) path=\${path%/*} ;; *) return 1 ;; esac
+    done
+    return 1
+}
 for file in${hueloft_files}; do
-    if [ -e \"$file\" ] || [ -L \"$file\" ]; then
+    if linked \"$file\"; then
+        echo \"not removed: $prefix/$file (a folder on its way is a symbolic link)\" >&2
+        status=1
+    elif [ -e \"$file\" ] || [ -L \"$file\" ]; then
         if rm -f -- \"$file\" && ! [ -e \"$file\" ] && ! [ -L \"$file\" ]; then
             echo \"removed $prefix/$file\"
         else

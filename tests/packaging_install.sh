@@ -87,6 +87,22 @@ sh "$newline/share/hueloft/uninstall.sh" >/dev/null || fail "the uninstaller of 
 [ ! -e "$newline/bin/hueloft" ] || fail "the uninstaller of the newline name left its program"
 (cd "$prefix" && find . ! -type d | sed 's|^\./||' | LC_ALL=C sort) >"$scratch/installed"
 compare_lists "$scratch/installed" "$scratch/expected"
+# An installation whose share/ is a link to another tree, whose parent holds an installation of
+# its own: the uninstaller removes what it can reach without the link, names the rest, fails,
+# and leaves the other installation whole.
+mkdir -p "$scratch/linked" "$scratch/other/share"
+ln -s "$scratch/other/share" "$scratch/linked/share"
+cmake --install "$build" --prefix "$scratch/other" >/dev/null 2>&1 || fail "the other install failed"
+cmake --install "$build" --prefix "$scratch/linked" >/dev/null 2>&1 || fail "the linked install failed"
+status=0
+sh "$scratch/linked/share/hueloft/uninstall.sh" >/dev/null 2>"$scratch/linked.err" || status=$?
+[ "$status" -ne 0 ] || fail "an uninstall that left files behind a link exited with 0"
+[ ! -e "$scratch/linked/bin/hueloft" ] || fail "the uninstaller behind a linked share/ left its program"
+grep -q '^not removed: .*/share/hueloft/uninstall.sh (a folder on its way is a symbolic link)$' \
+    "$scratch/linked.err" || fail "the files behind the link were not named: $(cat "$scratch/linked.err")"
+for file in bin/hueloft "$libdir/hueloft/libswatchy.so"; do
+    [ -e "$scratch/other/$file" ] || fail "the uninstaller removed another installation's $file"
+done
 for place in "$scratch" "$prefix" "$prefix/share/hueloft" "$scratch/moved" .; do
     [ ! -e "$place/PWNED" ] || fail "a folder name ran as a command: $place/PWNED"
 done
