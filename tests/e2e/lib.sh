@@ -99,10 +99,19 @@ check_copies() {
     fi
 }
 
-# Waits for the editor to end on its own; fails when it does not.
+# Waits for the editor to end on its own; fails when it does not, when it ends with another
+# status than 0 (a crash at exit, a sanitizer's finding), or when a sanitizer reported anything.
 wait_exit() {
     for _ in $(seq 100); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            pid=""
+            [ "$status" -eq 0 ] || fail "the editor ended with status $status"
+            ! grep -Eq 'ERROR: [A-Za-z]+Sanitizer|runtime error: ' "$work/stderr" ||
+                fail "a sanitizer reported a fault"
+            return 0
+        fi
         sleep 0.1
     done
     fail "the editor did not exit"

@@ -68,9 +68,17 @@ type_text() {
     sleep 0.3
 }
 
+# Waits for the editor to end on its own; fails when it does not, or ends with another status
+# than 0 (a crash at exit: Wine reports the exception's code).
 wait_exit() {
     for _ in $(seq 150); do
-        kill -0 "$pid" 2>/dev/null || { wait "$pid" || true; pid=""; return 0; }
+        if ! kill -0 "$pid" 2>/dev/null; then
+            status=0
+            wait "$pid" || status=$?
+            pid=""
+            [ "$status" -eq 0 ] || fail "the editor ended with status $status"
+            return 0
+        fi
         sleep 0.1
     done
     fail "the editor did not exit"
