@@ -45,7 +45,9 @@ constexpr std::size_t randomTailLength = 6;
 
 // A write killed half-way leaves its temporary file behind. Its writer held a lock on it
 // until the end, so a temporary whose lock can be taken has no writer any more and goes;
-// one that is locked belongs to a write under way in another process and stays.
+// one that is locked belongs to a write under way in another process and stays. Only this
+// user's own regular files of one link are taken: anything else at such a name was not made
+// by a save of this user's, and is nobody's business here.
 void removeStaleTemporaries(const std::string &folder, const std::string &prefix)
 {
     DIR *dir = ::opendir(folder.c_str());
@@ -61,7 +63,8 @@ void removeStaleTemporaries(const std::string &folder, const std::string &prefix
         struct stat opened
         {
         };
-        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode))
+        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
+            opened.st_uid != ::geteuid() || opened.st_nlink != 1)
             continue;
         if (lock(fd.get(), LOCK_EX | LOCK_NB) != 0)
             continue;

@@ -949,11 +949,18 @@ void tst_Profile::staleTemporaries()
     QVERIFY(dir.isValid());
     const QString path = dir.filePath("HUELOFT.INI");
     writeBytes(path, "[A]\nx=1\n");
-    const QStringList kept = {".HUELOFT.INI.writing-abcdefg", ".HUELOFT.INI.writing-locked",
+    QStringList kept = {".HUELOFT.INI.writing-abcdefg", ".HUELOFT.INI.writing-locked",
                               ".OTHER.INI.writing-abcdef", "HUELOFT.INI", "HUELOFT.INI.backup"};
     for (const QString &name : kept + QStringList{".HUELOFT.INI.writing-Ab3xYz"}) {
         if (name != "HUELOFT.INI")
             writeBytes(dir.filePath(name), "old");
+    }
+    // Another user's file at such a name was not made by a save of this user's: it stays.
+    if (::geteuid() == 0) {
+        const QString strangers = dir.filePath(".HUELOFT.INI.writing-Strngr");
+        writeBytes(strangers, "theirs");
+        QVERIFY(::chown(QFile::encodeName(strangers), 65534, 65534) == 0);
+        kept.append(".HUELOFT.INI.writing-Strngr");
     }
     // One writer still at work in another process holds the lock on its temporary file.
     const int busy = ::open(QFile::encodeName(dir.filePath(".HUELOFT.INI.writing-locked")),
