@@ -55,6 +55,7 @@ done <<EOF
 -style fusion --stylesheet=none.qss -h|0|~--version|
 --colour|2||'--colour'
 -display|2||'-display'
+--platform --help|2||'--platform' needs a value
 colours.txt|2||'colours.txt'
 -platform no-such-platform|134||no-such-platform
 EOF

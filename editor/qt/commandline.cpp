@@ -57,7 +57,9 @@ CommandLine readCommandLine(int argc, const char *const argv[])
         } else if (among(qtFlags, name)) {
             continue;
         } else if (among(qtOptionsWithValue, name)) {
-            if (i + 1 >= argc)
+            // The next option is no value: Qt would take "--help" for a platform's name, and
+            // abort for want of that platform.
+            if (i + 1 >= argc || (argv[i + 1][0] == '-' && argv[i + 1][1] != '\0'))
                 return failure("option '" + std::string(argument) + "' needs a value");
             ++i;
             continue;
