@@ -118,10 +118,7 @@ int openStateFolder(bool create)
 int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
                  std::string_view oldText, std::string_view text)
 {
-    // A save needs the folder writable too, whichever way it goes: every file of a read-only
-    // folder gets the same answer, as when the backup lay beside the file.
-    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0 ||
-        ::faccessat(dirFd, ".", W_OK, AT_EACCESS) != 0)
+    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
         return errno;
     FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW));
     struct stat st

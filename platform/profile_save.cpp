@@ -155,6 +155,10 @@ int saveFile(int dirFd, const std::string &name, const std::string &text, int fi
 
     std::string temporary;
     const int rawFd = createPrivate(dirFd, temporaryPrefix(name), temporary);
+    // A folder that takes no new name (this user may write the file, not the folder): the
+    // file is written in place, as it could be by any editor.
+    if (rawFd == -EACCES && old)
+        return writeInPlace(dirFd, name, *old, oldText, text);
     if (rawFd < 0)
         return -rawFd;
     FileDescriptor fd(rawFd);
