@@ -955,6 +955,15 @@ void tst_Profile::staleTemporaries()
         if (name != "HUELOFT.INI")
             writeBytes(dir.filePath(name), "old");
     }
+    // A link, a folder and a second name of a file elsewhere at such names: not made by a save,
+    // never followed or removed, and what they lead to untouched.
+    QTemporaryDir outside;
+    const QString target = outside.filePath("precious");
+    writeBytes(target, "precious");
+    QVERIFY(QFile::link(target, dir.filePath(".HUELOFT.INI.writing-Linked")));
+    QVERIFY(QDir(dir.path()).mkdir(".HUELOFT.INI.writing-Folder"));
+    QVERIFY(::link(QFile::encodeName(target), QFile::encodeName(dir.filePath(".HUELOFT.INI.writing-Second"))) == 0);
+    kept << ".HUELOFT.INI.writing-Linked" << ".HUELOFT.INI.writing-Folder" << ".HUELOFT.INI.writing-Second";
     // Another user's file at such a name was not made by a save of this user's: it stays.
     if (::geteuid() == 0) {
         const QString strangers = dir.filePath(".HUELOFT.INI.writing-Strngr");
@@ -974,6 +983,7 @@ void tst_Profile::staleTemporaries()
     expected.sort();
     QCOMPARE(entries(dir.path()), expected);
     QCOMPARE(readBytes(path), QByteArray("[A]\nx=2\n"));
+    QCOMPARE(readBytes(target), QByteArray("precious"));
 }
 
 // Backups that another user could plant, or that a user's own killed write outlives in the
