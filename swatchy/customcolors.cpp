@@ -62,10 +62,16 @@ bool heldAsDecimal(const char *path, const char *key)
                                                                sizeof text, path);
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(text, text + n, value);
-    // The text loses outer quotes, which the number does not: "\"5\"" reads as 0.
-    return n > 0 && n < sizeof text - 1 && error == std::errc() && end == text + n &&
-           std::strcmp(decimal(value).text, text) == 0 &&
-           std::int32_t(platform::GetPrivateProfileIntA(Section, key, value ^ 1, path)) == value;
+    if (n == 0 || n >= sizeof text - 1 || error != std::errc() || end != text + n ||
+        std::strcmp(decimal(value).text, text) != 0)
+        return false;
+    if (std::int32_t(platform::GetPrivateProfileIntA(Section, key, value ^ 1, path)) == value)
+        return true;
+    // The number disagrees with the text: the text lost outer quotes ("\"5\"" reads as 0), or
+    // another copy saved the file between the two reads, and then its value stays.
+    char again[16] = {};
+    platform::GetPrivateProfileStringA(Section, key, "", again, sizeof again, path);
+    return std::strcmp(again, text) != 0;
 }
 
 } // namespace

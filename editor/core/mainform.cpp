@@ -328,10 +328,14 @@ bool MainForm::heldAsDecimal(const std::string &path, const std::string &section
     const std::string text = m_functions.getPrivateProfileString(section, key, path);
     std::int32_t value = 0;
     const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
-    // The text loses outer quotes, which the number does not: "\"5\"" reads as 0.
-    return !text.empty() && error == std::errc() && end == text.data() + text.size() &&
-           text == decimalText(value) &&
-           m_functions.getPrivateProfileInt(section, key, value ^ 1, path) == value;
+    if (text.empty() || error != std::errc() || end != text.data() + text.size() ||
+        text != decimalText(value))
+        return false;
+    if (m_functions.getPrivateProfileInt(section, key, value ^ 1, path) == value)
+        return true;
+    // The number disagrees with the text: the text lost outer quotes ("\"5\"" reads as 0), or
+    // another copy saved the file between the two reads, and then its value stays.
+    return m_functions.getPrivateProfileString(section, key, path) != text;
 }
 
 void MainForm::Form_Unload()
