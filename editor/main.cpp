@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 // hueloft: RGB Tintora, a small RGB colour editor.
 
+#include "editor/color/colorparse.h"
 #include "editor/qt/application.h"
 #include "editor/qt/commandline.h"
 #include "editor/qt/mainwindow.h"
@@ -158,11 +159,15 @@ int printed(const std::string &text)
 
 int main(int argc, char *argv[])
 {
-    switch (const CommandLine command = readCommandLine(argc, argv); command.action) {
+    using hueloft::CommandLine;
+    const CommandLine command = readCommandLine(argc, argv);
+    switch (command.action) {
     case CommandLine::Action::Help:
         return printed(helpText());
     case CommandLine::Action::Version:
         return printed(versionText());
+    case CommandLine::Action::Convert:
+        return printed(hueloft::everyNotation(*command.color));
     case CommandLine::Action::Error:
         std::fprintf(stderr, "%s\n", command.error.c_str());
         return 2;
@@ -184,6 +189,8 @@ int main(int argc, char *argv[])
     SystemSettingsStore settings(programFolder);
     MainWindow window(functions, settings);
     window.form().Form_Load();
+    if (command.color)
+        window.form().ApplyStartColor(*command.color);
 
     std::unique_ptr<QSocketNotifier> endSignals;
     if (catchEndSignals()) {

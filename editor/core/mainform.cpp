@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/core/mainform.h"
 
+#include "editor/color/colorparse.h"
 #include "editor/color/colortext.h"
 #include "editor/color/keyfilter.h"
 #include "editor/color/numbertext.h"
@@ -23,6 +24,8 @@ const std::string kEditorSection = "RGB Tintora";
 constexpr ColorValue kPureRed = 255;
 constexpr ColorValue kPureGreen = 65280;
 constexpr ColorValue kPureBlue = 16711680;
+
+constexpr int kPasteKey = 22; // Ctrl+V
 
 } // namespace
 
@@ -89,8 +92,25 @@ void MainForm::CommitChannelText(int channel)
     m_view.showChannelText(channel, decimalText(value));
 }
 
+void MainForm::ApplyStartColor(ColorValue color)
+{
+    applyColorValue(color);
+}
+
+void MainForm::applyColorValue(ColorValue color)
+{
+    int red = 0, green = 0, blue = 0;
+    SplitColor(color, red, green, blue);
+    ApplyColor(red, green, blue);
+}
+
 int MainForm::ediColor_KeyPress(int index, int key)
 {
+    // Ctrl+V types no digit: it takes a whole colour or nothing.
+    if (key == kPasteKey) {
+        PasteColor();
+        return 0;
+    }
     switch (channelBoxKey(key)) {
     case KeyAction::Commit:
         CommitChannelText(index);
@@ -118,6 +138,10 @@ void MainForm::commitTypedChannel()
 
 int MainForm::ediSwatch_KeyPress(int, int key)
 {
+    if (key == kPasteKey) {
+        PasteColor();
+        return 0;
+    }
     return sampleBoxKey(key) == KeyAction::Discard ? 0 : key;
 }
 
@@ -138,6 +162,17 @@ void MainForm::putText(const std::string &text)
     if (!m_view.putTextOnClipboard(text))
         std::fprintf(stderr, "hueloft: cannot put \"%s\" on the clipboard: it did not take it\n",
                      text.c_str());
+}
+
+bool MainForm::PasteColor()
+{
+    // A stray paste of other text is no mistake to report: nothing happens.
+    const std::optional<ColorValue> color = readColorText(m_view.textOnClipboard());
+    if (!color)
+        return false;
+    applyColorValue(*color);
+    m_view.focusRedChannel();
+    return true;
 }
 
 void MainForm::cmdCopyRGB_Click()

@@ -47,6 +47,14 @@ public:
     void CommitChannelText(int channel);
     ColorValue currentColor() const; // the background colour of cpRGB
 
+    // Paste (Ctrl+V, Shift+Insert): the colour the clipboard's text names, in any notation the
+    // copy commands write or the forms readColorText takes, applied as a command is, the focus
+    // then on the red scroll bar. False, with nothing changed, when the text names no colour.
+    bool PasteColor();
+    // A colour named on the command line: shown at start in place of the stored one, which
+    // stays in the file until the exit saves what the window then holds.
+    void ApplyStartColor(ColorValue color);
+
     // The HTML text of the current colour, as "Copy HTML Macro" puts it on the clipboard.
     std::string htmlColorText() const;
 
@@ -70,6 +78,7 @@ public:
     void cmdExit_Click();
 
 private:
+    void applyColorValue(ColorValue color);
     void putText(const std::string &text);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
