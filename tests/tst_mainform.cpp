@@ -119,6 +119,9 @@ private slots:
     void commitChannelText();
     void keyPress_data();
     void keyPress();
+    void paste_data();
+    void paste();
+    void startColor();
     void notationAndCopies_data();
     void notationAndCopies();
     void copySample_data();
@@ -245,6 +248,76 @@ void tst_MainForm::keyPress()
     QCOMPARE(f.view.channels[2], key == 13 ? 255 : 0);
     QCOMPARE(f.view.sampleTexts[0], std::string("999"));
     QCOMPARE(f.form.SwatchSize[0], std::int16_t(0));
+}
+
+void tst_MainForm::paste_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("color"); // -1: the colour stays (9, 9, 9)
+    QTest::addColumn<QString>("rgbCaption");
+
+    QTest::newRow("macro") << "RGB(255, 128, 64)" << 0x4080FF << "RGB(255, 128, 64)";
+    QTest::newRow("Basic") << "&H00030201&" << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("html") << "\"#010203\"" << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("list") << " 1 2 3 " << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("lone number") << "200" << -1 << "RGB(9, 9, 9)";
+    QTest::newRow("junk") << "hello" << -1 << "RGB(9, 9, 9)";
+    QTest::newRow("empty") << "" << -1 << "RGB(9, 9, 9)";
+}
+
+// Ctrl+V anywhere, and in either kind of number box, where it never types a character; a
+// typed value not yet committed gives way to the pasted colour.
+void tst_MainForm::paste()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, color);
+    QFETCH(QString, rgbCaption);
+
+    for (int route = 0; route < 3; ++route) {
+        Form f;
+        f.form.ApplyColor(9, 9, 9);
+        f.view.focusOnRed = false;
+        f.view.clipboardText = clipboard.toStdString();
+        f.view.channelTexts[1] = "25";
+        f.view.focusedBox = 1;
+        f.view.sampleTexts[0] = "40";
+        const ColorValue before = f.form.currentColor();
+        bool taken = false;
+        if (route == 0)
+            taken = f.form.PasteColor();
+        else if (route == 1)
+            QCOMPARE(f.form.ediColor_KeyPress(1, 22), 0);
+        else
+            QCOMPARE(f.form.ediSwatch_KeyPress(0, 22), 0);
+        if (route == 0)
+            QCOMPARE(taken, color >= 0);
+        QCOMPARE(f.form.currentColor(), color >= 0 ? ColorValue(color) : before);
+        QCOMPARE(QString::fromStdString(f.view.rgb), rgbCaption);
+        // Focus as after any command; a paste of no colour is no command.
+        QCOMPARE(f.view.focusOnRed, color >= 0);
+        QCOMPARE(f.view.channelTexts[1], color >= 0 ? std::to_string(f.view.channels[1])
+                                                    : std::string("25"));
+        QCOMPARE(f.view.sampleTexts[0], std::string("40"));
+        QCOMPARE(f.view.clipboardText, clipboard.toStdString());
+    }
+}
+
+// The colour named on the command line replaces the stored one on the window; the file keeps
+// the stored one until the exit writes what the window holds.
+void tst_MainForm::startColor()
+{
+    Form f;
+    f.functions.stored = {{"RGB Color/Red", 10}, {"RGB Color/Green", 20}, {"RGB Color/Blue", 30}};
+    f.form.Form_Load();
+    f.form.ApplyStartColor(0x4080FF);
+    QCOMPARE(f.view.rgb, std::string("RGB(255, 128, 64)"));
+    QCOMPARE(f.view.hexa, std::string("0x004080FF"));
+    for (const std::string &call : f.functions.calls)
+        QVERIFY2(!call.starts_with("Write"), call.c_str());
+    f.form.Form_Unload();
+    const auto &calls = f.functions.calls;
+    QVERIFY(std::find(calls.begin(), calls.end(), "Write RGB Color/Red=255") != calls.end());
+    QVERIFY(std::find(calls.begin(), calls.end(), "Write RGB Color/Blue=64") != calls.end());
 }
 
 void tst_MainForm::notationAndCopies_data()

@@ -76,11 +76,14 @@ void NumberBox::contextMenuEvent(QContextMenuEvent *event)
 {
     QMenu *menu = createStandardContextMenu();
     menu->setAttribute(Qt::WA_DeleteOnClose);
-    // Qt names the standard actions; the menu's Paste goes the way of the keys' paste.
+    // The menu's Paste goes the way of the keys' paste. Qt's own action is the one connected
+    // to paste(): found by that, not by its text, which is translated. Qt 6.4 connects it by
+    // name; a later Qt may connect it by member.
     for (QAction *action : menu->actions()) {
-        if (action->objectName() != QLatin1String("edit-paste"))
+        const bool byName = disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
+        if (!byName && !disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
             continue;
-        disconnect(action, &QAction::triggered, this, &QLineEdit::paste);
+        action->setObjectName(QStringLiteral("edit-paste"));
         connect(action, &QAction::triggered, this, [this] {
             if (!pasteTaken())
                 paste();

@@ -26,9 +26,10 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts the editor and waits until its window is mapped; $win holds its id.
+# Starts the editor (with the arguments given) and waits until its window is mapped; $win
+# holds its id.
 launch() {
-    "$prog/hueloft" 2>"$work/stderr" &
+    "$prog/hueloft" "$@" 2>"$work/stderr" &
     pid=$!
     win=""
     # Up to 30 s: a loaded machine can take that long to start a Qt program.
