@@ -4,6 +4,7 @@
 #include "editor/color/colorparse.h"
 #include "editor/qt/application.h"
 #include "editor/qt/commandline.h"
+#include "editor/qt/copyslot_posix.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
@@ -191,6 +192,7 @@ int main(int argc, char *argv[])
     window.form().Form_Load();
     if (command.color)
         window.form().ApplyStartColor(*command.color);
+    window.form().StepAside(takeCopySlot());
 
     std::unique_ptr<QSocketNotifier> endSignals;
     if (catchEndSignals()) {

@@ -27,6 +27,17 @@ constexpr ColorValue kPureBlue = 16711680;
 
 constexpr int kPasteKey = 22; // Ctrl+V
 
+// How far a copy opens from each copy already open: 30 pixels at 96 DPI, about a title bar,
+// so that the window behind shows its title.
+constexpr std::int64_t kStepAside = 450;
+
+// Position moved Aside twips on, or back where the window would then leave the screen.
+std::int64_t steppedAside(std::int64_t position, std::int64_t aside, std::int64_t size,
+                          std::int64_t screen)
+{
+    return position + aside + size <= screen ? position + aside : position - aside;
+}
+
 } // namespace
 
 MainForm::MainForm(MainView &view, ExternalFunctions &functions, SettingsStore &settings)
@@ -353,6 +364,26 @@ void MainForm::WindowFramed()
     const TwipsSize outer = m_view.windowOuterSize();
     m_view.setWindowLeft(centredOffset(screen.width, outer.width));
     m_view.setWindowTop(clampToInt16(centredOffset(screen.height, outer.height)));
+    if (m_aside > 0)
+        moveAside();
+}
+
+void MainForm::StepAside(int copiesBefore)
+{
+    if (copiesBefore <= 0 || !m_view.windowSystem().placesWindows)
+        return;
+    m_aside = std::int64_t(copiesBefore) * kStepAside;
+    moveAside();
+}
+
+void MainForm::moveAside()
+{
+    const TwipsSize screen = m_view.screenSize();
+    const TwipsSize outer = m_view.windowOuterSize();
+    m_view.setWindowLeft(steppedAside(m_view.windowLeft(), m_aside, outer.width, screen.width));
+    m_view.setWindowTop(steppedAside(m_view.windowTop(), m_aside, outer.height, screen.height));
+    m_asideLeft = m_view.windowLeft();
+    m_asideTop = m_view.windowTop();
 }
 
 void MainForm::Form_Unload()
@@ -399,7 +430,10 @@ void MainForm::Form_Unload()
 
     // A window system that keeps window positions to itself (Wayland) reports none: what was
     // read goes back as it was, so that the next session on X11 or Windows still finds it.
-    const bool placed = m_view.windowSystem().placesWindows;
+    // A copy that stepped aside from another and stayed there keeps the stored place too.
+    const bool placed = m_view.windowSystem().placesWindows
+                        && !(m_aside > 0 && m_view.windowLeft() == m_asideLeft
+                             && m_view.windowTop() == m_asideTop);
     write(kEditorSection, "Top", placed ? storedTwips(m_view.windowTop()) : m_readTop);
     write(kEditorSection, "Left", placed ? storedTwips(m_view.windowLeft()) : m_readLeft);
     write(kEditorSection, "TopMost", TopMost);

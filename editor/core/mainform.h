@@ -40,6 +40,11 @@ public:
     // The window manager has framed the shown window, so its outer size is known at last: a
     // window that took the centred default on both axes is centred again, frame included.
     void WindowFramed();
+    // CopiesBefore copies of the program were open already (0 for the first): the window opens
+    // that many steps down and to the right of its place, back where that leaves the screen.
+    // Run after Form_Load. The exit then saves the place it was given, unless the user moved
+    // the window.
+    void StepAside(int copiesBefore);
 
     // Colour operations.
     void ApplyColor(long long red, long long green, long long blue);
@@ -79,6 +84,7 @@ public:
 
 private:
     void applyColorValue(ColorValue color);
+    void moveAside();
     void putText(const std::string &text);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
@@ -96,6 +102,10 @@ private:
     std::int32_t m_readTop = 0;
     bool m_centreOnFrame = false;
     bool m_toldNoStayOnTop = false;
+    // How far this copy stepped aside from the others, and where that put it.
+    std::int64_t m_aside = 0;
+    std::int64_t m_asideLeft = 0;
+    std::int64_t m_asideTop = 0;
 };
 
 } // namespace hueloft

@@ -44,6 +44,25 @@ std::vector<std::string> arguments()
     return list;
 }
 
+// How many copies already have a window in this log-on session: the lowest number no running
+// copy holds, which this copy then holds until it ends. The system frees a slot (a named
+// mutex) when its process ends, however it ends.
+int takeCopySlot()
+{
+    constexpr int kSlots = 16;
+    for (int slot = 0; slot < kSlots; ++slot) {
+        wchar_t name[40];
+        wsprintfW(name, L"Local\\hueloft-copy-%d", slot);
+        HANDLE mutex = CreateMutexW(nullptr, FALSE, name);
+        if (!mutex)
+            return 0; // no way to tell: as if alone
+        if (GetLastError() != ERROR_ALREADY_EXISTS)
+            return slot; // held open until the process ends
+        CloseHandle(mutex);
+    }
+    return kSlots;
+}
+
 } // namespace
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
@@ -86,6 +105,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     window.form().Form_Load();
     if (command.color)
         window.form().ApplyStartColor(*command.color);
+    window.form().StepAside(takeCopySlot());
     ShowWindow(window.handle(), show);
     UpdateWindow(window.handle());
 

@@ -71,11 +71,24 @@ expect_equal "saved sample width" "$(ini_value 'RGB Sample' Width)" 40
 expect_equal "saved sample height" "$(ini_value 'RGB Sample' Height)" 256
 expect_equal "saved after pasting" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "1,2,3"
 
-echo "--- a colour to start with: shown, and saved only by the exit"
+echo "--- a colour to start with: shown, and saved only by the exit; a second copy beside it"
+place="$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)"
 launch 'rgb(16, 32, 48)'
 keys alt+r
 expect_equal "started with" "$(clipboard_text)" "RGB(16, 32, 48)"
 expect_equal "stored colour untouched while it runs" "$(ini_value 'RGB Color' Blue)" 3
+first=$pid firstwin=$win
+launch
+eval "$(xdotool getwindowgeometry --shell "$firstwin" | sed 's/^/first_/')"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+expect_equal "the second copy a step down and right" "$((X - first_X)),$((Y - first_Y))" "30,30"
+keys alt+x
+wait_exit
+expect_equal "the second copy's exit keeps the stored place" \
+    "$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)" "$place"
+pid=$first win=$firstwin
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
+sleep 0.3
 keys alt+x
 wait_exit
 expect_equal "saved at exit" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "16,32,48"

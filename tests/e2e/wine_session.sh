@@ -8,7 +8,7 @@
 # Color in the colour dialog, and a 1 MB settings file through two exits at once, kills
 # during the exit, a second name and backups beside the file. Colours pasted with the
 # keyboard, every copy pasted back, --convert, --help and bad colours from a shell, a colour
-# to start with.
+# to start with, a second copy opened beside the first.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -394,6 +394,10 @@ for round in 1 2 3; do
     change 1
     launch "$big/hueloft.exe"
     second=$pid
+    # Opened a step aside from the first; its exit writes back the stored place all the same.
+    eval "$(xdotool getwindowgeometry --shell "$firstwin" | sed 's/^/first_/')"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    expect_equal "the second copy a step down and right" "$((X - first_X)),$((Y - first_Y))" "30,30"
     change 2
     # Alt+X in one window, then in the other, in one xdotool command: the second exit begins
     # while the first still writes (an exit with this file takes most of a second).
