@@ -2,13 +2,13 @@
 // hueloft: RGB Tintora, a small RGB colour editor.
 
 #include "editor/color/colorparse.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/commandline.h"
 #include "editor/qt/copyslot_posix.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
-#include "editor/externals/externals.h"
 #include "platform/settingsfacts.h"
 
 #include <QApplication>

@@ -242,6 +242,8 @@ void tst_ColorText::commandLine_data()
                                           << "not a colour: '300, 0, 0'";
     QTest::newRow("convert= of nothing") << QStringList{"--convert="} << error << -1
                                          << "not a colour: ''";
+    QTest::newRow("line end and escape in a bad colour")
+        << QStringList{"--convert", "1\n2\x1b[2J"} << error << -1 << "not a colour: '1?2?[2J'";
     QTest::newRow("bad start colour before help") << QStringList{"colours.txt", "--help"}
                                                   << error << -1 << "'colours.txt'";
     QTest::newRow("two colours") << QStringList{"#fff", "#000"} << error << -1

@@ -121,7 +121,6 @@ private slots:
     void keyPress();
     void paste_data();
     void paste();
-    void startColor();
     void notationAndCopies_data();
     void notationAndCopies();
     void copySample_data();
@@ -300,24 +299,6 @@ void tst_MainForm::paste()
         QCOMPARE(f.view.sampleTexts[0], std::string("40"));
         QCOMPARE(f.view.clipboardText, clipboard.toStdString());
     }
-}
-
-// The colour named on the command line replaces the stored one on the window; the file keeps
-// the stored one until the exit writes what the window holds.
-void tst_MainForm::startColor()
-{
-    Form f;
-    f.functions.stored = {{"RGB Color/Red", 10}, {"RGB Color/Green", 20}, {"RGB Color/Blue", 30}};
-    f.form.Form_Load();
-    f.form.ApplyStartColor(0x4080FF);
-    QCOMPARE(f.view.rgb, std::string("RGB(255, 128, 64)"));
-    QCOMPARE(f.view.hexa, std::string("0x004080FF"));
-    for (const std::string &call : f.functions.calls)
-        QVERIFY2(!call.starts_with("Write"), call.c_str());
-    f.form.Form_Unload();
-    const auto &calls = f.functions.calls;
-    QVERIFY(std::find(calls.begin(), calls.end(), "Write RGB Color/Red=255") != calls.end());
-    QVERIFY(std::find(calls.begin(), calls.end(), "Write RGB Color/Blue=64") != calls.end());
 }
 
 void tst_MainForm::notationAndCopies_data()
@@ -649,7 +630,8 @@ void tst_MainForm::framedWindowCentred()
             const auto found = std::find_if(calls.begin(), calls.end(), [&](const std::string &c) {
                 return c.starts_with(prefix);
             });
-            return found == calls.end() ? QString() : QString::fromStdString(found->substr(prefix.size()));
+            return found == calls.end() ? QString()
+                                        : QString::fromStdString(found->substr(prefix.size()));
         };
         const bool keptStored = !placesWindows || (copiesBefore > 0 && !movedByUser);
         const auto defaultOr = [](int stored, const char *key, Form &form) {

@@ -123,8 +123,8 @@ std::optional<ColorValue> channelsValue(std::string_view text)
 std::optional<ColorValue> readColorText(std::string_view text)
 {
     text = trimmed(text);
-    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'')
-        && text.back() == text.front())
+    if (text.size() >= 2 && (text.front() == '"' || text.front() == '\'') &&
+        text.back() == text.front())
         text = trimmed(text.substr(1, text.size() - 2));
     if (text.empty())
         return std::nullopt;

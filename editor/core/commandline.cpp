@@ -14,17 +14,28 @@ bool among(std::span<const std::string_view> names, std::string_view name)
     return std::find(names.begin(), names.end(), name) != names.end();
 }
 
+// An argument as the error line quotes it: a line end or a terminal's control sequence in it
+// would break the one line, or be obeyed by the terminal.
+std::string quoted(std::string_view argument)
+{
+    std::string text = "'";
+    for (char c : argument)
+        text.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c);
+    text.push_back('\'');
+    return text;
+}
+
 CommandLine failure(std::string line)
 {
     return {CommandLine::Action::Error,
-            "hueloft: " + std::move(line) + " (hueloft --help lists the options)", {}};
+            "hueloft: " + std::move(line) + " (hueloft --help lists the options)",
+            {}};
 }
 
 CommandLine notColour(std::string_view text)
 {
     return {CommandLine::Action::Error,
-            "hueloft: not a colour: '" + std::string(text)
-                + "' (hueloft --help lists the forms it takes)",
+            "hueloft: not a colour: " + quoted(text) + " (hueloft --help lists the forms it takes)",
             {}};
 }
 
@@ -38,7 +49,7 @@ CommandLine readCommandLine(int argc, const char *const argv[], const ToolkitOpt
         const std::string_view argument = argv[i];
         if (optionsEnded || argument.empty() || argument.front() != '-' || argument == "-") {
             if (startColor)
-                return failure("takes one colour, not also '" + std::string(argument) + "'");
+                return failure("takes one colour, not also " + quoted(argument));
             startColor = readColorText(argument);
             if (!startColor)
                 return notColour(argument);
@@ -75,11 +86,11 @@ CommandLine readCommandLine(int argc, const char *const argv[], const ToolkitOpt
             continue;
         } else if (among(toolkit.withValue, name)) {
             if (i + 1 >= argc)
-                return failure("option '" + std::string(argument) + "' needs a value");
+                return failure("option " + quoted(argument) + " needs a value");
             ++i;
             continue;
         }
-        return failure("unknown option '" + std::string(argument) + "'");
+        return failure("unknown option " + quoted(argument));
     }
     return {CommandLine::Action::Run, {}, startColor};
 }

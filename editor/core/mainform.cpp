@@ -431,9 +431,9 @@ void MainForm::Form_Unload()
     // A window system that keeps window positions to itself (Wayland) reports none: what was
     // read goes back as it was, so that the next session on X11 or Windows still finds it.
     // A copy that stepped aside from another and stayed there keeps the stored place too.
-    const bool placed = m_view.windowSystem().placesWindows
-                        && !(m_aside > 0 && m_view.windowLeft() == m_asideLeft
-                             && m_view.windowTop() == m_asideTop);
+    const bool placed =
+        m_view.windowSystem().placesWindows &&
+        !(m_aside > 0 && m_view.windowLeft() == m_asideLeft && m_view.windowTop() == m_asideTop);
     write(kEditorSection, "Top", placed ? storedTwips(m_view.windowTop()) : m_readTop);
     write(kEditorSection, "Left", placed ? storedTwips(m_view.windowLeft()) : m_readLeft);
     write(kEditorSection, "TopMost", TopMost);

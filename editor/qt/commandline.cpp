@@ -24,20 +24,19 @@ constexpr std::array<std::string_view, 3> qtOptionsWithEquals = {"style", "style
 
 hueloft::CommandLine readCommandLine(int argc, const char *const argv[])
 {
-    return hueloft::readCommandLine(argc, argv,
-                                    {qtOptionsWithValue, qtFlags, qtOptionsWithEquals});
+    return hueloft::readCommandLine(argc, argv, {qtOptionsWithValue, qtFlags, qtOptionsWithEquals});
 }
 
 std::string helpText()
 {
     return hueloft::helpText(
-           "Qt's own options work as in any Qt program, for example -platform wayland,\n"
-           "-style fusion, -stylesheet FILE, -display HOST:SCREEN, -reverse.\n"
-           "\n"
-           "Settings and custom colours are kept in HUELOFT.INI, read at start and written\n"
-           "at exit. An installed copy keeps each user's own, in\n"
-           "$XDG_CONFIG_HOME/hueloft/ (by default ~/.config/hueloft/); a portable copy\n"
-           "(libswatchy.so beside the program) keeps it beside the program.\n");
+        "Qt's own options work as in any Qt program, for example -platform wayland,\n"
+        "-style fusion, -stylesheet FILE, -display HOST:SCREEN, -reverse.\n"
+        "\n"
+        "Settings and custom colours are kept in HUELOFT.INI, read at start and written\n"
+        "at exit. An installed copy keeps each user's own, in\n"
+        "$XDG_CONFIG_HOME/hueloft/ (by default ~/.config/hueloft/); a portable copy\n"
+        "(libswatchy.so beside the program) keeps it beside the program.\n");
 }
 
 std::string versionText()

@@ -19,8 +19,8 @@ int takeCopySlot()
     const char *display = std::getenv("WAYLAND_DISPLAY");
     if (!display || !*display)
         display = std::getenv("DISPLAY");
-    const std::string prefix = "hueloft-copy-" + std::to_string(::getuid()) + "-"
-                               + (display ? display : "") + "-";
+    const std::string prefix =
+        "hueloft-copy-" + std::to_string(::getuid()) + "-" + (display ? display : "") + "-";
     constexpr int kSlots = 16;
     for (int slot = 0; slot < kSlots; ++slot) {
         const std::string name = prefix + std::to_string(slot);

@@ -36,7 +36,6 @@ protected:
 private:
     bool pasteTaken() const { return m_pasteTaker && m_pasteTaker(); }
 
-
     class LengthGuard;
     LengthGuard *m_guard;
     QString m_previous; // the text before the edit in progress

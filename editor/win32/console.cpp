@@ -19,9 +19,9 @@ HANDLE Console::target(DWORD stream)
     if (!m_triedConsole) {
         m_triedConsole = true;
         if (AttachConsole(ATTACH_PARENT_PROCESS))
-            m_console = CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
-                                    FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING,
-                                    0, nullptr);
+            m_console =
+                CreateFileW(L"CONOUT$", GENERIC_READ | GENERIC_WRITE,
+                            FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr, OPEN_EXISTING, 0, nullptr);
     }
     return m_console;
 }
@@ -40,8 +40,9 @@ bool Console::write(DWORD stream, std::string_view text)
     }
     for (std::size_t done = 0; done < lines.size();) {
         DWORD written = 0;
-        if (!WriteFile(handle, lines.data() + done, DWORD(lines.size() - done), &written, nullptr)
-            || written == 0)
+        if (!WriteFile(handle, lines.data() + done, DWORD(lines.size() - done), &written,
+                       nullptr) ||
+            written == 0)
             return false;
         done += written;
     }

@@ -199,13 +199,13 @@ bool MainWindow::isPlainAccessKey(const MSG &message) const
 
 bool MainWindow::tookPasteKey(const MSG &message)
 {
-    if (message.message != WM_KEYDOWN
-        || (message.hwnd != m_window && !IsChild(m_window, message.hwnd)))
+    if (message.message != WM_KEYDOWN ||
+        (message.hwnd != m_window && !IsChild(m_window, message.hwnd)))
         return false;
     const bool control = GetKeyState(VK_CONTROL) < 0;
     const bool shift = GetKeyState(VK_SHIFT) < 0;
-    const bool pasteKey = (message.wParam == 'V' && control && !shift)
-                          || (message.wParam == VK_INSERT && shift && !control);
+    const bool pasteKey = (message.wParam == 'V' && control && !shift) ||
+                          (message.wParam == VK_INSERT && shift && !control);
     if (!pasteKey || GetKeyState(VK_MENU) < 0)
         return false;
     const int id = message.hwnd == m_window ? 0 : GetDlgCtrlID(message.hwnd);
@@ -326,8 +326,8 @@ LRESULT CALLBACK MainWindow::editProc(HWND edit, UINT message, WPARAM wParam, LP
         break;
     case WM_KEYDOWN:
         // The edit control pastes Shift+Insert without a WM_PASTE of its own.
-        if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0
-            && self->m_form.PasteColor())
+        if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0 &&
+            self->m_form.PasteColor())
             return 0;
         break;
     case WM_CHAR: {

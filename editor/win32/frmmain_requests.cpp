@@ -206,7 +206,8 @@ std::string MainWindow::textOnClipboard() const
     if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
         if (const auto *text = static_cast<const wchar_t *>(GlobalLock(data))) {
             // No colour text is anywhere near this long; a page of text is read no further.
-            const std::size_t most = std::min<std::size_t>(GlobalSize(data) / sizeof(wchar_t), 1024);
+            const std::size_t most =
+                std::min<std::size_t>(GlobalSize(data) / sizeof(wchar_t), 1024);
             std::size_t length = 0;
             while (length < most && text[length] != L'\0')
                 ++length;

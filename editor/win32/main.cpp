@@ -75,8 +75,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     for (const std::string &word : words)
         argv.push_back(word.c_str());
     using hueloft::CommandLine;
-    const CommandLine command =
-        hueloft::readCommandLine(int(argv.size()), argv.data());
+    const CommandLine command = hueloft::readCommandLine(int(argv.size()), argv.data());
     if (command.action != CommandLine::Action::Run) {
         hueloft::win32::Console console;
         switch (command.action) {

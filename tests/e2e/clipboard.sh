@@ -93,16 +93,4 @@ keys alt+x
 wait_exit
 expect_equal "saved at exit" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "16,32,48"
 
-echo "--- bad colours on the command line: status 2, one line, no window"
-for bad in '300, 0, 0' '#12345' '0x01000000' 'colours.txt'; do
-    for option in --convert ''; do
-        status=0
-        # shellcheck disable=SC2086
-        "$prog/hueloft" $option "$bad" >"$work/out" 2>"$work/err" || status=$?
-        expect_equal "status of ${option:-start colour} '$bad'" "$status" 2
-        expect_equal "lines on stderr for '$bad'" "$(wc -l <"$work/err")" 1
-        grep -qF "'$bad'" "$work/err" || fail "the line does not name '$bad': $(cat "$work/err")"
-        [ -s "$work/out" ] && fail "output for '$bad': $(cat "$work/out")"
-    done
-done
 echo "PASS"
