@@ -60,13 +60,18 @@ set(HUELOFT_CONTACT "" CACHE STRING
 # The About box's contact line. Without the owner's contact it names who can answer for a copy
 # of a free program: whoever passed it on. A build tree configured before keeps the old
 # placeholder in its cache, which named a contact the README never had.
+# The Linux box shows a contact only when the owner gave one.
 if(HUELOFT_CONTACT STREQUAL "" OR HUELOFT_CONTACT STREQUAL "Contact: see the project's README")
     set(HUELOFT_CONTACT_LINE "Contact: whoever gave you this copy")
+    set(HUELOFT_OWNER_CONTACT_LINE "")
 else()
     set(HUELOFT_CONTACT_LINE "Contact: ${HUELOFT_CONTACT}")
+    set(HUELOFT_OWNER_CONTACT_LINE "${HUELOFT_CONTACT_LINE}")
 endif()
-string(REPLACE "\\" "\\\\" HUELOFT_CONTACT_LINE "${HUELOFT_CONTACT_LINE}")
-string(REPLACE "\"" "\\\"" HUELOFT_CONTACT_LINE "${HUELOFT_CONTACT_LINE}")
+foreach(line HUELOFT_CONTACT_LINE HUELOFT_OWNER_CONTACT_LINE)
+    string(REPLACE "\\" "\\\\" ${line} "${${line}}")
+    string(REPLACE "\"" "\\\"" ${line} "${${line}}")
+endforeach()
 set(HUELOFT_COMPANY "The hueloft developers" CACHE STRING
     "Company entry of the version record")
 set(HUELOFT_DISTRIBUTION_NOTICE

@@ -1,12 +1,14 @@
 // SPDX-License-Identifier: MIT
 // hueloft: RGB Tintora, a small RGB colour editor.
 
+#include "editor/color/colorparse.h"
+#include "editor/externals/externals.h"
 #include "editor/qt/application.h"
 #include "editor/qt/commandline.h"
+#include "editor/qt/copyslot_posix.h"
 #include "editor/qt/mainwindow.h"
 #include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
-#include "editor/externals/externals.h"
 #include "platform/settingsfacts.h"
 
 #include <QApplication>
@@ -158,11 +160,15 @@ int printed(const std::string &text)
 
 int main(int argc, char *argv[])
 {
-    switch (const CommandLine command = readCommandLine(argc, argv); command.action) {
+    using hueloft::CommandLine;
+    const CommandLine command = readCommandLine(argc, argv);
+    switch (command.action) {
     case CommandLine::Action::Help:
         return printed(helpText());
     case CommandLine::Action::Version:
         return printed(versionText());
+    case CommandLine::Action::Convert:
+        return printed(hueloft::everyNotation(*command.color));
     case CommandLine::Action::Error:
         std::fprintf(stderr, "%s\n", command.error.c_str());
         return 2;
@@ -184,6 +190,9 @@ int main(int argc, char *argv[])
     SystemSettingsStore settings(programFolder);
     MainWindow window(functions, settings);
     window.form().Form_Load();
+    if (command.color)
+        window.form().ApplyStartColor(*command.color);
+    window.form().StepAside(takeCopySlot());
 
     std::unique_ptr<QSocketNotifier> endSignals;
     if (catchEndSignals()) {

@@ -46,6 +46,10 @@ public:
     void setTopMostChecked(bool checked) override;
     bool putTextOnClipboard(const std::string &text) override;
     bool putSampleOnClipboard(int width, int height, ColorValue color) override;
+    std::string textOnClipboard() const override
+    {
+        return clipboardHoldsSample ? std::string() : clipboardText;
+    }
     void focusRedChannel() override { focusOnRed = true; }
     std::uintptr_t nativeWindow() const override { return handle; }
     std::int64_t windowLeft() const override { return left; }

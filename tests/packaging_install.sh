@@ -57,6 +57,11 @@ done <<EOF
 -display|2||'-display'
 --platform --help|2||'--platform' needs a value
 colours.txt|2||'colours.txt'
+--convert #FF8040|0|~&H004080FF&|
+--convert=1,2,3|0|~"#010203"|
+--convert 300,0,0|2||'300,0,0'
+0x01000000|2||'0x01000000'
+#fff #000|2||'#000'
 -platform no-such-platform|134||no-such-platform
 EOF
 [ -z "$(ls -A "$scratch/cli-home")" ] || fail "the command line left files: $(ls -A "$scratch/cli-home")"

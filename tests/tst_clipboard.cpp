@@ -4,10 +4,13 @@
 
 #include "windowfixture.h"
 
+#include "editor/color/colorparse.h"
+
 #include <QClipboard>
 #include <QImage>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QMimeData>
 #include <QPushButton>
 #include <QRadioButton>
@@ -27,8 +30,18 @@ private Q_SLOTS:
     void sampleSizeIsKeptForExit();
     void sampleBoxesIgnoreEnterAndNonDigits();
     void copyReplacesOtherFormats();
+    void pasteReadsBackEveryCopy_data();
+    void pasteReadsBackEveryCopy();
+    void pasteForms_data();
+    void pasteForms();
+    void contextMenuPaste_data();
+    void contextMenuPaste();
+    void conversionIsWhatTheWindowCopies_data();
+    void conversionIsWhatTheWindowCopies();
 
 private:
+    // What the window shows as its colour: the sample's, with the RGB text it must agree with.
+    QString shownColor() const;
     // Starts a command by mouse or by its access key.
     void trigger(const char *button, Qt::Key accessKey, bool byKey);
     WindowFixture *f = nullptr;
@@ -213,6 +226,204 @@ void tst_Clipboard::copyReplacesOtherFormats()
     data = QGuiApplication::clipboard()->mimeData();
     QCOMPARE(data->text(), QStringLiteral("RGB(0, 0, 0)"));
     QVERIFY(!data->hasImage());
+}
+
+QString tst_Clipboard::shownColor() const
+{
+    const QColor sample = f->control<QLabel>("cpRGB")->palette().color(QPalette::Window);
+    QString rgb = QStringLiteral("RGB(%1, %2, %3)")
+                      .arg(sample.red()).arg(sample.green()).arg(sample.blue());
+    // Every control must agree with the sample; one that does not is named in the result.
+    if (const QString label = f->control<QLabel>("txtRGB")->text(); label != rgb)
+        rgb += QStringLiteral(" (txtRGB shows %1)").arg(label);
+    for (int i = 0; i < 3; ++i) {
+        const int value =
+            f->control<QScrollBar>(qPrintable(QStringLiteral("hsbColor%1").arg(i)))->value();
+        const QString box =
+            f->control<QLineEdit>(qPrintable(QStringLiteral("ediColor%1").arg(i)))->text();
+        if (box != QString::number(value))
+            rgb += QStringLiteral(" (bar %1 at %2, its box shows %3)").arg(i).arg(value).arg(box);
+    }
+    return rgb;
+}
+
+void tst_Clipboard::pasteReadsBackEveryCopy_data()
+{
+    QTest::addColumn<QList<int>>("rgb");
+    QTest::addColumn<QString>("button");
+    QTest::addColumn<QString>("notation");
+    QTest::addColumn<QString>("copied");
+
+    // Orange and 1, 2, 3: a byte order turned round or a channel taken for another shows.
+    const QList<int> orange = {255, 128, 64}, low = {1, 2, 3};
+    for (const auto &[name, rgb, hexa, html] :
+         {std::tuple{"orange", orange, QStringLiteral("004080FF"), QStringLiteral("FF8040")},
+          std::tuple{"1,2,3", low, QStringLiteral("00030201"), QStringLiteral("010203")}}) {
+        const QString macro = QStringLiteral("RGB(%1, %2, %3)").arg(rgb[0]).arg(rgb[1]).arg(rgb[2]);
+        QTest::addRow("%s macro", name) << rgb << "cmdCopyRGB" << "optLang0" << macro;
+        QTest::addRow("%s C", name) << rgb << "cmdCopyHexa" << "optLang0" << "0x" + hexa;
+        QTest::addRow("%s Pascal", name) << rgb << "cmdCopyHexa" << "optLang1" << "$" + hexa;
+        QTest::addRow("%s Basic", name) << rgb << "cmdCopyHexa" << "optLang2" << "&H" + hexa + "&";
+        QTest::addRow("%s Asm", name) << rgb << "cmdCopyHexa" << "optLang3" << hexa + "H";
+        QTest::addRow("%s HTML", name) << rgb << "cmdCopyHTML" << "optLang3"
+                                       << "\"#" + html + "\"";
+    }
+}
+
+// What a copy command copied, pasted back by each way there is: Ctrl+V and Shift+Insert on a
+// button and on a scroll bar, Ctrl+V in a channel box, Shift+Insert in a sample size box.
+void tst_Clipboard::pasteReadsBackEveryCopy()
+{
+    QFETCH(QList<int>, rgb);
+    QFETCH(QString, button);
+    QFETCH(QString, notation);
+    QFETCH(QString, copied);
+
+    f->window->form().ApplyColor(rgb[0], rgb[1], rgb[2]);
+    QTest::mouseClick(f->control<QRadioButton>(qPrintable(notation)), Qt::LeftButton);
+    QTest::mouseClick(f->control<QPushButton>(qPrintable(button)), Qt::LeftButton);
+    QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    const QString expected = shownColor();
+
+    const struct
+    {
+        const char *control;
+        Qt::Key key;
+        Qt::KeyboardModifier modifier;
+    } ways[] = {{"cmdCopySample", Qt::Key_V, Qt::ControlModifier},
+                {"hsbColor2", Qt::Key_Insert, Qt::ShiftModifier},
+                {"ediColor1", Qt::Key_V, Qt::ControlModifier},
+                {"ediSwatch0", Qt::Key_Insert, Qt::ShiftModifier}};
+    for (const auto &way : ways) {
+        f->window->form().ApplyColor(9, 9, 9);
+        auto *target = f->control<QWidget>(way.control);
+        target->setFocus();
+        QTest::keyClick(target, way.key, way.modifier);
+        QCOMPARE(shownColor(), expected);
+        // As after any command; and the box keeps its own text.
+        QCOMPARE(QApplication::focusWidget()->objectName(), QStringLiteral("hsbColor0"));
+        QCOMPARE(f->control<QLineEdit>("ediSwatch0")->text(), QStringLiteral("32"));
+        QCOMPARE(QGuiApplication::clipboard()->text(), copied);
+    }
+    QCOMPARE(f->window->form().SwatchSize[0], 32);
+}
+
+void tst_Clipboard::pasteForms_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");    // the colour after a paste; empty: unchanged
+    QTest::addColumn<QString>("boxPaste"); // the green box after its own paste of no colour
+
+    // The forms are the reader's table (tst_colortext); here one of each kind of source.
+    QTest::newRow("#rgb") << "#F84" << "RGB(255, 136, 68)" << "";
+    QTest::newRow("css rgb()") << "rgb(1,2,3)" << "RGB(1, 2, 3)" << "";
+    QTest::newRow("commas, blanks around") << "  1, 2, 3\n" << "RGB(1, 2, 3)" << "";
+    // No colour: the window stays; a box's own paste inserts as ever, cut to three characters.
+    QTest::newRow("lone number") << "200" << "" << "200";
+    QTest::newRow("digits and letters") << "12abc" << "" << "12a";
+    QTest::newRow("channel out of range") << "RGB(300, 0, 0)" << "" << "RGB";
+}
+
+void tst_Clipboard::pasteForms()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, boxPaste);
+
+    f->window->form().ApplyColor(9, 9, 9);
+    const QString before = shownColor();
+    auto *green = f->control<QLineEdit>("ediColor1");
+
+    // Ctrl+V on a scroll bar, then in a box, where it inserts nothing of text that is no colour.
+    for (const char *where : {"hsbColor1", "ediColor1"}) {
+        f->window->form().ApplyColor(9, 9, 9);
+        QGuiApplication::clipboard()->setText(text);
+        f->control<QWidget>(where)->setFocus();
+        QTest::keyClick(f->control<QWidget>(where), Qt::Key_V, Qt::ControlModifier);
+        QCOMPARE(shownColor(), shown.isEmpty() ? before : shown);
+        QCOMPARE(green->text(), shown.isEmpty() ? QStringLiteral("9") : green->text());
+        QCOMPARE(QApplication::focusWidget()->objectName(),
+                 shown.isEmpty() ? QString::fromLatin1(where) : QStringLiteral("hsbColor0"));
+        QVERIFY(!QApplication::activeModalWidget());
+        QVERIFY(!QApplication::activePopupWidget());
+    }
+
+    // Shift+Insert in the green box: text that is no colour is the box's, as before.
+    f->window->form().ApplyColor(9, 9, 9);
+    green->setFocus();
+    green->selectAll();
+    QTest::keyClick(green, Qt::Key_Insert, Qt::ShiftModifier);
+    if (shown.isEmpty()) {
+        QCOMPARE(green->text(), boxPaste);
+        QCOMPARE(QApplication::focusWidget(), green);
+        QCOMPARE(f->control<QScrollBar>("hsbColor1")->value(), 9);
+    } else {
+        QCOMPARE(shownColor(), shown);
+    }
+}
+
+void tst_Clipboard::contextMenuPaste_data()
+{
+    QTest::addColumn<QString>("text");
+    QTest::addColumn<QString>("shown");
+    QTest::addColumn<QString>("box");
+    QTest::newRow("colour") << "\"#010203\"" << "RGB(1, 2, 3)" << "3";
+    QTest::newRow("digits") << "77" << "RGB(9, 9, 9)" << "77";
+}
+
+// The box's context menu, Paste: a colour for the window, anything else for the box.
+void tst_Clipboard::contextMenuPaste()
+{
+    QFETCH(QString, text);
+    QFETCH(QString, shown);
+    QFETCH(QString, box);
+
+    f->window->form().ApplyColor(9, 9, 9);
+    QGuiApplication::clipboard()->setText(text);
+    auto *blue = f->control<QLineEdit>("ediColor2");
+    blue->setFocus();
+    blue->selectAll();
+    QContextMenuEvent menuEvent(QContextMenuEvent::Mouse, QPoint(2, 2),
+                                blue->mapToGlobal(QPoint(2, 2)));
+    QCoreApplication::sendEvent(blue, &menuEvent);
+    QMenu *menu = nullptr;
+    QTRY_VERIFY((menu = qobject_cast<QMenu *>(QApplication::activePopupWidget())));
+    QAction *paste = menu->findChild<QAction *>(QStringLiteral("edit-paste"));
+    QVERIFY(paste);
+    QVERIFY(paste->isEnabled());
+    paste->trigger();
+    menu->close();
+    QCOMPARE(blue->text(), box);
+    QCOMPARE(f->control<QLabel>("txtRGB")->text(), shown);
+}
+
+void tst_Clipboard::conversionIsWhatTheWindowCopies_data()
+{
+    QTest::addColumn<QList<int>>("rgb");
+    QTest::newRow("orange") << QList<int>{255, 128, 64};
+    QTest::newRow("1,2,3") << QList<int>{1, 2, 3};
+    QTest::newRow("white") << QList<int>{255, 255, 255};
+}
+
+// --convert's lines are the window's copies: the macro, the four notations, the HTML colour.
+void tst_Clipboard::conversionIsWhatTheWindowCopies()
+{
+    QFETCH(QList<int>, rgb);
+
+    f->window->form().ApplyColor(rgb[0], rgb[1], rgb[2]);
+    QString copies;
+    auto copy = [&](const char *button) {
+        QTest::mouseClick(f->control<QPushButton>(button), Qt::LeftButton);
+        copies += QGuiApplication::clipboard()->text() + u'\n';
+    };
+    copy("cmdCopyRGB");
+    for (const char *notation : {"optLang0", "optLang1", "optLang2", "optLang3"}) {
+        QTest::mouseClick(f->control<QRadioButton>(notation), Qt::LeftButton);
+        copy("cmdCopyHexa");
+    }
+    copy("cmdCopyHTML");
+    const hueloft::ColorValue color = f->window->form().currentColor();
+    QCOMPARE(QString::fromStdString(hueloft::everyNotation(color)), copies);
 }
 
 QTEST_MAIN(tst_Clipboard)

@@ -4,6 +4,9 @@
 
 #include "windowfixture.h"
 
+#include "editor/qt/commandline.h"
+#include "editor/resources/buildinfo.h"
+
 #include "captionsfit.h"
 #include "editor/core/twips.h"
 
@@ -439,11 +442,14 @@ void tst_Lifecycle::aboutBox()
 
     for (int round = 0; round < 2; ++round) {
         f.control<QLineEdit>("ediSwatch0")->setFocus();
-        QString title, focused, clipped;
+        QString title, focused, clipped, heading, version, contact;
         QPoint centreOffset;
         bool mainIgnoresKeys = false;
         whenModal([&](QWidget *modal) {
             title = modal->windowTitle();
+            heading = modal->findChild<QLabel *>(QStringLiteral("Label10"))->text();
+            version = modal->findChild<QLabel *>(QStringLiteral("Label12"))->text();
+            contact = modal->findChild<QLabel *>(QStringLiteral("Label13"))->text();
             clipped = captionsThatDoNotFit(modal);
             QWidget *button = modal->focusWidget();
             focused = button ? button->objectName() : QString();
@@ -458,6 +464,12 @@ void tst_Lifecycle::aboutBox()
         QGuiApplication::clipboard()->setText(QStringLiteral("unchanged"));
         QTest::mouseClick(f.control<QPushButton>("cmdAbout"), Qt::LeftButton);
         QCOMPARE(title, QStringLiteral("About RGB Tintora"));
+        // This build's name and the version --version gives; a contact only where one is set.
+        QCOMPARE(heading, QStringLiteral("RGB Tintora"));
+        QCOMPARE(QStringLiteral("hueloft ") + version.mid(8) + u'\n', QString::fromStdString(versionText()));
+        QVERIFY(version.startsWith(QLatin1String("Version ")));
+        QCOMPARE(contact, QStringLiteral(HUELOFT_OWNER_CONTACT));
+        QVERIFY2(!contact.contains(QLatin1String("whoever")), qPrintable(contact));
         QVERIFY2(clipped.isEmpty(), qPrintable(clipped));
         QCOMPARE(focused, QStringLiteral("cmdOK"));
         QVERIFY2(qAbs(centreOffset.x()) <= 1 && qAbs(centreOffset.y()) <= 1,

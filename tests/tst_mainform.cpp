@@ -127,6 +127,8 @@ private slots:
     void commitChannelText();
     void keyPress_data();
     void keyPress();
+    void paste_data();
+    void paste();
     void notationAndCopies_data();
     void notationAndCopies();
     void copySample_data();
@@ -253,6 +255,58 @@ void tst_MainForm::keyPress()
     QCOMPARE(f.view.channels[2], key == 13 ? 255 : 0);
     QCOMPARE(f.view.sampleTexts[0], std::string("999"));
     QCOMPARE(f.form.SwatchSize[0], std::int16_t(0));
+}
+
+void tst_MainForm::paste_data()
+{
+    QTest::addColumn<QString>("clipboard");
+    QTest::addColumn<int>("color"); // -1: the colour stays (9, 9, 9)
+    QTest::addColumn<QString>("rgbCaption");
+
+    QTest::newRow("macro") << "RGB(255, 128, 64)" << 0x4080FF << "RGB(255, 128, 64)";
+    QTest::newRow("Basic") << "&H00030201&" << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("html") << "\"#010203\"" << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("list") << " 1 2 3 " << 0x030201 << "RGB(1, 2, 3)";
+    QTest::newRow("lone number") << "200" << -1 << "RGB(9, 9, 9)";
+    QTest::newRow("junk") << "hello" << -1 << "RGB(9, 9, 9)";
+    QTest::newRow("empty") << "" << -1 << "RGB(9, 9, 9)";
+}
+
+// Ctrl+V anywhere, and in either kind of number box, where it never types a character; a
+// typed value not yet committed gives way to the pasted colour.
+void tst_MainForm::paste()
+{
+    QFETCH(QString, clipboard);
+    QFETCH(int, color);
+    QFETCH(QString, rgbCaption);
+
+    for (int route = 0; route < 3; ++route) {
+        Form f;
+        f.form.ApplyColor(9, 9, 9);
+        f.view.focusOnRed = false;
+        f.view.clipboardText = clipboard.toStdString();
+        f.view.channelTexts[1] = "25";
+        f.view.focusedBox = 1;
+        f.view.sampleTexts[0] = "40";
+        const ColorValue before = f.form.currentColor();
+        bool taken = false;
+        if (route == 0)
+            taken = f.form.PasteColor();
+        else if (route == 1)
+            QCOMPARE(f.form.ediColor_KeyPress(1, 22), 0);
+        else
+            QCOMPARE(f.form.ediSwatch_KeyPress(0, 22), 0);
+        if (route == 0)
+            QCOMPARE(taken, color >= 0);
+        QCOMPARE(f.form.currentColor(), color >= 0 ? ColorValue(color) : before);
+        QCOMPARE(QString::fromStdString(f.view.rgb), rgbCaption);
+        // Focus as after any command; a paste of no colour is no command.
+        QCOMPARE(f.view.focusOnRed, color >= 0);
+        QCOMPARE(f.view.channelTexts[1], color >= 0 ? std::to_string(f.view.channels[1])
+                                                    : std::string("25"));
+        QCOMPARE(f.view.sampleTexts[0], std::string("40"));
+        QCOMPARE(f.view.clipboardText, clipboard.toStdString());
+    }
 }
 
 void tst_MainForm::notationAndCopies_data()
@@ -530,14 +584,26 @@ void tst_MainForm::framedWindowCentred_data()
     QTest::addColumn<bool>("placesWindows");
     QTest::addColumn<qint64>("left"); // after the frame is known
     QTest::addColumn<qint64>("top");
+    QTest::addColumn<int>("copiesBefore"); // copies of the program open already
     // Screen 19200 x 15360 twips; the window 4500 x 5700, framed 4530 x 6030.
-    QTest::newRow("first run") << -1 << -1 << true << qint64(7335) << qint64(4665);
+    QTest::newRow("first run") << -1 << -1 << true << qint64(7335) << qint64(4665) << 0;
     QTest::newRow("stored at the frameless centre")
-        << 7350 << 4830 << true << qint64(7335) << qint64(4665);
-    QTest::newRow("stored elsewhere") << 300 << 4830 << true << qint64(300) << qint64(4830);
+        << 7350 << 4830 << true << qint64(7335) << qint64(4665) << 0;
+    QTest::newRow("stored elsewhere") << 300 << 4830 << true << qint64(300) << qint64(4830) << 0;
     QTest::newRow("only Left stored, off the screen")
-        << -900 << -1 << true << qint64(-900) << qint64(4830);
-    QTest::newRow("Wayland, first run") << -1 << -1 << false << qint64(7350) << qint64(4830);
+        << -900 << -1 << true << qint64(-900) << qint64(4830) << 0;
+    QTest::newRow("Wayland, first run") << -1 << -1 << false << qint64(7350) << qint64(4830) << 0;
+    // A second copy opens a step aside from the first; a third two steps.
+    QTest::newRow("second copy, first run")
+        << -1 << -1 << true << qint64(7785) << qint64(5115) << 1;
+    QTest::newRow("third copy, stored elsewhere")
+        << 300 << 4830 << true << qint64(1200) << qint64(5730) << 2;
+    QTest::newRow("second copy at the right edge: back to the left")
+        << 14700 << 9000 << true << qint64(14250) << qint64(9450) << 1;
+    QTest::newRow("second copy at the bottom edge: back up")
+        << 300 << 9600 << true << qint64(750) << qint64(9150) << 1;
+    QTest::newRow("Wayland, second copy") << -1 << -1 << false << qint64(7350) << qint64(4830)
+                                          << 1;
 }
 
 void tst_MainForm::framedWindowCentred()
@@ -547,23 +613,49 @@ void tst_MainForm::framedWindowCentred()
     QFETCH(bool, placesWindows);
     QFETCH(qint64, left);
     QFETCH(qint64, top);
+    QFETCH(int, copiesBefore);
 
-    Form f;
-    f.view.system = {"test", placesWindows, placesWindows};
-    if (storedLeft != -1)
-        f.functions.stored["RGB Tintora/Left"] = storedLeft;
-    if (storedTop != -1)
-        f.functions.stored["RGB Tintora/Top"] = storedTop;
-    f.form.Form_Load();
-    f.view.outer = {4530, 6030};
-    f.form.WindowFramed();
-    QCOMPARE(f.view.left, left);
-    QCOMPARE(f.view.top, top);
-    // Once only: a later frame change (a theme) does not move the window again.
-    f.view.left = 15;
-    f.view.outer = {4560, 6360};
-    f.form.WindowFramed();
-    QCOMPARE(f.view.left, qint64(15));
+    for (const bool movedByUser : {false, true}) {
+        Form f;
+        f.view.system = {"test", placesWindows, placesWindows};
+        if (storedLeft != -1)
+            f.functions.stored["RGB Tintora/Left"] = storedLeft;
+        if (storedTop != -1)
+            f.functions.stored["RGB Tintora/Top"] = storedTop;
+        f.form.Form_Load();
+        f.form.StepAside(copiesBefore);
+        f.view.outer = {4530, 6030};
+        f.form.WindowFramed();
+        QCOMPARE(f.view.left, left);
+        QCOMPARE(f.view.top, top);
+        // Once only: a later frame change (a theme) does not move the window again.
+        f.view.outer = {4560, 6360};
+        f.form.WindowFramed();
+        QCOMPARE(f.view.left, left);
+        if (movedByUser)
+            f.view.left = 15;
+        // The exit saves where the window is, unless it stepped aside and stayed there: then
+        // the place the file gave it, which the first copy keeps too.
+        f.form.Form_Unload();
+        const auto &calls = f.functions.calls;
+        const auto written = [&calls](const char *key) {
+            const std::string prefix = std::string("Write RGB Tintora/") + key + "=";
+            const auto found = std::find_if(calls.begin(), calls.end(), [&](const std::string &c) {
+                return c.starts_with(prefix);
+            });
+            return found == calls.end() ? QString()
+                                        : QString::fromStdString(found->substr(prefix.size()));
+        };
+        const bool keptStored = !placesWindows || (copiesBefore > 0 && !movedByUser);
+        const auto defaultOr = [](int stored, const char *key, Form &form) {
+            return stored != -1 ? QString::number(stored)
+                                : QString::number(form.functions.defaults[key]);
+        };
+        QCOMPARE(written("Left"), keptStored ? defaultOr(storedLeft, "Left", f)
+                                             : QString::number(f.view.left));
+        QCOMPARE(written("Top"), keptStored ? defaultOr(storedTop, "Top", f)
+                                            : QString::number(f.view.top));
+    }
 }
 
 // A Wayland compositor reports no position (the window says 0, 0): the stored one must be

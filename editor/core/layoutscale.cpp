@@ -177,7 +177,7 @@ std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
 }
 
 std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view contact,
-                                     std::string_view notice)
+                                     std::string_view notice, AboutHeading heading)
 {
     std::vector<ShownText> texts;
     for (const ControlLayout &control : aboutBoxLayout()) {
@@ -188,6 +188,10 @@ std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view c
             texts.push_back({&control, std::string(contact)});
         else if (name == "Label20")
             texts.push_back({&control, std::string(notice), true});
+        else if (name == "Label10" && !heading.title.empty())
+            texts.push_back({&control, std::string(heading.title)});
+        else if (name == "Label12" && !heading.version.empty())
+            texts.push_back({&control, std::string(heading.version)});
         else if (control.kind != ControlKind::Picture)
             texts.push_back({&control, control.text});
     }

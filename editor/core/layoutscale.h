@@ -76,10 +76,18 @@ struct ShownText
 // in each box, the RGB macro and the four hexadecimal notations of the widest digits.
 std::vector<ShownText> mainWindowTexts(const TextMeasure &measure);
 
+// The About box's title and version lines where a front-end names the program and version
+// itself; an empty one is the layout table's.
+struct AboutHeading
+{
+    std::string_view title;
+    std::string_view version;
+};
+
 // The About box's: the fixed lines, the owner's rights and contact lines as they are (plain
 // text: an "&" in them is shown), and the owner's notice wrapped within its label.
 std::vector<ShownText> aboutBoxTexts(std::string_view rights, std::string_view contact,
-                                     std::string_view notice);
+                                     std::string_view notice, AboutHeading heading = {});
 
 // The least scale at DpiX x DpiY at which every text fits its control: kDesignScale when the
 // design already holds them, at most Largest. Positions in the table are relative to their

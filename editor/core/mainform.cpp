@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "editor/core/mainform.h"
 
+#include "editor/color/colorparse.h"
 #include "editor/color/colortext.h"
 #include "editor/color/keyfilter.h"
 #include "editor/color/numbertext.h"
@@ -24,6 +25,19 @@ const std::string kEditorSection = "RGB Tintora";
 constexpr ColorValue kPureRed = 255;
 constexpr ColorValue kPureGreen = 65280;
 constexpr ColorValue kPureBlue = 16711680;
+
+constexpr int kPasteKey = 22; // Ctrl+V
+
+// How far a copy opens from each copy already open: 30 pixels at 96 DPI, about a title bar,
+// so that the window behind shows its title.
+constexpr std::int64_t kStepAside = 450;
+
+// Position moved Aside twips on, or back where the window would then leave the screen.
+std::int64_t steppedAside(std::int64_t position, std::int64_t aside, std::int64_t size,
+                          std::int64_t screen)
+{
+    return position + aside + size <= screen ? position + aside : position - aside;
+}
 
 } // namespace
 
@@ -90,8 +104,25 @@ void MainForm::CommitChannelText(int channel)
     m_view.showChannelText(channel, decimalText(value));
 }
 
+void MainForm::ApplyStartColor(ColorValue color)
+{
+    applyColorValue(color);
+}
+
+void MainForm::applyColorValue(ColorValue color)
+{
+    int red = 0, green = 0, blue = 0;
+    SplitColor(color, red, green, blue);
+    ApplyColor(red, green, blue);
+}
+
 int MainForm::ediColor_KeyPress(int index, int key)
 {
+    // Ctrl+V types no digit: it takes a whole colour or nothing.
+    if (key == kPasteKey) {
+        PasteColor();
+        return 0;
+    }
     switch (channelBoxKey(key)) {
     case KeyAction::Commit:
         CommitChannelText(index);
@@ -119,6 +150,10 @@ void MainForm::commitTypedChannel()
 
 int MainForm::ediSwatch_KeyPress(int, int key)
 {
+    if (key == kPasteKey) {
+        PasteColor();
+        return 0;
+    }
     return sampleBoxKey(key) == KeyAction::Discard ? 0 : key;
 }
 
@@ -139,6 +174,17 @@ void MainForm::putText(const std::string &text)
     if (!m_view.putTextOnClipboard(text))
         std::fprintf(stderr, "hueloft: cannot put \"%s\" on the clipboard: it did not take it\n",
                      text.c_str());
+}
+
+bool MainForm::PasteColor()
+{
+    // A stray paste of other text is no mistake to report: nothing happens.
+    const std::optional<ColorValue> color = readColorText(m_view.textOnClipboard());
+    if (!color)
+        return false;
+    applyColorValue(*color);
+    m_view.focusRedChannel();
+    return true;
 }
 
 void MainForm::cmdCopyRGB_Click()
@@ -321,6 +367,26 @@ void MainForm::WindowFramed()
     const TwipsSize outer = m_view.windowOuterSize();
     m_view.setWindowLeft(centredOffset(screen.width, outer.width));
     m_view.setWindowTop(clampToInt16(centredOffset(screen.height, outer.height)));
+    if (m_aside > 0)
+        moveAside();
+}
+
+void MainForm::StepAside(int copiesBefore)
+{
+    if (copiesBefore <= 0 || !m_view.windowSystem().placesWindows)
+        return;
+    m_aside = std::int64_t(copiesBefore) * kStepAside;
+    moveAside();
+}
+
+void MainForm::moveAside()
+{
+    const TwipsSize screen = m_view.screenSize();
+    const TwipsSize outer = m_view.windowOuterSize();
+    m_view.setWindowLeft(steppedAside(m_view.windowLeft(), m_aside, outer.width, screen.width));
+    m_view.setWindowTop(steppedAside(m_view.windowTop(), m_aside, outer.height, screen.height));
+    m_asideLeft = m_view.windowLeft();
+    m_asideTop = m_view.windowTop();
 }
 
 bool MainForm::heldAsDecimal(const std::string &path, const std::string &section, const char *key)
@@ -389,7 +455,10 @@ void MainForm::Form_Unload()
 
     // A window system that keeps window positions to itself (Wayland) reports none: what was
     // read goes back as it was, so that the next session on X11 or Windows still finds it.
-    const bool placed = m_view.windowSystem().placesWindows;
+    // A copy that stepped aside from another and stayed there keeps the stored place too.
+    const bool placed =
+        m_view.windowSystem().placesWindows &&
+        !(m_aside > 0 && m_view.windowLeft() == m_asideLeft && m_view.windowTop() == m_asideTop);
     write(kEditorSection, "Top", placed ? storedTwips(m_view.windowTop()) : m_readTop);
     write(kEditorSection, "Left", placed ? storedTwips(m_view.windowLeft()) : m_readLeft);
     write(kEditorSection, "TopMost", TopMost);

@@ -41,12 +41,25 @@ public:
     // The window manager has framed the shown window, so its outer size is known at last: a
     // window that took the centred default on both axes is centred again, frame included.
     void WindowFramed();
+    // CopiesBefore copies of the program were open already (0 for the first): the window opens
+    // that many steps down and to the right of its place, back where that leaves the screen.
+    // Run after Form_Load. The exit then saves the place it was given, unless the user moved
+    // the window.
+    void StepAside(int copiesBefore);
 
     // Colour operations.
     void ApplyColor(long long red, long long green, long long blue);
     void RefreshColor(int channel);
     void CommitChannelText(int channel);
     ColorValue currentColor() const; // the background colour of cpRGB
+
+    // Paste (Ctrl+V, Shift+Insert): the colour the clipboard's text names, in any notation the
+    // copy commands write or the forms readColorText takes, applied as a command is, the focus
+    // then on the red scroll bar. False, with nothing changed, when the text names no colour.
+    bool PasteColor();
+    // A colour named on the command line: shown at start in place of the stored one, which
+    // stays in the file until the exit saves what the window then holds.
+    void ApplyStartColor(ColorValue color);
 
     // The HTML text of the current colour, as "Copy HTML Macro" puts it on the clipboard.
     std::string htmlColorText() const;
@@ -71,6 +84,8 @@ public:
     void cmdExit_Click();
 
 private:
+    void applyColorValue(ColorValue color);
+    void moveAside();
     void putText(const std::string &text);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
@@ -93,6 +108,10 @@ private:
     std::map<std::string, std::int32_t> m_startValues;
     bool m_centreOnFrame = false;
     bool m_toldNoStayOnTop = false;
+    // How far this copy stepped aside from the others, and where that put it.
+    std::int64_t m_aside = 0;
+    std::int64_t m_asideLeft = 0;
+    std::int64_t m_asideTop = 0;
 };
 
 } // namespace hueloft

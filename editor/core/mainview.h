@@ -64,6 +64,9 @@ public:
     // The clipboard, emptied first each time. False when it did not take the item.
     virtual bool putTextOnClipboard(const std::string &text) = 0;
     virtual bool putSampleOnClipboard(int width, int height, ColorValue color) = 0;
+    // The clipboard's text, empty when it holds none. Characters outside ASCII may come as
+    // anything but ASCII letters, digits or punctuation: no colour text holds them.
+    virtual std::string textOnClipboard() const = 0;
 
     virtual void focusRedChannel() = 0;
 

@@ -14,6 +14,18 @@
 
 using namespace hueloft;
 
+namespace {
+
+// The Windows box keeps its old heading and its contact line; this one names the program as
+// this build does, its version as --version does, and the owner's contact only if given.
+std::vector<ShownText> aboutTexts()
+{
+    return aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_OWNER_CONTACT, HUELOFT_DISTRIBUTION_NOTICE,
+                         {"RGB Tintora", "Version " HUELOFT_VERSION});
+}
+
+} // namespace
+
 AboutDialog::AboutDialog(QWidget *parent)
     : QDialog(parent, Qt::Dialog | Qt::CustomizeWindowHint | Qt::WindowTitleHint |
                           Qt::WindowSystemMenuHint | Qt::WindowCloseButtonHint)
@@ -23,8 +35,7 @@ AboutDialog::AboutDialog(QWidget *parent)
     setModal(true);
 
     QPushButton *ok = nullptr;
-    const auto texts =
-        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
+    const auto texts = aboutTexts();
     for (const ControlLayout &control : aboutBoxLayout()) {
         const QString name = QString::fromLatin1(control.name);
         QWidget *widget = nullptr;
@@ -72,8 +83,7 @@ void AboutDialog::layOutControls()
     ensurePolished();
     const WidgetTextMeasure measure(*this);
     const auto table = aboutBoxLayout();
-    const auto texts =
-        aboutBoxTexts(HUELOFT_COPYRIGHT, HUELOFT_CONTACT, HUELOFT_DISTRIBUTION_NOTICE);
+    const auto texts = aboutTexts();
     const LayoutScale scale =
         fittingScale(table, texts, measure, 96, 96,
                      largestScaleOnScreen(*this, kAboutClientWidth, kAboutClientHeight));

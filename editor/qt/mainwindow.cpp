@@ -20,6 +20,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QShortcut>
 
 #include <string_view>
 #include <vector>
@@ -195,6 +196,14 @@ void MainWindow::createControls()
     }
     for (int i = 0; i < 2; ++i)
         ediSwatch[i]->installEventFilter(this);
+    // Paste anywhere in the window takes a colour. A number box keeps the paste keys to itself
+    // (Ctrl+V reaches its key filter, which asks the same of the core) and offers its own
+    // paste to the core before it inserts digits.
+    new QShortcut(QKeySequence::Paste, this, this, [this] { m_form.PasteColor(); });
+    for (NumberBox *box : ediColor)
+        box->setPasteTaker([this] { return m_form.PasteColor(); });
+    for (NumberBox *box : ediSwatch)
+        box->setPasteTaker([this] { return m_form.PasteColor(); });
     for (int i = 0; i < 4; ++i) {
         connect(optLang[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             updateOptionTabStops();

@@ -73,6 +73,7 @@ private:
     void setTopMostChecked(bool checked) override;
     bool putTextOnClipboard(const std::string &text) override;
     bool putSampleOnClipboard(int width, int height, hueloft::ColorValue color) override;
+    std::string textOnClipboard() const override;
     void focusRedChannel() override;
     std::uintptr_t nativeWindow() const override;
     std::int64_t windowLeft() const override;

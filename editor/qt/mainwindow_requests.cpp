@@ -152,6 +152,11 @@ bool MainWindow::putSampleOnClipboard(int width, int height, ColorValue color)
     return clipboard->mimeData() && clipboard->mimeData()->hasImage();
 }
 
+std::string MainWindow::textOnClipboard() const
+{
+    return QGuiApplication::clipboard()->text().toStdString();
+}
+
 void MainWindow::focusRedChannel()
 {
     hsbColor[0]->setFocus();

@@ -1,7 +1,10 @@
 // SPDX-License-Identifier: MIT
 #include "editor/qt/numberbox.h"
 
+#include <QAction>
+#include <QContextMenuEvent>
 #include <QKeyEvent>
+#include <QMenu>
 #include <QValidator>
 
 #include <algorithm>
@@ -58,6 +61,35 @@ void NumberBox::showText(const QString &text)
     // As on Windows, text set by the program shows from its first character: a stored width
     // of 1000 reads "100", not "000", in a box three digits wide.
     setCursorPosition(0);
+}
+
+void NumberBox::keyPressEvent(QKeyEvent *event)
+{
+    if (event->matches(QKeySequence::Paste) && pasteTaken()) {
+        event->accept();
+        return;
+    }
+    QLineEdit::keyPressEvent(event);
+}
+
+void NumberBox::contextMenuEvent(QContextMenuEvent *event)
+{
+    QMenu *menu = createStandardContextMenu();
+    menu->setAttribute(Qt::WA_DeleteOnClose);
+    // The menu's Paste goes the way of the keys' paste. Qt's own action is the one connected
+    // to paste(): found by that, not by its text, which is translated. Qt 6.4 connects it by
+    // name; a later Qt may connect it by member.
+    for (QAction *action : menu->actions()) {
+        const bool byName = disconnect(action, SIGNAL(triggered()), this, SLOT(paste()));
+        if (!byName && !disconnect(action, &QAction::triggered, this, &QLineEdit::paste))
+            continue;
+        action->setObjectName(QStringLiteral("edit-paste"));
+        connect(action, &QAction::triggered, this, [this] {
+            if (!pasteTaken())
+                paste();
+        });
+    }
+    menu->popup(event->globalPos());
 }
 
 int typedCharacter(const QKeyEvent &event)

@@ -3,6 +3,9 @@
 
 #include <QLineEdit>
 
+#include <functional>
+
+class QContextMenuEvent;
 class QKeyEvent;
 
 // A short numeric edit box. The user can never make its text longer than maxTypedLength()
@@ -21,10 +24,22 @@ public:
 
     void showText(const QString &text);
 
+    // A paste by the box's own means (Shift+Insert, the Paste key, the context menu's Paste)
+    // is first offered to Taker; the box inserts the clipboard's text only when Taker declines
+    // (returns false).
+    void setPasteTaker(std::function<bool()> taker) { m_pasteTaker = std::move(taker); }
+
+protected:
+    void keyPressEvent(QKeyEvent *event) override;
+    void contextMenuEvent(QContextMenuEvent *event) override;
+
 private:
+    bool pasteTaken() const { return m_pasteTaker && m_pasteTaker(); }
+
     class LengthGuard;
     LengthGuard *m_guard;
     QString m_previous; // the text before the edit in progress
+    std::function<bool()> m_pasteTaker;
 };
 
 // The character a key press types, as the box's key handling sees it: Enter is 13, Backspace

@@ -197,6 +197,24 @@ bool MainWindow::isPlainAccessKey(const MSG &message) const
     return !(code & DLGC_WANTCHARS);
 }
 
+bool MainWindow::tookPasteKey(const MSG &message)
+{
+    if (message.message != WM_KEYDOWN ||
+        (message.hwnd != m_window && !IsChild(m_window, message.hwnd)))
+        return false;
+    const bool control = GetKeyState(VK_CONTROL) < 0;
+    const bool shift = GetKeyState(VK_SHIFT) < 0;
+    const bool pasteKey = (message.wParam == 'V' && control && !shift) ||
+                          (message.wParam == VK_INSERT && shift && !control);
+    if (!pasteKey || GetKeyState(VK_MENU) < 0)
+        return false;
+    const int id = message.hwnd == m_window ? 0 : GetDlgCtrlID(message.hwnd);
+    if (channelOfBox(id) >= 0 || sampleBoxOf(id) >= 0)
+        return false;
+    m_form.PasteColor();
+    return true;
+}
+
 LRESULT CALLBACK MainWindow::windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam)
 {
     MainWindow *self = nullptr;
@@ -301,6 +319,17 @@ LRESULT CALLBACK MainWindow::editProc(HWND edit, UINT message, WPARAM wParam, LP
             return code | DLGC_WANTALLKEYS;
         return code;
     }
+    case WM_PASTE:
+        // The context menu's Paste and Shift+Insert: a whole colour, or the text as digits.
+        if (self->m_form.PasteColor())
+            return 0;
+        break;
+    case WM_KEYDOWN:
+        // The edit control pastes Shift+Insert without a WM_PASTE of its own.
+        if (wParam == VK_INSERT && GetKeyState(VK_SHIFT) < 0 && GetKeyState(VK_CONTROL) >= 0 &&
+            self->m_form.PasteColor())
+            return 0;
+        break;
     case WM_CHAR: {
         const int key = channel >= 0
                             ? self->m_form.ediColor_KeyPress(channel, int(wParam))

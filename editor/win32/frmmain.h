@@ -31,6 +31,10 @@ public:
     // option or check box): the dialog manager would take it for an access key, and only Alt
     // with the letter is one. The message loop drops it.
     bool isPlainAccessKey(const MSG &message) const;
+    // Ctrl+V or Shift+Insert anywhere but in a number box: pastes a colour, if the clipboard
+    // holds one, and the message loop drops the key. The boxes take their paste keys
+    // themselves.
+    bool tookPasteKey(const MSG &message);
     MainForm &form() { return m_form; }
 
     // MainView
@@ -53,6 +57,7 @@ public:
     void setTopMostChecked(bool checked) override;
     bool putTextOnClipboard(const std::string &text) override;
     bool putSampleOnClipboard(int width, int height, ColorValue color) override;
+    std::string textOnClipboard() const override;
     void focusRedChannel() override;
     std::uintptr_t nativeWindow() const override;
     std::int64_t windowLeft() const override;

@@ -10,6 +10,7 @@
 #include "editor/win32/dlgabout.h"
 #include "editor/win32/widetext.h"
 
+#include <algorithm>
 #include <cstring>
 #include <utility>
 
@@ -192,6 +193,30 @@ bool MainWindow::putOnClipboard(UINT format, HANDLE data)
     const bool taken = EmptyClipboard() && SetClipboardData(format, data);
     CloseClipboard();
     return taken;
+}
+
+std::string MainWindow::textOnClipboard() const
+{
+    bool open = false;
+    for (int attempt = 0; attempt < 10 && !(open = OpenClipboard(m_window)); ++attempt)
+        Sleep(20);
+    if (!open)
+        return {};
+    std::wstring wide;
+    if (HANDLE data = GetClipboardData(CF_UNICODETEXT)) {
+        if (const auto *text = static_cast<const wchar_t *>(GlobalLock(data))) {
+            // No colour text is anywhere near this long; a page of text is read no further.
+            const std::size_t most =
+                std::min<std::size_t>(GlobalSize(data) / sizeof(wchar_t), 1024);
+            std::size_t length = 0;
+            while (length < most && text[length] != L'\0')
+                ++length;
+            wide.assign(text, length);
+            GlobalUnlock(data);
+        }
+    }
+    CloseClipboard();
+    return narrowed(wide);
 }
 
 bool MainWindow::putTextOnClipboard(const std::string &text)

@@ -1,19 +1,96 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
-# The real program under Xvfb: copies started with the keyboard, read back by another process.
+# The real program under Xvfb: copies started with the keyboard, read back by another process;
+# colours another process offers, pasted with the keyboard; what every copy copied, pasted
+# back; --convert against the copies; a colour to start with.
 # Usage: clipboard.sh <folder of hueloft and libswatchy.so>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
 . "$(dirname "$0")/lib.sh"
+
+offering=""
+# Puts $1 on the clipboard, served by an xclip of ours until the editor copies or the next offer.
+offer() {
+    [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
+    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+    offering=$!
+    sleep 0.3
+}
 
 start_window_manager
 launch
 
 check_copies
 
+echo "--- pasting: text|keys after the offer|the macro then (-: as before)"
+keys alt+r
+while IFS='|' read -r text how macro; do
+    [ "$macro" = - ] && macro=$(clipboard_text)
+    offer "$text"
+    # shellcheck disable=SC2086
+    keys $how
+    keys alt+r
+    expect_equal "paste '$text' by $how" "$(clipboard_text)" "$macro"
+done <<'ROWS'
+#FF8040|ctrl+v|RGB(255, 128, 64)
+  1, 2, 3 |shift+Insert|RGB(1, 2, 3)
+rgb(10 20 30)|Tab Tab Tab Tab ctrl+v|RGB(10, 20, 30)
+&h00030201&|Tab Tab Tab Tab shift+Insert|RGB(1, 2, 3)
+128|ctrl+v|-
+junk|shift+Insert|-
+RGB(256, 0, 0)|Tab Tab Tab Tab ctrl+v|-
+12abc|Tab Tab Tab Tab shift+Insert Return|RGB(1, 12, 3)
+ROWS
+
+echo "--- every copy pasted back, and --convert's lines are the copies"
+for colour in '#FF8040' '#010203'; do
+    offer "$colour"
+    keys ctrl+v
+    copies=""
+    for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
+        # shellcheck disable=SC2086
+        keys $how
+        copied=$(clipboard_text)
+        copies="$copies$copied|"
+        offer "9 9 9"
+        keys ctrl+v
+        offer "$copied"
+        keys ctrl+v
+        keys alt+c alt+d
+        expect_equal "'$copied' pasted back" "$(clipboard_text)" \
+            "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
+    done
+    expect_equal "--convert $colour" "$("$prog/hueloft" --convert "$colour" | tr '\n' '|')" "$copies"
+done
+
 keys alt+x
 wait_exit
 [ -s "$work/stderr" ] && { echo "stderr:"; cat "$work/stderr"; }
+[ -n "$offering" ] && kill "$offering" 2>/dev/null || true
 expect_equal "saved sample width" "$(ini_value 'RGB Sample' Width)" 40
 expect_equal "saved sample height" "$(ini_value 'RGB Sample' Height)" 256
+expect_equal "saved after pasting" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "1,2,3"
+
+echo "--- a colour to start with: shown, and saved only by the exit; a second copy beside it"
+place="$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)"
+launch 'rgb(16, 32, 48)'
+keys alt+r
+expect_equal "started with" "$(clipboard_text)" "RGB(16, 32, 48)"
+expect_equal "stored colour untouched while it runs" "$(ini_value 'RGB Color' Blue)" 3
+first=$pid firstwin=$win
+launch
+eval "$(xdotool getwindowgeometry --shell "$firstwin" | sed 's/^/first_/')"
+eval "$(xdotool getwindowgeometry --shell "$win")"
+expect_equal "the second copy a step down and right" "$((X - first_X)),$((Y - first_Y))" "30,30"
+keys alt+x
+wait_exit
+expect_equal "the second copy's exit keeps the stored place" \
+    "$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)" "$place"
+pid=$first win=$firstwin
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win"
+sleep 0.3
+keys alt+x
+wait_exit
+expect_equal "saved at exit" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" "16,32,48"
+
 echo "PASS"

@@ -26,14 +26,18 @@ cleanup() {
 }
 trap cleanup EXIT
 
-# Starts the editor and waits until its window is mapped; $win holds its id.
+# Starts the editor (with the arguments given) and waits until its window is mapped; $win
+# holds its id.
 launch() {
-    "$prog/hueloft" 2>"$work/stderr" &
+    # A copy already open is not the one started here.
+    shown=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null || true)
+    "$prog/hueloft" "$@" 2>"$work/stderr" &
     pid=$!
     win=""
     # Up to 30 s: a loaded machine can take that long to start a Qt program.
     for _ in $(seq 300); do
-        win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null | head -n 1 || true)
+        win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null |
+            grep -vxF -e "${shown:-none}" | head -n 1 || true)
         [ -n "$win" ] && break
         sleep 0.1
     done

@@ -47,11 +47,13 @@ find_window() {
     return 1
 }
 
-# Starts hueloft.exe from $prog (or the program given) and waits for its window; $win is it.
+# Starts hueloft.exe from $prog (or the program given, with the arguments after it) and waits
+# for its window; $win is it.
 launch() {
     exe="${1:-$prog/hueloft.exe}"
+    [ $# -gt 0 ] && shift
     shown=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null || true)
-    "$wine" "$exe" 2>>"$work/stderr" &
+    "$wine" "$exe" "$@" 2>>"$work/stderr" &
     pid=$!
     win=$(find_window '^RGB Tintora$' "$shown") || fail "the window did not appear"
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true

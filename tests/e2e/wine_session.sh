@@ -6,7 +6,9 @@
 # box, Edit color with Cancel and OK, About by Enter and Escape, stored values out of range, a
 # 64 GB settings file, a stranger's swatchy.dll in the current folder and on PATH, Pick Screen
 # Color in the colour dialog, and a 1 MB settings file through two exits at once, kills
-# during the exit, a second name and backups beside the file.
+# during the exit, a second name and backups beside the file. Colours pasted with the
+# keyboard, every copy pasted back, --convert, --help and bad colours from a shell, a colour
+# to start with, a second copy opened beside the first.
 # Usage: wine_session.sh <folder of hueloft.exe and swatchy.dll>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -23,7 +25,39 @@ sample() { # the bitmap on the clipboard, as bmpinfo.py tells it
     python3 "$here/bmpinfo.py" "$work/sample.bmp"
 }
 
+offering=""
+# Puts $1 on the clipboard, served by an xclip of ours until the editor copies or the next offer.
+offer() {
+    [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
+    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+    offering=$!
+    sleep 0.4
+}
+
 start_window_manager
+
+echo "--- the command line, from a shell: no window, the same statuses as on Linux"
+status=0
+timeout 60 "$wine" "$prog/hueloft.exe" --help >"$work/out" 2>"$work/err" || status=$?
+expect_equal "--help status" "$status" 0
+grep -q -- '--convert COLOUR' "$work/out" || fail "--help does not list --convert: $(cat "$work/out")"
+status=0
+timeout 60 "$wine" "$prog/hueloft.exe" --version >"$work/out" 2>"$work/err" || status=$?
+expect_equal "--version status" "$status" 0
+tr -d '\r' <"$work/out" | grep -qx 'hueloft [0-9][0-9.]*' || fail "--version: $(cat "$work/out")"
+for bad in '300, 0, 0' '#12345' 'colours.txt'; do
+    for option in --convert ''; do
+        status=0
+        # shellcheck disable=SC2086
+        timeout 60 "$wine" "$prog/hueloft.exe" $option "$bad" >"$work/out" 2>"$work/err" || status=$?
+        expect_equal "status of ${option:-start colour} '$bad'" "$status" 2
+        expect_equal "lines on stderr for '$bad'" "$(wc -l <"$work/err")" 1
+        grep -qF "'$bad'" "$work/err" || fail "the line does not name '$bad': $(cat "$work/err")"
+        [ -s "$work/out" ] && fail "output for '$bad': $(cat "$work/out")"
+    done
+done
+[ -e "$prog/HUELOFT.INI" ] && fail "the command line wrote settings"
+xdotool search --name '^RGB Tintora$' >/dev/null 2>&1 && fail "the command line opened a window"
 
 echo "--- first run: typing, filtering, clamping, copying"
 launch
@@ -69,6 +103,49 @@ keys x m t
 kill -0 "$pid" 2>/dev/null || fail "a plain x ended the editor"
 expect_equal "plain letters copy nothing" "$(clipboard_text)" "RGB(4, 200, 255)"
 expect_equal "plain t is not Alt+T" "$(above)" no
+
+echo "--- pasting with the keyboard: every copy back, other text changes nothing"
+for colour in '#FF8040' '#010203'; do
+    offer "$colour"
+    keys ctrl+v
+    copies=""
+    for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
+        # shellcheck disable=SC2086
+        keys $how
+        copied=$(clipboard_text)
+        copies="$copies$copied|"
+        offer "9 9 9"
+        keys ctrl+v
+        offer "$copied"
+        keys ctrl+v
+        keys alt+c alt+d
+        expect_equal "'$copied' pasted back" "$(clipboard_text)" \
+            "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
+    done
+    expect_equal "--convert $colour" \
+        "$("$wine" "$prog/hueloft.exe" --convert "$colour" | tr -d '\r' | tr '\n' '|')" "$copies"
+done
+# text|keys after the offer|the macro then (-: as before). The focus is on the red scroll bar;
+# four Tabs reach the green box.
+keys alt+r
+while IFS='|' read -r text how macro; do
+    [ "$macro" = - ] && macro=$(clipboard_text)
+    offer "$text"
+    # shellcheck disable=SC2086
+    keys $how
+    keys alt+r
+    expect_equal "paste '$text' by $how" "$(clipboard_text)" "$macro"
+done <<'ROWS'
+  255 128 64 |shift+Insert|RGB(255, 128, 64)
+#f84|Tab Tab Tab Tab ctrl+v|RGB(255, 136, 68)
+rgb(1,2,3)|Tab Tab Tab Tab shift+Insert|RGB(1, 2, 3)
+128|ctrl+v|-
+junk|shift+Insert|-
+0x01000000|Tab Tab Tab Tab ctrl+v|-
+12abc|Tab Tab Tab Tab shift+Insert Return|RGB(1, 12, 3)
+RGB(4, 200, 255)|ctrl+v|RGB(4, 200, 255)
+ROWS
+[ -n "$offering" ] && kill "$offering" 2>/dev/null || true
 keys alt+b alt+t
 expect_equal "on top after Alt+T" "$(above)" yes
 keys alt+x
@@ -110,6 +187,18 @@ expect_equal "sample kept without a copy" "$(ini_value 'RGB Sample' Width)x$(ini
 expect_equal "saved after the close box" "$(ini_value 'RGB Tintora' TopMost)" 0
 expect_equal "position kept" "$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)" \
     "$left,$top"
+
+echo "--- a colour to start with: shown, and saved only by the exit"
+mkdir "$work/start"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/start/"
+printf '[RGB Color]\r\nRed=7\r\nGreen=8\r\nBlue=9\r\n' >"$work/start/HUELOFT.INI"
+launch "$work/start/hueloft.exe" 'RGB(16, 32, 48)'
+keys alt+r
+expect_equal "started with" "$(clipboard_text)" "RGB(16, 32, 48)"
+expect_equal "stored colour untouched while it runs" "$(ini_value 'RGB Color' Red "$work/start/HUELOFT.INI")" 7
+keys alt+x
+wait_exit
+expect_equal "saved at exit" "$(ini_value 'RGB Color' Red "$work/start/HUELOFT.INI"),$(ini_value 'RGB Color' Green "$work/start/HUELOFT.INI"),$(ini_value 'RGB Color' Blue "$work/start/HUELOFT.INI")" "16,32,48"
 
 echo "--- Edit color with Cancel and OK; About by Enter and Escape"
 launch
@@ -304,6 +393,10 @@ for round in 1 2 3; do
     change 1
     launch "$big/hueloft.exe"
     second=$pid
+    # Opened a step aside from the first; its exit writes back the stored place all the same.
+    eval "$(xdotool getwindowgeometry --shell "$firstwin" | sed 's/^/first_/')"
+    eval "$(xdotool getwindowgeometry --shell "$win")"
+    expect_equal "the second copy a step down and right" "$((X - first_X)),$((Y - first_Y))" "30,30"
     change 2
     # Alt+X in one window, then in the other, in one xdotool command: the second exit begins
     # while the first still writes (an exit with this file takes most of a second).
