@@ -637,14 +637,17 @@ void tst_MainForm::framedWindowCentred()
         // The exit saves where the window is, unless it stepped aside and stayed there: then
         // the place the file gave it, which the first copy keeps too.
         f.form.Form_Unload();
+        // What the file holds afterwards: the value written, or the one it kept.
         const auto &calls = f.functions.calls;
-        const auto written = [&calls](const char *key) {
+        const auto written = [&calls, &f](const char *key) {
             const std::string prefix = std::string("Write RGB Tintora/") + key + "=";
             const auto found = std::find_if(calls.begin(), calls.end(), [&](const std::string &c) {
                 return c.starts_with(prefix);
             });
-            return found == calls.end() ? QString()
-                                        : QString::fromStdString(found->substr(prefix.size()));
+            if (found != calls.end())
+                return QString::fromStdString(found->substr(prefix.size()));
+            const auto kept = f.functions.stored.find(std::string("RGB Tintora/") + key);
+            return kept == f.functions.stored.end() ? QString() : QString::number(kept->second);
         };
         const bool keptStored = !placesWindows || (copiesBefore > 0 && !movedByUser);
         const auto defaultOr = [](int stored, const char *key, Form &form) {
