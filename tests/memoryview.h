@@ -10,6 +10,7 @@
 #include "editor/core/settingsstore.h"
 
 #include <array>
+#include <optional>
 
 namespace hueloft {
 
@@ -58,6 +59,11 @@ public:
     void setWindowTop(std::int64_t twips) override { top = twips; }
     TwipsSize windowOuterSize() const override { return outer; }
     TwipsSize screenSize() const override { return screen; }
+    // The screen, whole, unless the test names work areas of its own.
+    std::vector<TwipsRect> workAreas() const override
+    {
+        return areas ? *areas : std::vector<TwipsRect>{{0, 0, screen.width, screen.height}};
+    }
     platform::WindowSystem windowSystem() const override { return system; }
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
@@ -88,6 +94,7 @@ public:
     std::uintptr_t handle = 0;
     std::int64_t left = 0, top = 0;
     TwipsSize outer, screen;
+    std::optional<std::vector<TwipsRect>> areas;
     platform::WindowSystem system; // places windows and keeps them on top, unless set otherwise
     int aboutShown = 0;
     bool closed = false;

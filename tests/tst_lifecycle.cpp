@@ -357,8 +357,8 @@ void tst_Lifecycle::hexaFormatOutsideRange()
 void tst_Lifecycle::alwaysOnTopKeepsGeometry()
 {
     WindowFixture f;
-    QVERIFY(f.start("[RGB Tintora]\nLeft=-1500\nTop=-750\n"));
-    QCOMPARE(f.window->pos(), QPoint(-100, -50));
+    QVERIFY(f.start("[RGB Tintora]\nLeft=1500\nTop=750\n"));
+    QCOMPARE(f.window->pos(), QPoint(100, 50));
     const QRect before = f.window->geometry();
     auto *box = f.control<QCheckBox>("chkTop");
     for (int expected : {1, 0, 1, 0}) {
@@ -370,8 +370,8 @@ void tst_Lifecycle::alwaysOnTopKeepsGeometry()
         QVERIFY(f.window->isVisible());
     }
     f.window->close();
-    QCOMPARE(value(f, "RGB Tintora", "Left"), QStringLiteral("-1500"));
-    QCOMPARE(value(f, "RGB Tintora", "Top"), QStringLiteral("-750"));
+    QCOMPARE(value(f, "RGB Tintora", "Left"), QStringLiteral("1500"));
+    QCOMPARE(value(f, "RGB Tintora", "Top"), QStringLiteral("750"));
 }
 
 void tst_Lifecycle::editColor_data()

@@ -16,6 +16,8 @@
 
 using namespace hueloft;
 
+Q_DECLARE_METATYPE(TwipsRect)
+
 namespace {
 
 // Records every call in order; profile reads come from a map of "Section/Key" to value.
@@ -144,6 +146,8 @@ private slots:
     void unloadCommitsTypedValue();
     void framedWindowCentred_data();
     void framedWindowCentred();
+    void placeOnScreen_data();
+    void placeOnScreen();
     void positionKeptWhereNotReported_data();
     void positionKeptWhereNotReported();
 };
@@ -590,8 +594,15 @@ void tst_MainForm::framedWindowCentred_data()
     QTest::newRow("stored at the frameless centre")
         << 7350 << 4830 << true << qint64(7335) << qint64(4665) << 0;
     QTest::newRow("stored elsewhere") << 300 << 4830 << true << qint64(300) << qint64(4830) << 0;
+    // A stored place that leaves the window, frame included, off the screen: moved back by the
+    // least move, and saved where it is then.
     QTest::newRow("only Left stored, off the screen")
-        << -900 << -1 << true << qint64(-900) << qint64(4830) << 0;
+        << -900 << -1 << true << qint64(0) << qint64(4830) << 0;
+    QTest::newRow("far right and below") << 90000 << 90000 << true << qint64(14670) << qint64(9330)
+                                         << 0;
+    QTest::newRow("far left and above") << -90000 << -90000 << true << qint64(0) << qint64(0) << 0;
+    QTest::newRow("title bar above the top edge")
+        << 3000 << -200 << true << qint64(3000) << qint64(0) << 0;
     QTest::newRow("Wayland, first run") << -1 << -1 << false << qint64(7350) << qint64(4830) << 0;
     // A second copy opens a step aside from the first; a third two steps.
     QTest::newRow("second copy, first run")
@@ -599,7 +610,7 @@ void tst_MainForm::framedWindowCentred_data()
     QTest::newRow("third copy, stored elsewhere")
         << 300 << 4830 << true << qint64(1200) << qint64(5730) << 2;
     QTest::newRow("second copy at the right edge: back to the left")
-        << 14700 << 9000 << true << qint64(14250) << qint64(9450) << 1;
+        << 14700 << 9000 << true << qint64(14250) << qint64(9330) << 1;
     QTest::newRow("second copy at the bottom edge: back up")
         << 300 << 9600 << true << qint64(750) << qint64(9150) << 1;
     QTest::newRow("Wayland, second copy") << -1 << -1 << false << qint64(7350) << qint64(4830)
@@ -658,6 +669,42 @@ void tst_MainForm::framedWindowCentred()
                                              : QString::number(f.view.left));
         QCOMPARE(written("Top"), keptStored ? defaultOr(storedTop, "Top", f)
                                             : QString::number(f.view.top));
+    }
+}
+
+// Screens side by side, one with a panel: a window whole on any work area stays exactly where it
+// is; one off all of them goes onto the one it overlaps most, or the nearest.
+void tst_MainForm::placeOnScreen_data()
+{
+    QTest::addColumn<TwipsRect>("window");
+    QTest::addColumn<qint64>("left"); // -1: not moved
+    QTest::addColumn<qint64>("top");
+    QTest::newRow("on the first screen") << TwipsRect{300, 600, 4500, 6000} << qint64(-1) << qint64(-1);
+    QTest::newRow("on the second screen") << TwipsRect{25000, 600, 4500, 6000} << qint64(-1)
+                                          << qint64(-1);
+    QTest::newRow("across the two screens, more on the second")
+        << TwipsRect{18000, 600, 4500, 6000} << qint64(19200) << qint64(600);
+    QTest::newRow("under the second screen's panel")
+        << TwipsRect{25000, 0, 4500, 6000} << qint64(25000) << qint64(450);
+    QTest::newRow("beyond the second screen, far right")
+        << TwipsRect{90000, 3000, 4500, 6000} << qint64(33900) << qint64(3000);
+    QTest::newRow("below both, nearer the first")
+        << TwipsRect{1000, 40000, 4500, 6000} << qint64(1000) << qint64(9360);
+    QTest::newRow("larger than the screen: its top left corner on it")
+        << TwipsRect{-3000, -3000, 30000, 20000} << qint64(0) << qint64(0);
+}
+
+void tst_MainForm::placeOnScreen()
+{
+    QFETCH(TwipsRect, window);
+    QFETCH(qint64, left);
+    QFETCH(qint64, top);
+    const std::vector<TwipsRect> areas = {{0, 0, 19200, 15360}, {19200, 450, 19200, 14910}};
+    const std::optional<TwipsPoint> to = hueloft::placeOnScreen(window, areas);
+    QCOMPARE(to.has_value(), left != -1);
+    if (to) {
+        QCOMPARE(to->left, left);
+        QCOMPARE(to->top, top);
     }
 }
 

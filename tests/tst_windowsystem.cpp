@@ -188,29 +188,30 @@ void tst_WindowSystem::centredAxes_data()
     QTest::addColumn<QByteArray>("file");
     QTest::addColumn<bool>("storedLeft");
     QTest::addColumn<bool>("storedTop");
+    QTest::addColumn<bool>("pulledBack"); // a stored axis off the screen: at its edge now
 
     const QPoint clientCentred = centredTwips(QSize(290, 352));
-    QTest::newRow("neither stored") << QByteArray() << false << false;
-    QTest::newRow("Left stored") << QByteArray("[RGB Tintora]\nLeft=600\n") << true << false;
-    QTest::newRow("Top stored") << QByteArray("[RGB Tintora]\nTop=600\n") << false << true;
+    QTest::newRow("neither stored") << QByteArray() << false << false << false;
+    QTest::newRow("Left stored") << QByteArray("[RGB Tintora]\nLeft=600\n") << true << false << false;
+    QTest::newRow("Top stored") << QByteArray("[RGB Tintora]\nTop=600\n") << false << true << false;
     QTest::newRow("Left stored, off the screen")
-        << QByteArray("[RGB Tintora]\nLeft=-300\n") << true << false;
+        << QByteArray("[RGB Tintora]\nLeft=-300\n") << true << false << true;
     QTest::newRow("Left stored, a pixel off the screen")
-        << QByteArray("[RGB Tintora]\nLeft=-16\n") << true << false;
+        << QByteArray("[RGB Tintora]\nLeft=-16\n") << true << false << true;
     QTest::newRow("Top stored, off the screen")
-        << QByteArray("[RGB Tintora]\nTop=-3000\n") << false << true;
+        << QByteArray("[RGB Tintora]\nTop=-3000\n") << false << true << true;
     QTest::newRow("both stored, centred without the frame")
         << QStringLiteral("[RGB Tintora]\nLeft=%1\nTop=%2\n")
                .arg(clientCentred.x())
                .arg(clientCentred.y())
                .toLatin1()
-        << false << false;
+        << false << false << false;
     QTest::newRow("both stored, a twip beside that")
         << QStringLiteral("[RGB Tintora]\nLeft=%1\nTop=%2\n")
                .arg(clientCentred.x() + 1)
                .arg(clientCentred.y())
                .toLatin1()
-        << true << true;
+        << true << true << false;
 }
 
 void tst_WindowSystem::centredAxes()
@@ -218,6 +219,7 @@ void tst_WindowSystem::centredAxes()
     QFETCH(QByteArray, file);
     QFETCH(bool, storedLeft);
     QFETCH(bool, storedTop);
+    QFETCH(bool, pulledBack);
 
     WindowFixture f;
     f.windowSystem = platform::windowSystemNamed("xcb");
@@ -226,10 +228,16 @@ void tst_WindowSystem::centredAxes()
     QVERIFY2(outer != f.window->size(), "the platform gives the window no frame");
     const QPoint centred = centredTwips(storedLeft || storedTop ? f.window->size() : outer);
     // Read before the exit writes the file.
-    const int left = storedLeft ? iniValue(f, "Left").toInt() : centred.x();
-    const int top = storedTop ? iniValue(f, "Top").toInt() : centred.y();
-    QTRY_COMPARE(f.window->pos(),
-                 QPoint(hueloft::twipsToPixels(left), hueloft::twipsToPixels(top)));
+    if (pulledBack) {
+        // The whole window, frame included, on the screen, the stored axis at its edge.
+        QTRY_VERIFY(f.window->screen()->availableGeometry().contains(f.window->frameGeometry()));
+        QCOMPARE(storedLeft ? f.window->x() : f.window->y(), 0);
+    } else {
+        const int left = storedLeft ? iniValue(f, "Left").toInt() : centred.x();
+        const int top = storedTop ? iniValue(f, "Top").toInt() : centred.y();
+        QTRY_COMPARE(f.window->pos(),
+                     QPoint(hueloft::twipsToPixels(left), hueloft::twipsToPixels(top)));
+    }
     f.window->close();
     QCOMPARE(iniValue(f, "Left"), QString::number(f.window->x() * 15));
     QCOMPARE(iniValue(f, "Top"), QString::number(f.window->y() * 15));

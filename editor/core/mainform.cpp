@@ -12,6 +12,7 @@
 #include "editor/core/twips.h"
 
 #include <charconv>
+#include <optional>
 #include <cstdio>
 
 namespace hueloft {
@@ -349,19 +350,47 @@ void MainForm::Form_Load()
     // centred default on both axes (a first run, or the position an earlier first run wrote
     // without the frame) is centred again then (WindowFramed). A window placed on a stored
     // axis is not moved again: some window systems would then pull a stored position that
-    // lies off the screen back onto it.
+    // lies off the screen back onto it. A stored position that leaves the window, or part of
+    // it, off every screen (a monitor since unplugged, a lower resolution, a larger scale) is
+    // brought back now, and again once the frame is known.
     m_centreOnFrame =
         m_view.windowSystem().placesWindows && m_readLeft == leftDefault && m_readTop == topDefault;
+    keepOnScreen();
 
     TopMost = clampToInt16(read(kEditorSection, "TopMost", 0));
     if (TopMost == 0 || TopMost == 1)
         m_view.setTopMostChecked(TopMost == 1); // runs chkTop_Click when the state changes
 }
 
+void MainForm::keepOnScreen()
+{
+    if (!m_view.windowSystem().placesWindows)
+        return;
+    const TwipsSize outer = m_view.windowOuterSize();
+    const TwipsRect window{m_view.windowLeft(), m_view.windowTop(), outer.width, outer.height};
+    if (const std::optional<TwipsPoint> to = placeOnScreen(window, m_view.workAreas())) {
+        // A copy that stepped aside is still where it stepped, only whole on the screen now.
+        const bool aside =
+            m_aside > 0 && window.left == m_asideLeft && window.top == m_asideTop;
+        m_view.setWindowLeft(to->left);
+        m_view.setWindowTop(to->top);
+        if (aside) {
+            m_asideLeft = m_view.windowLeft();
+            m_asideTop = m_view.windowTop();
+        }
+    }
+}
+
 void MainForm::WindowFramed()
 {
-    if (!m_centreOnFrame)
+    // Once: a later change of the frame (a theme) or a move by the user is theirs.
+    if (m_framed)
         return;
+    m_framed = true;
+    if (!m_centreOnFrame) {
+        keepOnScreen();
+        return;
+    }
     m_centreOnFrame = false;
     const TwipsSize screen = m_view.screenSize();
     const TwipsSize outer = m_view.windowOuterSize();

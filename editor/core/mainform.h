@@ -89,6 +89,8 @@ private:
     void putText(const std::string &text);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
+    // Moves the window, frame included, whole onto a screen's work area if it is not.
+    void keepOnScreen();
     // Whether the settings file at Path holds a value for that key in plain 32-bit decimal.
     bool heldAsDecimal(const std::string &path, const std::string &section, const char *key);
 
@@ -107,6 +109,7 @@ private:
     // whatever another copy saved meanwhile.
     std::map<std::string, std::int32_t> m_startValues;
     bool m_centreOnFrame = false;
+    bool m_framed = false;
     bool m_toldNoStayOnTop = false;
     // How far this copy stepped aside from the others, and where that put it.
     std::int64_t m_aside = 0;

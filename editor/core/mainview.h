@@ -8,10 +8,12 @@
 // Texts are 8-bit strings: the controls hold digits and ASCII captions only.
 
 #include "editor/color/colorvalue.h"
+#include "editor/core/onscreen.h"
 #include "platform/windowsystem.h"
 
 #include <cstdint>
 #include <string>
+#include <vector>
 
 namespace hueloft {
 
@@ -79,6 +81,9 @@ public:
     virtual void setWindowTop(std::int64_t twips) = 0;
     virtual TwipsSize windowOuterSize() const = 0;
     virtual TwipsSize screenSize() const = 0;
+    // Every screen's work area (less the desktop's panels), in the coordinates of the window's
+    // position; empty where the window system does not say.
+    virtual std::vector<TwipsRect> workAreas() const = 0;
     // What the window system allows: whether the window's position can be read back and set
     // (not on Wayland), whether it can be kept on top, and the system's name for messages.
     virtual platform::WindowSystem windowSystem() const = 0;

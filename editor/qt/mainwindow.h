@@ -82,6 +82,7 @@ private:
     void setWindowTop(std::int64_t twips) override;
     hueloft::TwipsSize windowOuterSize() const override;
     hueloft::TwipsSize screenSize() const override;
+    std::vector<hueloft::TwipsRect> workAreas() const override;
     void showAboutBox() override;
     void closeWindow() override;
     platform::WindowSystem windowSystem() const override;

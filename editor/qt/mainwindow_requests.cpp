@@ -198,6 +198,17 @@ hueloft::TwipsSize MainWindow::screenSize() const
     return twipsOf(QGuiApplication::primaryScreen()->geometry().size());
 }
 
+std::vector<hueloft::TwipsRect> MainWindow::workAreas() const
+{
+    std::vector<hueloft::TwipsRect> areas;
+    for (const QScreen *screen : QGuiApplication::screens()) {
+        const QRect area = screen->availableGeometry();
+        areas.push_back({hueloft::pixelsToTwips(area.x()), hueloft::pixelsToTwips(area.y()),
+                         hueloft::pixelsToTwips(area.width()), hueloft::pixelsToTwips(area.height())});
+    }
+    return areas;
+}
+
 void MainWindow::showAboutBox()
 {
     AboutDialog dialog(this);

@@ -66,6 +66,7 @@ public:
     void setWindowTop(std::int64_t twips) override;
     TwipsSize windowOuterSize() const override;
     TwipsSize screenSize() const override;
+    std::vector<TwipsRect> workAreas() const override;
     // Windows places windows and keeps them on top as asked.
     platform::WindowSystem windowSystem() const override { return {"windows", true, true}; }
     void showAboutBox() override;
