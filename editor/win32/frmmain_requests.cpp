@@ -319,29 +319,34 @@ TwipsSize MainWindow::screenSize() const
             deviceToTwips(GetSystemMetrics(SM_CYSCREEN), m_dpiY)};
 }
 
+namespace {
+
+struct WorkAreas
+{
+    std::vector<TwipsRect> areas;
+    int dpiX, dpiY;
+};
+
+BOOL CALLBACK collectWorkArea(HMONITOR monitor, HDC, LPRECT, LPARAM data)
+{
+    auto &into = *reinterpret_cast<WorkAreas *>(data);
+    MONITORINFO info = {};
+    info.cbSize = sizeof info;
+    if (GetMonitorInfoW(monitor, &info)) {
+        const RECT &work = info.rcWork;
+        into.areas.push_back({deviceToTwips(work.left, into.dpiX), deviceToTwips(work.top, into.dpiY),
+                              deviceToTwips(work.right - work.left, into.dpiX),
+                              deviceToTwips(work.bottom - work.top, into.dpiY)});
+    }
+    return TRUE;
+}
+
+} // namespace
+
 std::vector<TwipsRect> MainWindow::workAreas() const
 {
-    struct Collected
-    {
-        std::vector<TwipsRect> areas;
-        const MainWindow *window;
-    } collected{{}, this};
-    EnumDisplayMonitors(
-        nullptr, nullptr,
-        [](HMONITOR monitor, HDC, LPRECT, LPARAM data) -> BOOL {
-            auto &into = *reinterpret_cast<Collected *>(data);
-            MONITORINFO info = {};
-            info.cbSize = sizeof info;
-            if (GetMonitorInfoW(monitor, &info)) {
-                const RECT &work = info.rcWork;
-                const int dpiX = into.window->m_dpiX, dpiY = into.window->m_dpiY;
-                into.areas.push_back({deviceToTwips(work.left, dpiX), deviceToTwips(work.top, dpiY),
-                                      deviceToTwips(work.right - work.left, dpiX),
-                                      deviceToTwips(work.bottom - work.top, dpiY)});
-            }
-            return TRUE;
-        },
-        reinterpret_cast<LPARAM>(&collected));
+    WorkAreas collected{{}, m_dpiX, m_dpiY};
+    EnumDisplayMonitors(nullptr, nullptr, collectWorkArea, reinterpret_cast<LPARAM>(&collected));
     return collected.areas;
 }
 

@@ -56,6 +56,40 @@ widest_values() {
     type_text 255
     keys alt+b
 }
+# Stored places off the screen (a monitor since unplugged, a lower resolution): far right and
+# below, far left and above, the title bar above the top edge. The window comes back whole
+# onto the screen, and the exit saves where it is; a place on the screen is kept exactly.
+stored_places() {
+    eval "$(xdotool getdisplaygeometry --shell)"
+    screen_w=$WIDTH screen_h=$HEIGHT
+    for place in "90000 90000" "-90000 -90000" "3000 -200" "1500 1500"; do
+        set -- $place
+        printf '[RGB Tintora]\r\nLeft=%s\r\nTop=%s\r\n' "$1" "$2" >"$prog/HUELOFT.INI"
+        launch
+        # The window with the window manager's frame around it, as the X server has it.
+        X=$(xwininfo -id "$win" | sed -n 's/.*Absolute upper-left X: *//p')
+        Y=$(xwininfo -id "$win" | sed -n 's/.*Absolute upper-left Y: *//p')
+        WIDTH=$(xwininfo -id "$win" | sed -n 's/^ *Width: *//p')
+        HEIGHT=$(xwininfo -id "$win" | sed -n 's/^ *Height: *//p')
+        extents=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -n 's/.* = //p' | tr -d ' ')
+        IFS=, read -r fl fr ft fb <<EXTENTS
+${extents:-0,0,0,0}
+EXTENTS
+        X=$((X - fl)) Y=$((Y - ft)) WIDTH=$((WIDTH + fl + fr)) HEIGHT=$((HEIGHT + ft + fb))
+        [ "$X" -ge 0 ] && [ "$Y" -ge 0 ] && [ $((X + WIDTH)) -le "$screen_w" ] &&
+            [ $((Y + HEIGHT)) -le "$screen_h" ] ||
+            fail "stored at $1, $2: the window is at $X,$Y, ${WIDTH}x$HEIGHT on a ${screen_w}x$screen_h screen"
+        keys alt+x
+        wait_exit
+        left=$(ini_value 'RGB Tintora' Left) top=$(ini_value 'RGB Tintora' Top)
+        if [ "$1" = 1500 ]; then
+            expect_equal "a place on the screen kept" "$left,$top" "1500,1500"
+        else
+            [ "$left,$top" != "$1,$2" ] || fail "stored at $1, $2: the place saved again"
+        fi
+        echo "ok: stored at $1, $2: shown at $X,$Y (${WIDTH}x$HEIGHT), saved $left, $top"
+    done
+}
 # The About box (its button is the last Tab stop before Exit, from the red scroll bar).
 about_captions() {
     keys alt+r
@@ -76,6 +110,11 @@ expect_equal "client area at the design font" "$(client_size)" "290x352"
 widest_values
 captions "RGB Tintora" 18
 about_captions
+keys alt+x
+wait_exit
+stored_places
+fresh_folder
+launch
 
 # A wider face, then a larger font. Wine keeps each program's own copy of the system metrics
 # from its start, so the program is started again after each change (Windows tells a running
@@ -122,4 +161,5 @@ import -window root "$work/screen.png" 2>/dev/null && [ -n "${HUELOFT_SCREENSHOT
 about_captions
 keys alt+x
 wait_exit
+stored_places
 echo "PASS"
