@@ -11,6 +11,7 @@
 #include "platform/tornwrite.h"
 
 #include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <charconv>
@@ -41,6 +42,27 @@ HANDLE createSideFile(const std::string &name, DWORD access, DWORD flags,
 
 // ---------------------------------------------------------------------------------------------
 // Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first)
+
+// An access list by which only this user may open a file.
+PSECURITY_DESCRIPTOR ownersOnly()
+{
+    PSECURITY_DESCRIPTOR result = nullptr;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return nullptr;
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    wchar_t *user = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &user)) {
+        const std::wstring text = L"D:P(A;;FRFWSD;;;" + std::wstring(user) + L")";
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                             &result, nullptr);
+        LocalFree(user);
+    }
+    CloseHandle(token);
+    return result;
+}
 
 bool readAll(HANDLE file, std::string &text)
 {
@@ -235,10 +257,8 @@ std::string writeInPlace(const std::string &path, const std::string &text, bool 
     }
     const std::string header = headerLine({info.dwVolumeSerialNumber, info.nFileIndexHigh,
                                            info.nFileIndexLow, old.size(), text.size(), 0});
-    // The backup holds the old text: it is given the access list of the file itself.
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, nullptr,
-                    nullptr, &descriptor);
+    // The backup holds the old text: only this user may open it.
+    PSECURITY_DESCRIPTOR descriptor = ownersOnly();
     SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
     HANDLE backup = noBackup ? INVALID_HANDLE_VALUE
                              : createSideFile(stemOf(path) + "sv", GENERIC_WRITE | DELETE, 0,

@@ -24,6 +24,9 @@ std::string stemOf(const std::string &path);
 HANDLE createSideFile(const std::string &name, DWORD access, DWORD flags,
                       SECURITY_ATTRIBUTES *security = nullptr);
 
+// An access list by which only this user may open a file (LocalFree it); null on failure.
+PSECURITY_DESCRIPTOR ownersOnly();
+
 bool readAll(HANDLE file, std::string &text);
 // Text becomes the whole content of File, from its start, and reaches the disk; every write
 // checked.

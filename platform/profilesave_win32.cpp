@@ -21,7 +21,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <cstring>
 #include <vector>
 
 namespace platform {
@@ -35,6 +34,9 @@ constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM 
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
+
+// Far more than the exit adds to a file (its 25 keys), had on the drive before it writes.
+constexpr std::size_t kRoom = 65536;
 
 // ---------------------------------------------------------------------------------------------
 // The lock: a new file, held without sharing and removed by the system when its handle closes
@@ -67,6 +69,29 @@ void releaseLock(void *&lock)
     lock = nullptr;
 }
 
+// Under the lock: the copies that killed saves left, where the rule lets the program use what
+// it finds (this user's regular files of one name); any other entry of such a name is left.
+void removeLeftCopies(const std::string &stem)
+{
+    const std::size_t slash = stem.find_last_of('\\') + 1;
+    WIN32_FIND_DATAW found;
+    HANDLE search = FindFirstFileW(wide(stem + "??").c_str(), &found);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::string name = ansiOf(found.cFileName);
+        if (name.size() != stem.size() - slash + 2 ||
+            name.find_first_not_of("0123456789abcdef", name.size() - 2) != name.npos)
+            continue;
+        Entry left = openEntry(wide(stem.substr(0, slash) + name), DELETE, 0, false);
+        if (left.handle == INVALID_HANDLE_VALUE)
+            continue;
+        if (!(left.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && left.info.nNumberOfLinks == 1)
+            removeOpened(left.handle);
+        CloseHandle(left.handle);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
+}
+
 // The owner and access list of an open file, as bytes; empty when the system does not say.
 std::string securityOf(HANDLE file)
 {
@@ -83,110 +108,64 @@ std::string securityOf(HANDLE file)
     return bytes;
 }
 
-// An access list by which only this user may open a file.
-PSECURITY_DESCRIPTOR ownersOnly()
-{
-    PSECURITY_DESCRIPTOR result = nullptr;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return nullptr;
-    alignas(TOKEN_USER) unsigned char buffer[256];
-    DWORD size = 0;
-    wchar_t *user = nullptr;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &user)) {
-        const std::wstring text = L"D:P(A;;FRFWSD;;;" + std::wstring(user) + L")";
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
-                                                             &result, nullptr);
-        LocalFree(user);
-    }
-    CloseHandle(token);
-    return result;
-}
-
 // ---------------------------------------------------------------------------------------------
 // The copy read back
 
-// Each line trimmed of blanks, and of the blanks around its first '='.
-std::vector<std::string> plainLines(std::string_view text)
+// The text of the copy at Path, as the disk holds it, UTF-16 read as the profile functions do.
+std::string plainText(std::string text)
 {
-    std::vector<std::string> lines;
+    if (text.size() < 2 || (text.compare(0, 2, "\xff\xfe") != 0 && text.compare(0, 2, "\xfe\xff") != 0))
+        return text;
+    std::wstring units((text.size() - 2) / 2, L'\0');
+    for (std::size_t i = 0; i < units.size(); ++i) {
+        const auto low = std::uint8_t(text[2 + 2 * i]), high = std::uint8_t(text[3 + 2 * i]);
+        units[i] = wchar_t(text[0] == '\xff' ? high << 8 | low : low << 8 | high);
+    }
+    const int size = WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), nullptr, 0,
+                                         nullptr, nullptr);
+    std::string result(std::size_t(std::max(size, 0)), '\0');
+    WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), result.data(), size, nullptr,
+                        nullptr);
+    return result;
+}
+
+// The section names and key names of Text, in order, trimmed as the profile functions trim them.
+std::vector<std::string> names(std::string_view text)
+{
+    std::vector<std::string> result;
     constexpr std::string_view kBlanks = " \t\v\r";
     while (!text.empty()) {
-        const std::size_t end = std::min(text.find_first_of("\n\r"), text.size());
+        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
         std::string_view line = text.substr(0, end);
         text.remove_prefix(std::min(end + 1, text.size()));
-        const std::size_t equals = line.find('=');
-        std::string_view parts[2] = {line.substr(0, equals),
-                                     equals == line.npos ? "" : line.substr(equals + 1)};
-        for (std::string_view &part : parts) {
-            part.remove_prefix(std::min(part.find_first_not_of(kBlanks), part.size()));
-            part.remove_suffix(part.size() - std::min(part.find_last_not_of(kBlanks) + 1, part.size()));
-        }
-        lines.emplace_back(parts[0]);
-        if (equals != line.npos)
-            lines.back().append("=").append(parts[1]);
+        line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
+        const bool section = !line.empty() && line.front() == '[';
+        if (section)
+            line = line.substr(1, line.find(']') - 1);
+        else if (line.empty() || line.front() == ';' || line.find('=') == line.npos)
+            continue;
+        else
+            line = line.substr(0, line.find('='));
+        line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
+        line.remove_suffix(line.size() - std::min(line.find_last_not_of(kBlanks) + 1, line.size()));
+        result.push_back((section ? "[" : "") + std::string(line));
     }
-    return lines;
+    return result;
 }
 
-// What a profile function lists (names or entries, each ended by a NUL), whole.
-template<typename Ask> std::string profileList(Ask ask)
+// Whether the copy read back keeps every section and key of the old text, in order. The exit
+// only changes values and adds keys; a write cut short by a full drive loses the end of the
+// file (the profile functions report success, and read the torn file back themselves).
+bool keepsEveryName(const std::string &oldText, const std::string &text)
 {
-    std::string buffer(4096, '\0');
-    for (;;) {
-        const DWORD got = ask(buffer.data(), DWORD(buffer.size()));
-        if (got + 2 < buffer.size() || buffer.size() > 2 * kProfileFileSizeLimit) {
-            buffer.resize(got);
-            return buffer;
-        }
-        buffer.resize(buffer.size() * 4);
-    }
-}
-
-// Whether Text, the copy as the disk holds it, has every section and entry that the profile
-// functions hold for it, in their order. They report success for writes that a full drive cut
-// short, leaving the file torn or empty.
-bool holdsEverything(const std::string &copy, std::string text)
-{
-    if (text.size() >= 2 && (text.compare(0, 2, "\xff\xfe") == 0 || text.compare(0, 2, "\xfe\xff") == 0)) {
-        std::wstring units((text.size() - 2) / 2, L'\0');
-        for (std::size_t i = 0; i < units.size(); ++i) {
-            const auto low = std::uint8_t(text[2 + 2 * i]), high = std::uint8_t(text[3 + 2 * i]);
-            units[i] = wchar_t(text[0] == '\xff' ? high << 8 | low : low << 8 | high);
-        }
-        const int size = WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), nullptr,
-                                             0, nullptr, nullptr);
-        text.assign(std::size_t(std::max(size, 0)), '\0');
-        WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), text.data(), size,
-                            nullptr, nullptr);
-    }
-    const std::vector<std::string> lines = plainLines(text);
+    const std::vector<std::string> wanted = names(oldText), found = names(text);
     std::size_t at = 0;
-    auto follows = [&lines, &at](const std::string &line) {
-        while (at < lines.size() && lines[at] != line)
+    for (const std::string &name : wanted) {
+        while (at < found.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), -1,
+                                                   found[at].c_str(), -1) != CSTR_EQUAL)
             ++at;
-        return at++ < lines.size();
-    };
-    const std::string names = profileList([&copy](char *buffer, DWORD size) {
-        return GetPrivateProfileSectionNamesA(buffer, size, copy.c_str());
-    });
-    std::vector<std::string> seen;
-    for (const char *name = names.c_str(); *name; name += std::strlen(name) + 1) {
-        if (!follows("[" + plainLines(name).front() + "]"))
+        if (at++ >= found.size())
             return false;
-        // A section of the same name again: the functions list the first one's entries.
-        bool again = false;
-        for (const std::string &before : seen)
-            again = again || CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, before.c_str(), -1,
-                                            name, -1) == CSTR_EQUAL;
-        seen.emplace_back(name);
-        const std::string entries = again ? std::string() : profileList([&](char *buffer, DWORD size) {
-            return GetPrivateProfileSectionA(name, buffer, size, copy.c_str());
-        });
-        for (const char *entry = entries.c_str(); *entry; entry += std::strlen(entry) + 1)
-            if (!follows(plainLines(entry).front()))
-                return false;
     }
     return true;
 }
@@ -227,6 +206,7 @@ std::string ProfileSave::begin(const std::string &path)
     }
     m_lock = takeLock(m_path);
     mendUnderLock(m_path);
+    removeLeftCopies(stemOf(m_path));
 
     // Under the lock, the file as it is now.
     Entry old = openEntry(wide(m_path), GENERIC_READ, kShareAll, false);
@@ -287,9 +267,14 @@ std::string ProfileSave::begin(const std::string &path)
     }
     if (copy == INVALID_HANDLE_VALUE && problem.empty())
         problem = "cannot make a copy of " + m_path + ": every name is taken";
-    // The copy starts as the old text, every write checked.
+    // The copy starts as the old text, every write checked, after the room for the exit's
+    // writes has been had once: the profile functions do not say when a full drive cuts one.
+    LARGE_INTEGER end{};
+    end.QuadPart = LONGLONG(text.size());
     if (copy != INVALID_HANDLE_VALUE &&
-        (!overwrite(copy, text) || !GetFileInformationByHandle(copy, &m_copyFile))) {
+        (!overwrite(copy, text + std::string(kRoom, '\0')) ||
+         !SetFilePointerEx(copy, end, nullptr, FILE_BEGIN) || !SetEndOfFile(copy) ||
+         !GetFileInformationByHandle(copy, &m_copyFile))) {
         problem = failure("cannot make a copy of", m_path, GetLastError());
         removeOpened(copy);
     }
@@ -302,6 +287,7 @@ std::string ProfileSave::begin(const std::string &path)
         m_copy.clear();
         releaseLock(m_lock);
     }
+    m_oldText = plainText(std::move(text));
     return problem;
 }
 
@@ -315,6 +301,7 @@ std::string ProfileSave::finish(bool keep)
     Entry copy = openEntry(wide(m_copy), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
                            false);
     std::string problem, text;
+    ULARGE_INTEGER free{};
     bool gone = false;
     if (copy.handle == INVALID_HANDLE_VALUE || !sameFile(m_copyFile, copy.handle)) {
         problem = "cannot write " + m_path + ": its copy " + m_copy + " is no longer the one made";
@@ -328,12 +315,11 @@ std::string ProfileSave::finish(bool keep)
             !SetFilePointerEx(copy.handle, start, nullptr, FILE_BEGIN) ||
             !readAll(copy.handle, text)) {
             problem = failure("cannot write", m_copy, GetLastError());
-        } else if (!holdsEverything(m_copy, text)) {
-            ULARGE_INTEGER free{};
-            const std::string folder = m_copy.substr(0, m_copy.find_last_of('\\') + 1);
-            problem = GetDiskFreeSpaceExA(folder.c_str(), &free, nullptr, nullptr) && free.QuadPart < 65536
-                          ? failure("cannot write", m_path, ERROR_DISK_FULL)
-                          : "cannot write " + m_path + ": its copy read back is not what was written";
+        } else if (!keepsEveryName(m_oldText, plainText(text))) {
+            problem = "cannot write " + m_path + ": its copy read back lacks lines of the file";
+        } else if (GetDiskFreeSpaceExA(m_copy.substr(0, m_copy.find_last_of('\\') + 1).c_str(),
+                                       &free, nullptr, nullptr) && free.QuadPart < 4096) {
+            problem = failure("cannot write", m_path, ERROR_DISK_FULL);
         } else if (m_inPlace) {
             problem = writeInPlace(m_path, text, m_noBackup);
         } else {
@@ -362,6 +348,7 @@ std::string ProfileSave::finish(bool keep)
         CloseHandle(copy.handle);
     }
     m_copy.clear();
+    m_oldText.clear();
     releaseLock(m_lock);
     return problem;
 }

@@ -23,8 +23,9 @@
 // put right at the next use of the file (the next start, or the next save, under the lock): a
 // file torn between the two texts, last written when that write was, gets the old text back.
 //
-// Before the copy replaces the file it is read back: the profile functions report success for
-// writes a full drive cut short, so what they hold must be on the disk, or the file is kept.
+// The profile functions report success for writes a full drive cut short: the room for the
+// exit's writes is had once before them, and the copy is read back before it replaces the
+// file; it must keep every section and key of the old text, and the drive must not be full.
 //
 // Paths are the ANSI ones the profile functions take.
 
@@ -58,6 +59,7 @@ private:
     std::string m_copy;
     std::string m_temporary; // the temporary folder's stem, where the file's folder takes no copy
     BY_HANDLE_FILE_INFORMATION m_copyFile{}; // the copy as made, to know it again
+    std::string m_oldText; // the file's text at the begin
     DWORD m_attributes = 0;
     bool m_inPlace = false;  // the copy cannot become the file: its text goes over it
     bool m_noBackup = false; // nor can the folder take a backup

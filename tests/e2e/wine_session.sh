@@ -395,9 +395,18 @@ backup_row() {
         cat "$work/payload.ini" "$work/longer.ini"
     fi >"$prog/HUELOFT.~sv"
     chown "$3" "$prog/HUELOFT.~sv"
+    # Another user's can be there only in a folder others may write (Wine shows 1777 so): it is
+    # not this program's, and stays.
+    [ "$3" = "$me" ] || chmod 1777 "$prog"
     launch
     cmp -s "$prog/HUELOFT.INI" "$work/$4.ini" || fail "backup $1 $2 $3: the file holds $(tr -d '\r' <"$prog/HUELOFT.INI" | tr '\n' ' ')"
-    [ -e "$prog/HUELOFT.~sv" ] && fail "backup $1 $2 $3: still beside the file"
+    if [ "$3" = "$me" ]; then
+        [ -e "$prog/HUELOFT.~sv" ] && fail "backup $1 $2 $3: still beside the file"
+    else
+        [ -e "$prog/HUELOFT.~sv" ] || fail "backup $1 $2 $3: another user's entry removed"
+        rm "$prog/HUELOFT.~sv"
+        chmod 755 "$prog"
+    fi
     keys alt+x
     wait_exit
     echo "ok: backup $1 $2 $3: $4"
@@ -431,18 +440,17 @@ expect_equal "saved beside the program after the wait" "$(ini_value 'RGB Color' 
 [ -s "$work/stderr" ] && fail "the file held at start: $(cat "$work/stderr")"
 
 echo "--- the names the save makes beside the file, planted first as a link, a file, a folder"
-# None is opened, followed or removed; the save takes names of its own, or waits out the lock's
-# 10 s; the file outside that the links name is untouched. (A file of this user's at the
-# backup's name is read as a backup: the rows above.)
+# The save takes names of its own, or waits out the lock's 10 s; the file outside that the links
+# name is untouched. No link or folder at such a name is opened, followed or removed, nor any
+# entry of another user's; a file of this user's own there is a killed save's and is removed
+# (at the backup's name it is read as a backup first: the rows above).
 mkdir -p "$work/outside"
 copies=$(for n in $(seq 0 254); do printf 'HUELOFT.~%02x ' "$n"; done)
-snapshot() {
-    find "$prog" "$work/outside" ! -name HUELOFT.INI -printf '%p %y %l %s %T@\n' | sort
-}
-side_row() { # $1: link, file or folder; the names after it
-    kind=$1
-    shift
+side_row() { # $1: link, file or folder; $2: the folder's mode; $3: the owner; the names after
+    kind=$1 mode=$2 owner=$3
+    shift 3
     fresh_folder
+    chmod "$mode" "$prog"
     printf '[RGB Color]\r\nRed=10\r\n' >"$prog/HUELOFT.INI"
     printf 'the user'"'"'s own\r\n' >"$work/outside/victim"
     for name in "$@"; do
@@ -451,24 +459,45 @@ side_row() { # $1: link, file or folder; the names after it
             file) printf 'planted\r\n' >"$prog/$name" ;;
             folder) mkdir "$prog/$name" && : >"$prog/$name/inside" ;;
         esac
+        chown -h "$owner" "$prog/$name"
     done
+    what="$1 planted as $owner's $kind in a $mode folder"
+    # Files of this user's own are not in the picture: they may go.
+    snapshot() {
+        if [ "$owner" = "$me" ]; then
+            find "$prog" "$work/outside" -mindepth 1 ! -type f -printf '%p %y %l %T@\n'
+            find "$work/outside" -type f -printf '%p %s %T@\n'
+        else
+            find "$prog" "$work/outside" -mindepth 1 ! -name HUELOFT.INI -printf '%p %y %l %s %T@\n'
+        fi | sort
+    }
     snapshot >"$work/before.txt"
     : >"$work/stderr"
     launch
     keys Right alt+x
     wait_exit
-    expect_equal "saved beside $1 planted as a $kind" "$(ini_value 'RGB Color' Red)" 11
-    snapshot | cmp -s - "$work/before.txt" || fail "$1 planted as a $kind: $(snapshot | diff "$work/before.txt" - | tail -n 4)"
-    [ -s "$work/stderr" ] && fail "$1 planted as a $kind: $(cat "$work/stderr")"
-    echo "ok: $1 planted as a $kind: nothing else touched"
+    expect_equal "saved beside $what" "$(ini_value 'RGB Color' Red)" 11
+    snapshot | cmp -s - "$work/before.txt" || fail "$what: $(snapshot | diff "$work/before.txt" - | tail -n 4)"
+    [ -s "$work/stderr" ] && fail "$what: $(cat "$work/stderr")"
+    echo "ok: $what: nothing else touched"
 }
 for kind in link file folder; do
-    side_row "$kind" HUELOFT.~lk
+    side_row "$kind" 755 "$me" HUELOFT.~lk
     # shellcheck disable=SC2086
-    side_row "$kind" $copies
+    side_row "$kind" 755 "$me" $copies
 done
-side_row link HUELOFT.~sv
-side_row folder HUELOFT.~sv
+side_row link 755 "$me" HUELOFT.~sv
+side_row folder 755 "$me" HUELOFT.~sv
+if [ "$(id -u)" -eq 0 ]; then
+    for name in HUELOFT.~lk HUELOFT.~sv; do
+        side_row file 1777 nobody "$name"
+    done
+    # shellcheck disable=SC2086
+    side_row file 1777 nobody $copies
+    side_row link 1777 nobody HUELOFT.~sv
+else
+    echo "not run: another user's entries at those names (only root makes them)"
+fi
 
 if [ "$(id -u)" -eq 0 ]; then
     echo "--- a full drive during the exit: the old file kept, and said"
@@ -490,7 +519,7 @@ if [ "$(id -u)" -eq 0 ]; then
         rm "$full/filler"
         cmp -s "$full/HUELOFT.INI" "$work/full.ini" || fail "a full drive ($room bytes free): the file is now $(wc -c <"$full/HUELOFT.INI") bytes"
         expect_equal "beside it ($room bytes free)" "$(ls "$full" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
-        grep -q '^hueloft: settings and custom colours not saved: .*HUELOFT.INI: There is not enough space on the disk$' "$work/stderr" &&
+        grep -Eq '^hueloft: settings and custom colours not saved: .*HUELOFT.INI: (Disk full|There is not enough space on the disk)' "$work/stderr" &&
             [ "$(grep -c . "$work/stderr")" = 1 ] || fail "a full drive ($room bytes free): standard error: $(cat "$work/stderr")"
         echo "ok: a full drive with $room bytes free: the file kept, one line"
     done
@@ -563,7 +592,7 @@ if [ "$(id -u)" -eq 0 ]; then
     launch
     keys alt+x
     wait_exit
-    grep -q '^hueloft: cannot load swatchy: .*swatchy.dll: it is a file that another user made in a folder others can write$' "$work/stderr" ||
+    grep -q '^hueloft: cannot load swatchy: .*swatchy.dll: it is a file that another user made in a folder others can write' "$work/stderr" ||
         fail "nobody's swatchy.dll: standard error: $(cat "$work/stderr")"
     echo "ok: nobody's swatchy.dll in a shared folder is not loaded"
     rm -f "$appdata_ini"
@@ -614,5 +643,12 @@ else
 fi
 grep -q 'HUELOFT.INI cannot be written by this user; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI' \
     "$work/nobody.stderr" || fail "standard error: $(cat "$work/nobody.stderr")"
-expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
+if [ "$(id -u)" -eq 0 ]; then
+    # Nor is root's swatchy.dll there loaded: one line more.
+    grep -q 'cannot load swatchy: .*swatchy.dll: it is a file that another user made in a folder others can write' \
+        "$work/nobody.stderr" || fail "standard error: $(cat "$work/nobody.stderr")"
+    expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 2
+else
+    expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
+fi
 echo "PASS"
