@@ -20,7 +20,6 @@
 #include <sddl.h>
 
 #include <algorithm>
-#include <cstdint>
 #include <vector>
 
 namespace platform {
@@ -111,24 +110,6 @@ std::string securityOf(HANDLE file)
 // ---------------------------------------------------------------------------------------------
 // The copy read back
 
-// The text of the copy at Path, as the disk holds it, UTF-16 read as the profile functions do.
-std::string plainText(std::string text)
-{
-    if (text.size() < 2 || (text.compare(0, 2, "\xff\xfe") != 0 && text.compare(0, 2, "\xfe\xff") != 0))
-        return text;
-    std::wstring units((text.size() - 2) / 2, L'\0');
-    for (std::size_t i = 0; i < units.size(); ++i) {
-        const auto low = std::uint8_t(text[2 + 2 * i]), high = std::uint8_t(text[3 + 2 * i]);
-        units[i] = wchar_t(text[0] == '\xff' ? high << 8 | low : low << 8 | high);
-    }
-    const int size = WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), nullptr, 0,
-                                         nullptr, nullptr);
-    std::string result(std::size_t(std::max(size, 0)), '\0');
-    WideCharToMultiByte(CP_ACP, 0, units.data(), int(units.size()), result.data(), size, nullptr,
-                        nullptr);
-    return result;
-}
-
 // The section names and key names of Text, in order, trimmed as the profile functions trim them.
 std::vector<std::string> names(std::string_view text)
 {
@@ -153,16 +134,16 @@ std::vector<std::string> names(std::string_view text)
     return result;
 }
 
-// Whether the copy read back keeps every section and key of the old text, in order. The exit
-// only changes values and adds keys; a write cut short by a full drive loses the end of the
-// file (the profile functions report success, and read the torn file back themselves).
+// Whether the copy read back keeps every section and key of the old text, in order, spelt as
+// they were. The exit only changes values and adds keys; a write cut short by a full drive
+// loses the end of the file (the profile functions report success, and read the torn file back
+// themselves). A UTF-16 file's names are compared as their bytes.
 bool keepsEveryName(const std::string &oldText, const std::string &text)
 {
     const std::vector<std::string> wanted = names(oldText), found = names(text);
     std::size_t at = 0;
     for (const std::string &name : wanted) {
-        while (at < found.size() && CompareStringA(LOCALE_INVARIANT, NORM_IGNORECASE, name.c_str(), -1,
-                                                   found[at].c_str(), -1) != CSTR_EQUAL)
+        while (at < found.size() && found[at] != name)
             ++at;
         if (at++ >= found.size())
             return false;
@@ -255,9 +236,14 @@ std::string ProfileSave::begin(const std::string &path)
                    old.handle != INVALID_HANDLE_VALUE) {
             wchar_t folder[MAX_PATH + 1];
             const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
-            m_temporary = ansiOf(std::wstring(folder, length)) + "HUELOFT.~";
+            m_temporary = ansiOf(std::wstring(folder, std::min<DWORD>(length, MAX_PATH)));
+            if (m_temporary.empty() || length > MAX_PATH) {
+                problem = failure("cannot make a copy of", m_path, error);
+                break;
+            }
+            m_temporary += "HUELOFT.~";
             security.lpSecurityDescriptor = narrow = narrow ? narrow : ownersOnly();
-            m_inPlace = m_noBackup = length > 0 && length <= MAX_PATH;
+            m_inPlace = m_noBackup = true;
             attempt = 0;
         } else if (copy == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS &&
                    error != ERROR_ALREADY_EXISTS) {
@@ -287,7 +273,7 @@ std::string ProfileSave::begin(const std::string &path)
         m_copy.clear();
         releaseLock(m_lock);
     }
-    m_oldText = plainText(std::move(text));
+    m_oldText = std::move(text);
     return problem;
 }
 
@@ -315,7 +301,7 @@ std::string ProfileSave::finish(bool keep)
             !SetFilePointerEx(copy.handle, start, nullptr, FILE_BEGIN) ||
             !readAll(copy.handle, text)) {
             problem = failure("cannot write", m_copy, GetLastError());
-        } else if (!keepsEveryName(m_oldText, plainText(text))) {
+        } else if (!keepsEveryName(m_oldText, text)) {
             problem = "cannot write " + m_path + ": its copy read back lacks lines of the file";
         } else if (GetDiskFreeSpaceExA(m_copy.substr(0, m_copy.find_last_of('\\') + 1).c_str(),
                                        &free, nullptr, nullptr) && free.QuadPart < 4096) {

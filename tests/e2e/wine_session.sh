@@ -651,4 +651,23 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
 fi
+
+# A file this user may write, in a folder of the user's own that takes no new name: written in
+# place, the copy in the temporary folder.
+mkdir "$work/noroom"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/noroom/"
+printf '[RGB Color]\r\nRed=30\r\n' >"$work/noroom/HUELOFT.INI"
+[ "$(id -u)" -eq 0 ] && chown -R nobody "$work/noroom"
+chmod 555 "$work/noroom"
+as_nobody "$wine" "$work/noroom/hueloft.exe" 2>"$work/noroom.stderr" &
+pid=$!
+win=$(find_window '^RGB Tintora$') || fail "the window did not appear in a folder that takes no new name"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
+sleep 0.5
+keys Right alt+x
+wait_exit
+as_nobody "$wineserver" -k 2>/dev/null || true
+chmod 755 "$work/noroom"
+expect_equal "saved in place in a folder that takes no new name" "$(ini_value 'RGB Color' Red "$work/noroom/HUELOFT.INI")" 31
+[ -s "$work/noroom.stderr" ] && fail "standard error: $(cat "$work/noroom.stderr")"
 echo "PASS"
