@@ -6,8 +6,8 @@
 //
 // A folder is private when no entry of its access list (inherited ones and generic rights
 // included) lets anyone but this user and the system's administrators (SYSTEM, Administrators,
-// TrustedInstaller) create or remove names in it; a folder without a list lets everyone. Any
-// other folder is shared. In a private folder what is there is used. In a shared folder an
+// TrustedInstaller) create or remove names in it; a folder without a list lets everyone, and
+// entries that deny are not weighed (what one allows counts). Any other folder is shared. In a private folder what is there is used. In a shared folder an
 // entry is used only when it is this user's (or an administrator's), a regular file with one
 // name, or a link this user made; anything else is unusable, and nothing is written into it.
 //

@@ -10,7 +10,6 @@
 #include "platform/systemmessage_win32.h"
 #include "platform/tornwrite.h"
 
-#include <aclapi.h>
 #include <sddl.h>
 
 #include <algorithm>

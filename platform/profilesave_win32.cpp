@@ -12,12 +12,10 @@
 #include "platform/profilesave_win32.h"
 
 #include "platform/profilebackup_win32.h"
-#include "platform/systemmessage_win32.h"
 
 #include "platform/profile.h"
 
 #include <aclapi.h>
-#include <sddl.h>
 
 #include <algorithm>
 #include <vector>
