@@ -543,8 +543,9 @@ if [ "$(id -u)" -eq 0 ]; then
         file="$prog/HUELOFT.INI"
         reached=$file
         rm -f "$work/elsewhere/"*
+        # This user's link names a file that a copy could replace; nobody's, a private one.
         printf '[RGB Color]\r\nRed=10\r\n' >"$work/elsewhere/target.ini"
-        chmod 600 "$work/elsewhere/target.ini"
+        [ "$2" = "own link" ] || chmod 600 "$work/elsewhere/target.ini"
         case $2 in
             "own file") printf '[RGB Color]\r\nRed=10\r\n' >"$file" ;;
             "nobody's file") printf '[RGB Color]\r\nRed=10\r\n' >"$file" && chown nobody "$file" ;;
