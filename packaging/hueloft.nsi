@@ -97,15 +97,21 @@ Var chosenFolder
 Var entry ; this install's key under UNINSTALL_ROOT, empty when it has none
 Var madeFolder ; the folder above the program's that the install made, if any
 
-; Sets $0 to the full form of the path $0: "/" read as "\", "." and ".." resolved, no "\" at
-; the end (but for a drive's root).
+; Sets $0 to the full form of the path $0: "/" read as "\", "." and ".." resolved, short (8.3)
+; names of existing folders in their long form, no "\" at the end (but for a drive's root).
 !macro CANONICAL UN
 Function ${UN}Canonical
+    Push $2
     Push $1
-    ; The system's own function: NSIS's GetFullPathName gives nothing for a folder that does not
-    ; exist yet.
+    ; The system's own functions: NSIS's GetFullPathName gives nothing for a folder that does not
+    ; exist yet, and keeps a short name.
     StrCpy $1 $0
     System::Call 'kernel32::GetFullPathNameW(w r1, i ${NSIS_MAX_STRLEN}, w .r0, p 0) i'
+    System::Call 'kernel32::GetLongPathNameW(w r0, w .r1, i ${NSIS_MAX_STRLEN}) i .r2'
+    ${If} $2 > 0
+    ${AndIf} $2 < ${NSIS_MAX_STRLEN}
+        StrCpy $0 $1
+    ${EndIf}
     StrCpy $1 $0 1 -1
     ${If} $1 == "\"
         StrLen $1 $0
@@ -114,6 +120,7 @@ Function ${UN}Canonical
         ${EndIf}
     ${EndIf}
     Pop $1
+    Pop $2
 FunctionEnd
 !macroend
 !insertmacro CANONICAL ""
@@ -162,16 +169,28 @@ FunctionEnd
 
 ; Sets $0 to what follows " /D=" (always the last argument) on the command line, empty for
 ; none. NSIS reads it too, but takes a folder that does not start with a drive and "\" (C:/Apps)
-; for none at all, where a Windows user means C:\Apps.
+; for none at all, where a Windows user means C:\Apps. A /D= it cannot read whole (quoted, as
+; NSIS never reads it, or on a command line longer than it reads) ends the install: another
+; folder than the one asked for would be used.
 Function CommandLineFolder
     Push $1
     Push $2
+    Push $3
     System::Call 'kernel32::GetCommandLineW() w .r1'
+    System::Call 'kernel32::GetCommandLineW() p .r3'
+    System::Call 'kernel32::lstrlenW(p r3) i .r3'
     StrLen $2 $1
+    ${If} $2 != $3
+        !insertmacro FAIL "The command line is longer than the installer reads; its /D= folder cannot be read whole."
+    ${EndIf}
     StrCpy $0 ""
     ${DoWhile} $2 > 0
         IntOp $2 $2 - 1
         StrCpy $0 $1 4 $2
+        ${If} $0 S== '"/D='
+        ${OrIf} $0 S== '/D="'
+            !insertmacro FAIL "A quoted /D= is not read: give /D= last and unquoted, as /D=C:\My Programs\hueloft."
+        ${EndIf}
         ${If} $0 S== " /D="
             IntOp $2 $2 + 4
             StrCpy $0 $1 "" $2
@@ -179,6 +198,7 @@ Function CommandLineFolder
         ${EndIf}
         StrCpy $0 ""
     ${Loop}
+    Pop $3
     Pop $2
     Pop $1
 FunctionEnd

@@ -7,6 +7,7 @@
 
 #include "platform/library.h"
 
+#include "platform/fileplace_win32.h"
 #include "platform/systemmessage_win32.h"
 
 #include <windows.h>
@@ -77,6 +78,19 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
 {
     const std::wstring wide(name.begin(), name.end());
     const bool system = isSystemLibrary(name);
+    const std::wstring folder = programFolder();
+    const std::wstring path = folder + L"\\" + wide;
+    // A copy beside the program that the rule refuses (another user's, in a folder others can
+    // write) is not loaded, nor any other in its place.
+    if (!system) {
+        const Entry entry = openEntry(path, 0, FILE_SHARE_READ | FILE_SHARE_DELETE, true);
+        if (entry.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(entry.handle);
+        if (!entry.refusal.empty()) {
+            error = narrow(path) + ": " + entry.refusal;
+            return nullptr;
+        }
+    }
     // The program's folder comes first; the system folder is there for the libraries that
     // the library itself imports (user32, gdi32), which only an administrator can change.
     HMODULE module =
@@ -84,8 +98,6 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
                        system ? LOAD_LIBRARY_SEARCH_SYSTEM32
                               : LOAD_LIBRARY_SEARCH_APPLICATION_DIR | LOAD_LIBRARY_SEARCH_SYSTEM32);
     DWORD code = module ? 0 : GetLastError();
-    const std::wstring folder = programFolder();
-    const std::wstring path = folder + L"\\" + wide;
     if (!module && code == ERROR_INVALID_PARAMETER) {
         // A system that does not know these flags: the system's libraries are already loaded
         // (the program imports them), any other is named by its full path.

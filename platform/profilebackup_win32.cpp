@@ -10,7 +10,7 @@
 #include "platform/systemmessage_win32.h"
 #include "platform/tornwrite.h"
 
-#include <aclapi.h>
+#include <sddl.h>
 
 #include <algorithm>
 #include <charconv>
@@ -18,15 +18,6 @@
 #include <string_view>
 
 namespace platform::profilebackup {
-
-std::wstring wide(const std::string &ansi)
-{
-    const int size = MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), nullptr, 0);
-    std::wstring text(size > 0 ? std::size_t(size) : 0, L'\0');
-    if (size > 0)
-        MultiByteToWideChar(CP_ACP, 0, ansi.data(), int(ansi.size()), text.data(), size);
-    return text;
-}
 
 std::string failure(const char *what, const std::string &path, DWORD code)
 {
@@ -41,15 +32,36 @@ std::string stemOf(const std::string &path)
     return path.substr(0, extension ? dot : path.size()) + ".~";
 }
 
-std::wstring backupName(const std::string &path)
+HANDLE createSideFile(const std::string &name, DWORD access, DWORD flags,
+                      SECURITY_ATTRIBUTES *security)
 {
-    return wide(stemOf(path) + "sv");
+    return CreateFileW(wide(name).c_str(), access, 0, security, CREATE_NEW,
+                       FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
 }
-
-namespace {
 
 // ---------------------------------------------------------------------------------------------
 // Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first)
+
+// An access list by which only this user may open a file.
+PSECURITY_DESCRIPTOR ownersOnly()
+{
+    PSECURITY_DESCRIPTOR result = nullptr;
+    HANDLE token = nullptr;
+    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
+        return nullptr;
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    wchar_t *user = nullptr;
+    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &user)) {
+        const std::wstring text = L"D:P(A;;FRFWSD;;;" + std::wstring(user) + L")";
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1,
+                                                             &result, nullptr);
+        LocalFree(user);
+    }
+    CloseHandle(token);
+    return result;
+}
 
 bool readAll(HANDLE file, std::string &text)
 {
@@ -67,6 +79,8 @@ bool readAll(HANDLE file, std::string &text)
     return true;
 }
 
+namespace {
+
 bool writeAll(HANDLE file, std::string_view text)
 {
     std::size_t done = 0;
@@ -79,13 +93,16 @@ bool writeAll(HANDLE file, std::string_view text)
     return true;
 }
 
-// Text becomes the whole content of File, from its start, and reaches the disk.
+} // namespace
+
 bool overwrite(HANDLE file, std::string_view text)
 {
     LARGE_INTEGER start{};
     return SetFilePointerEx(file, start, nullptr, FILE_BEGIN) && writeAll(file, text) &&
            SetEndOfFile(file) && FlushFileBuffers(file);
 }
+
+namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The backup of a write in place: one header line naming the file (volume, index) and giving
@@ -95,8 +112,8 @@ bool overwrite(HANDLE file, std::string_view text)
 // It lies beside the file, where anyone who may create files in that folder can put one. The
 // old text goes back only when all of these hold, so that neither a planted backup nor a stale
 // one of this user's is ever written over a file saved since:
-// - the backup belongs to this user (or to the owner this process gives the files it makes:
-//   an elevated administrator's are the Administrators group's) and has one name;
+// - the rule lets the program use it (fileplace_win32.h: in a folder others can write, this
+//   user's, one name, no link), and it has one name;
 // - its header names this file, and it holds exactly the two texts its header announces;
 // - every byte of the file is, at its place, a byte of the old text or of the new one, and the
 //   file is neither of them whole: all that a write of the new text over the old can leave;
@@ -104,7 +121,8 @@ bool overwrite(HANDLE file, std::string_view text)
 //   write leaves the time of its own last write, a later save by anyone a later time, and
 //   nobody who cannot write the file can set its time.
 // Any other backup is removed and the file kept as it is; so is one of the first format (the
-// new text's checksum instead of the texts, no time), which is never believed.
+// new text's checksum instead of the texts, no time), which is never believed. One the rule
+// refuses is neither read nor removed: it is not this program's.
 
 struct BackupHeader
 {
@@ -183,52 +201,24 @@ bool writtenNear(std::uint64_t written, std::uint64_t started)
 
 } // namespace
 
-// Whether File belongs to this user; AsCreator: or to the owner this process gives the files
-// it makes.
-bool ownedByThisUser(HANDLE file, bool asCreator)
-{
-    PSID owner = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION, &owner, nullptr, nullptr,
-                        nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    bool mine = false;
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        alignas(TOKEN_USER) unsigned char buffer[256];
-        DWORD size = 0;
-        if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size))
-            mine = EqualSid(owner, reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid);
-        if (!mine && asCreator &&
-            GetTokenInformation(token, TokenOwner, buffer, sizeof buffer, &size))
-            mine = EqualSid(owner, reinterpret_cast<TOKEN_OWNER *>(buffer)->Owner);
-        CloseHandle(token);
-    }
-    LocalFree(descriptor);
-    return mine;
-}
-
-// Under the lock. A backup that passes every check above puts the old text back; it goes once
-// it is of no more use, that is unless putting the old text back failed.
+// Under the lock. The backup is read and removed only through the handle the rule gave.
 void mendUnderLock(const std::string &path)
 {
-    const std::wstring backupFile = backupName(path);
-    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_READ | READ_CONTROL, FILE_SHARE_READ,
-                                nullptr, OPEN_EXISTING, 0, nullptr);
-    if (backup == INVALID_HANDLE_VALUE)
-        return;
-    BY_HANDLE_FILE_INFORMATION about{};
+    Entry backup = openEntry(wide(stemOf(path) + "sv"), GENERIC_READ | DELETE, FILE_SHARE_READ,
+                             false);
+    if (backup.handle == INVALID_HANDLE_VALUE)
+        return; // none, or one the rule refuses: neither read nor removed
     LARGE_INTEGER size{};
     std::string saved;
-    const bool believed = GetFileInformationByHandle(backup, &about) && about.nNumberOfLinks == 1 &&
-                          ownedByThisUser(backup, true) && GetFileSizeEx(backup, &size) &&
+    const bool believed = backup.info.nNumberOfLinks == 1 &&
+                          !(backup.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) &&
+                          GetFileSizeEx(backup.handle, &size) &&
                           std::uint64_t(size.QuadPart) <= kBackupSizeLimit &&
-                          readAll(backup, saved);
-    CloseHandle(backup);
+                          readAll(backup.handle, saved);
     BackupHeader h;
     const std::size_t headerEnd = believed ? readHeader(saved, h) : 0;
     const std::size_t texts = saved.size() - headerEnd;
-    bool done = true;
+    bool done = !(backup.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY);
     if (headerEnd && h.oldSize <= texts && h.newSize == texts - h.oldSize) {
         const std::string_view oldText = std::string_view(saved).substr(headerEnd, h.oldSize);
         const std::string_view newText = std::string_view(saved).substr(headerEnd + h.oldSize);
@@ -246,22 +236,13 @@ void mendUnderLock(const std::string &path)
             CloseHandle(file);
     }
     if (done)
-        DeleteFileW(backupFile.c_str());
+        removeOpened(backup.handle);
+    CloseHandle(backup.handle);
 }
 
-// The new text (the copy's) over the file at Path, as described in the header.
-std::string writeInPlace(const std::string &path, const std::string &copy)
+// Text over the file at Path, as described in the header.
+std::string writeInPlace(const std::string &path, const std::string &text, bool noBackup)
 {
-    HANDLE source = CreateFileW(wide(copy).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                OPEN_EXISTING, 0, nullptr);
-    std::string text;
-    const bool readCopy = source != INVALID_HANDLE_VALUE && readAll(source, text);
-    const DWORD copyError = GetLastError();
-    if (source != INVALID_HANDLE_VALUE)
-        CloseHandle(source);
-    if (!readCopy)
-        return failure("cannot read", copy, copyError);
-
     HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
                               nullptr, OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE)
@@ -275,12 +256,17 @@ std::string writeInPlace(const std::string &path, const std::string &copy)
     }
     const std::string header = headerLine({info.dwVolumeSerialNumber, info.nFileIndexHigh,
                                            info.nFileIndexLow, old.size(), text.size(), 0});
-    const std::wstring backupFile = backupName(path);
-    HANDLE backup = CreateFileW(backupFile.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_ALWAYS,
-                                FILE_ATTRIBUTE_NORMAL, nullptr);
-    bool saved = backup != INVALID_HANDLE_VALUE && writeAll(backup, header) &&
-                 writeAll(backup, old) && writeAll(backup, text) && FlushFileBuffers(backup);
-    if (saved) {
+    // The backup holds the old text: only this user may open it.
+    PSECURITY_DESCRIPTOR descriptor = ownersOnly();
+    SECURITY_ATTRIBUTES security{sizeof security, descriptor, FALSE};
+    HANDLE backup = noBackup ? INVALID_HANDLE_VALUE
+                             : createSideFile(stemOf(path) + "sv", GENERIC_WRITE | DELETE, 0,
+                                              descriptor ? &security : nullptr);
+    LocalFree(descriptor);
+    bool saved = noBackup || (backup != INVALID_HANDLE_VALUE && writeAll(backup, header) &&
+                              writeAll(backup, old) && writeAll(backup, text) &&
+                              FlushFileBuffers(backup));
+    if (saved && !noBackup) {
         // The time goes in last, once the texts are on the disk: the file's own time, left by
         // this write, is to be near it.
         FILETIME now{};
@@ -291,21 +277,29 @@ std::string writeInPlace(const std::string &path, const std::string &copy)
                 writeAll(backup, startedDigits(fileTime(now))) && FlushFileBuffers(backup);
     }
     DWORD error = GetLastError();
-    if (backup != INVALID_HANDLE_VALUE)
-        CloseHandle(backup);
     if (!saved) {
-        DeleteFileW(backupFile.c_str());
+        if (backup != INVALID_HANDLE_VALUE) {
+            removeOpened(backup);
+            CloseHandle(backup);
+        }
         CloseHandle(file);
         return failure("cannot keep the old text of", path, error);
     }
-    const bool written = overwrite(file, text);
-    error = GetLastError();
+    std::string check;
+    bool written = overwrite(file, text);
+    LARGE_INTEGER start{};
+    written = written && SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
+              readAll(file, check) && check == text;
+    error = written ? 0 : GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     // A write that fails half-way (a full disk with the file half grown) puts the old text
     // back at once; should that fail too, the backup stays for the next use of the file.
     const bool restored = written || overwrite(file, old);
     CloseHandle(file);
-    if (restored)
-        DeleteFileW(backupFile.c_str());
+    if (backup != INVALID_HANDLE_VALUE) {
+        if (restored)
+            removeOpened(backup);
+        CloseHandle(backup);
+    }
     return written ? std::string() : failure("cannot write", path, error);
 }
 

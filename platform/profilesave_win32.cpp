@@ -1,22 +1,24 @@
 // SPDX-License-Identifier: MIT
-// The exit's save on Windows (profilesave_win32.h). In this file: the lock, the private copy
-// and the copies of killed saves, whether a new file can be the old one, and the save itself.
-// The write in place, with its backup and the mending of a killed one, is in
-// profilebackup_win32.cpp.
+// The exit's save on Windows (profilesave_win32.h). In this file: the lock, the private copy,
+// whether the copy can become the file, the copy read back, and the save itself. The write in
+// place, with its backup and the mending of a killed one, is in profilebackup_win32.cpp.
 //
 // Every name beside the file is its stem and two characters ("HUELOFT.~lk", "HUELOFT.~sv",
 // "HUELOFT.~3f"): no longer than "HUELOFT.INI", so that a path short enough for the profile
-// functions stays so.
+// functions stays so. Each is made new by this process (an entry already there is neither
+// opened, followed nor removed: it is someone else's) and removed only through the handle
+// that made or checked it.
 
 #include "platform/profilesave_win32.h"
 
 #include "platform/profilebackup_win32.h"
 
-#include <windows.h>
+#include "platform/profile.h"
 
 #include <aclapi.h>
 
-#include <string_view>
+#include <algorithm>
+#include <vector>
 
 namespace platform {
 
@@ -24,128 +26,134 @@ using namespace profilebackup;
 
 namespace {
 
-// As on Linux: far longer than any real save of another process, short enough that a hung one
-// never keeps this one from ending. Tried every 5 ms, the clock read each time.
-constexpr ULONGLONG kLockWaitMs = 10000;
-constexpr DWORD kLockRetryMs = 5;
-
 // The attributes a file keeps through a replacement; read-only files are never replaced.
 constexpr DWORD kKeptAttributes = FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_SYSTEM |
                                   FILE_ATTRIBUTE_ARCHIVE | FILE_ATTRIBUTE_NOT_CONTENT_INDEXED;
 
 constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE;
 
-std::wstring lockName(const std::string &path)
-{
-    return wide(stemOf(path) + "lk");
-}
-
-bool isHexDigit(wchar_t c)
-{
-    return (c >= L'0' && c <= L'9') || (c >= L'a' && c <= L'f');
-}
+// Far more than the exit adds to a file (its 25 keys), had on the drive before it writes.
+constexpr std::size_t kRoom = 65536;
 
 // ---------------------------------------------------------------------------------------------
-// The lock
-
-// Null when it was not had within the limit, or cannot be had at all (a folder this user
-// cannot write: the save then fails at its copy, with the system's reason).
-HANDLE takeLock(const std::wstring &name)
+// The lock: a new file, held without sharing and removed by the system when its handle closes
+// (a killed process included). Null when it was not had within the limit, or cannot be had at
+// all (a folder this user cannot write: the save then fails at its copy, with the reason).
+HANDLE takeLock(const std::string &path)
 {
-    const ULONGLONG deadline = GetTickCount64() + kLockWaitMs;
+    const ULONGLONG deadline = GetTickCount64() + kHeldWaitMs;
     for (;;) {
-        HANDLE lock = CreateFileW(
-            name.c_str(), GENERIC_READ | GENERIC_WRITE | DELETE, 0, nullptr, OPEN_ALWAYS,
-            FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE, nullptr);
+        HANDLE lock = createSideFile(stemOf(path) + "lk", GENERIC_WRITE | DELETE,
+                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY |
+                                         FILE_FLAG_DELETE_ON_CLOSE);
         if (lock != INVALID_HANDLE_VALUE)
             return lock;
-        // Held by another save (a sharing violation), or going as its holder lets it go
-        // (access denied while the name is still there). Nothing else passes by waiting.
+        // Held by another save, or going as its holder lets it go (access denied while the
+        // name is still there), or an entry of someone else's: only waiting passes these.
         const DWORD error = GetLastError();
-        const bool held = error == ERROR_SHARING_VIOLATION ||
-                          (error == ERROR_ACCESS_DENIED &&
-                           GetFileAttributesW(name.c_str()) != INVALID_FILE_ATTRIBUTES);
-        if (!held || GetTickCount64() >= deadline)
+        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
+             error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
+            GetTickCount64() >= deadline)
             return nullptr;
-        Sleep(kLockRetryMs);
+        Sleep(5);
     }
 }
 
 void releaseLock(void *&lock)
 {
     if (lock)
-        CloseHandle(lock); // the system deletes the file
+        CloseHandle(lock); // the system removes the file
     lock = nullptr;
 }
 
-// Under the lock: the private copies of saves that were killed.
-void removeLeftCopies(const std::string &path)
+// Under the lock: the copies that killed saves left, where the rule lets the program use what
+// it finds (this user's regular files of one name); any other entry of such a name is left.
+void removeLeftCopies(const std::string &stem)
 {
-    const std::string stem = stemOf(path);
-    const std::string folder = path.substr(0, path.find_last_of('\\') + 1);
+    const std::size_t slash = stem.find_last_of('\\') + 1;
     WIN32_FIND_DATAW found;
     HANDLE search = FindFirstFileW(wide(stem + "??").c_str(), &found);
-    if (search == INVALID_HANDLE_VALUE)
-        return;
-    const std::size_t length = wide(stem.substr(folder.size())).size() + 2;
-    do {
-        const std::wstring name = found.cFileName;
-        if (name.size() == length && isHexDigit(name[length - 2]) && isHexDigit(name[length - 1]))
-            DeleteFileW((wide(folder) + name).c_str());
-    } while (FindNextFileW(search, &found));
-    FindClose(search);
+    for (bool more = search != INVALID_HANDLE_VALUE; more; more = FindNextFileW(search, &found)) {
+        const std::string name = ansiOf(found.cFileName);
+        if (name.size() != stem.size() - slash + 2 ||
+            name.find_first_not_of("0123456789abcdef", name.size() - 2) != name.npos)
+            continue;
+        Entry left = openEntry(wide(stem.substr(0, slash) + name), DELETE, 0, false);
+        if (left.handle == INVALID_HANDLE_VALUE)
+            continue;
+        if (!(left.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) && left.info.nNumberOfLinks == 1)
+            removeOpened(left.handle);
+        CloseHandle(left.handle);
+    }
+    if (search != INVALID_HANDLE_VALUE)
+        FindClose(search);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Whether a new file can be the old one to everyone
-
-// The access list of a file (Name, or the open File), as bytes with its protection from
-// inheritance; empty when the system does not say.
-std::string accessList(HANDLE file, const std::wstring &name)
+// The owner and access list of an open file, as bytes; empty when the system does not say.
+std::string securityOf(HANDLE file)
 {
+    PSID owner = nullptr;
     PACL list = nullptr;
     PSECURITY_DESCRIPTOR descriptor = nullptr;
-    std::wstring asked = name;
-    const DWORD result =
-        file ? GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr,
-                               &list, nullptr, &descriptor)
-             : GetNamedSecurityInfoW(asked.data(), SE_FILE_OBJECT, DACL_SECURITY_INFORMATION,
-                                     nullptr, nullptr, &list, nullptr, &descriptor);
-    if (result != ERROR_SUCCESS)
+    if (GetSecurityInfo(file, SE_FILE_OBJECT, OWNER_SECURITY_INFORMATION | DACL_SECURITY_INFORMATION,
+                        &owner, nullptr, &list, nullptr, &descriptor) != ERROR_SUCCESS)
         return {};
-    SECURITY_DESCRIPTOR_CONTROL control = 0;
-    DWORD revision = 0;
-    GetSecurityDescriptorControl(descriptor, &control, &revision);
-    std::string bytes(1, control & SE_DACL_PROTECTED ? 'P' : 'U');
+    std::string bytes(reinterpret_cast<const char *>(owner), GetLengthSid(owner));
     if (list)
         bytes.append(reinterpret_cast<const char *>(list), list->AclSize);
     LocalFree(descriptor);
     return bytes;
 }
 
-// Whether the file named To has, or can be given, the access list of File; checked, not
-// assumed: Wine keeps access lists as the Unix mode, and a list given is read back as another
-// (0640 comes back 0775).
-bool takesAccessList(HANDLE file, const std::wstring &to)
+// ---------------------------------------------------------------------------------------------
+// The copy read back
+
+// The section names and key names of Text, in order, trimmed as the profile functions trim them.
+std::vector<std::string> names(std::string_view text)
 {
-    const std::string wanted = accessList(file, {});
-    if (wanted.empty())
-        return false;
-    if (accessList(nullptr, to) == wanted)
-        return true;
-    PACL list = nullptr;
-    PSECURITY_DESCRIPTOR descriptor = nullptr;
-    if (GetSecurityInfo(file, SE_FILE_OBJECT, DACL_SECURITY_INFORMATION, nullptr, nullptr, &list,
-                        nullptr, &descriptor) != ERROR_SUCCESS)
-        return false;
-    const SECURITY_INFORMATION which =
-        DACL_SECURITY_INFORMATION | (wanted[0] == 'P' ? PROTECTED_DACL_SECURITY_INFORMATION
-                                                      : UNPROTECTED_DACL_SECURITY_INFORMATION);
-    std::wstring name = to;
-    const DWORD result =
-        SetNamedSecurityInfoW(name.data(), SE_FILE_OBJECT, which, nullptr, nullptr, list, nullptr);
-    LocalFree(descriptor);
-    return result == ERROR_SUCCESS && accessList(nullptr, to) == wanted;
+    std::vector<std::string> result;
+    constexpr std::string_view kBlanks = " \t\v\r";
+    while (!text.empty()) {
+        const std::size_t end = std::min(text.find_first_of("\r\n"), text.size());
+        std::string_view line = text.substr(0, end);
+        text.remove_prefix(std::min(end + 1, text.size()));
+        line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
+        const bool section = !line.empty() && line.front() == '[';
+        if (section)
+            line = line.substr(1, line.find(']') - 1);
+        else if (line.empty() || line.front() == ';' || line.find('=') == line.npos)
+            continue;
+        else
+            line = line.substr(0, line.find('='));
+        line.remove_prefix(std::min(line.find_first_not_of(kBlanks), line.size()));
+        line.remove_suffix(line.size() - std::min(line.find_last_not_of(kBlanks) + 1, line.size()));
+        result.push_back((section ? "[" : "") + std::string(line));
+    }
+    return result;
+}
+
+// Whether the copy read back keeps every section and key of the old text, in order, spelt as
+// they were. The exit only changes values and adds keys; a write cut short by a full drive
+// loses the end of the file (the profile functions report success, and read the torn file back
+// themselves). A UTF-16 file's names are compared as their bytes.
+bool keepsEveryName(const std::string &oldText, const std::string &text)
+{
+    const std::vector<std::string> wanted = names(oldText), found = names(text);
+    std::size_t at = 0;
+    for (const std::string &name : wanted) {
+        while (at < found.size() && found[at] != name)
+            ++at;
+        if (at++ >= found.size())
+            return false;
+    }
+    return true;
+}
+
+// The NT form of a full path, which a rename by handle takes.
+std::wstring ntPath(const std::string &path)
+{
+    const std::wstring name = wide(path);
+    return name.rfind(L"\\\\", 0) == 0 ? L"\\??\\UNC" + name.substr(1) : L"\\??\\" + name;
 }
 
 } // namespace
@@ -161,53 +169,110 @@ ProfileSave::~ProfileSave()
 std::string ProfileSave::begin(const std::string &path)
 {
     finish(false);
+    // This user's link at the name is saved through: the file it names is the one replaced.
+    Entry named = openEntry(wide(path), 0, kShareAll, true);
+    if (!named.refusal.empty())
+        return "cannot write " + path + ": " + named.refusal;
     m_path = path;
-    m_lock = takeLock(lockName(path));
-    mendUnderLock(path);
-    removeLeftCopies(path);
+    if (named.handle != INVALID_HANDLE_VALUE) {
+        CloseHandle(named.handle);
+        m_path = ansiOf(named.reached);
+        if (m_path.empty())
+            return "cannot write " + path + ": the file its link names has no name in the ANSI "
+                                            "code page";
+    } else if (named.error != ERROR_FILE_NOT_FOUND) {
+        return failure("cannot read", path, named.error);
+    }
+    m_lock = takeLock(m_path);
+    mendUnderLock(m_path);
+    removeLeftCopies(stemOf(m_path));
 
-    const std::wstring file = wide(path);
-    const DWORD attributes = GetFileAttributesW(file.c_str());
-    const bool exists = attributes != INVALID_FILE_ATTRIBUTES;
-    if (!exists && GetLastError() != ERROR_FILE_NOT_FOUND) {
+    // Under the lock, the file as it is now.
+    Entry old = openEntry(wide(m_path), GENERIC_READ, kShareAll, false);
+    std::string text, problem;
+    if (!old.refusal.empty())
+        problem = "cannot write " + m_path + ": " + old.refusal;
+    else if (old.handle == INVALID_HANDLE_VALUE && old.error != ERROR_FILE_NOT_FOUND)
+        problem = failure("cannot read", m_path, old.error);
+    else if (old.info.dwFileAttributes & FILE_ATTRIBUTE_READONLY)
+        problem = "cannot write " + m_path + ": the file is read-only";
+    else if (old.handle != INVALID_HANDLE_VALUE && !readAll(old.handle, text))
+        problem = failure("cannot read", m_path, GetLastError());
+    if (!problem.empty()) {
+        if (old.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(old.handle);
         releaseLock(m_lock);
-        return failure("cannot read", path, GetLastError());
+        return problem;
     }
-    if (exists && (attributes & FILE_ATTRIBUTE_READONLY)) {
-        releaseLock(m_lock);
-        return "cannot write " + path + ": the file is read-only";
-    }
-    const std::string stem = stemOf(path);
-    for (unsigned attempt = 0; attempt < 256; ++attempt) {
+
+    // The copy is first what a new file gets here. Where that is not the file's own owner and
+    // access list, or the file has a second name, the copy cannot become the file: it is made
+    // again for this user alone, and its text goes over the file in place. A folder that
+    // cannot take a copy beside a file this user may write gets it in the temporary folder.
+    const std::string stem = stemOf(m_path);
+    m_attributes = old.info.dwFileAttributes & kKeptAttributes;
+    m_inPlace = m_noBackup = false;
+    PSECURITY_DESCRIPTOR narrow = nullptr;
+    SECURITY_ATTRIBUTES security{sizeof security, nullptr, FALSE};
+    HANDLE copy = INVALID_HANDLE_VALUE;
+    for (unsigned attempt = 0; attempt < 256 && copy == INVALID_HANDLE_VALUE; ++attempt) {
         const unsigned number = (GetCurrentProcessId() + attempt) & 0xffu;
-        const char suffix[3] = {"0123456789abcdef"[number >> 4], "0123456789abcdef"[number & 15],
-                                '\0'};
-        const std::wstring copy = wide(stem + suffix);
-        bool made = false;
-        if (exists) {
-            // The copy must not be hidden or a system file: the profile functions rewrite it.
-            made = CopyFileW(file.c_str(), copy.c_str(), TRUE) &&
-                   SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-        } else {
-            HANDLE created = CreateFileW(copy.c_str(), GENERIC_WRITE, 0, nullptr, CREATE_NEW,
-                                         FILE_ATTRIBUTE_NORMAL, nullptr);
-            made = created != INVALID_HANDLE_VALUE;
-            if (made)
-                CloseHandle(created);
-        }
-        if (made) {
-            m_copy = stem + suffix;
-            return {};
-        }
+        m_copy = (m_noBackup ? m_temporary : stem) + "0123456789abcdef"[number >> 4] +
+                 "0123456789abcdef"[number & 15];
+        copy = createSideFile(m_copy, GENERIC_READ | GENERIC_WRITE | DELETE, 0,
+                              narrow ? &security : nullptr);
         const DWORD error = GetLastError();
-        if (error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS) {
-            DeleteFileW(copy.c_str());
-            releaseLock(m_lock);
-            return failure("cannot make a copy of", path, error);
+        if (copy != INVALID_HANDLE_VALUE && old.handle != INVALID_HANDLE_VALUE && !narrow &&
+            (old.info.nNumberOfLinks != 1 || securityOf(copy) != securityOf(old.handle))) {
+            removeOpened(copy);
+            CloseHandle(copy);
+            copy = INVALID_HANDLE_VALUE;
+            security.lpSecurityDescriptor = narrow = ownersOnly();
+            m_inPlace = true;
+            attempt = 0;
+        } else if (copy == INVALID_HANDLE_VALUE && error == ERROR_ACCESS_DENIED && !m_noBackup &&
+                   old.handle != INVALID_HANDLE_VALUE) {
+            wchar_t folder[MAX_PATH + 1];
+            const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
+            m_temporary = ansiOf(std::wstring(folder, std::min<DWORD>(length, MAX_PATH)));
+            if (m_temporary.empty() || length > MAX_PATH) {
+                problem = failure("cannot make a copy of", m_path, error);
+                break;
+            }
+            m_temporary += "HUELOFT.~";
+            security.lpSecurityDescriptor = narrow = narrow ? narrow : ownersOnly();
+            m_inPlace = m_noBackup = true;
+            attempt = 0;
+        } else if (copy == INVALID_HANDLE_VALUE && error != ERROR_FILE_EXISTS &&
+                   error != ERROR_ALREADY_EXISTS) {
+            problem = failure("cannot make a copy of", m_path, error);
+            break;
         }
     }
-    releaseLock(m_lock);
-    return "cannot make a copy of " + path + ": every name is taken";
+    if (copy == INVALID_HANDLE_VALUE && problem.empty())
+        problem = "cannot make a copy of " + m_path + ": every name is taken";
+    // The copy starts as the old text, every write checked, after the room for the exit's
+    // writes has been had once: the profile functions do not say when a full drive cuts one.
+    LARGE_INTEGER end{};
+    end.QuadPart = LONGLONG(text.size());
+    if (copy != INVALID_HANDLE_VALUE &&
+        (!overwrite(copy, text + std::string(kRoom, '\0')) ||
+         !SetFilePointerEx(copy, end, nullptr, FILE_BEGIN) || !SetEndOfFile(copy) ||
+         !GetFileInformationByHandle(copy, &m_copyFile))) {
+        problem = failure("cannot make a copy of", m_path, GetLastError());
+        removeOpened(copy);
+    }
+    LocalFree(narrow);
+    if (old.handle != INVALID_HANDLE_VALUE)
+        CloseHandle(old.handle);
+    if (copy != INVALID_HANDLE_VALUE)
+        CloseHandle(copy);
+    if (!problem.empty()) {
+        m_copy.clear();
+        releaseLock(m_lock);
+    }
+    m_oldText = std::move(text);
+    return problem;
 }
 
 std::string ProfileSave::finish(bool keep)
@@ -216,59 +281,73 @@ std::string ProfileSave::finish(bool keep)
         releaseLock(m_lock);
         return {};
     }
-    const std::wstring file = wide(m_path);
-    const std::wstring copy = wide(m_copy);
-    std::string problem;
-    if (keep) {
-        // The copy reaches the disk before it takes the file's name.
-        HANDLE written = CreateFileW(copy.c_str(), GENERIC_WRITE, FILE_SHARE_READ, nullptr,
-                                     OPEN_EXISTING, 0, nullptr);
-        if (written == INVALID_HANDLE_VALUE || !FlushFileBuffers(written))
+    // The copy as this process made it, or nothing is done with that name.
+    Entry copy = openEntry(wide(m_copy), GENERIC_READ | GENERIC_WRITE | DELETE, FILE_SHARE_READ,
+                           false);
+    std::string problem, text;
+    ULARGE_INTEGER free{};
+    bool gone = false;
+    if (copy.handle == INVALID_HANDLE_VALUE || !sameFile(m_copyFile, copy.handle)) {
+        problem = "cannot write " + m_path + ": its copy " + m_copy + " is no longer the one made";
+        if (copy.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(copy.handle);
+        copy.handle = INVALID_HANDLE_VALUE;
+    } else if (keep) {
+        // Read back: what the profile functions hold must be on the disk.
+        LARGE_INTEGER start{};
+        if (!FlushFileBuffers(copy.handle) ||
+            !SetFilePointerEx(copy.handle, start, nullptr, FILE_BEGIN) ||
+            !readAll(copy.handle, text)) {
             problem = failure("cannot write", m_copy, GetLastError());
-        if (written != INVALID_HANDLE_VALUE)
-            CloseHandle(written);
-
-        HANDLE old = problem.empty() ? CreateFileW(file.c_str(), GENERIC_READ | READ_CONTROL,
-                                                   kShareAll, nullptr, OPEN_EXISTING, 0, nullptr)
-                                     : INVALID_HANDLE_VALUE;
-        bool replace = problem.empty();
-        if (old != INVALID_HANDLE_VALUE) {
-            BY_HANDLE_FILE_INFORMATION info{};
-            replace = GetFileInformationByHandle(old, &info) && info.nNumberOfLinks == 1 &&
-                      ownedByThisUser(old, false) && takesAccessList(old, copy);
-            CloseHandle(old);
-            if (replace)
-                SetFileAttributesW(copy.c_str(), (info.dwFileAttributes & kKeptAttributes)
-                                                     ? info.dwFileAttributes & kKeptAttributes
-                                                     : FILE_ATTRIBUTE_NORMAL);
-            else
-                problem = writeInPlace(m_path, m_copy);
-        }
-        if (replace && !MoveFileExW(copy.c_str(), file.c_str(),
-                                    MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH)) {
-            // A name that cannot be replaced (held open without sharing its deletion) may still
+        } else if (!keepsEveryName(m_oldText, text)) {
+            problem = "cannot write " + m_path + ": its copy read back lacks lines of the file";
+        } else if (GetDiskFreeSpaceExA(m_copy.substr(0, m_copy.find_last_of('\\') + 1).c_str(),
+                                       &free, nullptr, nullptr) && free.QuadPart < 4096) {
+            problem = failure("cannot write", m_path, ERROR_DISK_FULL);
+        } else if (m_inPlace) {
+            problem = writeInPlace(m_path, text, m_noBackup);
+        } else {
+            FILE_BASIC_INFO basic{};
+            basic.FileAttributes = m_attributes ? m_attributes : FILE_ATTRIBUTE_NORMAL;
+            SetFileInformationByHandle(copy.handle, FileBasicInfo, &basic, sizeof basic);
+            const std::wstring target = ntPath(m_path);
+            std::vector<char> rename(sizeof(FILE_RENAME_INFO) + target.size() * sizeof(wchar_t));
+            auto *info = reinterpret_cast<FILE_RENAME_INFO *>(rename.data());
+            info->ReplaceIfExists = TRUE;
+            info->FileNameLength = DWORD(target.size() * sizeof(wchar_t));
+            target.copy(info->FileName, target.size());
+            gone = SetFileInformationByHandle(copy.handle, FileRenameInfo, info, DWORD(rename.size()));
+            // A name that cannot be replaced (held open without sharing its removal) may still
             // be written.
             const DWORD error = GetLastError();
-            if (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION) {
-                SetFileAttributesW(copy.c_str(), FILE_ATTRIBUTE_NORMAL);
-                problem = writeInPlace(m_path, m_copy);
-            } else {
+            if (!gone && (error == ERROR_ACCESS_DENIED || error == ERROR_SHARING_VIOLATION))
+                problem = writeInPlace(m_path, text, false);
+            else if (!gone)
                 problem = failure("cannot replace", m_path, error);
-            }
         }
     }
-    DeleteFileW(copy.c_str()); // gone already when it took the name
+    if (copy.handle != INVALID_HANDLE_VALUE) {
+        if (!gone)
+            removeOpened(copy.handle);
+        CloseHandle(copy.handle);
+    }
     m_copy.clear();
+    m_oldText.clear();
     releaseLock(m_lock);
     return problem;
 }
 
 void mendInterruptedSave(const std::string &path)
 {
-    if (path.empty() || GetFileAttributesW(backupName(path).c_str()) == INVALID_FILE_ATTRIBUTES)
+    Entry named = openEntry(wide(path), 0, kShareAll, true);
+    if (named.handle == INVALID_HANDLE_VALUE)
         return;
-    void *lock = takeLock(lockName(path));
-    mendUnderLock(path);
+    CloseHandle(named.handle);
+    const std::string file = ansiOf(named.reached);
+    if (file.empty() || GetFileAttributesW(wide(stemOf(file) + "sv").c_str()) == INVALID_FILE_ATTRIBUTES)
+        return;
+    void *lock = takeLock(file);
+    mendUnderLock(file);
     releaseLock(lock);
 }
 

@@ -7,20 +7,29 @@
 // processes saving the same file are ordered by a lock, so each applies its writes to the
 // other's whole file.
 //
-// The lock is a file beside the settings file, "<name>.lock", held open without sharing and
-// deleted by the system when its handle closes (a killed process included). It is waited for
+// The lock is a new file beside the settings file, "HUELOFT.~lk", held open without sharing and
+// removed by the system when its handle closes (a killed process included). It is waited for
 // 10 s at most, as on Linux; then the save goes on: the replacement is atomic either way.
 //
-// The file stays the same file to everyone: the copy takes the old file's attributes and
-// access list before it replaces it. Where a new file could not be the same (a second hard
-// link, an owner other than this user, an access list that cannot be given, a replacement
-// refused), the text is written in place: the old text and the new first go to a backup beside
-// the file, flushed, then the new text is written over the file, and the backup is removed. A
-// kill in between is put right at the next use of the file (the next start, or the next save,
-// under the lock): a file torn between the two texts, last written when that write was, gets
-// the old text back. Any other backup (planted, or made stale by a later save) is removed.
+// A link of this user's at the settings name stays a link: the file it names is saved. What
+// the rule of fileplace_win32.h refuses is neither read nor written.
+//
+// The file stays the same file to everyone: the copy replaces it only when it was made with
+// the old file's owner and access list as they are; no list is ever given to a file, and a
+// copy that would not be the same is made for this user alone. Where a new file could not be
+// the same (a second hard link, another owner or list, a replacement refused), the text is
+// written in place: the old text and the new first go to a backup beside the file, flushed,
+// then the new text is written over the file, and the backup is removed. A kill in between is
+// put right at the next use of the file (the next start, or the next save, under the lock): a
+// file torn between the two texts, last written when that write was, gets the old text back.
+//
+// The profile functions report success for writes a full drive cut short: the room for the
+// exit's writes is had once before them, and the copy is read back before it replaces the
+// file; it must keep every section and key of the old text, and the drive must not be full.
 //
 // Paths are the ANSI ones the profile functions take.
+
+#include <windows.h>
 
 #include <string>
 
@@ -46,8 +55,14 @@ public:
     std::string finish(bool keep);
 
 private:
-    std::string m_path;
+    std::string m_path; // the settings file, or the file this user's link there names
     std::string m_copy;
+    std::string m_temporary; // the temporary folder's stem, where the file's folder takes no copy
+    BY_HANDLE_FILE_INFORMATION m_copyFile{}; // the copy as made, to know it again
+    std::string m_oldText; // the file's text at the begin
+    DWORD m_attributes = 0;
+    bool m_inPlace = false;  // the copy cannot become the file: its text goes over it
+    bool m_noBackup = false; // nor can the folder take a backup
     void *m_lock = nullptr;
 };
 

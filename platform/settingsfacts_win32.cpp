@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "platform/settingsfacts.h"
 
+#include "platform/fileplace_win32.h"
 #include "platform/systemmessage_win32.h"
 
 #include <windows.h>
@@ -13,22 +14,6 @@ namespace {
 
 // "\HUELOFT.INI": the room a folder's name leaves for the file's own name.
 constexpr std::size_t kFileNameRoom = 12;
-
-// Empty when a character has no spelling in the code page.
-std::string toAnsi(const std::wstring &text)
-{
-    if (text.empty())
-        return {};
-    BOOL lossy = FALSE;
-    const int size = WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(),
-                                         int(text.size()), nullptr, 0, nullptr, &lossy);
-    if (size <= 0 || lossy)
-        return {};
-    std::string ansi(size, '\0');
-    WideCharToMultiByte(CP_ACP, WC_NO_BEST_FIT_CHARS, text.data(), int(text.size()), ansi.data(),
-                        size, nullptr, &lossy);
-    return lossy ? std::string() : ansi;
-}
 
 std::wstring shortName(const std::wstring &folder)
 {
@@ -54,9 +39,9 @@ std::string profileFolderName(const std::wstring &folder)
     auto fits = [](const std::string &name) {
         return !name.empty() && name.size() + kFileNameRoom < MAX_PATH;
     };
-    if (std::string ansi = toAnsi(folder); fits(ansi))
+    if (std::string ansi = ansiOf(folder); fits(ansi))
         return ansi;
-    if (std::string ansi = toAnsi(shortName(folder)); fits(ansi))
+    if (std::string ansi = ansiOf(shortName(folder)); fits(ansi))
         return ansi;
     return {};
 }
@@ -86,11 +71,12 @@ std::wstring environment(const wchar_t *name)
     return value;
 }
 
-bool opens(const std::string &path, DWORD access)
+// Another program holding the file for a moment (a backup tool, a virus scanner) is waited for
+// as the save waits for its lock: it says nothing of this user's rights.
+bool opens(const std::wstring &path, DWORD access)
 {
-    HANDLE file =
-        CreateFileA(path.c_str(), access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                    nullptr, OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL, nullptr);
+    HANDLE file = openWaiting(path, access, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                              OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS);
     if (file == INVALID_HANDLE_VALUE)
         return false;
     CloseHandle(file);
@@ -169,16 +155,22 @@ std::string programFolder()
 FileFacts fileFacts(const std::string &path)
 {
     FileFacts facts;
-    const DWORD attributes = GetFileAttributesA(path.c_str());
-    if (attributes == INVALID_FILE_ATTRIBUTES) {
+    // An entry the rule refuses (another user's file or link in a folder others can write) is
+    // one this user cannot use: neither read nor written.
+    const Entry entry = openEntry(wide(path), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, true);
+    facts.exists = entry.handle != INVALID_HANDLE_VALUE || !entry.refusal.empty() ||
+                   (entry.error != ERROR_FILE_NOT_FOUND && entry.error != ERROR_PATH_NOT_FOUND);
+    if (!facts.exists) {
         facts.writable = canMakeFileIn(path.substr(0, path.find_last_of('\\')));
         return facts;
     }
-    facts.exists = true;
-    if (attributes & FILE_ATTRIBUTE_DIRECTORY)
+    if (entry.handle == INVALID_HANDLE_VALUE)
+        return facts;
+    CloseHandle(entry.handle);
+    if (entry.info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY)
         facts.notRegular = "a folder";
-    facts.readable = opens(path, GENERIC_READ);
-    facts.writable = opens(path, GENERIC_WRITE);
+    facts.readable = opens(entry.reached, GENERIC_READ);
+    facts.writable = opens(entry.reached, GENERIC_WRITE);
     return facts;
 }
 

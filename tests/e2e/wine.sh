@@ -28,8 +28,10 @@ fresh_folder() {
 }
 fresh_folder
 
+mounted=""
 cleanup() {
     [ -n "$pid" ] && kill "$pid" 2>/dev/null || true
+    [ -n "$mounted" ] && umount "$mounted" 2>/dev/null || true
     "$wineserver" -k 2>/dev/null || true
     [ -n "$wm" ] && kill "$wm" 2>/dev/null || true
     rm -rf "$work"

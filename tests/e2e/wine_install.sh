@@ -192,6 +192,45 @@ for folder in 'C:\Data2' 'C:\Data2\hueloft'; do
     expect_equal "$folder after a failed install" "$(ls "$WINEPREFIX/drive_c/Data2")" hueloft
 done
 
+# The same folder by its short (8.3) name is the same install: its entry and shortcut are
+# upgraded, and its uninstaller, run through the short name, removes them.
+entries() { "$wine" reg query 'HKCU\Software\Microsoft\Windows\CurrentVersion\Uninstall' 2>/dev/null | tr -d '\r' | grep -c '\\hueloft' || true; }
+before=$(entries)
+"$wine" "$installer" /S /CurrentUser '/D=C:\Apps\LongFolderName' || fail "the install into C:\Apps\LongFolderName failed"
+"$wineserver" -w
+expect_equal "entries after an install into a long name" "$(entries)" $((before + 1))
+short=$("$wine" winepath -s 'C:\Apps\LongFolderName' 2>/dev/null | tr -d '\r')
+case "$short" in *'~'*) ;; *) fail "no short name for C:\Apps\LongFolderName: $short" ;; esac
+shortcuts=$(ls "$user_menu")
+"$wine" "$installer" /S /CurrentUser "/D=$short" || fail "the install into $short failed"
+"$wineserver" -w
+expect_equal "entries after the same folder by its short name ($short)" "$(entries)" $((before + 1))
+expect_equal "shortcuts after it" "$(ls "$user_menu")" "$shortcuts"
+uninstall "$WINEPREFIX/drive_c/Apps/LongFolderName"
+expect_equal "entries after its uninstall through the short name" "$(entries)" "$before"
+[ -e "$WINEPREFIX/drive_c/Apps/LongFolderName" ] && fail "the uninstall left C:\Apps\LongFolderName"
+[ "$(ls "$user_menu" | wc -l)" -lt "$(echo "$shortcuts" | wc -l)" ] || fail "the uninstall left its shortcut"
+shortcuts=$(ls "$user_menu")
+echo "ok: the short name of a folder is the same install"
+
+# A /D= the installer cannot read whole: quoted (Wine quotes an argument with a blank), or
+# beyond the first 1,024 characters of the command line, which is all it reads: a non-zero
+# status, nothing registered, nothing written.
+pad="/P=$(printf 'p%.0s' $(seq 1100))"
+for args in '/D=C:\Apps\With Blank' "$pad /D=C:\\Apps\\Target"; do
+    status=0
+    # shellcheck disable=SC2086
+    case $args in /P=*) "$wine" "$installer" /S /CurrentUser $args || status=$? ;;
+        *) "$wine" "$installer" /S /CurrentUser "$args" || status=$? ;; esac
+    "$wineserver" -w
+    [ "$status" -ne 0 ] || fail "a silent install with ${args#"${args%??????????????????????}"} said it succeeded"
+    expect_equal "entries after ...${args#"${args%??????????????????????}"}" "$(entries)" "$before"
+    [ "$(ls "$user_menu")" = "$shortcuts" ] || fail "a failed install left a shortcut"
+done
+[ -e "$WINEPREFIX/drive_c/Apps/With Blank" ] && fail "the quoted /D= made its folder"
+[ -e "$WINEPREFIX/drive_c/Apps/Target" ] && fail "the /D= beyond what is read made its folder"
+echo "ok: a /D= that cannot be read whole installs nothing"
+
 # A folder with the user's own files: the program goes into a subfolder, the files stay.
 data="$WINEPREFIX/drive_c/Data"
 mkdir -p "$data" "$work/own"

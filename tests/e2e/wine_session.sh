@@ -451,16 +451,19 @@ whole "a file of two names" "$work/new1.ini"
 cmp -s "$work/linked.ini" "$work/new1.ini" || fail "the file's other name keeps the old text"
 expect_equal "names of the file" "$(stat -c %h "$big/HUELOFT.INI")" 2
 expect_equal "beside it after a write in place" "$(ls "$big" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
-# A mode a new file would not get (Wine reads a given access list back as 0775): kept.
+# Modes a new file would not get (Wine reads a given access list back as 0775, and shows no
+# group bits): kept.
 rm "$work/linked.ini"
-cp "$work/old.ini" "$big/HUELOFT.INI"
-chmod 640 "$big/HUELOFT.INI"
-launch "$big/hueloft.exe"
-change 1
-keys alt+x
-wait_exit
-whole "a file of mode 640" "$work/new1.ini"
-expect_equal "its mode" "$(stat -c %a "$big/HUELOFT.INI")" 640
+for mode in 640 600; do
+    cp "$work/old.ini" "$big/HUELOFT.INI"
+    chmod "$mode" "$big/HUELOFT.INI"
+    launch "$big/hueloft.exe"
+    change 1
+    keys alt+x
+    wait_exit
+    whole "a file of mode $mode" "$work/new1.ini"
+    expect_equal "its mode" "$(stat -c %a "$big/HUELOFT.INI")" "$mode"
+done
 [ -s "$work/stderr" ] && fail "the editors wrote to standard error"
 
 echo "--- a backup beside the file: only a killed write's own puts the old text back"
@@ -484,9 +487,18 @@ backup_row() {
         cat "$work/payload.ini" "$work/longer.ini"
     fi >"$prog/HUELOFT.~sv"
     chown "$3" "$prog/HUELOFT.~sv"
+    # Another user's can be there only in a folder others may write (Wine shows 1777 so): it is
+    # not this program's, and stays.
+    [ "$3" = "$me" ] || chmod 1777 "$prog"
     launch
     cmp -s "$prog/HUELOFT.INI" "$work/$4.ini" || fail "backup $1 $2 $3: the file holds $(tr -d '\r' <"$prog/HUELOFT.INI" | tr '\n' ' ')"
-    [ -e "$prog/HUELOFT.~sv" ] && fail "backup $1 $2 $3: still beside the file"
+    if [ "$3" = "$me" ]; then
+        [ -e "$prog/HUELOFT.~sv" ] && fail "backup $1 $2 $3: still beside the file"
+    else
+        [ -e "$prog/HUELOFT.~sv" ] || fail "backup $1 $2 $3: another user's entry removed"
+        rm "$prog/HUELOFT.~sv"
+        chmod 755 "$prog"
+    fi
     keys alt+x
     wait_exit
     echo "ok: backup $1 $2 $3: $4"
@@ -502,6 +514,184 @@ else
 fi
 backup_row second -5 "$me" kept  # a killed write's, the file saved again 5 s later
 backup_row second 0 "$me" payload
+
+echo "--- the file held without sharing by another program for a moment at start"
+# Not taken for a file this user cannot write: waited for, as the exit waits for its lock.
+fresh_folder
+printf '[RGB Color]\r\nRed=20\r\n' >"$prog/HUELOFT.INI"
+"$wine" "$winbin/hold_file.exe" "Z:$(echo "$prog/HUELOFT.INI" | tr / '\\')" 2000 >"$work/held" &
+holder=$!
+for _ in $(seq 100); do grep -q held "$work/held" && break; sleep 0.1; done
+grep -q held "$work/held" || fail "hold_file did not hold the file"
+: >"$work/stderr"
+launch
+keys Right alt+x
+wait_exit
+wait "$holder" || fail "hold_file failed"
+expect_equal "saved beside the program after the wait" "$(ini_value 'RGB Color' Red)" 21
+[ -s "$work/stderr" ] && fail "the file held at start: $(cat "$work/stderr")"
+
+echo "--- the names the save makes beside the file, planted first as a link, a file, a folder"
+# The save takes names of its own, or waits out the lock's 10 s; the file outside that the links
+# name is untouched. No link or folder at such a name is opened, followed or removed, nor any
+# entry of another user's; a file of this user's own there is a killed save's and is removed
+# (at the backup's name it is read as a backup first: the rows above).
+mkdir -p "$work/outside"
+copies=$(for n in $(seq 0 254); do printf 'HUELOFT.~%02x ' "$n"; done)
+side_row() { # $1: link, file or folder; $2: the folder's mode; $3: the owner; the names after
+    kind=$1 mode=$2 owner=$3
+    shift 3
+    fresh_folder
+    chmod "$mode" "$prog"
+    printf '[RGB Color]\r\nRed=10\r\n' >"$prog/HUELOFT.INI"
+    printf 'the user'"'"'s own\r\n' >"$work/outside/victim"
+    for name in "$@"; do
+        case $kind in
+            link) ln -s "$work/outside/victim" "$prog/$name" ;;
+            file) printf 'planted\r\n' >"$prog/$name" ;;
+            folder) mkdir "$prog/$name" && : >"$prog/$name/inside" ;;
+        esac
+        chown -h "$owner" "$prog/$name"
+    done
+    what="$1 planted as $owner's $kind in a $mode folder"
+    # Files of this user's own are not in the picture: they may go.
+    snapshot() {
+        if [ "$owner" = "$me" ]; then
+            find "$prog" "$work/outside" -mindepth 1 ! -type f -printf '%p %y %l %T@\n'
+            find "$work/outside" -type f -printf '%p %s %T@\n'
+        else
+            find "$prog" "$work/outside" -mindepth 1 ! -name HUELOFT.INI -printf '%p %y %l %s %T@\n'
+        fi | sort
+    }
+    snapshot >"$work/before.txt"
+    : >"$work/stderr"
+    launch
+    keys Right alt+x
+    wait_exit
+    expect_equal "saved beside $what" "$(ini_value 'RGB Color' Red)" 11
+    snapshot | cmp -s - "$work/before.txt" || fail "$what: $(snapshot | diff "$work/before.txt" - | tail -n 4)"
+    [ -s "$work/stderr" ] && fail "$what: $(cat "$work/stderr")"
+    echo "ok: $what: nothing else touched"
+}
+for kind in link file folder; do
+    side_row "$kind" 755 "$me" HUELOFT.~lk
+    # shellcheck disable=SC2086
+    side_row "$kind" 755 "$me" $copies
+done
+side_row link 755 "$me" HUELOFT.~sv
+side_row folder 755 "$me" HUELOFT.~sv
+if [ "$(id -u)" -eq 0 ]; then
+    for name in HUELOFT.~lk HUELOFT.~sv; do
+        side_row file 1777 nobody "$name"
+    done
+    # shellcheck disable=SC2086
+    side_row file 1777 nobody $copies
+    side_row link 1777 nobody HUELOFT.~sv
+else
+    echo "not run: another user's entries at those names (only root makes them)"
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    echo "--- a full drive during the exit: the old file kept, and said"
+    full="$work/full"
+    mkdir "$full"
+    mount -t tmpfs -o size=512k tmpfs "$full"
+    mounted=$full
+    cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$full/"
+    # 3,900 bytes of the user's own and no custom colours: the exit's text needs a second page.
+    { printf '[My notes]\r\n'; seq -f 'note%03g=a line of the user'"'"'s own' 0 139 | sed 's/$/\r/'; } | head -c 3900 >"$work/full.ini"
+    for room in 4096 0; do
+        cp "$work/full.ini" "$full/HUELOFT.INI"
+        dd if=/dev/zero of="$full/filler" bs=4096 2>/dev/null || true
+        [ "$room" -eq 0 ] || truncate -s "-$room" "$full/filler"
+        : >"$work/stderr"
+        launch "$full/hueloft.exe"
+        keys Right alt+x
+        wait_exit
+        rm "$full/filler"
+        cmp -s "$full/HUELOFT.INI" "$work/full.ini" || fail "a full drive ($room bytes free): the file is now $(wc -c <"$full/HUELOFT.INI") bytes"
+        expect_equal "beside it ($room bytes free)" "$(ls "$full" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+        grep -Eq '^hueloft: settings and custom colours not saved: .*HUELOFT.INI: (Disk full|There is not enough space on the disk)' "$work/stderr" &&
+            [ "$(grep -c . "$work/stderr")" = 1 ] || fail "a full drive ($room bytes free): standard error: $(cat "$work/stderr")"
+        echo "ok: a full drive with $room bytes free: the file kept, one line"
+    done
+    umount "$full"
+    mounted=""
+else
+    echo "not run: a full drive (only root mounts a small file system)"
+fi
+
+if [ "$(id -u)" -eq 0 ]; then
+    echo "--- kinds of folder, and what is at HUELOFT.INI in them"
+    # Wine shows a folder of mode 0777 or 1777 (the sticky bit is not shown) as one that others
+    # can create names in: shared; one of mode 0755 as private. nobody's entries show as
+    # ANONYMOUS LOGON's. Wine does not say who made a link: in a shared folder none is used.
+    appdata_ini="$WINEPREFIX/drive_c/users/$(id -un)/AppData/Roaming/hueloft/HUELOFT.INI"
+    mkdir -p "$work/elsewhere"
+    chmod 700 "$work/elsewhere"
+    place_row() { # $1: the folder's mode; $2: the entry; $3: used or refused
+        fresh_folder
+        chmod "$1" "$prog"
+        file="$prog/HUELOFT.INI"
+        reached=$file
+        rm -f "$work/elsewhere/"*
+        # This user's link names a file that a copy could replace; nobody's, a private one.
+        printf '[RGB Color]\r\nRed=10\r\n' >"$work/elsewhere/target.ini"
+        [ "$2" = "own link" ] || chmod 600 "$work/elsewhere/target.ini"
+        case $2 in
+            "own file") printf '[RGB Color]\r\nRed=10\r\n' >"$file" ;;
+            "nobody's file") printf '[RGB Color]\r\nRed=10\r\n' >"$file" && chown nobody "$file" ;;
+            "file of two names") printf '[RGB Color]\r\nRed=10\r\n' >"$file" && ln "$file" "$work/elsewhere/second" ;;
+            "own link") ln -s "$work/elsewhere/target.ini" "$file" && reached="$work/elsewhere/target.ini" ;;
+            "nobody's link") ln -s "$work/elsewhere/target.ini" "$file" && chown -h nobody "$file" &&
+                reached="$work/elsewhere/target.ini" ;;
+        esac
+        cp "$reached" "$work/entry.ini"
+        rm -f "$appdata_ini"
+        : >"$work/stderr"
+        launch
+        keys Right alt+x
+        wait_exit
+        if [ "$3" = used ]; then
+            expect_equal "$1 folder, $2: saved" "$(ini_value 'RGB Color' Red "$reached")" 11
+            [ -s "$work/stderr" ] && fail "$1 folder, $2: $(cat "$work/stderr")"
+            [ -f "$appdata_ini" ] && fail "$1 folder, $2: settings also in %APPDATA%"
+        else
+            cmp -s "$reached" "$work/entry.ini" || fail "$1 folder, $2: written"
+            expect_equal "$1 folder, $2: settings in %APPDATA%, from defaults" "$(ini_value 'RGB Color' Red "$appdata_ini")" 1
+            grep -q 'HUELOFT.INI cannot be written by this user; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI' \
+                "$work/stderr" && [ "$(grep -c . "$work/stderr")" = 1 ] || fail "$1 folder, $2: standard error: $(cat "$work/stderr")"
+        fi
+        case $2 in *link) [ -L "$file" ] || fail "$1 folder, $2: no longer a link" ;; esac
+        expect_equal "$1 folder, $2: beside it" "$(ls "$prog" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
+        echo "ok: $1 folder, $2: $3"
+    }
+    for mode in 755 777 1777; do
+        place_row "$mode" "own file" used
+    done
+    place_row 755 "nobody's file" used
+    place_row 777 "nobody's file" refused
+    place_row 1777 "nobody's file" refused
+    place_row 755 "file of two names" used
+    place_row 1777 "file of two names" refused
+    place_row 755 "own link" used
+    place_row 1777 "own link" refused
+    place_row 1777 "nobody's link" refused
+    # Another user's swatchy.dll beside the program in a shared folder is not loaded.
+    fresh_folder
+    chmod 1777 "$prog"
+    chown nobody "$prog/swatchy.dll"
+    : >"$work/stderr"
+    launch
+    keys alt+x
+    wait_exit
+    grep -q '^hueloft: cannot load swatchy: .*swatchy.dll: it is a file that another user made in a folder others can write' "$work/stderr" ||
+        fail "nobody's swatchy.dll: standard error: $(cat "$work/stderr")"
+    echo "ok: nobody's swatchy.dll in a shared folder is not loaded"
+    rm -f "$appdata_ini"
+else
+    echo "not run: kinds of folder with another user's entries (only root makes them)"
+fi
 
 # Wine lets root write anything: as root, a user who cannot write the file beside the program
 # is nobody; any other user is kept out of the file and its folder by their modes. Either way
@@ -537,8 +727,40 @@ chmod u+w "$work/shared" # for the clean-up
 cmp -s "$work/shared/HUELOFT.INI" "$work/older.ini" || fail "the unwritable file was written"
 ini=$(find "$work/nobody/prefix/drive_c/users" -path '*/AppData/Roaming/hueloft/HUELOFT.INI')
 [ -n "$ini" ] || fail "no settings in nobody's AppData"
-expect_equal "taken over from the file beside the program" "$(ini_value 'RGB Color' Red "$ini")" 77
+if [ "$(id -u)" -eq 0 ]; then
+    # Wine shows root to nobody as another user (ANONYMOUS LOGON) who may create names in the
+    # folder: root's file there is not nobody's to use, nor to read.
+    expect_equal "root's file beside the program, not read by nobody" "$(ini_value 'RGB Color' Red "$ini")" 0
+else
+    expect_equal "taken over from the file beside the program" "$(ini_value 'RGB Color' Red "$ini")" 77
+fi
 grep -q 'HUELOFT.INI cannot be written by this user; settings kept in C:.*AppData.Roaming.hueloft.HUELOFT.INI' \
     "$work/nobody.stderr" || fail "standard error: $(cat "$work/nobody.stderr")"
-expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
+if [ "$(id -u)" -eq 0 ]; then
+    # Nor is root's swatchy.dll there loaded: one line more.
+    grep -q 'cannot load swatchy: .*swatchy.dll: it is a file that another user made in a folder others can write' \
+        "$work/nobody.stderr" || fail "standard error: $(cat "$work/nobody.stderr")"
+    expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 2
+else
+    expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
+fi
+
+# A file this user may write, in a folder of the user's own that takes no new name: written in
+# place, the copy in the temporary folder.
+mkdir "$work/noroom"
+cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/noroom/"
+printf '[RGB Color]\r\nRed=30\r\n' >"$work/noroom/HUELOFT.INI"
+[ "$(id -u)" -eq 0 ] && chown -R nobody "$work/noroom"
+chmod 555 "$work/noroom"
+as_nobody "$wine" "$work/noroom/hueloft.exe" 2>"$work/noroom.stderr" &
+pid=$!
+win=$(find_window '^RGB Tintora$') || fail "the window did not appear in a folder that takes no new name"
+xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
+sleep 0.5
+keys Right alt+x
+wait_exit
+as_nobody "$wineserver" -k 2>/dev/null || true
+chmod 755 "$work/noroom"
+expect_equal "saved in place in a folder that takes no new name" "$(ini_value 'RGB Color' Red "$work/noroom/HUELOFT.INI")" 31
+[ -s "$work/noroom.stderr" ] && fail "standard error: $(cat "$work/noroom.stderr")"
 echo "PASS"
