@@ -106,8 +106,9 @@ namespace {
 
 // ---------------------------------------------------------------------------------------------
 // The backup of a write in place: one header line naming the file (volume, index) and giving
-// the sizes of the old text and the new and the time just before the write began, then the
-// old text and the new.
+// the sizes of the old text and the new and a time that is filled in once both texts are on
+// the disk (a backup without it was cut short before the write began), then the old text and
+// the new.
 //
 // It lies beside the file, where anyone who may create files in that folder can put one. The
 // old text goes back only when all of these hold, so that neither a planted backup nor a stale
@@ -115,11 +116,13 @@ namespace {
 // - the rule lets the program use it (fileplace_win32.h: in a folder others can write, this
 //   user's, one name, no link), and it has one name;
 // - its header names this file, and it holds exactly the two texts its header announces;
+// - its time is filled in;
 // - every byte of the file is, at its place, a byte of the old text or of the new one, and the
-//   file is neither of them whole: all that a write of the new text over the old can leave;
-// - the file was last written from 50 ms before the header's time to 1 s after it: a killed
-//   write leaves the time of its own last write, a later save by anyone a later time, and
-//   nobody who cannot write the file can set its time.
+//   file is neither of them whole: all that a write of the new text over the old can leave.
+// No file time is compared (FAT keeps them to two seconds, and removable drives, where portable
+// copies live, are FAT): the lock decides. Every save takes the lock and mends first, so no
+// save of this program completes over a torn file while its backup waits; the rule keeps other
+// users from using a file of this user's in a folder they can write.
 // Any other backup is removed and the file kept as it is; so is one of the first format (the
 // new text's checksum instead of the texts, no time), which is never believed. One the rule
 // refuses is neither read nor removed: it is not this program's.
@@ -137,9 +140,6 @@ constexpr std::size_t kStartedDigits = 16;
 
 // Both texts and the header, no more.
 constexpr std::uint64_t kBackupSizeLimit = 2 * kProfileFileSizeLimit + 200;
-
-// In 100-ns units, as file times are.
-constexpr std::uint64_t kWrittenBefore = 50 * 10000, kWrittenAfter = 1000 * 10000;
 
 std::uint64_t fileTime(const FILETIME &time)
 {
@@ -193,12 +193,6 @@ bool sameFile(const BackupHeader &h, const BY_HANDLE_FILE_INFORMATION &info)
            h.indexLow == info.nFileIndexLow;
 }
 
-bool writtenNear(std::uint64_t written, std::uint64_t started)
-{
-    return started && (written >= started ? written - started <= kWrittenAfter
-                                          : started - written <= kWrittenBefore);
-}
-
 } // namespace
 
 // Under the lock. The backup is read and removed only through the handle the rule gave.
@@ -229,8 +223,7 @@ void mendUnderLock(const std::string &path)
         if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
             sameFile(h, info) && !info.nFileSizeHigh &&
             info.nFileSizeLow <= std::max(h.oldSize, h.newSize) && readAll(file, now) &&
-            now != oldText && now != newText && tornBetween(now, oldText, newText) &&
-            writtenNear(fileTime(info.ftLastWriteTime), h.started))
+            h.started && now != oldText && now != newText && tornBetween(now, oldText, newText))
             done = overwrite(file, oldText);
         if (file != INVALID_HANDLE_VALUE)
             CloseHandle(file);
@@ -267,8 +260,8 @@ std::string writeInPlace(const std::string &path, const std::string &text, bool 
                               writeAll(backup, old) && writeAll(backup, text) &&
                               FlushFileBuffers(backup));
     if (saved && !noBackup) {
-        // The time goes in last, once the texts are on the disk: the file's own time, left by
-        // this write, is to be near it.
+        // The time goes in last, once the texts are on the disk: a backup without it was cut
+        // short before the write began.
         FILETIME now{};
         GetSystemTimeAsFileTime(&now);
         LARGE_INTEGER at{};
