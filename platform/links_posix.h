@@ -41,7 +41,7 @@ inline const char *unusableText(int verdict)
     case kStrangersFile:
         return "it is a file that another user made in a folder others can write";
     case kLinkedFile:
-        return "it is a file with other names (hard links) in a folder others can write";
+        return "it is a file with more than one name in a folder others can write";
     default:
         return nullptr;
     }
