@@ -43,6 +43,8 @@ private Q_SLOTS:
     void typing_data();
     void typing();
     void typedLengthLimit();
+    void numberBoxesShowWholeValues_data();
+    void numberBoxesShowWholeValues();
     void committingUnchangedValueRefreshesNothing();
     void losingFocusCommits();
     void controlCharactersAreDiscarded_data();
@@ -103,7 +105,7 @@ void tst_MainWindow::window()
 {
     MainWindow *w = f->window.get();
     QCOMPARE(w->windowTitle(), QStringLiteral("RGB Tintora"));
-    QCOMPARE(w->size(), QSize(290, 352));
+    QCOMPARE(w->size(), QSize(363, 441));
     QCOMPARE(w->minimumSize(), w->maximumSize()); // the user cannot resize it
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
@@ -121,24 +123,26 @@ void tst_MainWindow::controls_data()
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
-    // Positions in pixels, a fifteenth of the twips of the layout; a sample of each kind.
-    QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(8, 8, 273, 49) << "";
-    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(160, 64, 121, 13)
+    // Positions in pixels at the design font: the twips of the layout at 1/15 pixel each, times
+    // the 1.25 at which four digits of a stored size and the caret fit a size box; a sample of
+    // each kind.
+    QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(10, 10, 342, 61) << "";
+    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(200, 80, 152, 16)
                                << "0x00000000";
-    QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(40, 152, 209, 17) << "";
-    QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(256, 88, 25, 19) << "";
-    QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(8, 288, 105, 25)
+    QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(50, 190, 262, 22) << "";
+    QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(321, 110, 31, 24) << "";
+    QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(10, 361, 131, 31)
                                  << "Copy Color &Sample";
-    QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(128, 176, 153, 57)
+    QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(160, 220, 192, 72)
                                     << "Hexa format";
-    QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(88, 16, 57, 13) << "&Basic";
+    QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(110, 20, 72, 17) << "&Basic";
     // A caption label reaches to the box beside it.
-    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(80, 24, 40, 17)
+    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(100, 31, 50, 21)
                                   << "&Height";
-    QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(120, 20, 25, 19) << "";
-    QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(128, 296, 105, 17)
+    QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(150, 26, 32, 23) << "";
+    QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(160, 371, 132, 21)
                             << "Always On &Top";
-    QTest::newRow("exit") << "cmdExit" << "frmMain" << QRect(208, 320, 73, 25) << "E&xit";
+    QTest::newRow("exit") << "cmdExit" << "frmMain" << QRect(260, 401, 92, 31) << "E&xit";
 }
 
 void tst_MainWindow::controls()
@@ -175,7 +179,7 @@ void tst_MainWindow::captionsFit_data()
 
 // The window and the About box draw with the font they are given, changed while the window is
 // open as a desktop's settings change it, and grow as a whole until the widest texts the
-// program shows fit: the design's exact size at the design font.
+// program shows fit: at the design font, the layout grown until four digits fit a size box.
 void tst_MainWindow::captionsFit()
 {
     QFETCH(qreal, points);
@@ -194,8 +198,9 @@ void tst_MainWindow::captionsFit()
     QCoreApplication::processEvents();
     w->form().ApplyColor(255, 255, 255);
     QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
-    for (auto *box : w->findChildren<QLineEdit *>())
-        box->setText(QStringLiteral("255"));
+    for (auto *box : w->findChildren<NumberBox *>())
+        box->showText(box->objectName().startsWith(u"ediSwatch") ? QStringLiteral("1000")
+                                                                  : QStringLiteral("255"));
 
     AboutDialog about(w);
     about.show();
@@ -211,7 +216,7 @@ void tst_MainWindow::captionsFit()
     // Positions and sizes grow together.
     const QSize size = w->size();
     if (pixels == 10)
-        QCOMPARE(size, QSize(290, 352));
+        QCOMPARE(size, QSize(363, 441));
     QVERIFY2(size.width() >= 290 && qAbs(size.width() * 352 - size.height() * 290) <= 352,
              qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
     const QWidget *exit = f->control<QWidget>("cmdExit");
@@ -379,6 +384,85 @@ void tst_MainWindow::typedLengthLimit()
     box->selectAll();
     QTest::keyClicks(box, "9");
     QCOMPARE(box->text(), QStringLiteral("9"));
+}
+
+// Where a box draws its first character: the cursor's place less the text before it. With the
+// cursor at the start the box never scrolls, so that is where an unscrolled text begins. The box
+// scrolls as it paints.
+static int firstCharacterX(QLineEdit *box)
+{
+    box->repaint();
+    const QRect cursor = box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    return cursor.x()
+           - box->fontMetrics().horizontalAdvance(box->text().left(box->cursorPosition()));
+}
+
+void tst_MainWindow::numberBoxesShowWholeValues_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<qreal>("points"); // 0: the design font
+    QTest::addColumn<QString>("stored"); // the size the settings file gives, or none
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fits"); // the whole value and the caret after it
+    const char *boxes[] = {"ediColor0", "ediColor1", "ediColor2", "ediSwatch0", "ediSwatch1"};
+    for (qreal points : {0.0, 9.0, 14.0}) {
+        for (const char *box : boxes)
+            QTest::addRow("%s typed full, %g pt", box, points)
+                << box << points << QString() << "255" << true;
+        for (const char *box : {"ediSwatch0", "ediSwatch1"})
+            QTest::addRow("%s stored 1000, %g pt", box, points)
+                << box << points << "1000" << QString() << true;
+    }
+    // Wider than any layout makes a box: shown from its start once the box is left.
+    QTest::newRow("ediSwatch0 stored -32768") << "ediSwatch0" << 0.0 << "-32768" << QString()
+                                              << false;
+}
+
+// A box typed full, or given a stored size, shows its first digit while the caret is after its
+// last one and after the focus has left it.
+void tst_MainWindow::numberBoxesShowWholeValues()
+{
+    QFETCH(QString, box);
+    QFETCH(qreal, points);
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, fits);
+    if (!stored.isEmpty()) {
+        delete f;
+        f = new WindowFixture;
+        QVERIFY(f->start(QStringLiteral("[RGB Sample]\r\nWidth=%1\r\nHeight=%1\r\n")
+                             .arg(stored)
+                             .toLatin1()));
+    }
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    auto *edit = f->control<NumberBox>(box.toLatin1().constData());
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    if (!typed.isEmpty()) {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, typed);
+    }
+    const QString shown = stored.isEmpty() ? typed : stored;
+    QCOMPARE(edit->text(), shown);
+    edit->home(false);
+    const int start = firstCharacterX(edit);
+    edit->end(false);
+    if (fits)
+        QCOMPARE(firstCharacterX(edit), start);
+    else
+        QVERIFY(firstCharacterX(edit) < start);
+
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(!edit->hasFocus());
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(firstCharacterX(edit), start);
 }
 
 void tst_MainWindow::committingUnchangedValueRefreshesNothing()

@@ -189,7 +189,7 @@ void tst_WindowSystem::centredAxes_data()
     QTest::addColumn<bool>("storedLeft");
     QTest::addColumn<bool>("storedTop");
 
-    const QPoint clientCentred = centredTwips(QSize(290, 352));
+    const QPoint clientCentred = centredTwips(QSize(363, 441)); // the window at the design font
     QTest::newRow("neither stored") << QByteArray() << false << false;
     QTest::newRow("Left stored") << QByteArray("[RGB Tintora]\nLeft=600\n") << true << false;
     QTest::newRow("Top stored") << QByteArray("[RGB Tintora]\nTop=600\n") << false << true;

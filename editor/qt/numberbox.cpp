@@ -3,6 +3,7 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
 #include <QValidator>
@@ -70,6 +71,16 @@ void NumberBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void NumberBox::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A box left with its caret after a value wider than itself would keep showing the value's
+    // end: it reads from its first character again, as text the program sets does. Its own
+    // context menu keeps the place the user was editing.
+    if (event->reason() != Qt::PopupFocusReason)
+        setCursorPosition(0);
 }
 
 void NumberBox::contextMenuEvent(QContextMenuEvent *event)

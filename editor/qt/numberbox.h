@@ -32,6 +32,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     bool pasteTaken() const { return m_pasteTaker && m_pasteTaker(); }
