@@ -39,6 +39,7 @@ private Q_SLOTS:
     void accessKeysMoveFocus();
     void accessKeysSelectNotation_data();
     void accessKeysSelectNotation();
+    void arrowKeysSelectNotation_data();
     void arrowKeysSelectNotation();
     void typing_data();
     void typing();
@@ -311,14 +312,40 @@ void tst_MainWindow::accessKeysSelectNotation()
     QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
 }
 
+void tst_MainWindow::arrowKeysSelectNotation_data()
+{
+    // The Windows build's order: the group's keyboard order, C/C++, Pascal, Basic, Asm, round
+    // at the ends; Right and Down on, Left and Up back, whatever the places on the screen.
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("hexa");
+    QTest::newRow("C/C++ Right") << 0 << int(Qt::Key_Right) << 1 << "$00000000";
+    QTest::newRow("C/C++ Down") << 0 << int(Qt::Key_Down) << 1 << "$00000000";
+    QTest::newRow("Pascal Right") << 1 << int(Qt::Key_Right) << 2 << "&H00000000&";
+    QTest::newRow("Basic Down") << 2 << int(Qt::Key_Down) << 3 << "00000000H";
+    QTest::newRow("Asm Right, round") << 3 << int(Qt::Key_Right) << 0 << "0x00000000";
+    QTest::newRow("C/C++ Left, round") << 0 << int(Qt::Key_Left) << 3 << "00000000H";
+    QTest::newRow("C/C++ Up, round") << 0 << int(Qt::Key_Up) << 3 << "00000000H";
+    QTest::newRow("Basic Left") << 2 << int(Qt::Key_Left) << 1 << "$00000000";
+    QTest::newRow("Asm Up") << 3 << int(Qt::Key_Up) << 2 << "&H00000000&";
+}
+
 void tst_MainWindow::arrowKeysSelectNotation()
 {
-    auto *c = f->control<QRadioButton>("optLang0");
-    c->setFocus();
-    QTest::keyClick(c, Qt::Key_Down);
-    QTRY_VERIFY(f->control<QRadioButton>("optLang1")->isChecked());
-    QCOMPARE(int(f->window->form().HexaType), 1);
-    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$00000000"));
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    QFETCH(QString, hexa);
+    auto *start = f->control<QRadioButton>(QByteArray("optLang") + QByteArray::number(from));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_VERIFY(start->hasFocus());
+    QTest::keyClick(start, Qt::Key(key));
+    auto *target = f->control<QRadioButton>(QByteArray("optLang") + QByteArray::number(to));
+    QTRY_VERIFY(target->isChecked());
+    QVERIFY(target->hasFocus());
+    QCOMPARE(int(f->window->form().HexaType), to);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
 }
 
 void tst_MainWindow::typing_data()
