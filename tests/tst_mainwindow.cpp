@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 
 #include "captionsfit.h"
 
@@ -46,6 +47,8 @@ private Q_SLOTS:
     void typedLengthLimit();
     void numberBoxesShowWholeValues_data();
     void numberBoxesShowWholeValues();
+    void textsOfARowOnOneBaseline_data();
+    void textsOfARowOnOneBaseline();
     void committingUnchangedValueRefreshesNothing();
     void losingFocusCommits();
     void controlCharactersAreDiscarded_data();
@@ -137,8 +140,8 @@ void tst_MainWindow::controls_data()
     QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(160, 220, 192, 72)
                                     << "Hexa format";
     QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(110, 20, 72, 17) << "&Basic";
-    // A caption label reaches to the box beside it.
-    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(100, 31, 50, 21)
+    // A caption label reaches to the box beside it, and stands on the baseline of its digits.
+    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(100, 32, 50, 21)
                                   << "&Height";
     QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(150, 26, 32, 23) << "";
     QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(160, 371, 132, 21)
@@ -490,6 +493,64 @@ void tst_MainWindow::numberBoxesShowWholeValues()
     QVERIFY(!edit->hasFocus());
     QCOMPARE(edit->text(), shown);
     QCOMPARE(firstCharacterX(edit), start);
+}
+
+// Where a text's baseline lies in Window, as its control draws it: a label's line placed in
+// its contents by its alignment; a box's line where its cursor stands.
+static int baselineIn(QWidget *window, QWidget *control)
+{
+    const QFontMetrics metrics = control->fontMetrics();
+    int top = 0;
+    if (auto *box = qobject_cast<QLineEdit *>(control)) {
+        box->repaint(); // the box places its line as it paints
+        top = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().top();
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        top = QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                  QSize(label->contentsRect().width(), metrics.height()),
+                                  label->contentsRect())
+                  .top();
+    }
+    return control->mapTo(window, QPoint(0, top)).y() + metrics.ascent();
+}
+
+void tst_MainWindow::textsOfARowOnOneBaseline_data()
+{
+    QTest::addColumn<qreal>("points"); // 0: the design font
+    QTest::addColumn<QStringList>("row");
+    const QStringList rows[] = {{"txtRGB", "txtHexa"},
+                                {"txtSwitch0", "ediSwatch0", "txtSwitch1", "ediSwatch1"}};
+    for (qreal points : {0.0, 9.0, 14.0}) {
+        QTest::addRow("colour texts, %g pt", points) << points << rows[0];
+        QTest::addRow("sample size, %g pt", points) << points << rows[1];
+    }
+}
+
+// The labels, the digits and the colour texts of one row stand on one line, as the Windows
+// build draws them (every text from its control's top); ctest runs this at 1.5 and 2 times
+// the screen's scale too.
+void tst_MainWindow::textsOfARowOnOneBaseline()
+{
+    QFETCH(qreal, points);
+    QFETCH(QStringList, row);
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    MainWindow *w = f->window.get();
+    const int first = baselineIn(w, f->control<QWidget>(row.front().toLatin1().constData()));
+    for (const QString &name : row) {
+        QWidget *control = f->control<QWidget>(name.toLatin1().constData());
+        QVERIFY2(baselineIn(w, control) == first,
+                 qPrintable(QStringLiteral("%1 at %2, %3 at %4, scale %5")
+                                .arg(name)
+                                .arg(baselineIn(w, control))
+                                .arg(row.front())
+                                .arg(first)
+                                .arg(w->devicePixelRatioF())));
+    }
 }
 
 void tst_MainWindow::committingUnchangedValueRefreshesNothing()

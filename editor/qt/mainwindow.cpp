@@ -162,8 +162,12 @@ void MainWindow::createControls()
         chip->setFrameStyle(QFrame::Box | QFrame::Plain);
         chip->setAlignment(Qt::AlignCenter);
     }
-    txtRGB->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtHexa->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Texts stand at their controls' tops, as on Windows: the two colour texts, whose labels
+    // differ in height, share a baseline, and the size labels are placed on their boxes'.
+    txtRGB->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    txtHexa->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    for (QLabel *label : txtSwitch)
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackground(cpRGB, 0);
     setBackground(pctRGB, 0);
     pctRGB->hide();
@@ -377,6 +381,13 @@ void MainWindow::layOutControls()
         fittingScale(table, mainWindowTexts(measure), measure, 96, 96,
                      largestScaleOnScreen(*this, kMainClientWidth, kMainClientHeight));
     placeControls(*this, table, scale, kMainClientWidth, kMainClientHeight);
+    // The table's size labels stand lower than the digits their boxes centre: each label
+    // moves onto its box's baseline.
+    for (int i = 0; i < 2; ++i) {
+        QLabel *label = txtSwitch[i];
+        label->move(label->x(),
+                    ediSwatch[i]->y() + ediSwatch[i]->textTop() - label->contentsRect().top());
+    }
 }
 
 bool MainWindow::event(QEvent *event)

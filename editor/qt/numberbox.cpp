@@ -6,6 +6,8 @@
 #include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
 
 #include <algorithm>
@@ -62,6 +64,15 @@ void NumberBox::showText(const QString &text)
     // As on Windows, text set by the program shows from its first character: a stored width
     // of 1000 reads "100", not "000", in a box three digits wide.
     setCursorPosition(0);
+}
+
+int NumberBox::textTop() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                               .marginsRemoved(textMargins());
+    return contents.y() + (contents.height() - fontMetrics().height() + 1) / 2;
 }
 
 void NumberBox::keyPressEvent(QKeyEvent *event)
