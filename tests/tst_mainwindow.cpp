@@ -49,6 +49,8 @@ private Q_SLOTS:
     void numberBoxesShowWholeValues();
     void textsOfARowOnOneBaseline_data();
     void textsOfARowOnOneBaseline();
+    void textsReadableInThePalette_data();
+    void textsReadableInThePalette();
     void committingUnchangedValueRefreshesNothing();
     void losingFocusCommits();
     void controlCharactersAreDiscarded_data();
@@ -551,6 +553,99 @@ void tst_MainWindow::textsOfARowOnOneBaseline()
                                 .arg(first)
                                 .arg(w->devicePixelRatioF())));
     }
+}
+
+// The texts of Window's controls that do not stand out from their ground as it is drawn: where
+// the text is, fewer pixels far from the colour most of that place has than the text has
+// characters. Named with what was found; empty when every text reads.
+static QStringList unreadableTexts(QWidget *window)
+{
+    QStringList unreadable;
+    const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = image.devicePixelRatio();
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        if (!control->isVisible() || control->window() != window)
+            continue; // the About box is the main window's child, not part of its picture
+        QString text;
+        QRect place = control->rect();
+        const int em = control->fontMetrics().height();
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            text = label->text();
+            place = label->contentsRect();
+        } else if (auto *frame = qobject_cast<QGroupBox *>(control)) {
+            text = frame->title();
+            place = QRect(0, 0, control->width(), em);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            text = button->text();
+            if (qobject_cast<QRadioButton *>(control) || qobject_cast<QCheckBox *>(control))
+                place.setLeft(control->height()); // the circle or box
+            else
+                place.adjust(3, 3, -3, -3); // the bevel
+        } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
+            text = box->text();
+            place.adjust(3, 3, -3, -3); // the frame
+        }
+        text = withoutAccessMarks(text).remove(u' ');
+        if (text.isEmpty())
+            continue;
+        const QRect pixels = QRectF(QPointF(control->mapTo(window, place.topLeft())) * ratio,
+                                    QSizeF(place.size()) * ratio)
+                                 .toAlignedRect()
+                                 .intersected(image.rect());
+        QHash<QRgb, int> counts;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                ++counts[image.pixel(x, y)];
+        QRgb ground = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > counts.value(ground))
+                ground = it.key();
+        int standing = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            const QRgb c = it.key();
+            const int distance = qAbs(qRed(c) - qRed(ground)) + qAbs(qGreen(c) - qGreen(ground))
+                                 + qAbs(qBlue(c) - qBlue(ground));
+            if (distance >= 3 * 64)
+                standing += it.value();
+        }
+        if (standing < text.size())
+            unreadable << QStringLiteral("%1 \"%2\" (%3 pixels stand out)")
+                              .arg(control->objectName(), text)
+                              .arg(standing);
+    }
+    return unreadable;
+}
+
+void tst_MainWindow::textsReadableInThePalette_data()
+{
+    QTest::addColumn<QColor>("ground");
+    QTest::addColumn<QColor>("text");
+    QTest::newRow("high contrast, white on black") << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("high contrast, black on white") << QColor(Qt::white) << QColor(Qt::black);
+    QTest::newRow("dark") << QColor(0x20, 0x20, 0x20) << QColor(0xe0, 0xe0, 0xe0);
+}
+
+// A desktop's palette, light or dark, colours every text of both windows on its own ground.
+void tst_MainWindow::textsReadableInThePalette()
+{
+    QFETCH(QColor, ground);
+    QFETCH(QColor, text);
+    QPalette palette;
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        palette.setColor(role, ground);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, text);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents();
+    MainWindow *w = f->window.get();
+    w->form().ApplyColor(255, 255, 255);
+    AboutDialog about(w);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    const QStringList problems = unreadableTexts(w) + unreadableTexts(&about);
+    QApplication::setPalette(before);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
 }
 
 void tst_MainWindow::committingUnchangedValueRefreshesNothing()
