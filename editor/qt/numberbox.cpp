@@ -89,8 +89,10 @@ void NumberBox::focusOutEvent(QFocusEvent *event)
     QLineEdit::focusOutEvent(event);
     // A box left with its caret after a value wider than itself would keep showing the value's
     // end: it reads from its first character again, as text the program sets does. Its own
-    // context menu keeps the place the user was editing.
-    if (event->reason() != Qt::PopupFocusReason)
+    // context menu, and a switch to another program and back, keep the place and the selection
+    // the user was editing.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
         setCursorPosition(0);
 }
 
