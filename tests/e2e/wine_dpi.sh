@@ -156,6 +156,7 @@ keys alt+s
 xclip -selection clipboard -t image/bmp -o >"$work/sample.bmp"
 expect_equal "sample at 144 DPI" "$(python3 "$here/bmpinfo.py" "$work/sample.bmp")" \
     "40x30 #000000 uniform"
+widest_values
 import -window root "$work/screen.png" 2>/dev/null && [ -n "${HUELOFT_SCREENSHOT:-}" ] &&
     cp "$work/screen.png" "$HUELOFT_SCREENSHOT"
 about_captions
