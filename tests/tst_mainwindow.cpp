@@ -17,6 +17,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScrollBar>
+#include <QStyle>
 
 #include "captionsfit.h"
 
@@ -39,10 +40,17 @@ private Q_SLOTS:
     void accessKeysMoveFocus();
     void accessKeysSelectNotation_data();
     void accessKeysSelectNotation();
+    void arrowKeysSelectNotation_data();
     void arrowKeysSelectNotation();
     void typing_data();
     void typing();
     void typedLengthLimit();
+    void numberBoxesShowWholeValues_data();
+    void numberBoxesShowWholeValues();
+    void textsOfARowOnOneBaseline_data();
+    void textsOfARowOnOneBaseline();
+    void textsReadableInThePalette_data();
+    void textsReadableInThePalette();
     void committingUnchangedValueRefreshesNothing();
     void losingFocusCommits();
     void controlCharactersAreDiscarded_data();
@@ -103,7 +111,7 @@ void tst_MainWindow::window()
 {
     MainWindow *w = f->window.get();
     QCOMPARE(w->windowTitle(), QStringLiteral("RGB Tintora"));
-    QCOMPARE(w->size(), QSize(290, 352));
+    QCOMPARE(w->size(), QSize(363, 441));
     QCOMPARE(w->minimumSize(), w->maximumSize()); // the user cannot resize it
     QVERIFY(!(w->windowFlags() & Qt::WindowMaximizeButtonHint));
     QVERIFY(w->windowFlags() & Qt::WindowCloseButtonHint);
@@ -121,24 +129,26 @@ void tst_MainWindow::controls_data()
     QTest::addColumn<QString>("parentName");
     QTest::addColumn<QRect>("geometry");
     QTest::addColumn<QString>("text");
-    // Positions in pixels, a fifteenth of the twips of the layout; a sample of each kind.
-    QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(8, 8, 273, 49) << "";
-    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(160, 64, 121, 13)
+    // Positions in pixels at the design font: the twips of the layout at 1/15 pixel each, times
+    // the 1.25 at which four digits of a stored size and the caret fit a size box; a sample of
+    // each kind.
+    QTest::newRow("sample") << "cpRGB" << "frmMain" << QRect(10, 10, 342, 61) << "";
+    QTest::newRow("hexa text") << "txtHexa" << "frmMain" << QRect(200, 80, 152, 16)
                                << "0x00000000";
-    QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(40, 152, 209, 17) << "";
-    QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(256, 88, 25, 19) << "";
-    QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(8, 288, 105, 25)
+    QTest::newRow("blue bar") << "hsbColor2" << "frmMain" << QRect(50, 190, 262, 22) << "";
+    QTest::newRow("red box") << "ediColor0" << "frmMain" << QRect(321, 110, 31, 24) << "";
+    QTest::newRow("copy sample") << "cmdCopySample" << "frmMain" << QRect(10, 361, 131, 31)
                                  << "Copy Color &Sample";
-    QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(128, 176, 153, 57)
+    QTest::newRow("notation frame") << "Frame1" << "frmMain" << QRect(160, 220, 192, 72)
                                     << "Hexa format";
-    QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(88, 16, 57, 13) << "&Basic";
-    // A caption label reaches to the box beside it.
-    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(80, 24, 40, 17)
+    QTest::newRow("basic") << "optLang2" << "Frame1" << QRect(110, 20, 72, 17) << "&Basic";
+    // A caption label reaches to the box beside it, and stands on the baseline of its digits.
+    QTest::newRow("height label") << "txtSwitch1" << "Frame2" << QRect(100, 32, 50, 21)
                                   << "&Height";
-    QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(120, 20, 25, 19) << "";
-    QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(128, 296, 105, 17)
+    QTest::newRow("height box") << "ediSwatch1" << "Frame2" << QRect(150, 26, 32, 23) << "";
+    QTest::newRow("on top") << "chkTop" << "frmMain" << QRect(160, 371, 132, 21)
                             << "Always On &Top";
-    QTest::newRow("exit") << "cmdExit" << "frmMain" << QRect(208, 320, 73, 25) << "E&xit";
+    QTest::newRow("exit") << "cmdExit" << "frmMain" << QRect(260, 401, 92, 31) << "E&xit";
 }
 
 void tst_MainWindow::controls()
@@ -175,7 +185,7 @@ void tst_MainWindow::captionsFit_data()
 
 // The window and the About box draw with the font they are given, changed while the window is
 // open as a desktop's settings change it, and grow as a whole until the widest texts the
-// program shows fit: the design's exact size at the design font.
+// program shows fit: at the design font, the layout grown until four digits fit a size box.
 void tst_MainWindow::captionsFit()
 {
     QFETCH(qreal, points);
@@ -194,8 +204,9 @@ void tst_MainWindow::captionsFit()
     QCoreApplication::processEvents();
     w->form().ApplyColor(255, 255, 255);
     QTest::mouseClick(f->control<QRadioButton>("optLang2"), Qt::LeftButton);
-    for (auto *box : w->findChildren<QLineEdit *>())
-        box->setText(QStringLiteral("255"));
+    for (auto *box : w->findChildren<NumberBox *>())
+        box->showText(box->objectName().startsWith(u"ediSwatch") ? QStringLiteral("1000")
+                                                                  : QStringLiteral("255"));
 
     AboutDialog about(w);
     about.show();
@@ -211,7 +222,7 @@ void tst_MainWindow::captionsFit()
     // Positions and sizes grow together.
     const QSize size = w->size();
     if (pixels == 10)
-        QCOMPARE(size, QSize(290, 352));
+        QCOMPARE(size, QSize(363, 441));
     QVERIFY2(size.width() >= 290 && qAbs(size.width() * 352 - size.height() * 290) <= 352,
              qPrintable(QStringLiteral("%1x%2").arg(size.width()).arg(size.height())));
     const QWidget *exit = f->control<QWidget>("cmdExit");
@@ -306,14 +317,40 @@ void tst_MainWindow::accessKeysSelectNotation()
     QVERIFY(f->control<QRadioButton>("optLang0")->isChecked());
 }
 
+void tst_MainWindow::arrowKeysSelectNotation_data()
+{
+    // The Windows build's order: the group's keyboard order, C/C++, Pascal, Basic, Asm, round
+    // at the ends; Right and Down on, Left and Up back, whatever the places on the screen.
+    QTest::addColumn<int>("from");
+    QTest::addColumn<int>("key");
+    QTest::addColumn<int>("to");
+    QTest::addColumn<QString>("hexa");
+    QTest::newRow("C/C++ Right") << 0 << int(Qt::Key_Right) << 1 << "$00000000";
+    QTest::newRow("C/C++ Down") << 0 << int(Qt::Key_Down) << 1 << "$00000000";
+    QTest::newRow("Pascal Right") << 1 << int(Qt::Key_Right) << 2 << "&H00000000&";
+    QTest::newRow("Basic Down") << 2 << int(Qt::Key_Down) << 3 << "00000000H";
+    QTest::newRow("Asm Right, round") << 3 << int(Qt::Key_Right) << 0 << "0x00000000";
+    QTest::newRow("C/C++ Left, round") << 0 << int(Qt::Key_Left) << 3 << "00000000H";
+    QTest::newRow("C/C++ Up, round") << 0 << int(Qt::Key_Up) << 3 << "00000000H";
+    QTest::newRow("Basic Left") << 2 << int(Qt::Key_Left) << 1 << "$00000000";
+    QTest::newRow("Asm Up") << 3 << int(Qt::Key_Up) << 2 << "&H00000000&";
+}
+
 void tst_MainWindow::arrowKeysSelectNotation()
 {
-    auto *c = f->control<QRadioButton>("optLang0");
-    c->setFocus();
-    QTest::keyClick(c, Qt::Key_Down);
-    QTRY_VERIFY(f->control<QRadioButton>("optLang1")->isChecked());
-    QCOMPARE(int(f->window->form().HexaType), 1);
-    QCOMPARE(f->control<QLabel>("txtHexa")->text(), QStringLiteral("$00000000"));
+    QFETCH(int, from);
+    QFETCH(int, key);
+    QFETCH(int, to);
+    QFETCH(QString, hexa);
+    auto *start = f->control<QRadioButton>(QByteArray("optLang") + QByteArray::number(from));
+    QTest::mouseClick(start, Qt::LeftButton);
+    QTRY_VERIFY(start->hasFocus());
+    QTest::keyClick(start, Qt::Key(key));
+    auto *target = f->control<QRadioButton>(QByteArray("optLang") + QByteArray::number(to));
+    QTRY_VERIFY(target->isChecked());
+    QVERIFY(target->hasFocus());
+    QCOMPARE(int(f->window->form().HexaType), to);
+    QCOMPARE(f->control<QLabel>("txtHexa")->text(), hexa);
 }
 
 void tst_MainWindow::typing_data()
@@ -379,6 +416,243 @@ void tst_MainWindow::typedLengthLimit()
     box->selectAll();
     QTest::keyClicks(box, "9");
     QCOMPARE(box->text(), QStringLiteral("9"));
+}
+
+// Where a box draws its first character: the cursor's place less the text before it. With the
+// cursor at the start the box never scrolls, so that is where an unscrolled text begins. The box
+// scrolls as it paints.
+static int firstCharacterX(QLineEdit *box)
+{
+    box->repaint();
+    const QRect cursor = box->inputMethodQuery(Qt::ImCursorRectangle).toRect();
+    return cursor.x()
+           - box->fontMetrics().horizontalAdvance(box->text().left(box->cursorPosition()));
+}
+
+void tst_MainWindow::numberBoxesShowWholeValues_data()
+{
+    QTest::addColumn<QString>("box");
+    QTest::addColumn<qreal>("points"); // 0: the design font
+    QTest::addColumn<QString>("stored"); // the size the settings file gives, or none
+    QTest::addColumn<QString>("typed");
+    QTest::addColumn<bool>("fits"); // the whole value and the caret after it
+    const char *boxes[] = {"ediColor0", "ediColor1", "ediColor2", "ediSwatch0", "ediSwatch1"};
+    for (qreal points : {0.0, 9.0, 14.0}) {
+        for (const char *box : boxes)
+            QTest::addRow("%s typed full, %g pt", box, points)
+                << box << points << QString() << "255" << true;
+        for (const char *box : {"ediSwatch0", "ediSwatch1"})
+            QTest::addRow("%s stored 1000, %g pt", box, points)
+                << box << points << "1000" << QString() << true;
+    }
+    // Wider than any layout makes a box: shown from its start once the box is left.
+    QTest::newRow("ediSwatch0 stored -32768") << "ediSwatch0" << 0.0 << "-32768" << QString()
+                                              << false;
+}
+
+// A box typed full, or given a stored size, shows its first digit while the caret is after its
+// last one and after the focus has left it.
+void tst_MainWindow::numberBoxesShowWholeValues()
+{
+    QFETCH(QString, box);
+    QFETCH(qreal, points);
+    QFETCH(QString, stored);
+    QFETCH(QString, typed);
+    QFETCH(bool, fits);
+    if (!stored.isEmpty()) {
+        delete f;
+        f = new WindowFixture;
+        QVERIFY(f->start(QStringLiteral("[RGB Sample]\r\nWidth=%1\r\nHeight=%1\r\n")
+                             .arg(stored)
+                             .toLatin1()));
+    }
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    auto *edit = f->control<NumberBox>(box.toLatin1().constData());
+    edit->setFocus();
+    QTRY_VERIFY(edit->hasFocus());
+    if (!typed.isEmpty()) {
+        edit->selectAll();
+        QTest::keyClick(edit, Qt::Key_Delete);
+        QTest::keyClicks(edit, typed);
+    }
+    const QString shown = stored.isEmpty() ? typed : stored;
+    QCOMPARE(edit->text(), shown);
+    edit->home(false);
+    const int start = firstCharacterX(edit);
+    edit->end(false);
+    if (fits)
+        QCOMPARE(firstCharacterX(edit), start);
+    else
+        QVERIFY(firstCharacterX(edit) < start);
+
+    // Another program's window taking the focus for a moment (a Wayland clipboard reader
+    // does) leaves the box as it was: what Alt+W selected is still replaced by typing.
+    edit->selectAll();
+    QFocusEvent away(QEvent::FocusOut, Qt::ActiveWindowFocusReason);
+    QCoreApplication::sendEvent(edit, &away);
+    QCOMPARE(edit->selectedText(), shown);
+
+    QTest::keyClick(edit, Qt::Key_Tab);
+    QVERIFY(!edit->hasFocus());
+    QCOMPARE(edit->text(), shown);
+    QCOMPARE(firstCharacterX(edit), start);
+}
+
+// Where a text's baseline lies in Window, as its control draws it: a label's line placed in
+// its contents by its alignment; a box's line where its cursor stands.
+static int baselineIn(QWidget *window, QWidget *control)
+{
+    const QFontMetrics metrics = control->fontMetrics();
+    int top = 0;
+    if (auto *box = qobject_cast<QLineEdit *>(control)) {
+        box->repaint(); // the box places its line as it paints
+        top = box->inputMethodQuery(Qt::ImCursorRectangle).toRect().top();
+    } else if (auto *label = qobject_cast<QLabel *>(control)) {
+        top = QStyle::alignedRect(label->layoutDirection(), label->alignment(),
+                                  QSize(label->contentsRect().width(), metrics.height()),
+                                  label->contentsRect())
+                  .top();
+    }
+    return control->mapTo(window, QPoint(0, top)).y() + metrics.ascent();
+}
+
+void tst_MainWindow::textsOfARowOnOneBaseline_data()
+{
+    QTest::addColumn<qreal>("points"); // 0: the design font
+    QTest::addColumn<QStringList>("row");
+    const QStringList rows[] = {{"txtRGB", "txtHexa"},
+                                {"txtSwitch0", "ediSwatch0", "txtSwitch1", "ediSwatch1"}};
+    for (qreal points : {0.0, 9.0, 14.0}) {
+        QTest::addRow("colour texts, %g pt", points) << points << rows[0];
+        QTest::addRow("sample size, %g pt", points) << points << rows[1];
+    }
+}
+
+// The labels, the digits and the colour texts of one row stand on one line, as the Windows
+// build draws them (every text from its control's top); ctest runs this at 1.5 and 2 times
+// the screen's scale too.
+void tst_MainWindow::textsOfARowOnOneBaseline()
+{
+    QFETCH(qreal, points);
+    QFETCH(QStringList, row);
+    if (points > 0) {
+        QFont font = QApplication::font();
+        font.setPointSizeF(points);
+        QApplication::setFont(font);
+        QCoreApplication::processEvents();
+        QCoreApplication::processEvents();
+    }
+    MainWindow *w = f->window.get();
+    const int first = baselineIn(w, f->control<QWidget>(row.front().toLatin1().constData()));
+    for (const QString &name : row) {
+        QWidget *control = f->control<QWidget>(name.toLatin1().constData());
+        QVERIFY2(baselineIn(w, control) == first,
+                 qPrintable(QStringLiteral("%1 at %2, %3 at %4, scale %5")
+                                .arg(name)
+                                .arg(baselineIn(w, control))
+                                .arg(row.front())
+                                .arg(first)
+                                .arg(w->devicePixelRatioF())));
+    }
+}
+
+// The texts of Window's controls that do not stand out from their ground as it is drawn: where
+// the text is, fewer pixels far from the colour most of that place has than the text has
+// characters. Named with what was found; empty when every text reads.
+static QStringList unreadableTexts(QWidget *window)
+{
+    QStringList unreadable;
+    const QImage image = window->grab().toImage().convertToFormat(QImage::Format_RGB32);
+    const qreal ratio = image.devicePixelRatio();
+    for (QWidget *control : window->findChildren<QWidget *>()) {
+        if (!control->isVisible() || control->window() != window)
+            continue; // the About box is the main window's child, not part of its picture
+        QString text;
+        QRect place = control->rect();
+        const int em = control->fontMetrics().height();
+        if (auto *label = qobject_cast<QLabel *>(control)) {
+            text = label->text();
+            place = label->contentsRect();
+        } else if (auto *frame = qobject_cast<QGroupBox *>(control)) {
+            text = frame->title();
+            place = QRect(0, 0, control->width(), em);
+        } else if (auto *button = qobject_cast<QAbstractButton *>(control)) {
+            text = button->text();
+            if (qobject_cast<QRadioButton *>(control) || qobject_cast<QCheckBox *>(control))
+                place.setLeft(control->height()); // the circle or box
+            else
+                place.adjust(3, 3, -3, -3); // the bevel
+        } else if (auto *box = qobject_cast<QLineEdit *>(control)) {
+            text = box->text();
+            place.adjust(3, 3, -3, -3); // the frame
+        }
+        text = withoutAccessMarks(text).remove(u' ');
+        if (text.isEmpty())
+            continue;
+        const QRect pixels = QRectF(QPointF(control->mapTo(window, place.topLeft())) * ratio,
+                                    QSizeF(place.size()) * ratio)
+                                 .toAlignedRect()
+                                 .intersected(image.rect());
+        QHash<QRgb, int> counts;
+        for (int y = pixels.top(); y <= pixels.bottom(); ++y)
+            for (int x = pixels.left(); x <= pixels.right(); ++x)
+                ++counts[image.pixel(x, y)];
+        QRgb ground = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it)
+            if (it.value() > counts.value(ground))
+                ground = it.key();
+        int standing = 0;
+        for (auto it = counts.cbegin(); it != counts.cend(); ++it) {
+            const QRgb c = it.key();
+            const int distance = qAbs(qRed(c) - qRed(ground)) + qAbs(qGreen(c) - qGreen(ground))
+                                 + qAbs(qBlue(c) - qBlue(ground));
+            if (distance >= 3 * 64)
+                standing += it.value();
+        }
+        if (standing < text.size())
+            unreadable << QStringLiteral("%1 \"%2\" (%3 pixels stand out)")
+                              .arg(control->objectName(), text)
+                              .arg(standing);
+    }
+    return unreadable;
+}
+
+void tst_MainWindow::textsReadableInThePalette_data()
+{
+    QTest::addColumn<QColor>("ground");
+    QTest::addColumn<QColor>("text");
+    QTest::newRow("high contrast, white on black") << QColor(Qt::black) << QColor(Qt::white);
+    QTest::newRow("high contrast, black on white") << QColor(Qt::white) << QColor(Qt::black);
+    QTest::newRow("dark") << QColor(0x20, 0x20, 0x20) << QColor(0xe0, 0xe0, 0xe0);
+}
+
+// A desktop's palette, light or dark, colours every text of both windows on its own ground.
+void tst_MainWindow::textsReadableInThePalette()
+{
+    QFETCH(QColor, ground);
+    QFETCH(QColor, text);
+    QPalette palette;
+    for (auto role : {QPalette::Window, QPalette::Base, QPalette::Button})
+        palette.setColor(role, ground);
+    for (auto role : {QPalette::WindowText, QPalette::Text, QPalette::ButtonText})
+        palette.setColor(role, text);
+    const QPalette before = QApplication::palette();
+    QApplication::setPalette(palette);
+    QCoreApplication::processEvents();
+    MainWindow *w = f->window.get();
+    w->form().ApplyColor(255, 255, 255);
+    AboutDialog about(w);
+    about.show();
+    QVERIFY(QTest::qWaitForWindowExposed(&about));
+    const QStringList problems = unreadableTexts(w) + unreadableTexts(&about);
+    QApplication::setPalette(before);
+    QVERIFY2(problems.isEmpty(), qPrintable(problems.join(QStringLiteral("; "))));
 }
 
 void tst_MainWindow::committingUnchangedValueRefreshesNothing()

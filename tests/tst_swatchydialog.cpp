@@ -14,6 +14,7 @@
 #include <QDialogButtonBox>
 #include <QDir>
 #include <QFile>
+#include <QLabel>
 #include <QLibrary>
 #include <QProcess>
 #include <QPushButton>
@@ -46,7 +47,19 @@ void whenDialogOpens(std::function<void(QColorDialog *)> action, int attemptsLef
     });
 }
 
-enum class CloseBy { Ok, CancelButton, Escape, CloseWindow };
+// EnterIn...: Enter with the focus in one of the dialog's hue, saturation or value boxes, as
+// after moving there with Tab: the box commits what it shows, then OK takes the colour.
+enum class CloseBy { Ok, CancelButton, Escape, CloseWindow, EnterInHue, EnterInSat, EnterInVal };
+
+// One of the dialog's number boxes, by its label.
+QWidget *boxLabelled(QColorDialog *dialog, const QString &caption)
+{
+    for (QLabel *label : dialog->findChildren<QLabel *>()) {
+        if (label->text() == caption)
+            return label->buddy();
+    }
+    return nullptr;
+}
 
 void closeDialog(QColorDialog *dialog, CloseBy how)
 {
@@ -64,6 +77,18 @@ void closeDialog(QColorDialog *dialog, CloseBy how)
     case CloseBy::CloseWindow:
         dialog->close();
         break;
+    case CloseBy::EnterInHue:
+    case CloseBy::EnterInSat:
+    case CloseBy::EnterInVal: {
+        const char *caption = how == CloseBy::EnterInHue   ? "Hu&e:"
+                              : how == CloseBy::EnterInSat ? "&Sat:"
+                                                           : "&Val:";
+        QWidget *box = boxLabelled(dialog, QColorDialog::tr(caption));
+        QVERIFY(box);
+        box->setFocus();
+        QTest::keyClick(box, Qt::Key_Return);
+        break;
+    }
     }
 }
 
@@ -169,6 +194,16 @@ void tst_SwatchyDialog::result_data()
     QTest::newRow("window closed")
         << 0x00ABCDEFu << QColor(Qt::red) << CloseBy::CloseWindow << 0x00ABCDEFu;
     QTest::newRow("Cancel from black") << 0u << QColor(Qt::white) << CloseBy::CancelButton << 0u;
+    // A colour picked or typed is the one given back, though the hue, saturation and value
+    // boxes show it in whole numbers that make another colour.
+    QTest::newRow("Enter in hue") << 0u << QColor(128, 51, 255) << CloseBy::EnterInHue
+                                  << 0x00FF3380u;
+    QTest::newRow("Enter in saturation") << 0u << QColor(128, 51, 255) << CloseBy::EnterInSat
+                                         << 0x00FF3380u;
+    QTest::newRow("Enter in value") << 0u << QColor(10, 200, 99) << CloseBy::EnterInVal
+                                    << 0x0063C80Au;
+    QTest::newRow("Enter in hue, as opened") << 0x00FF3380u << QColor() << CloseBy::EnterInHue
+                                             << 0x00FF3380u;
 }
 
 void tst_SwatchyDialog::result()

@@ -190,7 +190,7 @@ void tst_WindowSystem::centredAxes_data()
     QTest::addColumn<bool>("storedTop");
     QTest::addColumn<bool>("pulledBack"); // a stored axis off the screen: at its edge now
 
-    const QPoint clientCentred = centredTwips(QSize(290, 352));
+    const QPoint clientCentred = centredTwips(QSize(363, 441)); // the window at the design font
     QTest::newRow("neither stored") << QByteArray() << false << false << false;
     QTest::newRow("Left stored") << QByteArray("[RGB Tintora]\nLeft=600\n") << true << false << false;
     QTest::newRow("Top stored") << QByteArray("[RGB Tintora]\nTop=600\n") << false << true << false;

@@ -30,5 +30,12 @@ set_tests_properties(clipboard_scaled PROPERTIES
     TIMEOUT 120
     ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=2;HOME=${CMAKE_CURRENT_BINARY_DIR}/home-clipboard")
 
+# The texts of a row on one baseline at one and a half and twice the screen's scale as well.
+foreach(scale 1.5 2)
+    add_test(NAME mainwindow_baselines_${scale} COMMAND tst_mainwindow textsOfARowOnOneBaseline)
+    set_tests_properties(mainwindow_baselines_${scale} PROPERTIES
+        TIMEOUT 120 ENVIRONMENT "QT_QPA_PLATFORM=offscreen;QT_SCALE_FACTOR=${scale}")
+endforeach()
+
 # The window's behaviour without a toolkit: the core's handlers on controls held in memory.
 hueloft_add_qtest(mainform SOURCES tst_mainform.cpp memoryview.h memoryview.cpp LIBRARIES hueloft_core)

@@ -148,10 +148,16 @@ std::vector<ShownText> mainWindowTexts(const TextMeasure &measure)
             texts.push_back({&control, captionDisplayText(control.text)});
             break;
         case ControlKind::TextBox: {
-            // Typing stops at three characters, whatever they are worth.
+            // A channel box holds at most 255. A size box takes three typed digits, but shows
+            // what the settings file gave it, unclamped until the next copy: four digits keep a
+            // stored 1000 whole. The caret after the last digit is the measure's to add.
+            if (name.starts_with("ediColor")) {
+                texts.push_back({&control, widestChannel(measure, control)});
+                break;
+            }
             if (!boxDigit)
                 boxDigit = DigitWidths(measure, control, 10).widest(10);
-            texts.push_back({&control, std::string(3, boxDigit)});
+            texts.push_back({&control, std::string(kSampleBoxDigits, boxDigit)});
             break;
         }
         case ControlKind::Label:

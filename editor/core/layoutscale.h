@@ -72,8 +72,12 @@ struct ShownText
     bool wraps = false;
 };
 
-// Every text of the main window at its widest in the measured font: the captions, three digits
-// in each box, the RGB macro and the four hexadecimal notations of the widest digits.
+// The digits a sample size box shows whole: a stored width of 1000 reads "1000".
+inline constexpr int kSampleBoxDigits = 4;
+
+// Every text of the main window at its widest in the measured font: the captions, the widest
+// channel value in each channel box and kSampleBoxDigits digits in each size box, the RGB macro
+// and the four hexadecimal notations of the widest digits. A box's need includes its caret.
 std::vector<ShownText> mainWindowTexts(const TextMeasure &measure);
 
 // The About box's title and version lines where a front-end names the program and version

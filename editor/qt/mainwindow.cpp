@@ -22,6 +22,8 @@
 #include <QScrollBar>
 #include <QShortcut>
 
+#include <algorithm>
+#include <iterator>
 #include <string_view>
 #include <vector>
 
@@ -160,8 +162,12 @@ void MainWindow::createControls()
         chip->setFrameStyle(QFrame::Box | QFrame::Plain);
         chip->setAlignment(Qt::AlignCenter);
     }
-    txtRGB->setAlignment(Qt::AlignLeft | Qt::AlignVCenter);
-    txtHexa->setAlignment(Qt::AlignRight | Qt::AlignVCenter);
+    // Texts stand at their controls' tops, as on Windows: the two colour texts, whose labels
+    // differ in height, share a baseline, and the size labels are placed on their boxes'.
+    txtRGB->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+    txtHexa->setAlignment(Qt::AlignRight | Qt::AlignTop);
+    for (QLabel *label : txtSwitch)
+        label->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     setBackground(cpRGB, 0);
     setBackground(pctRGB, 0);
     pctRGB->hide();
@@ -205,6 +211,7 @@ void MainWindow::createControls()
     for (NumberBox *box : ediSwatch)
         box->setPasteTaker([this] { return m_form.PasteColor(); });
     for (int i = 0; i < 4; ++i) {
+        optLang[i]->installEventFilter(this);
         connect(optLang[i], &QRadioButton::toggled, this, [this, i](bool checked) {
             updateOptionTabStops();
             if (checked)
@@ -251,6 +258,29 @@ void MainWindow::updateOptionTabStops()
         option->setFocusPolicy(option->isChecked() ? Qt::StrongFocus : Qt::ClickFocus);
 }
 
+// The notation an arrow key moves to from Watched, -1 for any other key or control. As in the
+// Windows build's group of auto radio buttons: the arrows go through the group in its keyboard
+// order, round at the ends, Right and Down on, Left and Up back; Qt's own go by position on
+// the screen, from C/C++ to Basic on the right.
+int MainWindow::optionArrowTarget(QObject *watched, const QKeyEvent &key) const
+{
+    const auto from = std::find(std::begin(optLang), std::end(optLang), watched);
+    if (from == std::end(optLang) || key.modifiers() & ~Qt::KeypadModifier)
+        return -1;
+    const int count = int(std::size(optLang));
+    const int index = int(from - std::begin(optLang));
+    switch (key.key()) {
+    case Qt::Key_Right:
+    case Qt::Key_Down:
+        return (index + 1) % count;
+    case Qt::Key_Left:
+    case Qt::Key_Up:
+        return (index + count - 1) % count;
+    default:
+        return -1;
+    }
+}
+
 void MainWindow::setBackground(QWidget *widget, ColorValue color)
 {
     int red = 0, green = 0, blue = 0;
@@ -280,6 +310,12 @@ bool MainWindow::eventFilter(QObject *watched, QEvent *event)
 {
     switch (event->type()) {
     case QEvent::KeyPress: {
+        if (const int option = optionArrowTarget(watched, *static_cast<QKeyEvent *>(event));
+            option >= 0) {
+            optLang[option]->setFocus(Qt::TabFocusReason);
+            optLang[option]->setChecked(true);
+            return true;
+        }
         // A key that types no character (arrows, Delete, Home) is the box's own business.
         const int code = typedCharacter(*static_cast<QKeyEvent *>(event));
         if (code < 0)
@@ -345,6 +381,13 @@ void MainWindow::layOutControls()
         fittingScale(table, mainWindowTexts(measure), measure, 96, 96,
                      largestScaleOnScreen(*this, kMainClientWidth, kMainClientHeight));
     placeControls(*this, table, scale, kMainClientWidth, kMainClientHeight);
+    // The table's size labels stand lower than the digits their boxes centre: each label
+    // moves onto its box's baseline.
+    for (int i = 0; i < 2; ++i) {
+        QLabel *label = txtSwitch[i];
+        label->move(label->x(),
+                    ediSwatch[i]->y() + ediSwatch[i]->textTop() - label->contentsRect().top());
+    }
 }
 
 bool MainWindow::event(QEvent *event)

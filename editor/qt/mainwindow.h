@@ -18,6 +18,7 @@ class CaptionLabel;
 class NumberBox;
 class QCheckBox;
 class QGroupBox;
+class QKeyEvent;
 class QLabel;
 class QPushButton;
 class QRadioButton;
@@ -49,6 +50,7 @@ private:
     void createControls();
     void layOutControls();
     int typedIntoBox(QObject *box, int code);
+    int optionArrowTarget(QObject *watched, const QKeyEvent &key) const;
     void setBackground(QWidget *widget, hueloft::ColorValue color);
     void updateOptionTabStops();
     void describeForAssistiveTools();

@@ -3,8 +3,11 @@
 
 #include <QAction>
 #include <QContextMenuEvent>
+#include <QFocusEvent>
 #include <QKeyEvent>
 #include <QMenu>
+#include <QStyle>
+#include <QStyleOptionFrame>
 #include <QValidator>
 
 #include <algorithm>
@@ -63,6 +66,15 @@ void NumberBox::showText(const QString &text)
     setCursorPosition(0);
 }
 
+int NumberBox::textTop() const
+{
+    QStyleOptionFrame option;
+    initStyleOption(&option);
+    const QRect contents = style()->subElementRect(QStyle::SE_LineEditContents, &option, this)
+                               .marginsRemoved(textMargins());
+    return contents.y() + (contents.height() - fontMetrics().height() + 1) / 2;
+}
+
 void NumberBox::keyPressEvent(QKeyEvent *event)
 {
     if (event->matches(QKeySequence::Paste) && pasteTaken()) {
@@ -70,6 +82,18 @@ void NumberBox::keyPressEvent(QKeyEvent *event)
         return;
     }
     QLineEdit::keyPressEvent(event);
+}
+
+void NumberBox::focusOutEvent(QFocusEvent *event)
+{
+    QLineEdit::focusOutEvent(event);
+    // A box left with its caret after a value wider than itself would keep showing the value's
+    // end: it reads from its first character again, as text the program sets does. Its own
+    // context menu, and a switch to another program and back, keep the place and the selection
+    // the user was editing.
+    const Qt::FocusReason reason = event->reason();
+    if (reason != Qt::PopupFocusReason && reason != Qt::ActiveWindowFocusReason)
+        setCursorPosition(0);
 }
 
 void NumberBox::contextMenuEvent(QContextMenuEvent *event)

@@ -24,6 +24,10 @@ public:
 
     void showText(const QString &text);
 
+    // The top of the line of text, in the box's coordinates, as QLineEdit centres it in the
+    // box's contents: a label beside the box puts its text's top there to share its baseline.
+    int textTop() const;
+
     // A paste by the box's own means (Shift+Insert, the Paste key, the context menu's Paste)
     // is first offered to Taker; the box inserts the clipboard's text only when Taker declines
     // (returns false).
@@ -32,6 +36,7 @@ public:
 protected:
     void keyPressEvent(QKeyEvent *event) override;
     void contextMenuEvent(QContextMenuEvent *event) override;
+    void focusOutEvent(QFocusEvent *event) override;
 
 private:
     bool pasteTaken() const { return m_pasteTaker && m_pasteTaker(); }

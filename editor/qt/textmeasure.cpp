@@ -74,8 +74,10 @@ TextNeed WidgetTextMeasure::need(const ControlLayout &control, std::string_view 
         const auto *box = qobject_cast<const QLineEdit *>(&w);
         const QMargins text = box ? box->textMargins() : QMargins();
         const int frame = style->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, &w);
-        // QLineEdit keeps two pixels beside the text and one above and below.
-        return {advance + 2 * frame + 4 + text.left() + text.right(),
+        // QLineEdit keeps two pixels beside the text and one above and below; the cursor after
+        // the last digit needs its own width, or the box scrolls the first digit away.
+        const int cursor = style->pixelMetric(QStyle::PM_TextCursorWidth, nullptr, &w);
+        return {advance + 2 * frame + 4 + cursor + text.left() + text.right(),
                 em + 2 * frame + 2 + text.top() + text.bottom()};
     }
     case ControlKind::Label: {

@@ -116,6 +116,9 @@ INT_PTR CALLBACK aboutProc(HWND dialog, UINT message, WPARAM wParam, LPARAM lPar
         }
         return FALSE;
     case WM_CTLCOLORSTATIC:
+        // Colour and ground both the system's: the ground alone leaves the DC's black text,
+        // unreadable on a high-contrast scheme's dark face.
+        SetTextColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNTEXT));
         SetBkColor(reinterpret_cast<HDC>(wParam), GetSysColor(COLOR_BTNFACE));
         return reinterpret_cast<INT_PTR>(GetSysColorBrush(COLOR_BTNFACE));
     case WM_DESTROY:

@@ -36,6 +36,24 @@ bool isPushButton(HWND window)
     return type == BS_PUSHBUTTON || type == BS_DEFPUSHBUTTON;
 }
 
+// A themed frame draws its caption in the theme's text colour on the window's ground: black on
+// black in a high-contrast scheme whose face is black. Drawn without a theme it takes the
+// colours WM_CTLCOLORSTATIC answers, the system's. uxtheme is loaded only when comctl32 themes
+// the controls; without it there is nothing to undo.
+void drawWithoutTheme(HWND control)
+{
+    using Fn = HRESULT(WINAPI *)(HWND, LPCWSTR, LPCWSTR);
+    static const Fn setWindowTheme = [] {
+        HMODULE uxtheme = GetModuleHandleW(L"uxtheme.dll");
+        return uxtheme ? reinterpret_cast<Fn>(
+                             reinterpret_cast<void *>(GetProcAddress(uxtheme, "SetWindowTheme")))
+                       : nullptr;
+    }();
+    // A name no theme has: Wine refuses the empty one.
+    if (setWindowTheme)
+        setWindowTheme(control, L" ", L" ");
+}
+
 } // namespace
 
 MainWindow::MainWindow(ExternalFunctions &functions, SettingsStore &settings)
@@ -156,6 +174,8 @@ void MainWindow::layOut(int dpiX, int dpiY)
                                      r.top, r.width, r.height, m_window,
                                      reinterpret_cast<HMENU>(static_cast<INT_PTR>(native.id)),
                                      m_instance, nullptr);
+            if (layout.kind == ControlKind::Frame)
+                drawWithoutTheme(window);
             if (layout.kind == ControlKind::ScrollBar) {
                 SCROLLINFO info = {sizeof info, SIF_RANGE | SIF_POS | SIF_PAGE, 0, 255, 0, 0, 0};
                 SetScrollInfo(window, SB_CTL, &info, FALSE);
@@ -360,6 +380,12 @@ void MainWindow::onCommand(int id, int code, HWND control)
     if (id == IDCANCEL && !control)
         return; // Escape presses no button of this window
 
+    if (code == EN_KILLFOCUS && (channelOfBox(id) >= 0 || sampleBoxOf(id) >= 0)) {
+        // A box left with its caret after a value wider than itself would keep showing the
+        // value's end: it reads from its first character again, as text the program sets does.
+        SendMessageW(control, EM_SETSEL, 0, 0);
+        SendMessageW(control, EM_SCROLLCARET, 0, 0);
+    }
     const int channel = channelOfBox(id);
     if (channel >= 0) {
         if (code == EN_KILLFOCUS) {

@@ -41,9 +41,14 @@ TextNeed FontMeasure::need(const ControlLayout &control, std::string_view text) 
         return {extent.cx + at(13 + 4), m_em}; // the box or circle and its gap
     case ControlKind::Frame:
         return {extent.cx + 2 * at(8), m_em}; // the frame's line each side of the caption
-    case ControlKind::TextBox:
-        // The client edge, and the one-pixel margins the window gives its boxes.
-        return {extent.cx + 2 * at(2) + 2, m_em + 2 * at(2)};
+    case ControlKind::TextBox: {
+        // The client edge, the one-pixel margins the window gives its boxes, the pixel the
+        // edit control keeps inside a client edge on each side (EM_GETRECT), and the caret
+        // after the last digit: without room for it the box scrolls its first digit away.
+        DWORD caret = 1;
+        SystemParametersInfoW(SPI_GETCARETWIDTH, 0, &caret, 0);
+        return {extent.cx + 2 * at(2) + 2 + 2 + int(caret), m_em + 2 * at(2)};
+    }
     default:
         return {extent.cx, m_em};
     }

@@ -15,8 +15,10 @@
 #include <QThread>
 #include <QWindow>
 
+#include <algorithm>
 #include <array>
 #include <cstdio>
+#include <memory>
 #include <optional>
 
 namespace swatchy {
@@ -140,6 +142,15 @@ void addPortalPickCommand(QColorDialog *dialog)
     picker->probe();
 }
 
+// The colour the dialog's hue, saturation and value boxes make of Color: they hold whole
+// numbers, and commit them on Enter or when left. As RGB, which is what the dialog gives.
+QRgb throughHsvBoxes(const QColor &color)
+{
+    int hue = 0, saturation = 0, value = 0;
+    color.getHsv(&hue, &saturation, &value);
+    return QColor::fromHsv(std::max(hue, 0), saturation, value).rgb();
+}
+
 } // namespace
 
 std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
@@ -198,10 +209,27 @@ std::uint32_t showColorDialog(std::uint32_t color, std::uintptr_t owner)
     }
     dialog->setCurrentColor(toQColor(color));
     addPortalPickCommand(dialog);
+    // A colour picked or typed is the one given back: a hue, saturation or value box that
+    // commits what it shows (Enter in it, which also presses OK, or Tab out of it) turns
+    // (128, 51, 255) into (126, 51, 255). A change that is only that rounding puts the colour
+    // back as it was, and is undone in the result should OK come first.
+    auto exact = std::make_shared<QColor>(dialog->currentColor());
+    QObject::connect(dialog, &QColorDialog::currentColorChanged, dialog,
+                     [dialog = dialog.data(), exact](const QColor &now) {
+                         if (now.rgb() == exact->rgb() || now.rgb() != throughHsvBoxes(*exact)) {
+                             *exact = now;
+                             return;
+                         }
+                         QMetaObject::invokeMethod(
+                             dialog, [dialog, kept = *exact] { dialog->setCurrentColor(kept); },
+                             Qt::QueuedConnection);
+                     });
 
     const bool accepted = dialog->exec() == QDialog::Accepted && dialog;
     QObject::disconnect(ownerGone);
-    const QColor chosen = accepted ? dialog->selectedColor() : QColor();
+    QColor chosen = accepted ? dialog->selectedColor() : QColor();
+    if (chosen.isValid() && chosen.rgb() == throughHsvBoxes(*exact))
+        chosen = *exact;
 
     // The dialog changes its custom colours whichever button closes it. An entry it did not
     // change keeps its exact value, which may carry bits that a colour cannot show.

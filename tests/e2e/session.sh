@@ -1,7 +1,8 @@
 #!/bin/sh
 # SPDX-License-Identifier: MIT
 # A whole session under Xvfb with a window manager: change the colour with the keyboard,
-# switch the notation and always-on-top, exit with Alt+X, start again and find it all restored;
+# switch the notation and always-on-top, close the About box by its keys after a click on the
+# main window, exit with Alt+X, start again and find it all restored;
 # then pick a colour from the desktop in the colour dialog.
 # Usage: session.sh <folder of hueloft and libswatchy.so>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
@@ -32,6 +33,31 @@ keys alt+a alt+t
 expect_equal "on top after Alt+T" "$(above)" yes
 expect_equal "position and size kept" "$(xdotool getwindowgeometry "$win" | tail -n +2)" \
     "$geometry_before"
+# The About box is modal and keeps its keys: after a click on the main window, which it
+# ignores, Enter and Escape still close the box.
+for key in Return Escape; do
+    keys alt+r
+    keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
+    keys Return
+    about=""
+    for _ in $(seq 100); do
+        about=$(xdotool search --onlyvisible --name '^About RGB Tintora$' 2>/dev/null ||
+            true)
+        [ -n "$about" ] && break
+        sleep 0.1
+    done
+    [ -n "$about" ] || fail "the About box did not open"
+    xdotool mousemove --window "$win" 20 20 click 1
+    sleep 0.5
+    keys "$key"
+    for _ in $(seq 30); do
+        xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 || break
+        sleep 0.1
+    done
+    xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
+        fail "$key did not close the About box after a click on the main window"
+    echo "ok: $key closes the About box after a click on the main window"
+done
 extents=$(xprop -id "$win" _NET_FRAME_EXTENTS | sed -n 's/.*= *//p' | tr -d ' ')
 # The client area: the layout's size grown for the desktop's font.
 eval "$(xdotool getwindowgeometry --shell "$win")"

@@ -83,6 +83,19 @@ keys alt+a alt+d
 expect_equal "assembler" "$(clipboard_text)" '00FFC805H'
 keys alt+c alt+d
 expect_equal "C" "$(clipboard_text)" '0x00FFC805'
+# The arrows go through the notations in their keyboard order and select as they go, round at
+# the ends, as the Linux build's (tst_mainwindow arrowKeysSelectNotation).
+keys alt+c Right alt+d
+expect_equal "Right from C" "$(clipboard_text)" '$00FFC805'
+keys alt+c Down Down alt+d
+expect_equal "Down twice from C" "$(clipboard_text)" '&H00FFC805&'
+keys alt+c Left alt+d
+expect_equal "Left from C, round" "$(clipboard_text)" '00FFC805H'
+keys alt+a Right alt+d
+expect_equal "Right from assembler, round" "$(clipboard_text)" '0x00FFC805'
+keys alt+b Up alt+d
+expect_equal "Up from Basic" "$(clipboard_text)" '$00FFC805'
+keys alt+c
 keys alt+m
 expect_equal "HTML" "$(clipboard_text)" '"#05C8FF"'
 keys alt+w
