@@ -92,10 +92,10 @@ keys=$(tr -d '\r' <"$ini" | sed -n 's/=.*//p' | tr '\n' ' ')
 expected="Top Left TopMost HexaFormat Width Height Red Green Blue"
 for i in $(seq 0 15); do expected="$expected RGB_Color_$i"; done
 [ "$keys" = "$expected " ] || fail "keys in HUELOFT.INI: $keys"
-printf '[RGB Color]\r\nRed=300\r\nGreen=7\r\nBlue=-5\r\n[RGB Tintora]\r\nHexaFormat=7\r\nLeft=-30\r\nTop=45\r\nTopMost=5\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=3\r\n[Custom Colors]\r\nRGB_Color_2=-1\r\n' >"$ini"
+printf '[RGB Color]\r\nRed=300\r\nGreen=7\r\nBlue=-5\r\n[RGB Tintora]\r\nHexaFormat=7\r\nLeft=30\r\nTop=45\r\nTopMost=5\r\n[RGB Sample]\r\nWidth=1000\r\nHeight=3\r\n[Custom Colors]\r\nRGB_Color_2=-1\r\n' >"$ini"
 run_editor || fail "hueloft.exe, second run: $(cat "$work/err")"
 got=$(tr -d '\r' <"$ini" | tr '\n' ' ')
-want="[RGB Color] Red=255 Green=7 Blue=0 [RGB Tintora] HexaFormat=7 Left=-30 Top=45 TopMost=5 [RGB Sample] Width=1000 Height=3 [Custom Colors] RGB_Color_2=-1 "
+want="[RGB Color] Red=255 Green=7 Blue=0 [RGB Tintora] HexaFormat=7 Left=30 Top=45 TopMost=5 [RGB Sample] Width=1000 Height=3 [Custom Colors] RGB_Color_2=-1 "
 case "$got" in
     "$want"*) ;;
     *) fail "second run wrote: $got" ;;
