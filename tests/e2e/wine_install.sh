@@ -259,7 +259,7 @@ user_shortcuts=$(ls "$user_menu")
 touch -d '2001-01-01' "$installed/hueloft.exe"
 WINEDEBUG=+msgbox "$wine" "$installer" 2>"$work/offer.log" &
 setup=$!
-find_window "^$setup_title\$" >/dev/null || fail "the installer's first page did not appear"
+find_window "^$setup_title *\$" >/dev/null || fail "the installer's first page did not appear"
 press "Install just for me"
 press "Next"
 press "No"

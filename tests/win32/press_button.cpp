@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
 // Presses a button of another program's window as a person would:
 // press_button <window title> <button text> <seconds>. Waits that long at most for a visible
-// top-level window of that title with a button (push, radio or check box) whose text, without
+// top-level window of that title (blanks after it aside) with a button (push, radio or check box) whose text, without
 // its "&", starts with the one given; a radio button is selected, any other pressed. Ends with
 // 0, or 1 when none came.
 
@@ -47,9 +47,13 @@ BOOL CALLBACK findButton(HWND child, LPARAM data)
 BOOL CALLBACK findWindow(HWND window, LPARAM data)
 {
     auto *search = reinterpret_cast<Search *>(data);
-    wchar_t title[256] = {};
-    GetWindowTextW(window, title, 256);
-    if (IsWindowVisible(window) && std::wcscmp(title, search->title) == 0)
+    wchar_t text[256] = {};
+    GetWindowTextW(window, text, 256);
+    // NSIS ends its captions with a blank.
+    std::wstring title(text);
+    while (!title.empty() && title.back() == L' ')
+        title.pop_back();
+    if (IsWindowVisible(window) && title == search->title)
         EnumChildWindows(window, findButton, data);
     return search->button ? FALSE : TRUE;
 }
