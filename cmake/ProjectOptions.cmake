@@ -8,8 +8,17 @@ set(CMAKE_CXX_EXTENSIONS OFF)
 set(CMAKE_POSITION_INDEPENDENT_CODE ON)
 set(CMAKE_EXPORT_COMPILE_COMMANDS ON)
 
+# A build with the tests keeps debug information for them; one without (the README's release
+# build) makes only what is installed, which is stripped: it is built as what it is.
 if(NOT CMAKE_BUILD_TYPE AND NOT CMAKE_CONFIGURATION_TYPES)
-    set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+    if(DEFINED BUILD_TESTING AND NOT BUILD_TESTING)
+        set(CMAKE_BUILD_TYPE Release CACHE STRING "Build type" FORCE)
+    else()
+        set(CMAKE_BUILD_TYPE RelWithDebInfo CACHE STRING "Build type" FORCE)
+    endif()
+endif()
+if(CMAKE_BUILD_TYPE)
+    message(STATUS "Build type: ${CMAKE_BUILD_TYPE}")
 endif()
 
 find_program(CCACHE_PROGRAM ccache)

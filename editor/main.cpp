@@ -189,6 +189,7 @@ int main(int argc, char *argv[])
     DeclaredFunctions functions({programFolder, hueloft::installedLibraryFolder(programFolder)});
     SystemSettingsStore settings(programFolder);
     MainWindow window(functions, settings);
+    functions.tellProblemsTo([&window](const std::string &line) { window.form().TellProblem(line); });
     window.form().Form_Load();
     if (command.color)
         window.form().ApplyStartColor(*command.color);

@@ -67,6 +67,7 @@ VIAddVersionKey /LANG=1033 "LegalCopyright" "${COPYRIGHT}"
 
 ; A second run says on its first pages that the program is installed, and what going on does.
 !define MULTIUSER_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
+!define MULTIUSER_PAGE_CUSTOMFUNCTION_LEAVE OfferUpdateForEveryone
 !insertmacro MULTIUSER_PAGE_INSTALLMODE
 !define MUI_PAGE_CUSTOMFUNCTION_SHOW SayInstalled
 !insertmacro MUI_PAGE_DIRECTORY
@@ -90,6 +91,38 @@ Function SayInstalled
     ${AndIf} ${FileExists} "$0\hueloft.exe"
         !insertmacro MUI_HEADER_TEXT "RGB Tintora $1 is installed" \
             "in $0. Go on to upgrade or repair it; your settings stay."
+    ${EndIf}
+FunctionEnd
+
+; Sets $1 to the folder of the install for every user, empty when there is none or when this
+; user has an install of their own (which a run for the current user then updates).
+Function InstalledForEveryoneOnly
+    ReadRegStr $1 HKCU "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 != ""
+        StrCpy $1 ""
+        Return
+    ${EndIf}
+    ReadRegStr $1 HKLM "${UNINSTALL_KEY}" "InstallLocation"
+    ${If} $1 != ""
+    ${AndIfNot} ${FileExists} "$1\hueloft.exe"
+        StrCpy $1 ""
+    ${EndIf}
+FunctionEnd
+
+; "Just for me" beside an install for every user would make a second "RGB Tintora" of the same
+; name in the Start menu and among the installed programs: the user says which is meant, and
+; No (the default) goes back to update the one for everyone.
+Function OfferUpdateForEveryone
+    ${If} $MultiUser.InstallMode == "CurrentUser"
+        Call InstalledForEveryoneOnly
+        ${If} $1 != ""
+            MessageBox MB_YESNO|MB_ICONQUESTION|MB_DEFBUTTON2 "RGB Tintora is already installed for anyone using this computer, in $1.$\r$\n$\r$\nInstall a second copy just for you? Choose No to update the installed one instead." IDYES separate
+            SendMessage $MultiUser.InstallModePage.AllUsers ${BM_SETCHECK} ${BST_CHECKED} 0
+            SendMessage $MultiUser.InstallModePage.CurrentUser ${BM_SETCHECK} ${BST_UNCHECKED} 0
+            Call MultiUser.InstallMode.AllUsers
+            Return
+          separate:
+        ${EndIf}
     ${EndIf}
 FunctionEnd
 
@@ -209,6 +242,27 @@ Function .onInit
     Call CommandLineFolder
     StrCpy $chosenFolder $0
     !insertmacro MULTIUSER_INIT
+    ; Someone who may not install for every user gets no page to choose on: where an install
+    ; for everyone is there and none of their own, and they did not ask for one, they are
+    ; offered to update it (Windows then asks for an administrator) rather than to get a
+    ; second copy of the same name.
+    ${GetParameters} $0
+    ClearErrors
+    ${GetOptions} $0 "/CurrentUser" $1
+    ${If} ${Errors}
+    ${AndIfNot} ${Silent}
+    ${AndIf} $chosenFolder == ""
+    ${AndIf} $MultiUser.InstallMode == "CurrentUser"
+    ${AndIf} $MultiUser.Privileges != "Admin"
+    ${AndIf} $MultiUser.Privileges != "Power"
+        Call InstalledForEveryoneOnly
+        ${If} $1 != ""
+            MessageBox MB_YESNO|MB_ICONQUESTION "RGB Tintora is already installed for anyone using this computer, in $1.$\r$\n$\r$\nUpdate that installation? Windows asks for an administrator's approval. Choose No to install a second copy just for you." IDNO separate
+            ExecShell "runas" "$EXEPATH" "/AllUsers"
+            Quit
+          separate:
+        ${EndIf}
+    ${EndIf}
     ${If} $chosenFolder != ""
         StrCpy $0 $chosenFolder
         Call Canonical

@@ -3,7 +3,9 @@
 # Cross-builds the Windows programs with Debian's MinGW-w64: build-windows/bin/{hueloft.exe,
 # swatchy.dll} for x86_64 and build-windows-i686/bin/... for i686 (the 32-bit stdcall build).
 # Installs the compilers and Wine first when they are missing. A second run rebuilds only what
-# changed. HUELOFT_WINDOWS_BUILD_DIR and HUELOFT_WINDOWS_I686_BUILD_DIR move the two folders.
+# changed. HUELOFT_WINDOWS_BUILD_DIR and HUELOFT_WINDOWS_I686_BUILD_DIR move the two folders;
+# HUELOFT_WINDOWS_TARGETS names the targets to build in each (all by default: the programs
+# and the test programs that the Wine tests run).
 set -eu
 top=$(cd "$(dirname "$0")/.." && pwd)
 "$top/scripts/setup.sh" windows
@@ -29,7 +31,9 @@ build_one() {
     elif ! grep -qxF "HUELOFT_ICON_FILE:FILEPATH=$icon" "$build/CMakeCache.txt"; then
         cmake -B "$build" -DHUELOFT_ICON_FILE="$icon"
     fi
-    cmake --build "$build" --parallel "${HUELOFT_JOBS:-2}"
+    # shellcheck disable=SC2086
+    cmake --build "$build" --parallel "${HUELOFT_JOBS:-2}" \
+        ${HUELOFT_WINDOWS_TARGETS:+--target $HUELOFT_WINDOWS_TARGETS}
 }
 
 build_one x86_64 "${HUELOFT_WINDOWS_BUILD_DIR:-$top/build-windows}"

@@ -9,7 +9,7 @@ seconds="${1:-60}"
 build="${HUELOFT_FUZZ_DIR:-$top/build-fuzz}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S "$top" -B "$build" -G Ninja -DHUELOFT_FUZZ=ON -DCMAKE_CXX_COMPILER=clang++ \
-        -DBUILD_TESTING=OFF
+        -DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$build" --target profile_fuzzer --parallel "${HUELOFT_JOBS:-2}"
 

@@ -2,7 +2,8 @@
 # SPDX-License-Identifier: MIT
 # Builds the two Windows downloads from the x86_64 build: the portable zip (hueloft.exe,
 # swatchy.dll, the licence, a short read-me) and the NSIS installer, both in
-# build-windows/package/ (HUELOFT_WINDOWS_BUILD_DIR moves it). Builds first what changed.
+# build-windows/package/ (HUELOFT_WINDOWS_BUILD_DIR moves it). Builds first what changed of
+# what it ships, hueloft.exe and swatchy.dll (in both builds), and none of the test programs.
 # Both are the same bytes for the same commit wherever and whenever they are made: every file
 # in them dated SOURCE_DATE_EPOCH (by default the commit's time), the zip's entries in a fixed
 # order.
@@ -13,7 +14,7 @@ if [ -z "${SOURCE_DATE_EPOCH:-}" ]; then
     export SOURCE_DATE_EPOCH
 fi
 "$top/scripts/setup.sh" windows
-"$top/scripts/build-windows.sh"
+HUELOFT_WINDOWS_TARGETS="hueloft swatchy" "$top/scripts/build-windows.sh"
 build="${HUELOFT_WINDOWS_BUILD_DIR:-$top/build-windows}"
 version=$(sed -n 's/^project(hueloft VERSION \([0-9.]*\).*/\1/p' "$top/CMakeLists.txt")
 # The owner's entries as the build has them configured (cmake -DHUELOFT_COMPANY=...), as in

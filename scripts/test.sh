@@ -7,7 +7,9 @@ top=$(cd "$(dirname "$0")/.." && pwd)
 build="${HUELOFT_BUILD_DIR:-$top/build}"
 "$top/scripts/setup.sh" test
 "$top/scripts/build.sh"
-# Both Windows builds, and the installer the Wine tests install.
+# Both Windows builds with the test programs the Wine tests run beside them, and the
+# installer the Wine tests install (which builds only what it ships).
+"$top/scripts/build-windows.sh"
 "$top/scripts/package-windows.sh"
 cd "$build"
 # Everything a test needs has just been installed and built: a test that would skip for want

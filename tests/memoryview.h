@@ -65,12 +65,14 @@ public:
         return areas ? *areas : std::vector<TwipsRect>{{0, 0, screen.width, screen.height}};
     }
     platform::WindowSystem windowSystem() const override { return system; }
+    void tellProblem(const std::string &text) override { toldProblems.push_back(text); }
     void showAboutBox() override { ++aboutShown; }
     void closeWindow() override;
     // SettingsStore
     SettingsLocation location() override { return place; }
     std::string unusableBecause(const std::string &) override { return {}; }
     std::string makeFolderFor(const std::string &) override { return {}; }
+    std::string finishSave(bool) override { return saveProblem; }
 
     // The controls' state, open to whoever drives them.
     std::array<int, 3> channels{};
@@ -97,6 +99,8 @@ public:
     std::optional<std::vector<TwipsRect>> areas;
     platform::WindowSystem system; // places windows and keeps them on top, unless set otherwise
     int aboutShown = 0;
+    std::vector<std::string> toldProblems; // in the order told
+    std::string saveProblem;               // what finishSave answers
     bool closed = false;
     SettingsLocation place;
 

@@ -112,4 +112,21 @@ done
 for place in "$scratch" "$prefix" "$prefix/share/hueloft" "$scratch/moved" .; do
     [ ! -e "$place/PWNED" ] || fail "a folder name ran as a command: $place/PWNED"
 done
+# The release build as the README configures it is built as what it installs (stripped, so
+# Release) and says so; the test build keeps its debug information; a type given stays.
+src=$(cd "$(dirname "$0")/.." && pwd)
+while IFS='|' read -r options expected; do
+    rm -rf "$scratch/configure"
+    # shellcheck disable=SC2086
+    cmake -S "$src" -B "$scratch/configure" -G Ninja $options >"$scratch/configure.log" 2>&1 ||
+        fail "configure $options: $(tail -n 5 "$scratch/configure.log")"
+    grep -qx "CMAKE_BUILD_TYPE:STRING=$expected" "$scratch/configure/CMakeCache.txt" &&
+        grep -qx -- "-- Build type: $expected" "$scratch/configure.log" ||
+        fail "configure $options: not a $expected build: $(grep -e 'Build type' "$scratch/configure.log" "$scratch/configure/CMakeCache.txt")"
+done <<EOF
+-DBUILD_TESTING=OFF|Release
+|RelWithDebInfo
+-DBUILD_TESTING=OFF -DCMAKE_BUILD_TYPE=RelWithDebInfo|RelWithDebInfo
+-DCMAKE_BUILD_TYPE=Debug|Debug
+EOF
 echo "installation ok"

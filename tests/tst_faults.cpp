@@ -487,6 +487,11 @@ void tst_Faults::unwritableAtExit()
     // One line, the editor's, that tells the loss of the custom colours too, naming the file
     // (or the folder that could not be made for it) and the real reason.
     const QList<QByteArray> errors = nonEmptyLines(editor->readAllStandardError());
+    // Each line is shown in a box too, in the same words, once.
+    QList<QByteArray> told;
+    for (const QByteArray &line : nonEmptyLines(editor->readAllStandardOutput()))
+        told << line.mid(qstrlen("told: "));
+    QCOMPARE(told, errors);
     if (fault == Fault::ReadOnlyFile) {
         const QString perUser = config + QStringLiteral("/hueloft/HUELOFT.INI");
         QCOMPARE(errors, QList<QByteArray>{"hueloft: " + QFile::encodeName(path) +

@@ -16,12 +16,15 @@
 #include <QDialog>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMessageBox>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
 #include <QScrollBar>
 
 #include <functional>
+
+#include <sys/stat.h>
 
 class tst_Lifecycle : public QObject
 {
@@ -44,6 +47,8 @@ private Q_SLOTS:
     void aboutBox_data();
     void aboutBox();
     void otherKeysAndSectionsSurvive();
+    void problemBoxes_data();
+    void problemBoxes();
 
 private:
     static QByteArray fileBytes(const WindowFixture &f);
@@ -492,6 +497,93 @@ void tst_Lifecycle::otherKeysAndSectionsSurvive()
     QVERIFY(after.startsWith("; my notes\n[Other]\nkeep=this\n[RGB Color]\nRed=5\n"));
     QVERIFY(after.contains("Extra=1\n"));
     QCOMPARE(value(f, "Custom Colors", "RGB_Color_0"), QStringLiteral("0"));
+}
+
+// A problem with the settings or the library is shown in a box of the window's own, in the
+// words of standard error: one at start once the window is up and without holding it up, one
+// at exit before the process ends. Nothing when all is well.
+void tst_Lifecycle::problemBoxes_data()
+{
+    QTest::addColumn<QString>("cause");
+    QTest::addColumn<QString>("atStart"); // how the box shown at start begins
+    QTest::addColumn<QString>("atExit");  // how the box shown at exit begins
+
+    QTest::newRow("all well") << "none" << QString() << QString();
+    QTest::newRow("a FIFO under the file's name")
+        << "fifo" << "hueloft: settings and custom colours neither read nor saved: %1: "
+        << QString();
+    QTest::newRow("no swatchy") << "no library" << "hueloft: cannot load swatchy: " << QString();
+    QTest::newRow("the file grew too large")
+        << "huge at exit" << QString() << "hueloft: settings and custom colours not saved: %1: ";
+}
+
+void tst_Lifecycle::problemBoxes()
+{
+    QFETCH(QString, cause);
+    QFETCH(QString, atStart);
+    QFETCH(QString, atExit);
+
+    WindowFixture f;
+    QVERIFY(f.folder.isValid());
+    const QString path = f.settingsPath();
+    if (cause == QLatin1String("fifo"))
+        QVERIFY(::mkfifo(QFile::encodeName(path).constData(), 0600) == 0);
+    QTemporaryDir empty;
+    if (cause == QLatin1String("no library"))
+        f.libraryFolder = QFile::encodeName(empty.path()).toStdString();
+    QVERIFY(f.start());
+    auto boxes = [&f] {
+        QStringList texts;
+        for (QMessageBox *box : f.window->findChildren<QMessageBox *>()) {
+            if (box->isVisible())
+                texts << box->text();
+        }
+        return texts;
+    };
+    if (!atStart.isEmpty())
+        QTRY_COMPARE(boxes().size(), 1);
+    else
+        QTest::qWait(100);
+    const QStringList started = boxes();
+    QCOMPARE(started.size(), atStart.isEmpty() ? 0 : 1);
+    if (!atStart.isEmpty()) {
+        QVERIFY2(started.first().startsWith(QString(atStart).replace(QLatin1String("%1"), path)), qPrintable(started.first()));
+        // The window goes on working beside the box.
+        QCOMPARE(QApplication::activeModalWidget(), nullptr);
+        QCOMPARE(f.window->findChild<QMessageBox *>()->windowTitle(),
+                 QStringLiteral("RGB Tintora - Warning"));
+    }
+    if (cause == QLatin1String("no library")) {
+        // Told once: Edit color, which needs the library, says nothing more.
+        f.window->form().cmdEditColor_Click();
+        QTest::qWait(50);
+        QCOMPARE(boxes().size(), 1);
+    }
+    if (cause == QLatin1String("huge at exit")) {
+        QFile file(path);
+        QVERIFY(file.open(QIODevice::WriteOnly));
+        QVERIFY(file.resize(qint64(65) << 20));
+    }
+    QStringList atClose;
+    bool closeReturned = false;
+    QTimer::singleShot(0, [&] {
+        for (int i = 0; i < 200 && !closeReturned; ++i) {
+            if (auto *box = qobject_cast<QMessageBox *>(QApplication::activeModalWidget())) {
+                atClose << box->text();
+                box->accept();
+            }
+            QTest::qWait(10);
+        }
+    });
+    f.window->close();
+    // The box was up while the window was closing: close() returns only once it is read.
+    const QStringList readBeforeReturn = atClose;
+    closeReturned = true;
+    QTest::qWait(30);
+    QCOMPARE(atClose.size(), atExit.isEmpty() ? 0 : 1);
+    QCOMPARE(readBeforeReturn, atClose);
+    if (!atExit.isEmpty())
+        QVERIFY2(atClose.first().startsWith(QString(atExit).replace(QLatin1String("%1"), path)), qPrintable(atClose.first()));
 }
 
 QTEST_MAIN(tst_Lifecycle)

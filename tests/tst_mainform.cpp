@@ -10,6 +10,9 @@
 #include <algorithm>
 #include <QtTest>
 
+#include <cstdio>
+#include <unistd.h>
+
 #include <map>
 #include <string>
 #include <vector>
@@ -31,6 +34,7 @@ public:
     std::uint32_t dialogAnswer = 0;
     bool dialogAnswers = false;
     int writeResult = 1;
+    std::string writeError;
 
     int setWindowPos(std::uintptr_t window, std::intptr_t insertAfter, int x, int y, int cx, int cy,
                      unsigned flags) override
@@ -86,7 +90,47 @@ public:
         paths.push_back(path);
         return 1;
     }
-    std::string lastWriteError() const override { return {}; }
+    std::string lastWriteError() const override { return writeError; }
+};
+
+// What the process writes on standard error while it lives, as lines.
+class StandardError
+{
+public:
+    StandardError()
+    {
+        std::fflush(stderr);
+        m_saved = ::dup(STDERR_FILENO);
+        m_file = std::tmpfile();
+        ::dup2(::fileno(m_file), STDERR_FILENO);
+    }
+    ~StandardError()
+    {
+        std::fflush(stderr);
+        ::dup2(m_saved, STDERR_FILENO);
+        ::close(m_saved);
+        std::fclose(m_file);
+    }
+    StandardError(const StandardError &) = delete;
+    StandardError &operator=(const StandardError &) = delete;
+    std::vector<std::string> lines()
+    {
+        std::fflush(stderr);
+        std::rewind(m_file);
+        std::vector<std::string> result;
+        char line[512];
+        while (std::fgets(line, sizeof line, m_file)) {
+            std::string text(line);
+            if (!text.empty() && text.back() == '\n')
+                text.pop_back();
+            result.push_back(text);
+        }
+        return result;
+    }
+
+private:
+    int m_saved = -1;
+    std::FILE *m_file = nullptr;
 };
 
 // Every colour the sample took, in order: shows the nested refreshes.
@@ -142,6 +186,8 @@ private slots:
     void loadAppliesOddValues_data();
     void loadAppliesOddValues();
     void unloadWritesInOrder();
+    void problemsTold_data();
+    void problemsTold();
     void unloadCommitsTypedValue_data();
     void unloadCommitsTypedValue();
     void framedWindowCentred_data();
@@ -541,6 +587,97 @@ void tst_MainForm::unloadWritesInOrder()
     // A second unload (a close after Exit) writes nothing more.
     f.form.Form_Unload();
     QCOMPARE(f.functions.calls.size(), expected.size());
+}
+
+// Each problem with the settings or the library is shown to the user in the words of its line
+// on standard error, once, however often it happens; nothing when all is well.
+void tst_MainForm::problemsTold_data()
+{
+    QTest::addColumn<QString>("problem");    // the place cannot hold settings
+    QTest::addColumn<QString>("note");       // the place said at start
+    QTest::addColumn<QString>("writeError"); // every write fails so
+    QTest::addColumn<QString>("saveProblem"); // the file could not be replaced
+    QTest::addColumn<QStringList>("loader");  // lines of the library loader, told to the form
+    QTest::addColumn<QStringList>("told");
+
+    const QString none;
+    QTest::newRow("all well") << none << none << none << none << QStringList() << QStringList();
+    QTest::newRow("unusable file")
+        << "it is a FIFO" << none << none << none << QStringList()
+        << QStringList{"hueloft: settings and custom colours neither read nor saved: "
+                       "/folder/HUELOFT.INI: it is a FIFO"};
+    QTest::newRow("kept elsewhere")
+        << none << "/program/HUELOFT.INI cannot be written by this user; settings kept in "
+                   "/folder/HUELOFT.INI"
+        << none << none << QStringList()
+        << QStringList{"hueloft: /program/HUELOFT.INI cannot be written by this user; settings "
+                       "kept in /folder/HUELOFT.INI"};
+    QTest::newRow("writes fail")
+        << none << none << "/folder/HUELOFT.INI: Disk full" << none << QStringList()
+        << QStringList{"hueloft: settings and custom colours not saved: /folder/HUELOFT.INI: "
+                       "Disk full"};
+    QTest::newRow("replace fails")
+        << none << none << none << "cannot replace /folder/HUELOFT.INI: Permission denied"
+        << QStringList()
+        << QStringList{"hueloft: settings and custom colours not saved: cannot replace "
+                       "/folder/HUELOFT.INI: Permission denied"};
+    QTest::newRow("library missing, said twice")
+        << none << none << none << none
+        << QStringList{"hueloft: cannot load swatchy: libswatchy.so is not in /program",
+                       "hueloft: cannot load swatchy: libswatchy.so is not in /program"}
+        << QStringList{"hueloft: cannot load swatchy: libswatchy.so is not in /program"};
+    QTest::newRow("start and exit both")
+        << none << "/a cannot be written by this user; settings kept in /folder/HUELOFT.INI"
+        << "/folder/HUELOFT.INI: Disk full" << none
+        << QStringList{"hueloft: swatchy (/program/libswatchy.so) has no entry point "
+                       "SaveCustomColors"}
+        << QStringList{"hueloft: /a cannot be written by this user; settings kept in "
+                       "/folder/HUELOFT.INI",
+                       "hueloft: swatchy (/program/libswatchy.so) has no entry point "
+                       "SaveCustomColors",
+                       "hueloft: settings and custom colours not saved: /folder/HUELOFT.INI: "
+                       "Disk full"};
+}
+
+void tst_MainForm::problemsTold()
+{
+    QFETCH(QString, problem);
+    QFETCH(QString, note);
+    QFETCH(QString, writeError);
+    QFETCH(QString, saveProblem);
+    QFETCH(QStringList, loader);
+    QFETCH(QStringList, told);
+
+    Form f;
+    f.view.place.problem = problem.toStdString();
+    f.view.place.note = note.toStdString();
+    f.view.saveProblem = saveProblem.toStdString();
+    if (!writeError.isEmpty()) {
+        f.functions.writeResult = 0;
+        f.functions.writeError = writeError.toStdString();
+    }
+    std::vector<std::string> printed;
+    {
+        StandardError standardError;
+        f.form.Form_Load();
+        for (const QString &line : loader)
+            f.form.TellProblem(line.toStdString());
+        f.form.cmdExit_Click();
+        f.form.Form_Unload();
+        printed = standardError.lines();
+    }
+    QStringList shown;
+    for (const std::string &text : f.view.toldProblems)
+        shown << QString::fromStdString(text);
+    QCOMPARE(shown, told);
+    // The form's own lines are the very lines it printed; the loader prints its own.
+    QStringList own;
+    for (const std::string &line : printed)
+        own << QString::fromStdString(line);
+    QStringList expectedOwn = told;
+    for (const QString &line : loader)
+        expectedOwn.removeAll(line);
+    QCOMPARE(own, expectedOwn);
 }
 
 // A value typed into a channel box and never committed is saved as shown, whichever box has

@@ -34,6 +34,8 @@ struct WindowFixture
     std::unique_ptr<MainWindow> window;
     // Set before start() to behave for another window system than the one running.
     std::optional<platform::WindowSystem> windowSystem;
+    // Set before start() to look for swatchy elsewhere than in the build's program folder.
+    std::optional<std::string> libraryFolder;
 
     // Settings: text of HUELOFT.INI to start from, or empty for a first run.
     bool start(const QByteArray &settings = {})
@@ -47,11 +49,13 @@ struct WindowFixture
         }
         qApp->setStyleSheet(QString());
         QApplication::setFont(designFont());
-        functions =
-            std::make_unique<DeclaredFunctions>(platform::LibraryFolders{HUELOFT_BIN_DIR, {}});
+        functions = std::make_unique<DeclaredFunctions>(
+            platform::LibraryFolders{libraryFolder.value_or(HUELOFT_BIN_DIR), {}});
         store =
             std::make_unique<SystemSettingsStore>(QFile::encodeName(folder.path()).toStdString());
         window = std::make_unique<MainWindow>(*functions, *store);
+        functions->tellProblemsTo(
+            [this](const std::string &line) { window->form().TellProblem(line); });
         if (windowSystem)
             window->setWindowSystem(*windowSystem);
         window->form().Form_Load();

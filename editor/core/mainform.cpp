@@ -177,6 +177,19 @@ void MainForm::putText(const std::string &text)
                      text.c_str());
 }
 
+void MainForm::TellProblem(const std::string &line)
+{
+    if (m_toldProblems.insert(line).second)
+        m_view.tellProblem(line);
+}
+
+void MainForm::reportProblem(const std::string &line)
+{
+    std::fprintf(stderr, "%s\n", line.c_str());
+    std::fflush(stderr);
+    TellProblem(line);
+}
+
 bool MainForm::PasteColor()
 {
     // A stray paste of other text is no mistake to report: nothing happens.
@@ -298,16 +311,14 @@ void MainForm::Form_Load()
         // Defaults, and nothing read or written, by the editor or by swatchy: a device, FIFO,
         // socket or huge file under the settings file's name is the user's, not ours to replace.
         m_settingsUnusable = true;
-        std::fprintf(stderr,
-                     "hueloft: settings and custom colours neither read nor saved: %s%s%s\n",
-                     location.path.c_str(), location.path.empty() ? "" : ": ", problem.c_str());
+        reportProblem("hueloft: settings and custom colours neither read nor saved: " +
+                      location.path + (location.path.empty() ? "" : ": ") + problem);
     } else {
         if (!location.note.empty())
-            std::fprintf(stderr, "hueloft: %s\n", location.note.c_str());
+            reportProblem("hueloft: " + location.note);
         if (source != SettingsPath) {
             if (const std::string big = m_settings.unusableBecause(source); !big.empty()) {
-                std::fprintf(stderr, "hueloft: older settings not read: %s: %s\n", source.c_str(),
-                             big.c_str());
+                reportProblem("hueloft: older settings not read: " + source + ": " + big);
                 source = SettingsPath;
             }
         }
@@ -445,8 +456,8 @@ void MainForm::Form_Unload()
         return;
     // A file that has grown too large while the program ran is left as it is, as at start.
     if (const std::string problem = m_settings.unusableBecause(SettingsPath); !problem.empty()) {
-        std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s: %s\n",
-                     SettingsPath.c_str(), problem.c_str());
+        reportProblem("hueloft: settings and custom colours not saved: " + SettingsPath + ": " +
+                      problem);
         return;
     }
 
@@ -459,8 +470,7 @@ void MainForm::Form_Unload()
     if (failure.empty()) {
         if (const std::string problem = m_settings.beginSave(SettingsPath, target);
             !problem.empty()) {
-            std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",
-                         problem.c_str());
+            reportProblem("hueloft: settings and custom colours not saved: " + problem);
             return;
         }
     }
@@ -514,8 +524,7 @@ void MainForm::Form_Unload()
         failure = problem;
 
     if (!failure.empty())
-        std::fprintf(stderr, "hueloft: settings and custom colours not saved: %s\n",
-                     failure.c_str());
+        reportProblem("hueloft: settings and custom colours not saved: " + failure);
 }
 
 } // namespace hueloft

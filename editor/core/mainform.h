@@ -12,6 +12,7 @@
 #include <array>
 #include <cstdint>
 #include <map>
+#include <set>
 #include <string>
 
 namespace hueloft {
@@ -61,6 +62,10 @@ public:
     // stays in the file until the exit saves what the window then holds.
     void ApplyStartColor(ColorValue color);
 
+    // A problem line printed on standard error elsewhere (the library loader): shown in the
+    // window too, once per text, as the form's own are.
+    void TellProblem(const std::string &line);
+
     // The HTML text of the current colour, as "Copy HTML Macro" puts it on the clipboard.
     std::string htmlColorText() const;
 
@@ -87,6 +92,8 @@ private:
     void applyColorValue(ColorValue color);
     void moveAside();
     void putText(const std::string &text);
+    // A problem line: on standard error, and shown to the user once per text.
+    void reportProblem(const std::string &line);
     // Commits the channel box that has the focus, if one has it.
     void commitTypedChannel();
     // Moves the window, frame included, whole onto a screen's work area if it is not.
@@ -111,6 +118,9 @@ private:
     bool m_centreOnFrame = false;
     bool m_framed = false;
     bool m_toldNoStayOnTop = false;
+    // The problems shown so far: a started program that is never run from a terminal has no
+    // other way to learn them, but one box per cause is enough.
+    std::set<std::string> m_toldProblems;
     // How far this copy stepped aside from the others, and where that put it.
     std::int64_t m_aside = 0;
     std::int64_t m_asideLeft = 0;

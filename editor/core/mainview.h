@@ -24,6 +24,10 @@ struct TwipsSize
     std::int64_t height = 0;
 };
 
+// The title of the box that tells a problem: the program's name, and not the main window's
+// title alone, so that nothing (a person, a script) takes one for the other.
+inline constexpr char kProblemBoxTitle[] = "RGB Tintora - Warning";
+
 class MainView
 {
 public:
@@ -87,6 +91,13 @@ public:
     // What the window system allows: whether the window's position can be read back and set
     // (not on Wayland), whether it can be kept on top, and the system's name for messages.
     virtual platform::WindowSystem windowSystem() const = 0;
+
+    // A problem the user must know of (settings not saved or not read, a library missing), in
+    // the words of its line on standard error, without the newline. Shown in the system's own
+    // way and owned by the window: one told before the window is up waits until it is; one told
+    // while the window closes may hold the end of the process until it is read. Each text comes
+    // once.
+    virtual void tellProblem(const std::string &text) = 0;
 
     // The About box, centred on the screen and modal; returns when it has closed.
     virtual void showAboutBox() = 0;

@@ -30,12 +30,6 @@ using GetPrivateProfileStringFn = std::uint32_t(PLATFORM_CALL *)(const char *, c
                                                                  const char *, char *,
                                                                  std::uint32_t, const char *);
 
-void report(const std::string &line)
-{
-    std::fputs((line + '\n').c_str(), stderr);
-    std::fflush(stderr);
-}
-
 std::string narrow(std::u16string_view text)
 {
     return {text.begin(), text.end()}; // the declared names are ASCII
@@ -57,6 +51,7 @@ struct DeclaredFunctions::Private
     // A slot that failed once stays failed: it is neither looked up nor reported again.
     std::array<bool, SlotCount> failed{};
     std::string lastWriteError;
+    std::function<void(const std::string &)> tell;
 
     // One record per library name; null when it could not be loaded, so that it is reported
     // once and every slot that needs it then fails quietly.
@@ -75,8 +70,17 @@ struct DeclaredFunctions::Private
         return library == u"swatchy.dll" ? swatchyName : std::u16string(library);
     }
     platform::Library *load(std::u16string_view library);
+    void report(const std::string &line);
     void *bind(Slot slot);
 };
+
+void DeclaredFunctions::Private::report(const std::string &line)
+{
+    std::fputs((line + '\n').c_str(), stderr);
+    std::fflush(stderr);
+    if (tell)
+        tell(line);
+}
 
 platform::Library *DeclaredFunctions::Private::load(std::u16string_view declared)
 {
@@ -211,6 +215,11 @@ void DeclaredFunctions::loadCustomColors(const std::string &path)
     const auto function = reinterpret_cast<LoadCustomColorsFn>(d->bind(LoadCustomColorsSlot));
     if (function)
         function(path.c_str());
+}
+
+void DeclaredFunctions::tellProblemsTo(std::function<void(const std::string &)> tell)
+{
+    d->tell = std::move(tell);
 }
 
 std::string DeclaredFunctions::lastWriteError() const

@@ -20,6 +20,7 @@
 
 #include <array>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <string_view>
@@ -69,6 +70,10 @@ public:
     void loadCustomColors(const std::string &path) override;
     int flushPrivateProfile(const std::string &path) override;
     std::string lastWriteError() const override;
+
+    // Each line said on standard error also goes to Tell (the window, which shows it): a
+    // program started from a menu has no terminal.
+    void tellProblemsTo(std::function<void(const std::string &)> tell);
 
     // The address cached in a slot, null before its first call or when binding failed.
     const void *boundAddress(Slot slot) const;

@@ -408,6 +408,11 @@ bool MainWindow::event(QEvent *event)
     const bool handled = QWidget::event(event);
     switch (event->type()) {
     case QEvent::Show:
+        // What went wrong at start is shown once the window is there to own it, from the
+        // event loop, so that the start does not wait for the user.
+        if (!m_problems.isEmpty())
+            QMetaObject::invokeMethod(this, &MainWindow::showProblems, Qt::QueuedConnection);
+        [[fallthrough]];
     case QEvent::Move:
     case QEvent::Resize:
     case QEvent::WindowActivate:
@@ -423,6 +428,7 @@ bool MainWindow::event(QEvent *event)
 
 void MainWindow::closeEvent(QCloseEvent *event)
 {
+    m_closing = true;
     m_form.Form_Unload();
     event->accept();
 }

@@ -9,6 +9,7 @@
 #include "editor/core/mainview.h"
 
 #include <QString>
+#include <QStringList>
 #include <QWidget>
 
 #include <array>
@@ -54,6 +55,7 @@ private:
     void setBackground(QWidget *widget, hueloft::ColorValue color);
     void updateOptionTabStops();
     void describeForAssistiveTools();
+    void showProblems();
 
     // What the handlers ask of the controls.
     int channelValue(int channel) const override;
@@ -85,12 +87,16 @@ private:
     hueloft::TwipsSize windowOuterSize() const override;
     hueloft::TwipsSize screenSize() const override;
     std::vector<hueloft::TwipsRect> workAreas() const override;
+    void tellProblem(const std::string &text) override;
     void showAboutBox() override;
     void closeWindow() override;
     platform::WindowSystem windowSystem() const override;
 
     hueloft::MainForm m_form; // given the window's controls, used once they exist
     bool m_layoutPending = false;
+    // Problems told and not shown yet: the window is not up, or they wait for the event loop.
+    QStringList m_problems;
+    bool m_closing = false;
     platform::WindowSystem m_windowSystem = platform::currentWindowSystem();
 
     QLabel *cpRGB = nullptr;

@@ -12,6 +12,7 @@
 #include <QCheckBox>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMessageBox>
 #include <QImage>
 #include <QMimeData>
 #include <QRadioButton>
@@ -207,6 +208,37 @@ std::vector<hueloft::TwipsRect> MainWindow::workAreas() const
                          hueloft::pixelsToTwips(area.width()), hueloft::pixelsToTwips(area.height())});
     }
     return areas;
+}
+
+void MainWindow::tellProblem(const std::string &text)
+{
+    // The line names files by their bytes, as standard error gets them.
+    m_problems.append(QString::fromLocal8Bit(text.data(), qsizetype(text.size())));
+    if (m_closing)
+        showProblems();
+    else if (isVisible())
+        QMetaObject::invokeMethod(this, &MainWindow::showProblems, Qt::QueuedConnection);
+}
+
+void MainWindow::showProblems()
+{
+    while (!m_problems.isEmpty()) {
+        const QString text = m_problems.takeFirst();
+        if (m_closing) {
+            // The save has failed and the process is about to end: this is the last moment
+            // the user can learn it, so the end waits until the box is closed.
+            QMessageBox box(QMessageBox::Warning, QString::fromLatin1(hueloft::kProblemBoxTitle), text, QMessageBox::Ok, this);
+            box.exec();
+            continue;
+        }
+        // Beside the window, not in its way: the user may go on working and close it later.
+        auto *box = new QMessageBox(QMessageBox::Warning,
+                                    QString::fromLatin1(hueloft::kProblemBoxTitle), text,
+                                    QMessageBox::Ok, this);
+        box->setAttribute(Qt::WA_DeleteOnClose);
+        box->setWindowModality(Qt::NonModal);
+        box->show();
+    }
 }
 
 void MainWindow::showAboutBox()

@@ -306,7 +306,17 @@ LRESULT MainWindow::handle(UINT message, WPARAM wParam, LPARAM lParam)
         if (wParam == SPI_SETNONCLIENTMETRICS)
             layOut(m_dpiX, m_dpiY);
         return DefWindowProcW(m_window, message, wParam, lParam);
+    case WM_SHOWWINDOW:
+        // What went wrong at start is shown once the window is up to own the box, from the
+        // message loop, so that the start does not wait for the user.
+        if (wParam && !m_problems.empty())
+            PostMessageW(m_window, kShowProblemsMessage, 0, 0);
+        return DefWindowProcW(m_window, message, wParam, lParam);
+    case kShowProblemsMessage:
+        showProblems();
+        return 0;
     case WM_CLOSE:
+        m_closing = true;
         m_form.Form_Unload();
         DestroyWindow(m_window);
         return 0;

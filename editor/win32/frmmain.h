@@ -14,6 +14,7 @@
 #include <array>
 #include <map>
 #include <string>
+#include <vector>
 
 namespace hueloft::win32 {
 
@@ -69,10 +70,14 @@ public:
     std::vector<TwipsRect> workAreas() const override;
     // Windows places windows and keeps them on top as asked.
     platform::WindowSystem windowSystem() const override { return {"windows", true, true}; }
+    void tellProblem(const std::string &text) override;
     void showAboutBox() override;
     void closeWindow() override;
 
 private:
+    // Posted to show the problems told so far.
+    static constexpr UINT kShowProblemsMessage = WM_APP + 1;
+
     static LRESULT CALLBACK windowProc(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
     static LRESULT CALLBACK editProc(HWND edit, UINT message, WPARAM wParam, LPARAM lParam,
                                      UINT_PTR id, DWORD_PTR self);
@@ -87,6 +92,7 @@ private:
     void setPanelColor(int id, ColorValue color);
     RECT outerRect() const; // where the window is, or would be when not minimized
     bool putOnClipboard(UINT format, HANDLE data);
+    void showProblems();
 
     MainForm m_form;
     HWND m_window = nullptr;
@@ -104,6 +110,11 @@ private:
     // a change (EN_CHANGE): under Wine every WM_SETTEXT and WM_GETTEXT of a control is a trip to
     // the server, and a start would make some forty of them, most for a text already shown.
     mutable std::map<int, std::wstring> m_knownTexts;
+    // Problems told and not shown yet; whether the window is closing (a box then holds the end
+    // of the process, the last moment to tell), or showing one already.
+    std::vector<std::string> m_problems;
+    bool m_closing = false;
+    bool m_showingProblems = false;
 };
 
 } // namespace hueloft::win32

@@ -355,6 +355,35 @@ void MainWindow::showAboutBox()
     hueloft::win32::showAboutBox(m_instance, m_window);
 }
 
+void MainWindow::tellProblem(const std::string &text)
+{
+    m_problems.push_back(text);
+    if (m_closing)
+        showProblems();
+    else if (m_window && IsWindowVisible(m_window))
+        PostMessageW(m_window, kShowProblemsMessage, 0, 0);
+    // Otherwise the window is not up yet: WM_SHOWWINDOW posts the message.
+}
+
+void MainWindow::showProblems()
+{
+    // A box's own message loop may run this again; the first call shows them all.
+    if (m_showingProblems)
+        return;
+    m_showingProblems = true;
+    while (!m_problems.empty()) {
+        const std::string line = std::move(m_problems.front());
+        m_problems.erase(m_problems.begin());
+        // Paths in the line are in the ANSI code page, as the profile functions take them.
+        std::wstring text(MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0), L'\0');
+        if (!text.empty())
+            MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, text.data(), int(text.size()));
+        MessageBoxW(IsWindow(m_window) ? m_window : nullptr, text.c_str(),
+                    widen(kProblemBoxTitle).c_str(), MB_OK | MB_ICONWARNING);
+    }
+    m_showingProblems = false;
+}
+
 void MainWindow::closeWindow()
 {
     SendMessageW(m_window, WM_CLOSE, 0, 0); // Form_Unload, then the window goes

@@ -101,6 +101,7 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int show)
     hueloft::win32::MainWindow window(functions, settings);
     if (!hueloft::win32::MainWindow::registerClass(instance) || !window.create(instance))
         return 1;
+    functions.tellProblemsTo([&window](const std::string &line) { window.form().TellProblem(line); });
     window.form().Form_Load();
     if (command.color)
         window.form().ApplyStartColor(*command.color);

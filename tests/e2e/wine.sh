@@ -58,8 +58,22 @@ launch() {
     "$wine" "$exe" "$@" 2>>"$work/stderr" &
     pid=$!
     win=$(find_window '^RGB Tintora$' "$shown") || fail "the window did not appear"
+    sleep 0.5
+    read_boxes
     xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
     sleep 0.5
+}
+
+# Reads every box that tells a problem, as a person would, and closes it; their texts go to
+# $work/boxes, a line each. $1: a command to run read_box.exe under (another user's Wine).
+read_boxes() {
+    for _ in 1 2 3 4 5 6 7 8; do
+        xdotool search --onlyvisible --name '^RGB Tintora - Warning$' >/dev/null 2>&1 || return 0
+        ${1:-} "$wine" "$winbin/read_box.exe" 'RGB Tintora - Warning' 5 | tr -d '\r' >>"$work/boxes"
+        sleep 0.3
+    done
+    fail "a box stays up: read_box.exe cannot close it"
+
 }
 
 keys() {
@@ -72,10 +86,13 @@ type_text() {
     sleep 0.3
 }
 
-# Waits for the editor to end on its own; fails when it does not, or ends with another status
-# than 0 (a crash at exit: Wine reports the exception's code).
+# Waits for the editor to end on its own, reading the boxes it shows meanwhile; fails when it
+# does not, or ends with another status than 0 (a crash at exit: Wine reports the exception's
+# code). $1: as for read_boxes.
 wait_exit() {
     for _ in $(seq 150); do
+        # A save that failed is told in a box before the program ends.
+        read_boxes "${1:-}"
         if ! kill -0 "$pid" 2>/dev/null; then
             status=0
             wait "$pid" || status=$?

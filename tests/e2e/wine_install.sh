@@ -7,8 +7,9 @@
 # its upgrade while the program runs asks to close it and goes on after Retry; a second one
 # (/D= with forward slashes and "..") gets an entry and a shortcut of its own, and each
 # uninstaller removes only its own, the all-users ones kept. Silent installs into a folder
-# they cannot use fail with nothing registered. Last, an install into a folder holding the
-# user's own files, which stay as they were through the uninstall.
+# they cannot use fail with nothing registered. An install into a folder holding the user's
+# own files, which stay as they were through the uninstall. Last, the installer with its pages
+# over the install for every user: "Install just for me" is first offered to update that one.
 # Usage: wine_install.sh <folder of hueloft.exe> <installer>
 [ -n "${HUELOFT_E2E_INNER:-}" ] || HUELOFT_E2E_INNER=1 exec sh "$(dirname "$0")/xserver.sh" \
     "$0" "$@"
@@ -247,6 +248,34 @@ for f in README.txt LICENSE.txt notes.txt; do
 done
 [ "$(ls "$data")" = "$(ls "$work/own")" ] || fail "C:\\Data holds $(ls "$data" | tr '\n' ' ')"
 echo "ok: the user's own files stayed as they were"
+
+# The installer with its pages over the install for every user: "Install just for me" would
+# make a second "RGB Tintora" of the same name beside it. The installer asks first; No, the
+# default, updates the installed one for everyone instead.
+setup_title="RGB Tintora $(basename "$installer" | sed 's/^hueloft-\([0-9.]*\)-.*/\1/') Setup"
+press() { "$wine" "$winbin/press_button.exe" "$setup_title" "$1" 20 || fail "no button \"$1\" in the installer"; sleep 1; }
+before=$(entries)
+user_shortcuts=$(ls "$user_menu")
+touch -d '2001-01-01' "$installed/hueloft.exe"
+WINEDEBUG=+msgbox "$wine" "$installer" 2>"$work/offer.log" &
+setup=$!
+find_window "^$setup_title *\$" >/dev/null || fail "the installer's first page did not appear"
+press "Install just for me"
+press "Next"
+press "No"
+grep -aq 'MSGBOX_OnInit L"RGB Tintora is already installed for anyone using this computer, in C:\\\\Program Files\\\\hueloft' "$work/offer.log" ||
+    fail "the installer did not offer the install for everyone: $(grep -a MSGBOX "$work/offer.log")"
+press "Install"
+press "Close"
+wait "$setup" || fail "the installer over the install for everyone failed"
+"$wineserver" -w
+expect_equal "entries of the user after it" "$(entries)" "$before"
+expect_equal "shortcuts of the user after it" "$(ls "$user_menu")" "$user_shortcuts"
+# Dated 2001 above, the program is the installer's copy again.
+[ "$(stat -c %Y "$installed/hueloft.exe")" -gt 978307200 ] || fail "the install for everyone was not updated"
+"$wine" reg query 'HKLM\Software\Microsoft\Windows\CurrentVersion\Uninstall\hueloft-2' >/dev/null 2>&1 &&
+    fail "a second entry for everyone"
+echo "ok: Install just for me over the install for everyone offers to update it, and No does"
 
 uninstall "$installed"
 left=$(find "$installed" -type f 2>/dev/null || true)

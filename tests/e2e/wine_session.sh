@@ -176,6 +176,7 @@ expect_equal "saved notation" "$(ini_value 'RGB Tintora' HexaFormat)" 2
 expect_equal "saved sample" "$(ini_value 'RGB Sample' Width)x$(ini_value 'RGB Sample' Height)" "256x8"
 expect_equal "saved on top" "$(ini_value 'RGB Tintora' TopMost)" 1
 expect_equal "custom colours saved" "$(ini_value 'Custom Colors' RGB_Color_15)" 0
+[ -s "$work/boxes" ] && fail "a box where all was well: $(cat "$work/boxes")"
 left=$(ini_value 'RGB Tintora' Left)
 top=$(ini_value 'RGB Tintora' Top)
 
@@ -334,6 +335,7 @@ cp "$winbin/hueloft.exe" "$work/lone/"
 cp "$planted" "$work/cwd/"
 cp "$planted" "$work/onpath/"
 : >"$work/stderr"
+: >"$work/boxes"
 export WINEPATH="Z:$(echo "$work/onpath" | tr / '\\')"
 cd "$work/cwd"
 launch "$work/lone/hueloft.exe"
@@ -345,6 +347,8 @@ for folder in cwd onpath; do
     [ -e "$work/$folder/swatchy.dll.loaded" ] && fail "the swatchy.dll in $folder was loaded"
 done
 expect_equal "missing swatchy said once" "$(grep -c 'cannot load swatchy: swatchy.dll is not in' "$work/stderr")" 1
+# Shown once too, in a box owned by the window, in the same words.
+expect_equal "missing swatchy shown" "$(cat "$work/boxes")" "$(grep 'cannot load swatchy' "$work/stderr" | tr -d '\r')"
 
 echo "--- a program folder longer than MAX_PATH: its short name, and no other path"
 long="$work/$(printf 'a%.0s' $(seq 100))/$(printf 'b%.0s' $(seq 100))/$(printf 'c%.0s' $(seq 80))"
@@ -619,6 +623,7 @@ if [ "$(id -u)" -eq 0 ]; then
         dd if=/dev/zero of="$full/filler" bs=4096 2>/dev/null || true
         [ "$room" -eq 0 ] || truncate -s "-$room" "$full/filler"
         : >"$work/stderr"
+        : >"$work/boxes"
         launch "$full/hueloft.exe"
         keys Right alt+x
         wait_exit
@@ -627,7 +632,8 @@ if [ "$(id -u)" -eq 0 ]; then
         expect_equal "beside it ($room bytes free)" "$(ls "$full" | tr '\n' ' ')" "HUELOFT.INI hueloft.exe swatchy.dll "
         grep -Eq '^hueloft: settings and custom colours not saved: .*HUELOFT.INI: (Disk full|There is not enough space on the disk)' "$work/stderr" &&
             [ "$(grep -c . "$work/stderr")" = 1 ] || fail "a full drive ($room bytes free): standard error: $(cat "$work/stderr")"
-        echo "ok: a full drive with $room bytes free: the file kept, one line"
+        expect_equal "the box at exit ($room bytes free)" "$(cat "$work/boxes")" "$(tr -d '\r' <"$work/stderr")"
+        echo "ok: a full drive with $room bytes free: the file kept, one line, one box"
     done
     umount "$full"
     mounted=""
@@ -732,10 +738,13 @@ as_nobody "$wineserver" -w
 as_nobody "$wine" "$work/shared/hueloft.exe" 2>"$work/nobody.stderr" &
 pid=$!
 win=$(find_window '^RGB Tintora$') || fail "the window did not appear for nobody"
+sleep 0.5
+: >"$work/boxes"
+read_boxes as_nobody
 xdotool windowactivate --sync "$win" >/dev/null 2>&1 || xdotool windowfocus --sync "$win" || true
 sleep 0.5
 keys alt+x
-wait_exit
+wait_exit as_nobody
 as_nobody "$wineserver" -k 2>/dev/null || true
 chmod u+w "$work/shared" # for the clean-up
 cmp -s "$work/shared/HUELOFT.INI" "$work/older.ini" || fail "the unwritable file was written"
@@ -758,6 +767,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     expect_equal "lines on standard error" "$(grep -c . "$work/nobody.stderr")" 1
 fi
+expect_equal "nobody's boxes, in the words of standard error" "$(cat "$work/boxes")" "$(grep . "$work/nobody.stderr" | tr -d '\r')"
 
 # A file this user may write, in a folder of the user's own that takes no new name: written in
 # place, the copy in the temporary folder.

@@ -7,7 +7,8 @@
 // Prints "ready" once the window is shown. Reads lines from standard input: "color R G B"
 // mixes that colour and "notation N" chooses that notation, as a person would in the window;
 // any other line, or the end of the input, closes the window (the normal shut-down, settings
-// written).
+// written). A box that tells a problem is read as a person would, "told: <text>" on standard
+// output, and closed, so that nothing waits for a person.
 
 #include "editor/externals/externals.h"
 #include "editor/qt/mainwindow.h"
@@ -16,7 +17,9 @@
 #include <QApplication>
 #include <QFile>
 #include <QSocketNotifier>
+#include <QMessageBox>
 #include <QThreadPool>
+#include <QTimer>
 
 #include <chrono>
 #include <cstdio>
@@ -25,8 +28,26 @@
 #include <thread>
 #include <unistd.h>
 
+namespace {
+
+QtMessageHandler g_qtMessages = nullptr;
+
+// The offscreen platform remarks on every box it shows; the tests count the editor's own lines.
+void withoutPlatformRemarks(QtMsgType type, const QMessageLogContext &context, const QString &text)
+{
+    if (text == QLatin1String("This plugin does not support propagateSizeHints()"))
+        return;
+    if (g_qtMessages)
+        g_qtMessages(type, context, text);
+    else
+        std::fputs(qPrintable(qFormatLogMessage(type, context, text) + u'\n'), stderr);
+}
+
+} // namespace
+
 int main(int argc, char *argv[])
 {
+    g_qtMessages = qInstallMessageHandler(withoutPlatformRemarks);
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("hueloft"));
     const QStringList arguments = QApplication::arguments();
@@ -40,13 +61,27 @@ int main(int argc, char *argv[])
     DeclaredFunctions functions({QFile::encodeName(libraryFolder).toStdString(), {}});
     SystemSettingsStore settings(QFile::encodeName(programFolder).toStdString());
     MainWindow window(functions, settings);
+    functions.tellProblemsTo([&window](const std::string &line) { window.form().TellProblem(line); });
+    const auto readBoxes = [] {
+        for (QWidget *widget : QApplication::topLevelWidgets()) {
+            auto *box = qobject_cast<QMessageBox *>(widget);
+            if (box && box->isVisible()) {
+                std::printf("told: %s\n", qPrintable(box->text()));
+                std::fflush(stdout);
+                box->done(QMessageBox::Ok);
+            }
+        }
+    };
+    QTimer boxReader;
+    QObject::connect(&boxReader, &QTimer::timeout, readBoxes);
+    boxReader.start(20);
     window.form().Form_Load();
     window.show();
 
     // Unbuffered: a line not yet read stays in the pipe, where the notifier sees it.
     std::setvbuf(stdin, nullptr, _IONBF, 0);
     QSocketNotifier input(STDIN_FILENO, QSocketNotifier::Read);
-    QObject::connect(&input, &QSocketNotifier::activated, &window, [&] {
+    QObject::connect(&input, &QSocketNotifier::activated, &window, [&, readBoxes] {
         char line[128];
         int r = 0, g = 0, b = 0, notation = 0;
         const bool got = std::fgets(line, sizeof line, stdin) != nullptr;
@@ -56,6 +91,7 @@ int main(int argc, char *argv[])
             window.form().optLang_Click(notation);
         } else {
             input.setEnabled(false);
+            readBoxes(); // a person closing at once has seen the start's box first
             window.close();
         }
     });

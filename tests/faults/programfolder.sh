@@ -62,6 +62,8 @@ grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" || fail "swatchy did not save the c
 printf '\267\000' | dd of="$prog/libswatchy.so" bs=1 seek=18 conv=notrunc 2>/dev/null
 printf '[Custom Colors]\nRGB_Color_3=4660\n' >"$prog/HUELOFT.INI"
 LD_LIBRARY_PATH="$bin" run
+# The box that shows the line draws the offscreen platform's remark on its size hints.
+sed -i '/^This plugin does not support propagateSizeHints()$/d' "$scratch/stderr"
 lines=$(grep -c . "$scratch/stderr" || true)
 [ "$lines" -eq 1 ] || fail "expected one line on standard error, got: $(cat "$scratch/stderr")"
 LC_ALL=C grep -q "^hueloft: cannot load swatchy: .*libswatchy.so: wrong ELF class/machine" \
