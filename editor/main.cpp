@@ -9,6 +9,7 @@
 #include "editor/qt/mainwindow.h"
 #include "editor/qt/systemsettings.h"
 #include "editor/resources/installdirs.h"
+#include "platform/links_posix.h"
 #include "platform/settingsfacts.h"
 
 #include <QApplication>
@@ -26,6 +27,7 @@
 #include <optional>
 #include <string>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,6 +160,33 @@ int printed(const std::string &text)
 
 } // namespace
 
+// A folder of Qt plug-ins (named as the kinds in Qt's own plug-in folder) in the program's
+// folder when that is one others can write; empty otherwise.
+static std::string pluginFolderInSharedFolder(const std::string &programFolder)
+{
+    struct stat folder
+    {
+    };
+    if (programFolder.empty() || ::stat(programFolder.c_str(), &folder) != 0 ||
+        platform::privateFolder(folder))
+        return {};
+    DIR *kinds = ::opendir(HUELOFT_QT_PLUGIN_DIR);
+    std::string found;
+    while (const dirent *kind = kinds ? ::readdir(kinds) : nullptr) {
+        struct stat entry
+        {
+        };
+        const std::string path = programFolder + "/" + kind->d_name;
+        if (kind->d_name[0] != '.' && ::lstat(path.c_str(), &entry) == 0) {
+            found = path;
+            break;
+        }
+    }
+    if (kinds)
+        ::closedir(kinds);
+    return found;
+}
+
 int main(int argc, char *argv[])
 {
     using hueloft::CommandLine;
@@ -177,7 +206,19 @@ int main(int argc, char *argv[])
     }
     preventBusLaunch();
     std::optional<NoRuntimeFolder> noRuntimeFolder(std::in_place);
+    // Qt searches the program's folder for plug-ins too, while QApplication starts (the
+    // platform, its theme) and later (image formats). A portable copy may lie in a folder where
+    // another user can put a plug-in there, whose code would run in this user's process.
+    if (const std::string planted = pluginFolderInSharedFolder(platform::programFolder());
+        !planted.empty()) {
+        std::fprintf(stderr,
+                     "hueloft: not started: %s: Qt would load plug-ins from it, in a folder "
+                     "others can write\n",
+                     planted.c_str());
+        return 1;
+    }
     QApplication app(argc, argv);
+    QCoreApplication::removeLibraryPath(QCoreApplication::applicationDirPath());
     noRuntimeFolder.reset();
     describeApplication();
 

@@ -50,6 +50,16 @@ add_test(NAME faults_runpath
 set_tests_properties(faults_runpath PROPERTIES TIMEOUT 60 SKIP_RETURN_CODE 77)
 
 # The program in a folder whose name is not UTF-8, and a broken swatchy beside it.
+# Qt plug-ins that another user could plant beside a portable copy: an image format, and a
+# platform.
+foreach(kind IN ITEMS imageformats platforms)
+    add_library(planted_${kind} MODULE faults/planted_qtplugin.cpp)
+    target_link_libraries(planted_${kind} PRIVATE Qt6::Core)
+    set_target_properties(planted_${kind} PROPERTIES AUTOMOC ON
+        LIBRARY_OUTPUT_DIRECTORY "${CMAKE_CURRENT_BINARY_DIR}/planted-qt/${kind}")
+endforeach()
+target_compile_definitions(planted_platforms PRIVATE PLANTED_PLATFORM)
 add_test(NAME faults_programfolder
-         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/programfolder.sh" "${HUELOFT_OUTPUT_DIR}")
+         COMMAND sh "${CMAKE_CURRENT_SOURCE_DIR}/faults/programfolder.sh" "${HUELOFT_OUTPUT_DIR}"
+                 "${CMAKE_CURRENT_BINARY_DIR}/planted-qt")
 set_tests_properties(faults_programfolder PROPERTIES TIMEOUT 60)

@@ -5,7 +5,9 @@
 # A broken swatchy beside the program (one built for AArch64) is reported with its real reason
 # and not replaced by the good copy that LD_LIBRARY_PATH offers; the profile library there is
 # not taken either. A folder whose name is too long for the libraries' paths works too.
-# Usage: programfolder.sh <program folder>
+# Qt plug-ins planted beside the program (imageformats/), or where a planted qt.conf sends the
+# plug-ins, are never loaded, though the box that says why swatchy is not loaded draws images.
+# Usage: programfolder.sh <program folder> <a planted Qt plug-in>
 set -eu
 bin=$(cd "$1" && pwd)
 status=0
@@ -58,8 +60,11 @@ grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" || fail "swatchy did not save the c
 [ -s "$scratch/stderr" ] && fail "standard error: $(cat "$scratch/stderr")"
 [ -n "$(find "$HOME" -name HUELOFT.INI)" ] && fail "settings went to the home folder"
 
-# The same copy, its swatchy marked as built for AArch64 (e_machine 183 at offset 18).
+# The same copy, its swatchy marked as built for AArch64 (e_machine 183 at offset 18), with an
+# image-format plug-in planted beside it (the box that says why draws images).
 printf '\267\000' | dd of="$prog/libswatchy.so" bs=1 seek=18 conv=notrunc 2>/dev/null
+cp -r "$2/imageformats" "$prog/"
+export HUELOFT_PLANTED_MARKER="$scratch/planted-ran"
 printf '[Custom Colors]\nRGB_Color_3=4660\n' >"$prog/HUELOFT.INI"
 LD_LIBRARY_PATH="$bin" run
 # The box that shows the line draws the offscreen platform's remark on its size hints.
@@ -71,11 +76,33 @@ LC_ALL=C grep -q "^hueloft: cannot load swatchy: .*libswatchy.so: wrong ELF clas
 grep -q '^RGB_Color_15=' "$prog/HUELOFT.INI" &&
     fail "a swatchy from LD_LIBRARY_PATH took the broken one's place"
 grep -q '^RGB_Color_3=4660$' "$prog/HUELOFT.INI" || fail "the custom colours were touched"
+[ -e "$HUELOFT_PLANTED_MARKER" ] && fail "a Qt plug-in planted beside the program was loaded"
+
 expect_profile() {
     [ "$(cat "$scratch/profile")" = "$1/libhueloft-profile.so" ] ||
         fail "profile library in use: $(cat "$scratch/profile"), not $1's"
 }
 expect_profile "$prog"
+
+# A qt.conf planted beside a copy, sending Qt to a folder of plug-ins with a platform of its
+# own, and plug-ins beside it: in the user's own folder the qt.conf is not read, the program
+# comes up on the system's platform and loads nothing planted; in a folder others can write it
+# does not start at all, and says why.
+planted="$scratch/planted"
+mkdir -p "$planted"
+cp "$bin/hueloft" "$bin/libswatchy.so" "$bin/libhueloft-profile.so" "$planted/"
+cp -r "$2/platforms" "$2/imageformats" "$planted/"
+printf '[Paths]\nPlugins=%s\n' "$planted" >"$planted/qt.conf"
+prog=$planted
+run
+[ -e "$HUELOFT_PLANTED_MARKER" ] && fail "a Qt plug-in that a planted qt.conf names was loaded"
+chmod 1777 "$planted"
+refused=0
+"$planted/hueloft" 2>"$scratch/stderr" || refused=$?
+[ "$refused" -eq 1 ] && grep -qx "hueloft: not started: $planted/[a-z]*: Qt would load plug-ins from it, in a folder others can write" "$scratch/stderr" ||
+    fail "plug-ins beside a copy in a folder others can write: status $refused, $(cat "$scratch/stderr")"
+[ -e "$HUELOFT_PLANTED_MARKER" ] && fail "a Qt plug-in in a folder others can write was loaded"
+chmod 755 "$planted"
 
 # A folder of 4082 bytes: the libraries' absolute paths pass the system's limit of 4096 (the
 # settings file's does not); the program still finds both beside it.
