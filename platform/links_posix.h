@@ -11,9 +11,12 @@
 //   the group bits are the ACL's mask, which bounds every named entry, so the mode tells
 //   whether any entry grants someone else write.
 // - In a private folder the program uses what it finds.
-// - In a shared folder it uses an entry only when the entry is this user's or root's (or, in a
-//   sticky folder, the folder owner's, whom the kernel lets replace anything there anyway) and
-//   is a symbolic link, or a regular file with exactly one link. Anything else is never read,
+// - In a shared folder it uses a regular file with exactly one link that is this user's or
+//   root's (or, in a sticky folder, the folder owner's, whom the kernel lets replace anything
+//   there anyway), and a symbolic link only in a sticky folder and only of this user's own: in a
+//   folder without the sticky bit anyone can rename this user's own link onto the settings
+//   name, and a link of the folder owner's could lead this user's save into any of this
+//   user's files. Anything else is never read,
 //   written, followed or loaded: another user's file or link (they can change it whenever they
 //   like, or made it to catch this user's settings or run code in this process), and a hard
 //   link to a file kept elsewhere (written in place, it would change that other file).
@@ -32,12 +35,15 @@ namespace platform {
 constexpr int kStrangersLink = -3;
 constexpr int kStrangersFile = -5;
 constexpr int kLinkedFile = -6;
+constexpr int kLooseLink = -7;
 
 inline const char *unusableText(int verdict)
 {
     switch (verdict) {
     case kStrangersLink:
         return "it is a link that another user made in a folder others can write";
+    case kLooseLink:
+        return "it is a link in a folder where others can rename any entry (not sticky)";
     case kStrangersFile:
         return "it is a file that another user made in a folder others can write";
     case kLinkedFile:
@@ -67,11 +73,13 @@ inline int entryVerdict(const struct stat &entry, const struct stat &folder)
 {
     if (privateFolder(folder))
         return 0;
-    const bool link = S_ISLNK(entry.st_mode);
+    const bool sticky = folder.st_mode & S_ISVTX;
+    if (S_ISLNK(entry.st_mode))
+        return entry.st_uid != ::geteuid() ? kStrangersLink : sticky ? 0 : kLooseLink;
     const bool owned = entry.st_uid == ::geteuid() || entry.st_uid == 0 ||
-                       ((folder.st_mode & S_ISVTX) && entry.st_uid == folder.st_uid);
+                       (sticky && entry.st_uid == folder.st_uid);
     if (!owned)
-        return link ? kStrangersLink : kStrangersFile;
+        return kStrangersFile;
     // (No link at all: removed since it was opened, which the callers see for themselves.)
     if (S_ISREG(entry.st_mode) && entry.st_nlink > 1)
         return kLinkedFile;
