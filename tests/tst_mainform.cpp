@@ -748,6 +748,8 @@ void tst_MainForm::framedWindowCentred_data()
         << 300 << 4830 << true << qint64(1200) << qint64(5730) << 2;
     QTest::newRow("second copy at the right edge: back to the left")
         << 14700 << 9000 << true << qint64(14250) << qint64(9330) << 1;
+    // Sixteen copies counted (names another user may hold): still whole on the screen.
+    QTest::newRow("seventeenth copy") << -1 << -1 << true << qint64(14535) << qint64(0) << 16;
     QTest::newRow("second copy at the bottom edge: back up")
         << 300 << 9600 << true << qint64(750) << qint64(9150) << 1;
     QTest::newRow("Wayland, second copy") << -1 << -1 << false << qint64(7350) << qint64(4830)

@@ -427,6 +427,9 @@ void MainForm::moveAside()
     m_view.setWindowTop(steppedAside(m_view.windowTop(), m_aside, outer.height, screen.height));
     m_asideLeft = m_view.windowLeft();
     m_asideTop = m_view.windowTop();
+    // However many copies claim to run (any user can hold the names they are counted by), the
+    // step never takes the window off the screen.
+    keepOnScreen();
 }
 
 bool MainForm::heldAsDecimal(const std::string &path, const std::string &section, const char *key)
