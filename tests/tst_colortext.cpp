@@ -244,6 +244,9 @@ void tst_ColorText::commandLine_data()
                                          << "not a colour: ''";
     QTest::newRow("line end and escape in a bad colour")
         << QStringList{"--convert", "1\n2\x1b[2J"} << error << -1 << "not a colour: '1?2?[2J'";
+    QTest::newRow("8-bit escape in a bad colour")
+        << QStringList{"--convert", QString(QChar(0x9B)) + "2J\u00e9"} << error << -1
+        << "not a colour: '?2J\u00e9'";
     QTest::newRow("bad start colour before help") << QStringList{"colours.txt", "--help"}
                                                   << error << -1 << "'colours.txt'";
     QTest::newRow("two colours") << QStringList{"#fff", "#000"} << error << -1

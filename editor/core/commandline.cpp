@@ -18,9 +18,20 @@ bool among(std::span<const std::string_view> names, std::string_view name)
 // would break the one line, or be obeyed by the terminal.
 std::string quoted(std::string_view argument)
 {
+    // Control characters, the 8-bit ones (0x80 to 0x9F, alone or as UTF-8's C2 80 to C2 9F)
+    // among them, would reach the terminal as commands.
     std::string text = "'";
-    for (char c : argument)
-        text.push_back(static_cast<unsigned char>(c) < 0x20 || c == 0x7F ? '?' : c);
+    for (std::size_t i = 0; i < argument.size(); ++i) {
+        const auto c = static_cast<unsigned char>(argument[i]);
+        const bool utf8Control = c == 0xC2 && i + 1 < argument.size() &&
+                                 static_cast<unsigned char>(argument[i + 1]) >= 0x80 &&
+                                 static_cast<unsigned char>(argument[i + 1]) <= 0x9F;
+        if (utf8Control)
+            ++i;
+        text.push_back(c < 0x20 || c == 0x7F || (c >= 0x80 && c <= 0x9F) || utf8Control
+                           ? '?'
+                           : char(c));
+    }
     text.push_back('\'');
     return text;
 }
