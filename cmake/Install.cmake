@@ -198,7 +198,10 @@ for file in${hueloft_files}; do
     fi
 done
 for folder in${hueloft_rmdirs}; do
-    rmdir -- \"$folder\" 2>/dev/null || true
+    # Not through a link put on its way meanwhile, nor a link in its place.
+    if ! linked \"$folder/.\" && ! [ -L \"$folder\" ]; then
+        rmdir -- \"$folder\" 2>/dev/null || true
+    fi
 done
 exit $status
 ")
