@@ -230,8 +230,13 @@ std::string ProfileSave::begin(const std::string &path)
             security.lpSecurityDescriptor = narrow = ownersOnly();
             m_inPlace = true;
             attempt = 0;
-        } else if (copy == INVALID_HANDLE_VALUE && error == ERROR_ACCESS_DENIED && !m_noBackup &&
-                   old.handle != INVALID_HANDLE_VALUE) {
+        } else if (copy == INVALID_HANDLE_VALUE && !m_noBackup &&
+                   old.handle != INVALID_HANDLE_VALUE &&
+                   (error == ERROR_ACCESS_DENIED ||
+                    // Every name beside the file taken (in a folder others can write, anyone
+                    // can take them all): the temporary folder, as for a folder without room.
+                    (attempt == 255 &&
+                     (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS)))) {
             wchar_t folder[MAX_PATH + 1];
             const DWORD length = GetTempPathW(MAX_PATH + 1, folder);
             m_temporary = ansiOf(std::wstring(folder, std::min<DWORD>(length, MAX_PATH)));

@@ -602,8 +602,9 @@ if [ "$(id -u)" -eq 0 ]; then
     for name in HUELOFT.~lk HUELOFT.~sv; do
         side_row file 1777 nobody "$name"
     done
+    # Every copy name taken by another user: the copy goes to the temporary folder.
     # shellcheck disable=SC2086
-    side_row file 1777 nobody $copies
+    side_row file 1777 nobody $copies HUELOFT.~ff
     side_row link 1777 nobody HUELOFT.~sv
 else
     echo "not run: another user's entries at those names (only root makes them)"
