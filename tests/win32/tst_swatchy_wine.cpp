@@ -229,6 +229,24 @@ void dialogs()
         seen);
     check(seen, "the dialog opens a second time");
     check(chosen == 0x00336699u, "Enter gives the dialog's colour");
+    // The colour given comes back exactly also when Enter commits the dialog from its hue,
+    // saturation or luminosity box, which hold it only rounded.
+    static int box = 0;
+    for (const std::uint32_t color : {0x00FF3380u, 0x0034AB12u}) {
+        for (const int field : {703, 704, 705}) {
+            box = field;
+            const std::uint32_t back = runDialog(
+                owner, color,
+                [](HWND dialog, DWORD thread) {
+                    PostMessageW(dialog, WM_NEXTDLGCTL, WPARAM(GetDlgItem(dialog, box)), TRUE);
+                    press(dialog, thread, VK_RETURN);
+                },
+                seen);
+            check(back == color, "Enter in box " + std::to_string(field) + " gives back " +
+                                     std::to_string(color) + " (got " + std::to_string(back) +
+                                     ")");
+        }
+    }
     const std::vector<std::int32_t> after = savedStore("after-add.ini");
     int added = 0, others = 0;
     for (int i = 0; i < 16; ++i) {
