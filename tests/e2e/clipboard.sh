@@ -30,7 +30,7 @@ while IFS='|' read -r text how macro; do
     # shellcheck disable=SC2086
     keys $how
     keys alt+r
-    expect_equal "paste '$text' by $how" "$(clipboard_text)" "$macro"
+    expect_clipboard "paste '$text' by $how" "$macro"
 done <<'ROWS'
 #FF8040|ctrl+v|RGB(255, 128, 64)
   1, 2, 3 |shift+Insert|RGB(1, 2, 3)
@@ -57,7 +57,7 @@ for colour in '#FF8040' '#010203'; do
         offer "$copied"
         keys ctrl+v
         keys alt+c alt+d
-        expect_equal "'$copied' pasted back" "$(clipboard_text)" \
+        expect_clipboard "'$copied' pasted back" \
             "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
     done
     expect_equal "--convert $colour" "$("$prog/hueloft" --convert "$colour" | tr '\n' '|')" "$copies"
@@ -75,7 +75,7 @@ echo "--- a colour to start with: shown, and saved only by the exit; a second co
 place="$(ini_value 'RGB Tintora' Left),$(ini_value 'RGB Tintora' Top)"
 launch 'rgb(16, 32, 48)'
 keys alt+r
-expect_equal "started with" "$(clipboard_text)" "RGB(16, 32, 48)"
+expect_clipboard "started with" "RGB(16, 32, 48)"
 expect_equal "stored colour untouched while it runs" "$(ini_value 'RGB Color' Blue)" 3
 first=$pid firstwin=$win
 launch

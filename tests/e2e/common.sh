@@ -55,3 +55,13 @@ expect_equal() { # what actual expected
     [ "$2" = "$3" ] || fail "$1: got '$2', expected '$3'"
     echo "ok: $1 = $3"
 }
+
+# The clipboard as another program reads it, waited for: on a busy machine a copy just made
+# can take a moment to reach the selection. Fails when it is not $2 within 10 s.
+expect_clipboard() { # what expected
+    for _ in $(seq 50); do
+        [ "$(clipboard_text)" = "$2" ] && break
+        sleep 0.2
+    done
+    expect_equal "$1" "$(clipboard_text)" "$2"
+}

@@ -74,14 +74,14 @@ check_copies() {
     keys Tab Tab Tab Tab
     type_text 200
     keys alt+r
-    expect_equal "macro on the clipboard" "$(clipboard_text)" "RGB(5, 200, 0)"
+    expect_clipboard "macro on the clipboard" "RGB(5, 200, 0)"
     keys x m t
     kill -0 "$pid" 2>/dev/null || fail "a plain x ended the editor"
     expect_equal "plain letters copy nothing" "$(clipboard_text)" "RGB(5, 200, 0)"
     keys alt+b alt+d
-    expect_equal "Basic hexadecimal" "$(clipboard_text)" "&H0000C805&"
+    expect_clipboard "Basic hexadecimal" "&H0000C805&"
     keys alt+m
-    expect_equal "HTML colour" "$(clipboard_text)" '"#05C800"'
+    expect_clipboard "HTML colour" '"#05C800"'
 
     keys alt+w
     type_text 40

@@ -89,7 +89,7 @@ expect_equal "sections in first-run order" \
 launch
 expect_equal "restored on top" "$(above)" yes
 keys alt+d
-expect_equal "restored colour and notation" "$(clipboard_text)" "00110000H"
+expect_clipboard "restored colour and notation" "00110000H"
 # Pick Screen Color on a desktop painted a known colour: Escape puts back the colour the
 # dialog had while the pointer went over the desktop; a click there, then OK, takes it.
 xsetroot -solid '#3366cc'
@@ -107,9 +107,9 @@ pick_from_desktop() { # the key that ends the pick: Escape, or none for a click
     keys alt+r
 }
 pick_from_desktop Escape
-expect_equal "Escape leaves the dialog as it was" "$(clipboard_text)" "RGB(0, 0, 17)"
+expect_clipboard "Escape leaves the dialog as it was" "RGB(0, 0, 17)"
 pick_from_desktop
-expect_equal "colour picked from the desktop" "$(clipboard_text)" "RGB(51, 102, 204)"
+expect_clipboard "colour picked from the desktop" "RGB(51, 102, 204)"
 keys alt+t
 expect_equal "ordinary again" "$(above)" no
 # Closing the window from the window manager saves as well.

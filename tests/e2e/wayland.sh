@@ -226,7 +226,7 @@ expect_equal "saved notation" "$(ini_value 'RGB Tintora' HexaFormat)" 2
 launch
 expect_equal "always-on-top lines at a stored TopMost" "$(on_top_lines)" 1
 keys alt+p alt+d
-expect_equal "colour and notation restored" "$(clipboard_text)" '$0000C805'
+expect_clipboard "colour and notation restored" '$0000C805'
 keys alt+x
 wait_exit
 expect_equal "Left after Alt+X" "$(ini_value 'RGB Tintora' Left)" 1890
@@ -276,7 +276,7 @@ expect_equal "a cancelled pick and a colour out of range change nothing" "$(clip
 expect_equal "lines on a colour out of range" \
     "$(grep -c '^swatchy: no colour picked from the screen: ' "$work/stderr")" 1
 pick_and_copy
-expect_equal "the colour picked, after OK" "$(clipboard_text)" "RGB(128, 51, 255)"
+expect_clipboard "the colour picked, after OK" "RGB(128, 51, 255)"
 keys alt+x
 wait_exit
 cat "$work/backend.log"
@@ -291,7 +291,7 @@ echo "--- an answer of another shape, from whatever holds the portal's name"
 start_backend "$work/fake.log" --portal
 launch
 pick_and_copy
-expect_equal "a malformed answer passed over, the portal's own taken" "$(clipboard_text)" \
+expect_clipboard "a malformed answer passed over, the portal's own taken" \
     "RGB(0, 255, 0)"
 keys alt+x
 wait_exit

@@ -77,7 +77,7 @@ expect_equal "listed name" \
 launch "C:\\Program Files\\hueloft\\hueloft.exe"
 keys Right Right Right
 keys alt+r
-expect_equal "the installed program copies" "$(clipboard_text)" "RGB(3, 0, 0)"
+expect_clipboard "the installed program copies" "RGB(3, 0, 0)"
 keys alt+x
 wait_exit
 ini=$(settings_of_install) || fail "the installed program kept no settings in %APPDATA%"

@@ -31,7 +31,7 @@ offer() {
     [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
     printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
     offering=$!
-    sleep 0.4
+    expect_clipboard "offered" "$1"
 }
 
 start_window_manager
@@ -64,7 +64,7 @@ launch
 # The window has one size: the window manager offers no Maximize.
 xprop -id "$win" _NET_WM_ALLOWED_ACTIONS | grep -q MAXIMIZE && fail "the window can be maximized"
 keys alt+r
-expect_equal "first-run colour" "$(clipboard_text)" "RGB(0, 0, 0)"
+expect_clipboard "first-run colour" "RGB(0, 0, 0)"
 keys Right Right Right Right Right
 keys Tab Tab Tab Tab
 # Letters, a minus sign, a point and a blank never enter the box; a fourth digit does not fit.
@@ -74,30 +74,30 @@ keys Tab
 type_text 300
 keys Return
 keys alt+r
-expect_equal "typed, filtered and clamped" "$(clipboard_text)" "RGB(5, 200, 255)"
+expect_clipboard "typed, filtered and clamped" "RGB(5, 200, 255)"
 keys alt+p alt+d
-expect_equal "Pascal" "$(clipboard_text)" '$00FFC805'
+expect_clipboard "Pascal" '$00FFC805'
 keys alt+b alt+d
-expect_equal "Basic, one ampersand each end" "$(clipboard_text)" '&H00FFC805&'
+expect_clipboard "Basic, one ampersand each end" '&H00FFC805&'
 keys alt+a alt+d
-expect_equal "assembler" "$(clipboard_text)" '00FFC805H'
+expect_clipboard "assembler" '00FFC805H'
 keys alt+c alt+d
-expect_equal "C" "$(clipboard_text)" '0x00FFC805'
+expect_clipboard "C" '0x00FFC805'
 # The arrows go through the notations in their keyboard order and select as they go, round at
 # the ends, as the Linux build's (tst_mainwindow arrowKeysSelectNotation).
 keys alt+c Right alt+d
-expect_equal "Right from C" "$(clipboard_text)" '$00FFC805'
+expect_clipboard "Right from C" '$00FFC805'
 keys alt+c Down Down alt+d
-expect_equal "Down twice from C" "$(clipboard_text)" '&H00FFC805&'
+expect_clipboard "Down twice from C" '&H00FFC805&'
 keys alt+c Left alt+d
-expect_equal "Left from C, round" "$(clipboard_text)" '00FFC805H'
+expect_clipboard "Left from C, round" '00FFC805H'
 keys alt+a Right alt+d
-expect_equal "Right from assembler, round" "$(clipboard_text)" '0x00FFC805'
+expect_clipboard "Right from assembler, round" '0x00FFC805'
 keys alt+b Up alt+d
-expect_equal "Up from Basic" "$(clipboard_text)" '$00FFC805'
+expect_clipboard "Up from Basic" '$00FFC805'
 keys alt+c
 keys alt+m
-expect_equal "HTML" "$(clipboard_text)" '"#05C8FF"'
+expect_clipboard "HTML" '"#05C8FF"'
 keys alt+w
 type_text 999
 keys alt+h
@@ -110,7 +110,7 @@ xclip -selection clipboard -t TARGETS -o | grep -qx image/bmp &&
 # The focus is back on the red scroll bar after a copy.
 keys Left
 keys alt+r
-expect_equal "focus on red after a copy" "$(clipboard_text)" "RGB(4, 200, 255)"
+expect_clipboard "focus on red after a copy" "RGB(4, 200, 255)"
 # Only Alt with the letter is an access key: plain x, m and t on the scroll bar do nothing.
 keys x m t
 kill -0 "$pid" 2>/dev/null || fail "a plain x ended the editor"
@@ -119,24 +119,26 @@ expect_equal "plain t is not Alt+T" "$(above)" no
 
 echo "--- pasting with the keyboard: every copy back, other text changes nothing"
 for colour in '#FF8040' '#010203'; do
+    # One line per copy below, in the order of the copies.
+    converted=$("$wine" "$prog/hueloft.exe" --convert "$colour" | tr -d '\r')
+    expect_equal "--convert $colour: lines" "$(printf '%s\n' "$converted" | wc -l)" 6
     offer "$colour"
     keys ctrl+v
-    copies=""
+    line=0
     for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
+        line=$((line + 1))
+        copied=$(printf '%s\n' "$converted" | sed -n "${line}p")
         # shellcheck disable=SC2086
         keys $how
-        copied=$(clipboard_text)
-        copies="$copies$copied|"
+        expect_clipboard "$how after pasting $colour, as --convert gives it" "$copied"
         offer "9 9 9"
         keys ctrl+v
         offer "$copied"
         keys ctrl+v
         keys alt+c alt+d
-        expect_equal "'$copied' pasted back" "$(clipboard_text)" \
+        expect_clipboard "'$copied' pasted back" \
             "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
     done
-    expect_equal "--convert $colour" \
-        "$("$wine" "$prog/hueloft.exe" --convert "$colour" | tr -d '\r' | tr '\n' '|')" "$copies"
 done
 # text|keys after the offer|the macro then (-: as before). The focus is on the red scroll bar;
 # four Tabs reach the green box.
@@ -147,7 +149,7 @@ while IFS='|' read -r text how macro; do
     # shellcheck disable=SC2086
     keys $how
     keys alt+r
-    expect_equal "paste '$text' by $how" "$(clipboard_text)" "$macro"
+    expect_clipboard "paste '$text' by $how" "$macro"
 done <<'ROWS'
   255 128 64 |shift+Insert|RGB(255, 128, 64)
 #f84|Tab Tab Tab Tab ctrl+v|RGB(255, 136, 68)
@@ -184,7 +186,7 @@ echo "--- second run: restored; boxes changed without a copy; the close box save
 launch
 expect_equal "restored on top" "$(above)" yes
 keys alt+d
-expect_equal "restored colour and notation" "$(clipboard_text)" '&H00FFC804&'
+expect_clipboard "restored colour and notation" '&H00FFC804&'
 keys alt+w
 type_text 100
 keys alt+h
@@ -208,7 +210,7 @@ cp "$prog/hueloft.exe" "$prog/swatchy.dll" "$work/start/"
 printf '[RGB Color]\r\nRed=7\r\nGreen=8\r\nBlue=9\r\n' >"$work/start/HUELOFT.INI"
 launch "$work/start/hueloft.exe" 'RGB(16, 32, 48)'
 keys alt+r
-expect_equal "started with" "$(clipboard_text)" "RGB(16, 32, 48)"
+expect_clipboard "started with" "RGB(16, 32, 48)"
 expect_equal "stored colour untouched while it runs" "$(ini_value 'RGB Color' Red "$work/start/HUELOFT.INI")" 7
 keys alt+x
 wait_exit
@@ -220,10 +222,10 @@ keys alt+e
 dialog=$(find_window '^Color$') || fail "Edit color opened no colour dialog"
 keys Escape
 keys alt+r
-expect_equal "Cancel keeps the colour" "$(clipboard_text)" "RGB(4, 77, 255)"
+expect_clipboard "Cancel keeps the colour" "RGB(4, 77, 255)"
 keys Right
 keys alt+r
-expect_equal "focus on red after Cancel" "$(clipboard_text)" "RGB(5, 77, 255)"
+expect_clipboard "focus on red after Cancel" "RGB(5, 77, 255)"
 keys alt+e
 find_window '^Color$' >/dev/null || fail "the colour dialog did not open again"
 # The dialog opens with Red selected: type over it, leave the field, OK.
@@ -231,7 +233,7 @@ type_text 10
 keys Tab
 keys Return
 keys alt+r
-expect_equal "OK applies the colour" "$(clipboard_text)" "RGB(10, 77, 255)"
+expect_clipboard "OK applies the colour" "RGB(10, 77, 255)"
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
 keys Return
 about=$(find_window '^About RGB Tintora$') || fail "Enter on About opened no About box"
@@ -253,7 +255,7 @@ xdotool search --onlyvisible --name '^About RGB Tintora$' >/dev/null 2>&1 &&
     fail "Enter did not close the About box"
 keys Right
 keys alt+r
-expect_equal "focus on red after About" "$(clipboard_text)" "RGB(11, 77, 255)"
+expect_clipboard "focus on red after About" "RGB(11, 77, 255)"
 keys Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab Tab
 keys Return
 find_window '^About RGB Tintora$' >/dev/null || fail "the About box did not open again"
@@ -288,9 +290,9 @@ pick_from_desktop() { # Escape: cancel the pick, then type 7 into Red; click: ta
     keys alt+r
 }
 pick_from_desktop Escape
-expect_equal "Escape leaves the dialog as it was, and working" "$(clipboard_text)" "RGB(7, 77, 255)"
+expect_clipboard "Escape leaves the dialog as it was, and working" "RGB(7, 77, 255)"
 pick_from_desktop click
-expect_equal "colour picked from the desktop" "$(clipboard_text)" "RGB(51, 102, 204)"
+expect_clipboard "colour picked from the desktop" "RGB(51, 102, 204)"
 keys alt+x
 wait_exit
 expect_equal "picked colour saved" "$(ini_value 'RGB Color' Red),$(ini_value 'RGB Color' Green),$(ini_value 'RGB Color' Blue)" \
@@ -303,11 +305,11 @@ printf '[RGB Color]\r\nRed=300\r\nGreen=-5\r\nBlue=abc\r\n[RGB Sample]\r\nWidth=
 launch
 expect_equal "TopMost 5 is not on top" "$(above)" no
 keys alt+r
-expect_equal "channels brought into range" "$(clipboard_text)" "RGB(255, 0, 0)"
+expect_clipboard "channels brought into range" "RGB(255, 0, 0)"
 keys alt+d
-expect_equal "notation 0 until the colour changes" "$(clipboard_text)" "0x000000FF"
+expect_clipboard "notation 0 until the colour changes" "0x000000FF"
 keys Left alt+d
-expect_equal "bare digits for notation 7" "$(clipboard_text)" "000000FE"
+expect_clipboard "bare digits for notation 7" "000000FE"
 keys alt+x
 wait_exit
 expect_equal "HexaFormat 7 written back" "$(ini_value 'RGB Tintora' HexaFormat)" 7
@@ -320,7 +322,7 @@ echo "--- a settings file too large to be one: defaults, one line, the file left
 truncate -s 64G "$prog/HUELOFT.INI"
 launch
 keys alt+r
-expect_equal "defaults beside a 64 GB file" "$(clipboard_text)" "RGB(0, 0, 0)"
+expect_clipboard "defaults beside a 64 GB file" "RGB(0, 0, 0)"
 keys alt+x
 wait_exit
 expect_equal "64 GB file kept" "$(stat -c %s "$prog/HUELOFT.INI")" 68719476736
