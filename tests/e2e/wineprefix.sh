@@ -10,6 +10,8 @@ wine=/usr/lib/wine/wine64
 case "$1" in
     create)
         [ -x "$wine" ] || { echo "SKIP: $wine is not installed"; exit "${HUELOFT_SKIP_STATUS:-77}"; }
+        # A prefix left by a run that was stopped may still have its server running.
+        [ -d "$2" ] && WINEPREFIX="$2" /usr/lib/wine/wineserver -k 2>/dev/null || true
         rm -rf "$2"
         mkdir -p "$(dirname "$2")"
         WINEPREFIX="$2" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" DISPLAY= \
