@@ -8,14 +8,6 @@
     "$0" "$@"
 . "$(dirname "$0")/lib.sh"
 
-offering=""
-# Puts $1 on the clipboard, served by an xclip of ours until the editor copies or the next offer.
-offer() {
-    [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
-    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-    offering=$!
-    sleep 0.3
-}
 
 start_window_manager
 launch
@@ -23,15 +15,7 @@ launch
 check_copies
 
 echo "--- pasting: text|keys after the offer|the macro then (-: as before)"
-keys alt+r
-while IFS='|' read -r text how macro; do
-    [ "$macro" = - ] && macro=$(clipboard_text)
-    offer "$text"
-    # shellcheck disable=SC2086
-    keys $how
-    keys alt+r
-    expect_clipboard "paste '$text' by $how" "$macro"
-done <<'ROWS'
+check_pastes <<'ROWS'
 #FF8040|ctrl+v|RGB(255, 128, 64)
   1, 2, 3 |shift+Insert|RGB(1, 2, 3)
 rgb(10 20 30)|Tab Tab Tab Tab ctrl+v|RGB(10, 20, 30)
@@ -43,25 +27,7 @@ RGB(256, 0, 0)|Tab Tab Tab Tab ctrl+v|-
 ROWS
 
 echo "--- every copy pasted back, and --convert's lines are the copies"
-for colour in '#FF8040' '#010203'; do
-    offer "$colour"
-    keys ctrl+v
-    copies=""
-    for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
-        # shellcheck disable=SC2086
-        keys $how
-        copied=$(clipboard_text)
-        copies="$copies$copied|"
-        offer "9 9 9"
-        keys ctrl+v
-        offer "$copied"
-        keys ctrl+v
-        keys alt+c alt+d
-        expect_clipboard "'$copied' pasted back" \
-            "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
-    done
-    expect_equal "--convert $colour" "$("$prog/hueloft" --convert "$colour" | tr '\n' '|')" "$copies"
-done
+check_round_trips "$prog/hueloft"
 
 keys alt+x
 wait_exit

@@ -65,3 +65,52 @@ expect_clipboard() { # what expected
     done
     expect_equal "$1" "$(clipboard_text)" "$2"
 }
+
+offering=""
+# Puts $1 on the clipboard, served by an xclip of ours until the editor copies or the next offer.
+offer() {
+    [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
+    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
+    offering=$!
+    expect_clipboard "offered" "$1"
+}
+
+# Rows "text|keys after the offer|the macro then" (-: as before) on standard input: each text
+# offered, pasted by the keys, and the macro copied. The focus starts on the red scroll bar.
+check_pastes() {
+    keys alt+r
+    while IFS='|' read -r text how macro; do
+        [ "$macro" = - ] && macro=$(clipboard_text)
+        offer "$text"
+        # shellcheck disable=SC2086
+        keys $how
+        keys alt+r
+        expect_clipboard "paste '$text' by $how" "$macro"
+    done
+}
+
+# Every copy of two colours pasted back, and the lines the program given as arguments prints
+# for --convert are the copies, in order.
+check_round_trips() {
+    for colour in '#FF8040' '#010203'; do
+        converted=$("$@" --convert "$colour" | tr -d '\r')
+        expect_equal "--convert $colour: lines" "$(printf '%s\n' "$converted" | wc -l)" 6
+        offer "$colour"
+        keys ctrl+v
+        line=0
+        for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
+            line=$((line + 1))
+            copied=$(printf '%s\n' "$converted" | sed -n "${line}p")
+            # shellcheck disable=SC2086
+            keys $how
+            expect_clipboard "$how after pasting $colour, as --convert gives it" "$copied"
+            offer "9 9 9"
+            keys ctrl+v
+            offer "$copied"
+            keys ctrl+v
+            keys alt+c alt+d
+            expect_clipboard "'$copied' pasted back" \
+                "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
+        done
+    done
+}

@@ -120,7 +120,7 @@ contrast() { # window title, least number of texts, picture
         fail "texts not readable in \"$1\""
     }
     echo "ok: $1: $(tail -n 1 "$work/contrast.txt")"
-    [ -z "${3:-}" ] || python3 "$here/bmp2png.py" "$work/contrast.bmp" "$3"
+    [ -z "${3:-}" ] || python3 "$here/bmpinfo.py" "$work/contrast.bmp" "$3" >/dev/null
 }
 set_colour() {
     "$wine" reg add 'HKCU\Control Panel\Colors' /v "$1" /t REG_SZ /d "$2" /f >/dev/null 2>&1 ||

@@ -25,14 +25,6 @@ sample() { # the bitmap on the clipboard, as bmpinfo.py tells it
     python3 "$here/bmpinfo.py" "$work/sample.bmp"
 }
 
-offering=""
-# Puts $1 on the clipboard, served by an xclip of ours until the editor copies or the next offer.
-offer() {
-    [ -n "$offering" ] && kill "$offering" 2>/dev/null || true
-    printf '%s' "$1" | xclip -selection clipboard -i -quiet >/dev/null 2>&1 &
-    offering=$!
-    expect_clipboard "offered" "$1"
-}
 
 start_window_manager
 
@@ -118,39 +110,10 @@ expect_equal "plain letters copy nothing" "$(clipboard_text)" "RGB(4, 200, 255)"
 expect_equal "plain t is not Alt+T" "$(above)" no
 
 echo "--- pasting with the keyboard: every copy back, other text changes nothing"
-for colour in '#FF8040' '#010203'; do
-    # One line per copy below, in the order of the copies.
-    converted=$("$wine" "$prog/hueloft.exe" --convert "$colour" | tr -d '\r')
-    expect_equal "--convert $colour: lines" "$(printf '%s\n' "$converted" | wc -l)" 6
-    offer "$colour"
-    keys ctrl+v
-    line=0
-    for how in alt+r "alt+c alt+d" "alt+p alt+d" "alt+b alt+d" "alt+a alt+d" alt+m; do
-        line=$((line + 1))
-        copied=$(printf '%s\n' "$converted" | sed -n "${line}p")
-        # shellcheck disable=SC2086
-        keys $how
-        expect_clipboard "$how after pasting $colour, as --convert gives it" "$copied"
-        offer "9 9 9"
-        keys ctrl+v
-        offer "$copied"
-        keys ctrl+v
-        keys alt+c alt+d
-        expect_clipboard "'$copied' pasted back" \
-            "$(printf '0x%s' "$(printf '%s' "$colour" | sed 's/#\(..\)\(..\)\(..\)/00\3\2\1/')")"
-    done
-done
+check_round_trips "$wine" "$prog/hueloft.exe"
 # text|keys after the offer|the macro then (-: as before). The focus is on the red scroll bar;
 # four Tabs reach the green box.
-keys alt+r
-while IFS='|' read -r text how macro; do
-    [ "$macro" = - ] && macro=$(clipboard_text)
-    offer "$text"
-    # shellcheck disable=SC2086
-    keys $how
-    keys alt+r
-    expect_clipboard "paste '$text' by $how" "$macro"
-done <<'ROWS'
+check_pastes <<'ROWS'
   255 128 64 |shift+Insert|RGB(255, 128, 64)
 #f84|Tab Tab Tab Tab ctrl+v|RGB(255, 136, 68)
 rgb(1,2,3)|Tab Tab Tab Tab shift+Insert|RGB(1, 2, 3)
