@@ -61,6 +61,11 @@ inline std::string folderOfPath(const std::string &path)
     return slash == 0 ? "/" : path.substr(0, slash);
 }
 
+inline std::string nameOfPath(const std::string &path)
+{
+    return path.substr(path.rfind('/') + 1); // npos + 1: the whole path
+}
+
 inline bool privateFolder(const struct stat &folder)
 {
     const uid_t me = ::geteuid();
