@@ -13,8 +13,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <memory>
-#include <utility>
 
 #include <dlfcn.h>
 #include <elf.h>
@@ -151,18 +149,6 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
 
 enum class Outcome { Loaded, Missing, Failed };
 
-// Why the library at path must not be loaded although it is there: the rule of links_posix.h
-// refuses it, or a link on the way to it (another user's file or link in a folder others can
-// write, whose code would run in this user's process). Empty when it may be loaded, or is not
-// there.
-std::string refusedLibrary(const std::string &path)
-{
-    std::string target = path;
-    if (const char *why = unusableText(followLinks(target)))
-        return path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
-    return {};
-}
-
 // fileName from folder, by absolute path. A path longer than the system takes (a deep program
 // folder) is opened through a descriptor of its folder and handed to the loader by that.
 Outcome openIn(const std::string &folder, const std::string &fileName, void *&handle,
@@ -177,8 +163,8 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
     if (path.size() >= PATH_MAX) {
         const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
-            // The entry itself, link or file, against its folder (the rule of
-            // refusedLibrary(); a link's target is not looked at by path here).
+            // The entry itself, link or file, against its folder (the rule of links_posix.h;
+            // a link's target is not looked at by path here).
             struct stat entry
             {
             };
@@ -207,8 +193,10 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
         loaded = "/proc/self/fd/" + std::to_string(fd);
     } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         return Outcome::Missing;
-    } else if (std::string refused = refusedLibrary(path); !refused.empty()) {
-        error = std::move(refused);
+    } else if (std::string target = path; const char *why = unusableText(followLinks(target))) {
+        // Another user's file or link on the way, in a folder others can write: its code would
+        // run in this user's process.
+        error = path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
         return Outcome::Failed;
     }
     if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
@@ -275,7 +263,7 @@ const char *const kProfileFileName = "libhueloft-profile.so";
 // folder. Null when none is loaded.
 void *alreadyLoaded(const char *fileName)
 {
-    std::string path;
+    std::string path = fileName;
     auto visit = [](dl_phdr_info *info, std::size_t, void *data) {
         const std::string_view name = info->dlpi_name ? info->dlpi_name : "";
         auto *wanted = static_cast<std::string *>(data);
@@ -285,7 +273,6 @@ void *alreadyLoaded(const char *fileName)
         *wanted = std::string(name);
         return 1;
     };
-    path = fileName;
     if (::dl_iterate_phdr(visit, &path) == 0)
         return nullptr;
     void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);
