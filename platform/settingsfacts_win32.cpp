@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 namespace platform {
 
 namespace {
@@ -44,21 +42,6 @@ std::string profileFolderName(const std::wstring &folder)
     if (std::string ansi = ansiOf(shortName(folder)); fits(ansi))
         return ansi;
     return {};
-}
-
-std::wstring programFolderWide()
-{
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            return path.substr(0, path.find_last_of(L'\\'));
-        }
-        buffer.resize(buffer.size() * 2);
-    }
 }
 
 std::wstring environment(const wchar_t *name)
