@@ -21,7 +21,7 @@
 //   like, or made it to catch this user's settings or run code in this process), and a hard
 //   link to a file kept elsewhere (written in place, it would change that other file).
 //   A FIFO, socket or folder of this user's own is left to the kind checks, which refuse it
-//   with their own words.
+//   with their own words (notRegularKind()).
 
 #include <cerrno>
 #include <string>
@@ -51,6 +51,25 @@ inline const char *unusableText(int verdict)
     default:
         return nullptr;
     }
+}
+
+// What a path that is not a regular file is, in words, for the one line that says why a
+// settings file is neither read nor written; null for a regular file.
+inline const char *notRegularKind(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return nullptr;
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "an unknown kind of file";
 }
 
 inline std::string folderOfPath(const std::string &path)

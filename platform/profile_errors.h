@@ -4,7 +4,6 @@
 // The errors of the POSIX profile functions beyond the errno values, and the one-line reason
 // each gives. Internal to the profile library.
 
-#include "platform/filekind.h"
 #include "platform/links_posix.h"
 #include "platform/profile.h"
 
