@@ -10,6 +10,12 @@
 
 namespace platform::profile {
 
+namespace {
+
+// The text after writing value to key in section (a missing value deletes the key, a missing
+// key the section), or nothing when the write would not change a byte; added lines end with
+// LineEnd (the one of a larger text that Text is a part of). The names must already be
+// trimmed with trimArgument().
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
                                   std::optional<std::string_view> value,
@@ -66,8 +72,6 @@ std::optional<std::string> edited(std::string_view text, std::string_view sectio
     out.append(text.substr(insertAt));
     return out;
 }
-
-namespace {
 
 // The text cut at the headers of the sections the edits name: each such section (its header
 // up to the next header of any name) is a piece of its own that the edits change; the text
