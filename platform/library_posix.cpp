@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Libraries by name on systems without Windows' own: "user32" is a stand-in of this layer,
-// "kernel32" the shared profile library libhueloft-profile.so, any other name a shared library
-// (libswatchy.so for "swatchy.dll"); each loaded by its absolute path from the two folders
-// where the program keeps it, and from nowhere else.
+// Libraries by name on systems without Windows' own (library.h): each loaded by its absolute
+// path from the two folders where the program keeps it, and from nowhere else.
 
 #include "platform/library.h"
 
@@ -214,9 +212,9 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
 }
 
 // fileName beside the program in a build or portable copy, then where an installation keeps its
-// private libraries; always by absolute path, so neither LD_LIBRARY_PATH nor the current folder
-// can put another library in its place. A copy that is there but cannot be loaded is reported
-// as it is: the next folder's copy would hide what is wrong with it.
+// private libraries; by absolute path, so neither LD_LIBRARY_PATH nor the current folder can
+// put another library in its place. A copy there that cannot be loaded is not passed over:
+// the next folder's copy would hide what is wrong with it.
 void *loadFromProgramFolders(const std::string &fileName, const LibraryFolders &folders,
                              std::string &path, std::string &error)
 {
