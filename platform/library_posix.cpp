@@ -11,6 +11,7 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
+#include <utility>
 
 #include <dlfcn.h>
 #include <elf.h>
@@ -80,28 +81,16 @@ bool readElfIdentity(const char *path, ElfIdentity &identity)
 
 std::string machineName(std::uint16_t machine)
 {
-    switch (machine) {
-    case EM_386:
-        return "i386";
-    case EM_X86_64:
-        return "x86-64";
-    case EM_ARM:
-        return "ARM";
-    case EM_AARCH64:
-        return "AArch64";
-    case EM_RISCV:
-        return "RISC-V";
-    case EM_PPC:
-        return "PowerPC";
-    case EM_PPC64:
-        return "PowerPC64";
-    case EM_S390:
-        return "S/390";
-    case EM_MIPS:
-        return "MIPS";
-    default:
-        return "machine " + std::to_string(machine);
+    static const std::pair<std::uint16_t, const char *> names[] = {
+        {EM_386, "i386"},        {EM_X86_64, "x86-64"}, {EM_ARM, "ARM"},
+        {EM_AARCH64, "AArch64"}, {EM_RISCV, "RISC-V"},  {EM_PPC, "PowerPC"},
+        {EM_PPC64, "PowerPC64"}, {EM_S390, "S/390"},    {EM_MIPS, "MIPS"},
+    };
+    for (const auto &[number, name] : names) {
+        if (number == machine)
+            return name;
     }
+    return "machine " + std::to_string(machine);
 }
 
 std::string describe(const ElfIdentity &identity)
