@@ -125,26 +125,20 @@ inline int verdictAt(const std::string &path, const struct stat &entry)
 // Replaces Path by the file its last component's links lead to, so that a write can replace
 // that file and leave the link a link, with the rule applied to every link on the way and to
 // the file reached. Returns 0, an errno value, or a verdict. At most 40 links, the limit the
-// kernel itself applies to one path (ELOOP beyond). Final, if given, gets what lstat() says of
-// the file reached (st_mode 0 when there is none).
-inline int followLinks(std::string &path, struct stat *final = nullptr)
+// kernel itself applies to one path (ELOOP beyond). A path that leads to nothing is left to
+// the caller.
+inline int followLinks(std::string &path)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st
         {
         };
-        if (::lstat(path.c_str(), &st) != 0) {
-            if (final)
-                *final = st = {};
+        if (::lstat(path.c_str(), &st) != 0)
             return 0;
-        }
         if (const int verdict = verdictAt(path, st))
             return verdict;
-        if (!S_ISLNK(st.st_mode)) {
-            if (final)
-                *final = st;
+        if (!S_ISLNK(st.st_mode))
             return 0;
-        }
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n < 0)
