@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The write in place and its backup, for the POSIX profile functions: where the backups live
-// (the user's own state folder), the write in place itself, and the recovery of what a write
-// killed half-way left. Called by saveFile() and by the first use of a file (profile.cpp).
+// The write in place and its backup (profile_save.h): where the backups live, the write in
+// place itself, and the recovery of what a write killed half-way left.
 #include "platform/profile_save.h"
 
 #include "platform/links_posix.h"

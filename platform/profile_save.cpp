@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Putting a settings file's new text on disk for the POSIX profile functions. In order: the
-// temporary files of a replacement and their cleaning; extended attributes; the replacement
-// itself (saveFile), which writes in place instead where a new file would not be the same
-// file to everyone (profile_backup.cpp).
+// Putting a settings file's new text on disk (profile_save.h). In order: the temporary files of
+// a replacement and their cleaning; extended attributes; the replacement; the flush.
 #include "platform/profile_save.h"
 
 #include "platform/links_posix.h"
