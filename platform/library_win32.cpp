@@ -23,11 +23,6 @@ struct Library
 
 namespace {
 
-bool isSystemLibrary(std::u16string_view name)
-{
-    return name == u"user32" || name == u"kernel32";
-}
-
 std::string narrow(const std::wstring &text)
 {
     return utf8Of(text.data(), int(text.size()));
@@ -51,7 +46,7 @@ void restrictLibrarySearch()
 Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::string &error)
 {
     const std::wstring wide(name.begin(), name.end());
-    const bool system = isSystemLibrary(name);
+    const bool system = name == u"user32" || name == u"kernel32";
     const std::wstring folder = programFolderWide();
     const std::wstring path = folder + L"\\" + wide;
     // A copy beside the program that the rule refuses (another user's, in a folder others can

@@ -44,16 +44,6 @@ std::string profileFolderName(const std::wstring &folder)
     return {};
 }
 
-std::wstring environment(const wchar_t *name)
-{
-    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0)
-        return {};
-    std::wstring value(size, L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), size));
-    return value;
-}
-
 // Another program holding the file for a moment (a backup tool, a virus scanner) is waited for
 // as the save waits for its lock: it says nothing of this user's rights.
 bool opens(const std::wstring &path, DWORD access)
@@ -189,7 +179,8 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &)
     if (!facts.installed && !facts.registered && ownUsable)
         return facts;
 
-    const std::wstring appData = environment(L"APPDATA");
+    std::wstring appData(GetEnvironmentVariableW(L"APPDATA", nullptr, 0), L'\0');
+    appData.resize(GetEnvironmentVariableW(L"APPDATA", appData.data(), DWORD(appData.size())));
     if (appData.empty()) {
         facts.perUserProblem = "there is no per-user folder (%APPDATA% is not set)";
         return facts;
