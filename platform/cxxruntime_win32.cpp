@@ -6,7 +6,8 @@
 // statically, still reports a failed allocation or a misused string by throwing; that would
 // bring in the whole exception machinery (unwinder, type information, name demangler: most of
 // each file). Here those reports end the process at once instead, which is what an uncaught
-// exception did before, and operator new takes its memory from msvcrt's malloc.
+// exception did before, and operator new takes its memory from msvcrt's malloc. Nothing in the
+// two binaries uses the array forms of new and delete, so they are not replaced.
 
 #include <cstdlib>
 #include <new>
@@ -19,17 +20,7 @@ void *operator new(std::size_t size)
     std::abort();
 }
 
-void *operator new[](std::size_t size)
-{
-    return ::operator new(size);
-}
-
 void *operator new(std::size_t size, const std::nothrow_t &) noexcept
-{
-    return std::malloc(size ? size : 1);
-}
-
-void *operator new[](std::size_t size, const std::nothrow_t &) noexcept
 {
     return std::malloc(size ? size : 1);
 }
@@ -39,17 +30,7 @@ void operator delete(void *memory) noexcept
     std::free(memory);
 }
 
-void operator delete[](void *memory) noexcept
-{
-    std::free(memory);
-}
-
 void operator delete(void *memory, std::size_t) noexcept
-{
-    std::free(memory);
-}
-
-void operator delete[](void *memory, std::size_t) noexcept
 {
     std::free(memory);
 }
@@ -76,17 +57,7 @@ namespace std {
     std::abort();
 }
 
-[[noreturn]] void __throw_out_of_range(const char *)
-{
-    std::abort();
-}
-
 [[noreturn]] void __throw_out_of_range_fmt(const char *, ...)
-{
-    std::abort();
-}
-
-[[noreturn]] void __throw_invalid_argument(const char *)
 {
     std::abort();
 }

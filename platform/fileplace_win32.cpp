@@ -32,6 +32,21 @@ std::string ansiOf(const std::wstring &text)
     return lossy ? std::string() : result;
 }
 
+std::wstring programFolderWide()
+{
+    std::wstring path(MAX_PATH, L'\0');
+    for (;;) {
+        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
+        if (length == 0)
+            return {};
+        if (length < path.size()) {
+            path.resize(length);
+            return path.substr(0, path.find_last_of(L"\\/"));
+        }
+        path.resize(path.size() * 2);
+    }
+}
+
 HANDLE openWaiting(const std::wstring &path, DWORD access, DWORD share, DWORD disposition,
                    DWORD flags, SECURITY_ATTRIBUTES *security)
 {

@@ -27,6 +27,9 @@ namespace platform {
 std::wstring wide(const std::string &ansi);
 std::string ansiOf(const std::wstring &text);
 
+// The folder of the running program, whatever its length; empty when the system does not say.
+std::wstring programFolderWide();
+
 // How long a file held by another program (a backup tool, a virus scanner, another save) is
 // waited for: far longer than any real holder, short enough that the program still ends.
 constexpr ULONGLONG kHeldWaitMs = 10000;

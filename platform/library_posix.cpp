@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// Libraries by name on systems without Windows' own: "user32" is a stand-in of this layer,
-// "kernel32" the shared profile library libhueloft-profile.so, any other name a shared library
-// (libswatchy.so for "swatchy.dll"); each loaded by its absolute path from the two folders
-// where the program keeps it, and from nowhere else.
+// Libraries by name on systems without Windows' own (library.h): each loaded by its absolute
+// path from the two folders where the program keeps it, and from nowhere else.
 
 #include "platform/library.h"
 
@@ -13,7 +11,6 @@
 #include <climits>
 #include <cstdint>
 #include <cstring>
-#include <memory>
 #include <utility>
 
 #include <dlfcn.h>
@@ -84,28 +81,16 @@ bool readElfIdentity(const char *path, ElfIdentity &identity)
 
 std::string machineName(std::uint16_t machine)
 {
-    switch (machine) {
-    case EM_386:
-        return "i386";
-    case EM_X86_64:
-        return "x86-64";
-    case EM_ARM:
-        return "ARM";
-    case EM_AARCH64:
-        return "AArch64";
-    case EM_RISCV:
-        return "RISC-V";
-    case EM_PPC:
-        return "PowerPC";
-    case EM_PPC64:
-        return "PowerPC64";
-    case EM_S390:
-        return "S/390";
-    case EM_MIPS:
-        return "MIPS";
-    default:
-        return "machine " + std::to_string(machine);
+    static const std::pair<std::uint16_t, const char *> names[] = {
+        {EM_386, "i386"},        {EM_X86_64, "x86-64"}, {EM_ARM, "ARM"},
+        {EM_AARCH64, "AArch64"}, {EM_RISCV, "RISC-V"},  {EM_PPC, "PowerPC"},
+        {EM_PPC64, "PowerPC64"}, {EM_S390, "S/390"},    {EM_MIPS, "MIPS"},
+    };
+    for (const auto &[number, name] : names) {
+        if (number == machine)
+            return name;
     }
+    return "machine " + std::to_string(machine);
 }
 
 std::string describe(const ElfIdentity &identity)
@@ -151,18 +136,6 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
 
 enum class Outcome { Loaded, Missing, Failed };
 
-// Why the library at path must not be loaded although it is there: the rule of links_posix.h
-// refuses it, or a link on the way to it (another user's file or link in a folder others can
-// write, whose code would run in this user's process). Empty when it may be loaded, or is not
-// there.
-std::string refusedLibrary(const std::string &path)
-{
-    std::string target = path;
-    if (const char *why = unusableText(followLinks(target)))
-        return path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
-    return {};
-}
-
 // fileName from folder, by absolute path. A path longer than the system takes (a deep program
 // folder) is opened through a descriptor of its folder and handed to the loader by that.
 Outcome openIn(const std::string &folder, const std::string &fileName, void *&handle,
@@ -177,8 +150,8 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
     if (path.size() >= PATH_MAX) {
         const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
-            // The entry itself, link or file, against its folder (the rule of
-            // refusedLibrary(); a link's target is not looked at by path here).
+            // The entry itself, link or file, against its folder (the rule of links_posix.h;
+            // a link's target is not looked at by path here).
             struct stat entry
             {
             };
@@ -207,8 +180,10 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
         loaded = "/proc/self/fd/" + std::to_string(fd);
     } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
         return Outcome::Missing;
-    } else if (std::string refused = refusedLibrary(path); !refused.empty()) {
-        error = std::move(refused);
+    } else if (std::string target = path; const char *why = unusableText(followLinks(target))) {
+        // Another user's file or link on the way, in a folder others can write: its code would
+        // run in this user's process.
+        error = path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
         return Outcome::Failed;
     }
     if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
@@ -226,9 +201,9 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
 }
 
 // fileName beside the program in a build or portable copy, then where an installation keeps its
-// private libraries; always by absolute path, so neither LD_LIBRARY_PATH nor the current folder
-// can put another library in its place. A copy that is there but cannot be loaded is reported
-// as it is: the next folder's copy would hide what is wrong with it.
+// private libraries; by absolute path, so neither LD_LIBRARY_PATH nor the current folder can
+// put another library in its place. A copy there that cannot be loaded is not passed over:
+// the next folder's copy would hide what is wrong with it.
 void *loadFromProgramFolders(const std::string &fileName, const LibraryFolders &folders,
                              std::string &path, std::string &error)
 {
@@ -275,7 +250,7 @@ const char *const kProfileFileName = "libhueloft-profile.so";
 // folder. Null when none is loaded.
 void *alreadyLoaded(const char *fileName)
 {
-    std::string path;
+    std::string path = fileName;
     auto visit = [](dl_phdr_info *info, std::size_t, void *data) {
         const std::string_view name = info->dlpi_name ? info->dlpi_name : "";
         auto *wanted = static_cast<std::string *>(data);
@@ -285,7 +260,6 @@ void *alreadyLoaded(const char *fileName)
         *wanted = std::string(name);
         return 1;
     };
-    path = fileName;
     if (::dl_iterate_phdr(visit, &path) == 0)
         return nullptr;
     void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_NOLOAD);

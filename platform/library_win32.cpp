@@ -23,40 +23,9 @@ struct Library
 
 namespace {
 
-std::string narrow(const wchar_t *text, int length)
-{
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? size : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
-    return result;
-}
-
-bool isSystemLibrary(std::u16string_view name)
-{
-    return name == u"user32" || name == u"kernel32";
-}
-
-// The folder of hueloft.exe, whatever its length.
-std::wstring programFolder()
-{
-    std::wstring path(MAX_PATH, L'\0');
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, path.data(), DWORD(path.size()));
-        if (length == 0)
-            return {};
-        if (length < path.size()) {
-            path.resize(length);
-            break;
-        }
-        path.resize(path.size() * 2);
-    }
-    return path.substr(0, path.find_last_of(L"\\/"));
-}
-
 std::string narrow(const std::wstring &text)
 {
-    return narrow(text.data(), int(text.size()));
+    return utf8Of(text.data(), int(text.size()));
 }
 
 } // namespace
@@ -77,8 +46,8 @@ void restrictLibrarySearch()
 Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::string &error)
 {
     const std::wstring wide(name.begin(), name.end());
-    const bool system = isSystemLibrary(name);
-    const std::wstring folder = programFolder();
+    const bool system = name == u"user32" || name == u"kernel32";
+    const std::wstring folder = programFolderWide();
     const std::wstring path = folder + L"\\" + wide;
     // A copy beside the program that the rule refuses (another user's, in a folder others can
     // write) is not loaded, nor any other in its place.
@@ -131,7 +100,7 @@ std::string libraryFileName(const Library &library)
 {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(library.module, path, MAX_PATH);
-    return narrow(path, int(length));
+    return utf8Of(path, int(length));
 }
 
 std::string lastProfileWriteError(const std::string &fileName)

@@ -21,7 +21,7 @@
 //   like, or made it to catch this user's settings or run code in this process), and a hard
 //   link to a file kept elsewhere (written in place, it would change that other file).
 //   A FIFO, socket or folder of this user's own is left to the kind checks, which refuse it
-//   with their own words.
+//   with their own words (notRegularKind()).
 
 #include <cerrno>
 #include <string>
@@ -53,12 +53,36 @@ inline const char *unusableText(int verdict)
     }
 }
 
+// What a path that is not a regular file is, in words, for the one line that says why a
+// settings file is neither read nor written; null for a regular file.
+inline const char *notRegularKind(mode_t mode)
+{
+    if (S_ISREG(mode))
+        return nullptr;
+    if (S_ISDIR(mode))
+        return "a folder";
+    if (S_ISFIFO(mode))
+        return "a FIFO";
+    if (S_ISCHR(mode))
+        return "a character device";
+    if (S_ISBLK(mode))
+        return "a block device";
+    if (S_ISSOCK(mode))
+        return "a socket";
+    return "an unknown kind of file";
+}
+
 inline std::string folderOfPath(const std::string &path)
 {
     const std::size_t slash = path.rfind('/');
     if (slash == std::string::npos)
         return ".";
     return slash == 0 ? "/" : path.substr(0, slash);
+}
+
+inline std::string nameOfPath(const std::string &path)
+{
+    return path.substr(path.rfind('/') + 1); // npos + 1: the whole path
 }
 
 inline bool privateFolder(const struct stat &folder)
@@ -101,26 +125,20 @@ inline int verdictAt(const std::string &path, const struct stat &entry)
 // Replaces Path by the file its last component's links lead to, so that a write can replace
 // that file and leave the link a link, with the rule applied to every link on the way and to
 // the file reached. Returns 0, an errno value, or a verdict. At most 40 links, the limit the
-// kernel itself applies to one path (ELOOP beyond). Final, if given, gets what lstat() says of
-// the file reached (st_mode 0 when there is none).
-inline int followLinks(std::string &path, struct stat *final = nullptr)
+// kernel itself applies to one path (ELOOP beyond). A path that leads to nothing is left to
+// the caller.
+inline int followLinks(std::string &path)
 {
     for (int depth = 0; depth < 40; ++depth) {
         struct stat st
         {
         };
-        if (::lstat(path.c_str(), &st) != 0) {
-            if (final)
-                *final = st = {};
+        if (::lstat(path.c_str(), &st) != 0)
             return 0;
-        }
         if (const int verdict = verdictAt(path, st))
             return verdict;
-        if (!S_ISLNK(st.st_mode)) {
-            if (final)
-                *final = st;
+        if (!S_ISLNK(st.st_mode))
             return 0;
-        }
         std::string target(std::size_t(st.st_size > 0 ? st.st_size : 256) + 1, '\0');
         const ssize_t n = ::readlink(path.c_str(), target.data(), target.size());
         if (n < 0)

@@ -1,11 +1,12 @@
 // SPDX-License-Identifier: MIT
 // The POSIX file calls of the profile library, wrapped once (see posixfile.h). In order: open
-// and lock; whole reads and writes; private files with random names; the creation mask.
+// and lock; whole reads and writes; the creation mask; private files with random names.
 #include "platform/posixfile.h"
 
 #include <cerrno>
 #include <cstdio>
 
+#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/random.h>
@@ -67,6 +68,17 @@ int writeAll(int fd, std::string_view data)
     return 0;
 }
 
+int overwrite(int fd, std::string_view text)
+{
+    if (::lseek(fd, 0, SEEK_SET) != 0)
+        return errno;
+    if (const int error = writeAll(fd, text))
+        return error;
+    if (::ftruncate(fd, off_t(text.size())) != 0 || ::fsync(fd) != 0)
+        return errno;
+    return 0;
+}
+
 namespace {
 
 char randomLetter()
@@ -103,12 +115,10 @@ mode_t currentUmask()
     return mask;
 }
 
-// Creates a new file named Prefix plus a random tail in the folder open as dirFd, readable and
-// writable by its owner only, and locks it. Private until it is whole: in a folder that others
-// can write, nobody else may open it (and so hold a lock on it) first. The lock is taken
-// without waiting: the only other process that can open it is a cleaner of the same user,
-// which may have taken the name away between open and lock; another name is tried then.
-// Returns the descriptor and sets name, or returns minus the error.
+// Private until it is whole: in a folder that others can write, nobody else may open it (and
+// so hold a lock on it) first. The lock is taken without waiting: the only other process that
+// can open it is a cleaner of the same user, which may have taken the name away between open
+// and lock; another name is tried then.
 int createPrivate(int dirFd, const std::string &prefix, std::string &name)
 {
     for (int attempt = 0; attempt < 100; ++attempt) {
@@ -134,30 +144,35 @@ int createPrivate(int dirFd, const std::string &prefix, std::string &name)
     return -EEXIST;
 }
 
-int pwriteAll(int fd, std::string_view data)
+std::vector<std::string> privateNames(int dirFd, const std::string &prefix)
 {
-    for (off_t at = 0; !data.empty();) {
-        const ssize_t n = ::pwrite(fd, data.data(), data.size(), at);
-        if (n < 0) {
-            if (errno == EINTR)
-                continue;
-            return errno;
-        }
-        data.remove_prefix(std::size_t(n));
-        at += n;
+    std::vector<std::string> names;
+    // A descriptor of its own, so that the listing starts at the folder's first entry.
+    const int scanFd = openAt(dirFd, ".", O_RDONLY | O_DIRECTORY);
+    DIR *dir = scanFd < 0 ? nullptr : ::fdopendir(scanFd);
+    if (!dir) {
+        if (scanFd >= 0)
+            ::close(scanFd);
+        return names;
     }
-    return 0;
+    while (const dirent *entry = ::readdir(dir)) {
+        const std::string_view name = entry->d_name;
+        if (name.size() == prefix.size() + randomTailLength && name.starts_with(prefix))
+            names.emplace_back(name);
+    }
+    ::closedir(dir);
+    return names;
 }
 
-// The file's content becomes Text, in place: same inode, so every name, owner, attribute and
-// mount stays as it was. Synced before it returns.
-int overwrite(int fd, std::string_view text)
+int openLeftOver(int dirFd, const std::string &name, struct stat &st)
 {
-    if (const int error = pwriteAll(fd, text))
-        return error;
-    if (::ftruncate(fd, off_t(text.size())) != 0 || ::fsync(fd) != 0)
-        return errno;
-    return 0;
+    const int fd = openAt(dirFd, name.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK);
+    if (fd >= 0 && ::fstat(fd, &st) == 0 && S_ISREG(st.st_mode) && st.st_uid == ::geteuid() &&
+        st.st_nlink == 1 && lock(fd, LOCK_EX | LOCK_NB) == 0)
+        return fd;
+    if (fd >= 0)
+        ::close(fd);
+    return -1;
 }
 
 } // namespace platform::posix

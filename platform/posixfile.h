@@ -9,7 +9,9 @@
 #include <cstddef>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include <sys/stat.h>
 #include <sys/types.h>
 #include <unistd.h>
 
@@ -50,11 +52,11 @@ int lock(int fd, int operation);
 // Reads at most Size bytes from the descriptor's position; 0 or an errno value.
 int readBounded(int fd, off_t size, std::string &text);
 
-// Writes all of Data at the descriptor's position, or at offset 0 (pwriteAll); 0 or an errno.
+// Writes all of Data at the descriptor's position; 0 or an errno value.
 int writeAll(int fd, std::string_view data);
-int pwriteAll(int fd, std::string_view data);
 
-// The file's content becomes Text, in place, synced; 0 or an errno value.
+// The file's content becomes Text, in place: same inode, so every name, owner, attribute and
+// mount stays as it was. Synced before it returns; 0 or an errno value.
 int overwrite(int fd, std::string_view text);
 
 // The random tail of the names createPrivate() makes.
@@ -63,6 +65,14 @@ constexpr std::size_t randomTailLength = 6;
 // Creates a new file named Prefix plus a random tail in the folder open as dirFd, 0600,
 // locked; returns its descriptor and sets Name, or returns minus the error.
 int createPrivate(int dirFd, const std::string &prefix, std::string &name);
+
+// The names in the folder open as dirFd that createPrivate() could have made with Prefix.
+std::vector<std::string> privateNames(int dirFd, const std::string &prefix);
+
+// Opens Name in the folder open as dirFd, never through a link, when it is a regular file of
+// this user's with one link, and locks it without waiting; sets St. -1 for anything else at
+// that name, and for a file that another process holds locked (a write still under way).
+int openLeftOver(int dirFd, const std::string &name, struct stat &st);
 
 // The process's file creation mask.
 mode_t currentUmask();

@@ -1,11 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The profile functions on POSIX systems. Reads read the file (what it says is kept while its
-// bytes stay the same); writes are held in memory, per file, and reach the disk together at the
-// flush: one read, apply and replace of the whole file, through a temporary file in the same
-// folder, under an exclusive lock, at the flush call or when the process ends.
+// The profile functions on POSIX systems (profile.h): the reads, their cache, and the writes
+// held until the flush, which profile_save.cpp puts on disk.
 #include "platform/profile.h"
 
-#include "platform/filekind.h"
 #include "platform/links_posix.h"
 #include "platform/posixfile.h"
 #include "platform/profile_errors.h"
@@ -20,7 +17,6 @@
 #include <mutex>
 #include <new>
 #include <string_view>
-#include <system_error>
 #include <unordered_map>
 #include <unordered_set>
 #include <vector>
@@ -28,7 +24,6 @@
 #include <fcntl.h>
 #include <sys/file.h>
 #include <sys/stat.h>
-#include <time.h>
 #include <unistd.h>
 
 namespace platform {
@@ -39,14 +34,6 @@ using posix::FileDescriptor;
 using posix::readBounded;
 
 thread_local std::string t_errorText;
-
-
-std::optional<std::string_view> argument(const char *s)
-{
-    if (!s)
-        return std::nullopt;
-    return profile::trimArgument(s);
-}
 
 // Opens path for reading when it is (or links to) a regular file. O_NONBLOCK keeps the open
 // of a FIFO from waiting for a writer; it changes nothing for a regular file. Links are
@@ -64,13 +51,6 @@ int openRegular(const char *fileName, FileDescriptor &fd, struct stat &st)
     if (const int verdict = verdictAt(path, st))
         return verdict;
     return kindError(st);
-}
-
-// A UTF-16 file's text as the functions read it; other text stays as it is, uncopied.
-void decodeIfWide(std::string &text)
-{
-    if (profile::isWide(text))
-        text = profile::decodedFile(text).text;
 }
 
 int failWith(const char *fileName, const std::string &reason)
@@ -99,19 +79,18 @@ void tidyOnce(const char *fileName)
     struct stat st
     {
     };
-    if (::stat(path.c_str(), &st) == 0 ? S_ISREG(st.st_mode) : errno == ENOENT)
-        save::removeStaleTemporaries(folderOfPath(path), save::temporaryPrefix(path));
-    else
+    if (::stat(path.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : errno != ENOENT)
         return;
+    FileDescriptor dirFd(
+        posix::openAt(AT_FDCWD, folderOfPath(path).c_str(), O_RDONLY | O_DIRECTORY));
+    if (dirFd.get() < 0)
+        return;
+    const std::string name = nameOfPath(path);
+    save::removeStaleTemporaries(dirFd.get(), save::temporaryPrefix(name));
     // A write in place killed half-way is put back before the first read, unless a writer
     // holds the file now (it puts it back itself).
-    const std::string folder = folderOfPath(path);
-    FileDescriptor dirFd(posix::openAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY));
-    const std::string name = path.substr(path.rfind('/') + 1);
     FileDescriptor fileFd(
-        dirFd.get() < 0 ? -1
-                        : posix::openAt(dirFd.get(), name.c_str(),
-                                   O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
+        posix::openAt(dirFd.get(), name.c_str(), O_RDONLY | O_NONBLOCK | O_NOFOLLOW));
     if (fileFd.get() >= 0 && posix::lock(fileFd.get(), LOCK_EX | LOCK_NB) == 0)
         save::recoverBackups(dirFd.get(), name, fileFd.get());
 }
@@ -233,7 +212,8 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
             kept.identity = st;
             kept.bytes = scratch;
             kept.text = std::move(scratch);
-            decodeIfWide(kept.text);
+            if (profile::isWide(kept.text))
+                kept.text = profile::decodedFile(kept.text).text;
         }
         disk = &kept.text;
         if (!hasHeld)
@@ -257,21 +237,10 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     return &g_state.view;
 }
 
-std::optional<std::string> lookUpIn(const char *section, const char *key, const char *fileName);
-
 // The trimmed value of section/key, if the file has it. The callers have nowhere to catch an
 // exception: memory running out reads as a missing key.
 std::optional<std::string> lookUp(const char *section, const char *key, const char *fileName)
-{
-    try {
-        return lookUpIn(section, key, fileName);
-    } catch (const std::bad_alloc &) {
-        return std::nullopt;
-    }
-}
-
-std::optional<std::string> lookUpIn(const char *section, const char *key, const char *fileName)
-{
+try {
     if (!section || !key || !fileName)
         return std::nullopt;
     tidyOnce(fileName);
@@ -294,6 +263,8 @@ std::optional<std::string> lookUpIn(const char *section, const char *key, const 
         return std::nullopt;
     return std::string(profile::unquote(
         std::string_view(*text).substr(at.valueBegin, at.valueEnd - at.valueBegin)));
+} catch (const std::bad_alloc &) {
+    return std::nullopt;
 }
 
 // Whether a write to path could reach the disk at the flush: the checks that Windows makes
@@ -396,8 +367,8 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
     // The value goes in exactly as given; only the names lose their spaces.
     profile::Edit edit;
     edit.section = std::string(profile::trimArgument(section));
-    if (const auto k = argument(key))
-        edit.key = std::string(*k);
+    if (key)
+        edit.key = std::string(profile::trimArgument(key));
     if (value)
         edit.value = std::string(value);
     std::lock_guard lock(g_state.mutex);

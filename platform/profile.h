@@ -24,8 +24,8 @@
 // The file stays the same file to everyone: the new one takes the old one's owner, group,
 // permissions and extended attributes (the ACL among them). Where a new file could not (other
 // hard links, an owner or attribute this process cannot give, a mount on the name, a sticky
-// folder), the text is written in place, the old text kept in a synced backup beside it until
-// the new text is whole; a write killed half-way is put back at the next use of the file.
+// folder), the text is written in place, the old text kept in a synced backup of this user's
+// until the new text is whole; a write killed half-way is put back at the next use of the file.
 //
 // Only a regular file (or a link to one) of at most kProfileFileSizeLimit bytes is read or
 // written: a device, FIFO, socket or larger file reads as a missing file and every write to it

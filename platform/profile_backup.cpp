@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The write in place and its backup, for the POSIX profile functions: where the backups live
-// (the user's own state folder), the write in place itself, and the recovery of what a write
-// killed half-way left. Called by saveFile() and by the first use of a file (profile.cpp).
+// The write in place and its backup (profile_save.h): where the backups live, the write in
+// place itself, and the recovery of what a write killed half-way left.
 #include "platform/profile_save.h"
 
 #include "platform/links_posix.h"
@@ -9,16 +8,13 @@
 #include "platform/profile.h"
 #include "platform/tornwrite.h"
 
-#include <algorithm>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
-#include <sys/file.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <unistd.h>
@@ -112,14 +108,12 @@ int openStateFolder(bool create)
 
 } // namespace
 
-// Writes Text over the file open (and locked) as fileFd, for a file whose replacement would
-// not be the same file to everyone. A failed write puts the old text back at once; one killed
-// half-way is put back by the next one of this user's to use the file (recoverBackups()).
+// A failed write puts the old text back at once; one killed half-way is put back by the next
+// one of this user's to use the file (recoverBackups()). saveFile() has asked whether this
+// user may write the file.
 int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
                  std::string_view oldText, std::string_view text)
 {
-    if (::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
-        return errno;
     FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NONBLOCK | O_NOFOLLOW));
     struct stat st
     {
@@ -180,34 +174,14 @@ void recoverBackups(int dirFd, const std::string &name, int fileFd)
         std::uint64_t(file.st_size) > kProfileFileSizeLimit)
         return;
     FileDescriptor state(openStateFolder(false));
-    DIR *dir = nullptr;
-    if (state.get() >= 0) {
-        const int scanFd = ::dup(state.get());
-        dir = scanFd < 0 ? nullptr : ::fdopendir(scanFd);
-        if (!dir && scanFd >= 0)
-            ::close(scanFd);
-    }
-    if (!dir)
+    if (state.get() < 0)
         return;
-    const std::string prefix = backupPrefix(file);
-    std::vector<std::string> found;
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view entryName = entry->d_name;
-        if (entryName.size() == prefix.size() + randomTailLength &&
-            entryName.substr(0, prefix.size()) == prefix)
-            found.emplace_back(entryName);
-    }
-    ::closedir(dir);
-    for (const std::string &backup : found) {
-        FileDescriptor fd(
-            openAt(state.get(), backup.c_str(), O_RDONLY | O_NOFOLLOW | O_NONBLOCK | O_NOCTTY));
+    for (const std::string &backup : privateNames(state.get(), backupPrefix(file))) {
         struct stat st
         {
         };
-        if (fd.get() < 0 || ::fstat(fd.get(), &st) != 0 || !S_ISREG(st.st_mode) ||
-            st.st_nlink != 1 || st.st_uid != ::geteuid() ||
-            std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit + 160 ||
-            lock(fd.get(), LOCK_EX | LOCK_NB) != 0)
+        FileDescriptor fd(openLeftOver(state.get(), backup, st));
+        if (fd.get() < 0 || std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit + 160)
             continue; // not one of ours to believe, or its writer is still at work
         std::string content;
         if (readBounded(fd.get(), st.st_size, content) != 0)

@@ -10,6 +10,12 @@
 
 namespace platform::profile {
 
+namespace {
+
+// The text after writing value to key in section (a missing value deletes the key, a missing
+// key the section), or nothing when the write would not change a byte; added lines end with
+// LineEnd (the one of a larger text that Text is a part of). The names must already be
+// trimmed with trimArgument().
 std::optional<std::string> edited(std::string_view text, std::string_view section,
                                   std::optional<std::string_view> key,
                                   std::optional<std::string_view> value,
@@ -67,7 +73,14 @@ std::optional<std::string> edited(std::string_view text, std::string_view sectio
     return out;
 }
 
-namespace {
+std::optional<std::string> editedBy(std::string_view text, const Edit &edit,
+                                    std::string_view lineEnd)
+{
+    return edited(text, edit.section,
+                  edit.key ? std::optional<std::string_view>(*edit.key) : std::nullopt,
+                  edit.value ? std::optional<std::string_view>(*edit.value) : std::nullopt,
+                  lineEnd);
+}
 
 // The text cut at the headers of the sections the edits name: each such section (its header
 // up to the next header of any name) is a piece of its own that the edits change; the text
@@ -117,10 +130,7 @@ public:
             return true;
         }
         if (piece) {
-            const auto key = edit.key ? std::optional<std::string_view>(*edit.key) : std::nullopt;
-            const auto value =
-                edit.value ? std::optional<std::string_view>(*edit.value) : std::nullopt;
-            auto result = edited(piece->text(), edit.section, key, value, lineEnd());
+            auto result = editedBy(piece->text(), edit, lineEnd());
             if (!result)
                 return false;
             piece->changed = std::move(result);
@@ -245,11 +255,7 @@ std::optional<std::string> editedAll(std::string_view text, const std::vector<Ed
             std::optional<std::string> current;
             for (const Edit &e : edits) {
                 const std::string_view now = current ? std::string_view(*current) : text;
-                auto next = edited(
-                    now, e.section, e.key ? std::optional<std::string_view>(*e.key) : std::nullopt,
-                    e.value ? std::optional<std::string_view>(*e.value) : std::nullopt,
-                    lineEndIn(now));
-                if (next)
+                if (auto next = editedBy(now, e, lineEndIn(now)))
                     current = std::move(next);
             }
             return current;

@@ -4,7 +4,6 @@
 // The errors of the POSIX profile functions beyond the errno values, and the one-line reason
 // each gives. Internal to the profile library.
 
-#include "platform/filekind.h"
 #include "platform/links_posix.h"
 #include "platform/profile.h"
 
@@ -26,7 +25,7 @@ inline thread_local mode_t t_notRegularMode = 0;
 // And another: a file too large to be settings (kProfileFileSizeLimit) is neither read, which
 // could exhaust memory, nor replaced by the few hundred bytes a save would leave of it.
 constexpr int TooLarge = -2;
-// (-3, -5 and -6 are the verdicts of links_posix.h.) And a file that another program
+// (-3, -5, -6 and -7 are the verdicts of links_posix.h.) And a file that another program
 // replaces without end.
 constexpr int KeptChanging = -4;
 inline thread_local off_t t_tooLargeSize = 0;

@@ -1,28 +1,19 @@
 // SPDX-License-Identifier: MIT
-// Putting a settings file's new text on disk for the POSIX profile functions. In order: the
-// temporary files of a replacement and their cleaning; extended attributes; the replacement
-// itself (saveFile), which writes in place instead where a new file would not be the same
-// file to everyone (profile_backup.cpp).
+// Putting a settings file's new text on disk (profile_save.h). In order: the temporary files of
+// a replacement and their cleaning; extended attributes; the replacement; the flush.
 #include "platform/profile_save.h"
 
+#include "platform/links_posix.h"
 #include "platform/posixfile.h"
 #include "platform/profile_errors.h"
 #include "platform/profile_text.h"
 
-#include "platform/links_posix.h"
-#include "platform/profile.h"
-
 #include <algorithm>
 #include <cerrno>
-#include <cstdio>
-#include <cstdlib>
-#include <cstring>
 #include <vector>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/file.h>
-#include <sys/random.h>
 #include <sys/stat.h>
 #include <sys/xattr.h>
 #include <time.h>
@@ -36,47 +27,31 @@ using namespace posix;
 // letters: ".HUELOFT.INI.writing-Ab3xYz".
 std::string temporaryPrefix(const std::string &path)
 {
-    const std::size_t slash = path.rfind('/');
-    std::string base = slash == std::string::npos ? path : path.substr(slash + 1);
+    std::string base = nameOfPath(path);
     base.resize(std::min<std::size_t>(base.size(), 200)); // room for the rest within NAME_MAX
     return "." + base + ".writing-";
 }
-constexpr std::size_t randomTailLength = 6;
 
 // A write killed half-way leaves its temporary file behind. Its writer held a lock on it
 // until the end, so a temporary whose lock can be taken has no writer any more and goes;
 // one that is locked belongs to a write under way in another process and stays. Only this
-// user's own regular files of one link are taken: anything else at such a name was not made
-// by a save of this user's, and is nobody's business here.
-void removeStaleTemporaries(const std::string &folder, const std::string &prefix)
+// user's own regular files of one link are taken (openLeftOver()): anything else at such a
+// name was not made by a save of this user's, and is nobody's business here.
+void removeStaleTemporaries(int dirFd, const std::string &prefix)
 {
-    DIR *dir = ::opendir(folder.c_str());
-    if (!dir)
-        return;
-    const int dirFd = ::dirfd(dir);
-    while (const dirent *entry = ::readdir(dir)) {
-        const std::string_view name = entry->d_name;
-        if (name.size() != prefix.size() + randomTailLength ||
-            name.substr(0, prefix.size()) != prefix)
-            continue;
-        FileDescriptor fd(openAt(dirFd, entry->d_name, O_RDONLY | O_NOFOLLOW | O_NONBLOCK));
+    for (const std::string &name : privateNames(dirFd, prefix)) {
         struct stat opened
         {
         };
-        if (fd.get() < 0 || ::fstat(fd.get(), &opened) != 0 || !S_ISREG(opened.st_mode) ||
-            opened.st_uid != ::geteuid() || opened.st_nlink != 1)
-            continue;
-        if (lock(fd.get(), LOCK_EX | LOCK_NB) != 0)
-            continue;
+        FileDescriptor fd(openLeftOver(dirFd, name, opened));
         // The name may have been renamed away meanwhile; only remove the very file locked.
         struct stat named
         {
         };
-        if (::fstatat(dirFd, entry->d_name, &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (fd.get() >= 0 && ::fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
             named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-            ::unlinkat(dirFd, entry->d_name, 0);
+            ::unlinkat(dirFd, name.c_str(), 0);
     }
-    ::closedir(dir);
 }
 
 namespace {
@@ -126,14 +101,6 @@ bool copyAttributes(int from, int to)
     return true;
 }
 
-// Why a replacement would not be the same file to everyone: other names link to it, or it
-// belongs to someone this process cannot give a new file to.
-bool replacementChangesIdentity(const struct stat &old)
-{
-    const uid_t me = ::geteuid();
-    return old.st_nlink > 1 || (me != 0 && old.st_uid != me);
-}
-
 } // namespace
 
 // Replaces the file Name in the folder open as dirFd with text so that a crash at any instant
@@ -150,7 +117,9 @@ int saveFile(int dirFd, const std::string &name, const std::string &text, int fi
     // Renaming over a read-only file would succeed where writing to it must not.
     if (old && ::faccessat(dirFd, name.c_str(), W_OK, AT_EACCESS) != 0)
         return errno;
-    if (old && replacementChangesIdentity(*old))
+    // A new file would not be the same file to everyone where other names link to the old one,
+    // or where it belongs to someone this process cannot give a new file to.
+    if (old && (old->st_nlink > 1 || (::geteuid() != 0 && old->st_uid != ::geteuid())))
         return writeInPlace(dirFd, name, *old, oldText, text);
 
     std::string temporary;
@@ -238,37 +207,23 @@ std::string writeError(const std::string &fileName, int error)
     return "cannot write " + fileName + ": " + reasonText(error);
 }
 
-// Reads, applies the edits and replaces the file, under an exclusive lock. The lock is taken
-// on the file itself, so that nothing but the file is ever created for it (no lock file); a
-// writer that renamed a new file over it meanwhile leaves our descriptor on the old inode, so
-// the path is checked to still name the locked file, and the lock taken again if not. A file
-// that does not exist yet has nothing to lock: its folder is locked instead, and the path
-// checked to be still missing. Returns the one line that says why it failed, or empty.
-std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits);
-
 } // namespace
 
+// The lock is taken on the file itself, so that nothing but the file is ever created for it
+// (no lock file); a writer that renamed a new file over it meanwhile leaves our descriptor on
+// the old inode, so the path is checked to still name the locked file, and the lock taken
+// again if not. A file that does not exist yet has nothing to lock: its folder is locked
+// instead, and the path checked to be still missing. Running out of memory is a failure like
+// any other.
 std::string flushFile(const std::string &fileName, std::vector<profile::Edit> edits)
-{
-    try {
-        return flushFileIn(fileName, std::move(edits));
-    } catch (const std::bad_alloc &) {
-        return writeError(fileName, ENOMEM);
-    }
-}
-
-namespace {
-
-std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> edits)
-{
+try {
     if (edits.empty())
         return {};
     std::string path = fileName;
     if (const int error = followLinks(path))
         return writeError(fileName, error);
     const std::string folder = folderOfPath(path);
-    const std::size_t slash = path.rfind('/');
-    const std::string name = slash == std::string::npos ? path : path.substr(slash + 1);
+    const std::string name = nameOfPath(path);
 
     FileDescriptor dirFd(posix::openAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY));
     if (dirFd.get() < 0)
@@ -307,9 +262,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             }
             continue; // replaced meanwhile: lock the new one
         }
-        if (errno == ELOOP) // a link put in its place since the links were followed
-            return writeError(fileName, errno);
-        if (errno != ENOENT)
+        if (errno != ENOENT) // ELOOP: a link put in its place since the links were followed
             return writeError(fileName, errno);
         if (!folderLocked) {
             lockWithin(dirFd.get());
@@ -328,7 +281,7 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
 
     // A write killed half-way may have left its temporary file behind; it goes now, also
     // when this flush turns out to change nothing.
-    save::removeStaleTemporaries(folder, save::temporaryPrefix(name));
+    save::removeStaleTemporaries(dirFd.get(), save::temporaryPrefix(name));
 
     std::string text;
     if (exists) {
@@ -358,8 +311,8 @@ std::string flushFileIn(const std::string &fileName, std::vector<profile::Edit> 
             save::saveFile(dirFd.get(), name, *changed, fileFd.get(), exists ? &st : nullptr, text))
         return writeError(fileName, error);
     return {};
+} catch (const std::bad_alloc &) {
+    return writeError(fileName, ENOMEM);
 }
-
-} // namespace
 
 } // namespace platform::save

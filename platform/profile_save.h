@@ -26,8 +26,9 @@ constexpr const char kWritingMark[] = "user.hueloft.writing";
 // The name prefix of the temporary files that replace the file at Path.
 std::string temporaryPrefix(const std::string &path);
 
-// Takes away the temporary files that killed writes left in Folder (those nobody holds).
-void removeStaleTemporaries(const std::string &folder, const std::string &prefix);
+// Takes away the temporary files that killed writes left in the folder open as dirFd (those
+// nobody holds).
+void removeStaleTemporaries(int dirFd, const std::string &prefix);
 
 // Puts back the old text of the file Name (in the folder open as dirFd, open and locked as
 // fileFd) where this user's own write in place was killed half-way; drops backups that are

@@ -72,15 +72,6 @@ std::uint32_t readInteger(std::string_view value, std::uint32_t defaultValue);
 // platform's own.
 std::string_view lineEndOf(std::string_view text);
 
-// The text after writing value to key in section (a missing value deletes the key, a missing
-// key the section), or nothing when the write would not change a byte; added lines end with
-// LineEnd (the one of a larger text that Text is a part of). The names must already be
-// trimmed with trimArgument().
-std::optional<std::string> edited(std::string_view text, std::string_view section,
-                                  std::optional<std::string_view> key,
-                                  std::optional<std::string_view> value,
-                                  std::string_view lineEnd);
-
 // One write, held until the file is written: names already trimmed with trimArgument().
 struct Edit
 {
@@ -89,8 +80,8 @@ struct Edit
     std::optional<std::string> value; // none: the key goes
 };
 
-// The text after the edits, applied in order, exactly as edited() would give them one after
-// the other, or nothing when none of them changes a byte. One pass over the text whatever the
+// The text after the edits, applied in order, one after the other (a missing value deletes the
+// key, a missing key the section), or nothing when none of them changes a byte. One pass over the text whatever the
 // number of edits: only the sections the edits name are copied and changed, the rest of the
 // text is copied once into the result. Lines added to a text without any line end get
 // LineEnd, or the platform's own when it is empty.
@@ -112,13 +103,13 @@ struct FileText
     std::string oddByte; // a UTF-16 file's last byte when it has an odd number of them
 };
 
-// The file's text; one pass, and none at all for an 8-bit file but the copy.
 // Whether the bytes of a file are UTF-16: a byte-order mark first.
 inline bool isWide(std::string_view bytes)
 {
     return bytes.substr(0, 2) == "\xFF\xFE" || bytes.substr(0, 2) == "\xFE\xFF";
 }
 
+// The file's text; one pass, and none at all for an 8-bit file but the copy.
 FileText decodedFile(std::string_view bytes);
 
 // The file's bytes for its text: an 8-bit file as the text is; a UTF-16 one with its byte

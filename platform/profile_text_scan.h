@@ -5,6 +5,8 @@
 // blanks around names and values, how names compare, the platform's line end, and the walk
 // over the header lines. Private to the profile library.
 
+#include "platform/profile_text.h"
+
 #include <algorithm>
 #include <cstddef>
 #include <optional>
@@ -54,23 +56,15 @@ inline bool sameName(std::string_view a, std::string_view b)
 template<typename Visit>
 std::optional<std::size_t> forEachHeader(std::string_view text, Visit visit)
 {
-    const char *const data = text.data();
-    const std::size_t size = text.size();
-    std::size_t pos = 0;
-    while (pos < size) {
-        std::size_t first = pos;
-        while (first < size && isBlank(data[first]))
+    for (std::size_t pos = 0; pos < text.size();) {
+        const Line line = lineAt(text, pos);
+        const std::string_view content = text.substr(pos, line.contentEnd - pos);
+        std::size_t first = 0;
+        while (first < content.size() && isBlank(content[first]))
             ++first;
-        // The end of this line: the first CR or LF from here.
-        std::size_t end = first;
-        while (end < size && data[end] != '\n' && data[end] != '\r')
-            ++end;
-        if (first < end && data[first] == '[' && visit(pos, text.substr(pos, end - pos)))
+        if (first < content.size() && content[first] == '[' && visit(pos, content))
             return pos;
-        if (end < size && data[end] == '\r' && end + 1 < size && data[end + 1] == '\n')
-            pos = end + 2;
-        else
-            pos = end + 1;
+        pos = line.end;
     }
     return std::nullopt;
 }

@@ -1,8 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The exit's save on Windows (profilesave_win32.h), its write in place. In this file: the
-// names beside the file, whole-file reading and writing, the backup of a write in place and
-// its mending, and the write in place itself. The lock, the private copy and its replacement
-// of the file are in profilesave_win32.cpp.
+// The exit's save on Windows (profilesave_win32.h), its write in place: the names beside the
+// file, whole-file reading and writing, the backup of a write in place and its mending.
 
 #include "platform/profilebackup_win32.h"
 
@@ -39,10 +37,6 @@ HANDLE createSideFile(const std::string &name, DWORD access, DWORD flags,
                        FILE_FLAG_OPEN_REPARSE_POINT | flags, nullptr);
 }
 
-// ---------------------------------------------------------------------------------------------
-// Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first)
-
-// An access list by which only this user may open a file.
 PSECURITY_DESCRIPTOR ownersOnly()
 {
     PSECURITY_DESCRIPTOR result = nullptr;
@@ -63,10 +57,12 @@ PSECURITY_DESCRIPTOR ownersOnly()
     return result;
 }
 
+// Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first).
 bool readAll(HANDLE file, std::string &text)
 {
-    LARGE_INTEGER size{};
-    if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x7fffffff)
+    LARGE_INTEGER size{}, start{};
+    if (!GetFileSizeEx(file, &size) || size.QuadPart > 0x7fffffff ||
+        !SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
         return false;
     text.assign(std::size_t(size.QuadPart), '\0');
     std::size_t done = 0;
@@ -193,6 +189,13 @@ bool sameFile(const BackupHeader &h, const BY_HANDLE_FILE_INFORMATION &info)
            h.indexLow == info.nFileIndexLow;
 }
 
+// The settings file, to be written over: through the rule, as at the start of the save, so
+// that nothing put at its name since (a link, another user's file) is written.
+Entry openFile(const std::string &path)
+{
+    return openEntry(wide(path), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ, false);
+}
+
 } // namespace
 
 // Under the lock. The backup is read and removed only through the handle the rule gave.
@@ -216,17 +219,15 @@ void mendUnderLock(const std::string &path)
     if (headerEnd && h.oldSize <= texts && h.newSize == texts - h.oldSize) {
         const std::string_view oldText = std::string_view(saved).substr(headerEnd, h.oldSize);
         const std::string_view newText = std::string_view(saved).substr(headerEnd + h.oldSize);
-        HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                                  nullptr, OPEN_EXISTING, 0, nullptr);
-        BY_HANDLE_FILE_INFORMATION info{};
+        const Entry file = openFile(path);
         std::string now;
-        if (file != INVALID_HANDLE_VALUE && GetFileInformationByHandle(file, &info) &&
-            sameFile(h, info) && !info.nFileSizeHigh &&
-            info.nFileSizeLow <= std::max(h.oldSize, h.newSize) && readAll(file, now) &&
-            h.started && now != oldText && now != newText && tornBetween(now, oldText, newText))
-            done = overwrite(file, oldText);
-        if (file != INVALID_HANDLE_VALUE)
-            CloseHandle(file);
+        if (file.handle != INVALID_HANDLE_VALUE && sameFile(h, file.info) &&
+            !file.info.nFileSizeHigh && file.info.nFileSizeLow <= std::max(h.oldSize, h.newSize) &&
+            readAll(file.handle, now) && h.started && now != oldText && now != newText &&
+            tornBetween(now, oldText, newText))
+            done = overwrite(file.handle, oldText);
+        if (file.handle != INVALID_HANDLE_VALUE)
+            CloseHandle(file.handle);
     }
     if (done)
         removeOpened(backup.handle);
@@ -236,13 +237,15 @@ void mendUnderLock(const std::string &path)
 // Text over the file at Path, as described in the header.
 std::string writeInPlace(const std::string &path, const std::string &text, bool noBackup)
 {
-    HANDLE file = CreateFileW(wide(path).c_str(), GENERIC_READ | GENERIC_WRITE, FILE_SHARE_READ,
-                              nullptr, OPEN_EXISTING, 0, nullptr);
-    if (file == INVALID_HANDLE_VALUE)
-        return failure("cannot write", path, GetLastError());
+    const Entry opened = openFile(path);
+    if (!opened.refusal.empty())
+        return "cannot write " + path + ": " + opened.refusal;
+    if (opened.handle == INVALID_HANDLE_VALUE)
+        return failure("cannot write", path, opened.error);
+    HANDLE file = opened.handle;
+    const BY_HANDLE_FILE_INFORMATION &info = opened.info;
     std::string old;
-    BY_HANDLE_FILE_INFORMATION info{};
-    if (!GetFileInformationByHandle(file, &info) || !readAll(file, old)) {
+    if (!readAll(file, old)) {
         const DWORD error = GetLastError();
         CloseHandle(file);
         return failure("cannot read", path, error);
@@ -279,10 +282,7 @@ std::string writeInPlace(const std::string &path, const std::string &text, bool 
         return failure("cannot keep the old text of", path, error);
     }
     std::string check;
-    bool written = overwrite(file, text);
-    LARGE_INTEGER start{};
-    written = written && SetFilePointerEx(file, start, nullptr, FILE_BEGIN) &&
-              readAll(file, check) && check == text;
+    const bool written = overwrite(file, text) && readAll(file, check) && check == text;
     error = written ? 0 : GetLastError() ? GetLastError() : ERROR_WRITE_FAULT;
     // A write that fails half-way (a full disk with the file half grown) puts the old text
     // back at once; should that fail too, the backup stays for the next use of the file.

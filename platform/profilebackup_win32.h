@@ -2,9 +2,7 @@
 #pragma once
 
 // The exit's save on Windows (profilesave_win32.h): what its write in place and its save by
-// replacement share, and the write in place itself, with the backup that lets a killed one be
-// put right (profilebackup_win32.cpp). Paths are the ANSI ones the profile functions take.
-// Private to the platform library.
+// replacement share, and the write in place itself. Private to the platform library.
 
 #include "platform/fileplace_win32.h"
 

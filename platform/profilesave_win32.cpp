@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The exit's save on Windows (profilesave_win32.h). In this file: the lock, the private copy,
-// whether the copy can become the file, the copy read back, and the save itself. The write in
-// place, with its backup and the mending of a killed one, is in profilebackup_win32.cpp.
+// The exit's save on Windows (profilesave_win32.h): the lock, the private copy, whether the
+// copy can become the file, the copy read back, and the save itself.
 //
 // Every name beside the file is its stem and two characters ("HUELOFT.~lk", "HUELOFT.~sv",
 // "HUELOFT.~3f"): no longer than "HUELOFT.INI", so that a path short enough for the profile
@@ -12,8 +11,6 @@
 #include "platform/profilesave_win32.h"
 
 #include "platform/profilebackup_win32.h"
-
-#include "platform/profile.h"
 
 #include <aclapi.h>
 
@@ -36,9 +33,8 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr std::size_t kRoom = 65536;
 
 // ---------------------------------------------------------------------------------------------
-// The lock: a new file, held without sharing and removed by the system when its handle closes
-// (a killed process included). Null when it was not had within the limit, or cannot be had at
-// all (a folder this user cannot write: the save then fails at its copy, with the reason).
+// The lock (profilesave_win32.h). Null when it was not had within the limit, or cannot be had
+// at all (a folder this user cannot write: the save then fails at its copy, with the reason).
 HANDLE takeLock(const std::string &path)
 {
     const ULONGLONG deadline = GetTickCount64() + kHeldWaitMs;
@@ -299,10 +295,7 @@ std::string ProfileSave::finish(bool keep)
         copy.handle = INVALID_HANDLE_VALUE;
     } else if (keep) {
         // Read back: what the profile functions hold must be on the disk.
-        LARGE_INTEGER start{};
-        if (!FlushFileBuffers(copy.handle) ||
-            !SetFilePointerEx(copy.handle, start, nullptr, FILE_BEGIN) ||
-            !readAll(copy.handle, text)) {
+        if (!FlushFileBuffers(copy.handle) || !readAll(copy.handle, text)) {
             problem = failure("cannot write", m_copy, GetLastError());
         } else if (!keepsEveryName(m_oldText, text)) {
             problem = "cannot write " + m_path + ": its copy read back lacks lines of the file";

@@ -18,10 +18,8 @@
 // the old file's owner and access list as they are; no list is ever given to a file, and a
 // copy that would not be the same is made for this user alone. Where a new file could not be
 // the same (a second hard link, another owner or list, a replacement refused), the text is
-// written in place: the old text and the new first go to a backup beside the file, flushed,
-// then the new text is written over the file, and the backup is removed. A kill in between is
-// put right at the next use of the file (the next start, or the next save, under the lock): a
-// file torn between the two texts, last written when that write was, gets the old text back.
+// written in place, with a backup that lets a killed write be put right at the next use of
+// the file (profilebackup_win32.cpp).
 //
 // The profile functions report success for writes a full drive cut short: the room for the
 // exit's writes is had once before them, and the copy is read back before it replaces the

@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: MIT
 #include "platform/settingsfacts.h"
 
-#include "platform/filekind.h"
 #include "platform/links_posix.h"
 
 #include <cerrno>

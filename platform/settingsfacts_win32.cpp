@@ -6,8 +6,6 @@
 
 #include <windows.h>
 
-#include <vector>
-
 namespace platform {
 
 namespace {
@@ -44,31 +42,6 @@ std::string profileFolderName(const std::wstring &folder)
     if (std::string ansi = ansiOf(shortName(folder)); fits(ansi))
         return ansi;
     return {};
-}
-
-std::wstring programFolderWide()
-{
-    std::vector<wchar_t> buffer(MAX_PATH);
-    for (;;) {
-        const DWORD length = GetModuleFileNameW(nullptr, buffer.data(), DWORD(buffer.size()));
-        if (length == 0)
-            return {};
-        if (length < buffer.size()) {
-            std::wstring path(buffer.data(), length);
-            return path.substr(0, path.find_last_of(L'\\'));
-        }
-        buffer.resize(buffer.size() * 2);
-    }
-}
-
-std::wstring environment(const wchar_t *name)
-{
-    const DWORD size = GetEnvironmentVariableW(name, nullptr, 0);
-    if (size == 0)
-        return {};
-    std::wstring value(size, L'\0');
-    value.resize(GetEnvironmentVariableW(name, value.data(), size));
-    return value;
 }
 
 // Another program holding the file for a moment (a backup tool, a virus scanner) is waited for
@@ -206,7 +179,8 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &)
     if (!facts.installed && !facts.registered && ownUsable)
         return facts;
 
-    const std::wstring appData = environment(L"APPDATA");
+    std::wstring appData(GetEnvironmentVariableW(L"APPDATA", nullptr, 0), L'\0');
+    appData.resize(GetEnvironmentVariableW(L"APPDATA", appData.data(), DWORD(appData.size())));
     if (appData.empty()) {
         facts.perUserProblem = "there is no per-user folder (%APPDATA% is not set)";
         return facts;

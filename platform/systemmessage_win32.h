@@ -9,23 +9,23 @@
 
 namespace platform {
 
+// Length characters of Text as UTF-8.
+inline std::string utf8Of(const wchar_t *text, int length)
+{
+    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? std::size_t(size) : 0, '\0');
+    if (size > 0)
+        WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+    return result;
+}
+
 inline std::string systemMessage(DWORD code)
 {
     wchar_t *text = nullptr;
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::string message;
-    if (length) {
-        const int size =
-            WideCharToMultiByte(CP_UTF8, 0, text, int(length), nullptr, 0, nullptr, nullptr);
-        message.assign(size > 0 ? std::size_t(size) : 0, '\0');
-        if (size > 0)
-            WideCharToMultiByte(CP_UTF8, 0, text, int(length), message.data(), size, nullptr,
-                                nullptr);
-    } else {
-        message = "error " + std::to_string(code);
-    }
+    std::string message = length ? utf8Of(text, int(length)) : "error " + std::to_string(code);
     LocalFree(text);
     // The system ends its texts with a full stop and a line end; the caller adds its own.
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||
