@@ -44,9 +44,7 @@ void preventBusLaunch()
     if (address && *address)
         return;
     if (const char *runtime = std::getenv("XDG_RUNTIME_DIR"); runtime && *runtime) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::stat((std::string(runtime) + "/bus").c_str(), &st) == 0 && S_ISSOCK(st.st_mode))
             return; // the bus at its usual place: libdbus finds it there
     }
@@ -164,18 +162,14 @@ int printed(const std::string &text)
 // folder when that is one others can write; empty otherwise.
 static std::string pluginFolderInSharedFolder(const std::string &programFolder)
 {
-    struct stat folder
-    {
-    };
+    struct stat folder = {};
     if (programFolder.empty() || ::stat(programFolder.c_str(), &folder) != 0 ||
         platform::privateFolder(folder))
         return {};
     DIR *kinds = ::opendir(HUELOFT_QT_PLUGIN_DIR);
     std::string found;
     while (const dirent *kind = kinds ? ::readdir(kinds) : nullptr) {
-        struct stat entry
-        {
-        };
+        struct stat entry = {};
         const std::string path = programFolder + "/" + kind->d_name;
         if (kind->d_name[0] != '.' && ::lstat(path.c_str(), &entry) == 0) {
             found = path;
@@ -230,7 +224,8 @@ int main(int argc, char *argv[])
     DeclaredFunctions functions({programFolder, hueloft::installedLibraryFolder(programFolder)});
     SystemSettingsStore settings(programFolder);
     MainWindow window(functions, settings);
-    functions.tellProblemsTo([&window](const std::string &line) { window.form().TellProblem(line); });
+    functions.tellProblemsTo(
+        [&window](const std::string &line) { window.form().TellProblem(line); });
     window.form().Form_Load();
     if (command.color)
         window.form().ApplyStartColor(*command.color);

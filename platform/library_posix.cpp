@@ -144,20 +144,14 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
     const std::string path = folder + "/" + fileName;
     std::string loaded = path;
     int fd = -1;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (path.size() >= PATH_MAX) {
         const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
         if (dir >= 0) {
             // The entry itself, link or file, against its folder (the rule of links_posix.h;
             // a link's target is not looked at by path here).
-            struct stat entry
-            {
-            };
-            struct stat where
-            {
-            };
+            struct stat entry = {};
+            struct stat where = {};
             if (::fstatat(dir, fileName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
                 ::fstat(dir, &where) == 0) {
                 if (const char *why = unusableText(entryVerdict(entry, where))) {

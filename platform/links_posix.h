@@ -114,9 +114,7 @@ inline int entryVerdict(const struct stat &entry, const struct stat &folder)
 // was opened is what is judged); an errno value when its folder cannot be looked at.
 inline int verdictAt(const std::string &path, const struct stat &entry)
 {
-    struct stat folder
-    {
-    };
+    struct stat folder = {};
     if (::stat(folderOfPath(path).c_str(), &folder) != 0)
         return errno;
     return entryVerdict(entry, folder);
@@ -130,9 +128,7 @@ inline int verdictAt(const std::string &path, const struct stat &entry)
 inline int followLinks(std::string &path)
 {
     for (int depth = 0; depth < 40; ++depth) {
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (::lstat(path.c_str(), &st) != 0)
             return 0;
         if (const int verdict = verdictAt(path, st))

@@ -132,9 +132,7 @@ int createPrivate(int dirFd, const std::string &prefix, std::string &name)
             return -errno;
         }
         const int locked = lock(fd, LOCK_EX | LOCK_NB);
-        struct stat st
-        {
-        };
+        struct stat st = {};
         if (locked == 0 && ::fstat(fd, &st) == 0 && st.st_nlink > 0)
             return fd;
         if (locked != 0)

@@ -76,9 +76,7 @@ void tidyOnce(const char *fileName)
         return;
     // Only beside a settings file that is, or may become, a regular file: a link to a device
     // must not send us cleaning /dev.
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.c_str(), &st) == 0 ? !S_ISREG(st.st_mode) : errno != ENOENT)
         return;
     FileDescriptor dirFd(
@@ -109,9 +107,7 @@ struct ReadCache
     std::string path;
     std::string bytes; // as on disk
     std::string text;  // as the reads see it (UTF-16 decoded)
-    struct stat identity
-    {
-    };
+    struct stat identity = {};
     // Folded name: where its first header starts, or npos for none. Only names asked for.
     std::unordered_map<std::string, std::size_t> sections;
 
@@ -175,9 +171,7 @@ const std::string *currentText(const char *fileName, std::string &scratch, ReadC
     const auto held = g_state.held.find(fileName);
     const bool hasHeld = held != g_state.held.end() && !held->second.edits.empty();
     FileDescriptor fd;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     int error = openRegular(fileName, fd, st);
     ReadCache &kept = g_state.kept;
     const struct stat &was = kept.identity;
@@ -272,9 +266,7 @@ try {
 // a read-only file fails at once, as there.
 int checkWritable(const std::string &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(path.c_str(), &st) == 0) {
         if (const int error = kindError(st))
             return error;

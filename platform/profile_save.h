@@ -19,10 +19,6 @@
 
 namespace platform::save {
 
-// The extended attribute a file carries while this user's write in place runs over it, naming
-// that write's backup (profile_backup.cpp). A replacement never copies it to the new file.
-constexpr const char kWritingMark[] = "user.hueloft.writing";
-
 // The name prefix of the temporary files that replace the file at Path.
 std::string temporaryPrefix(const std::string &path);
 
@@ -34,11 +30,6 @@ void removeStaleTemporaries(int dirFd, const std::string &prefix);
 // fileFd) where this user's own write in place was killed half-way; drops backups that are
 // no longer needed.
 void recoverBackups(int dirFd, const std::string &name, int fileFd);
-
-// Writes Text over the file Name (in the folder open as dirFd), which Old describes, with its
-// old text kept in a backup until the write is whole (profile_backup.cpp). 0 or an errno.
-int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
-                 std::string_view oldText, std::string_view text);
 
 // Puts Text in the place of the file Name in the folder open as dirFd. Old: the file as it
 // was read and locked (open as fileFd) with its text, or null for a new file. 0 or an errno.

@@ -19,7 +19,7 @@
 // copy that would not be the same is made for this user alone. Where a new file could not be
 // the same (a second hard link, another owner or list, a replacement refused), the text is
 // written in place, with a backup that lets a killed write be put right at the next use of
-// the file (profilebackup_win32.cpp).
+// the file.
 //
 // The profile functions report success for writes a full drive cut short: the room for the
 // exit's writes is had once before them, and the copy is read back before it replaces the

@@ -24,9 +24,7 @@ std::string environment(const char *name)
 
 bool isFile(const std::string &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::stat(path.c_str(), &st) == 0 && S_ISREG(st.st_mode);
 }
 
@@ -36,9 +34,7 @@ bool isFile(const std::string &path)
 // root's own in that user's home, where the user's own sessions could no longer save.
 bool othersPlace(std::string folder)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     while (::stat(folder.c_str(), &st) != 0) {
         if (errno != ENOENT || folder == "/")
             return false;
@@ -74,9 +70,7 @@ std::string programFolder()
 FileFacts fileFacts(const std::string &path)
 {
     FileFacts facts;
-    struct stat st
-    {
-    };
+    struct stat st = {};
     // What the rule of links_posix.h refuses (another user's file or link in a folder others
     // can write, a hard link there) is a file this user cannot use: neither read nor written,
     // and the settings go to the per-user file.
@@ -102,9 +96,7 @@ FileFacts fileFacts(const std::string &path)
 
 std::int64_t fileSize(const std::string &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return !path.empty() && ::stat(path.c_str(), &st) == 0 ? std::int64_t(st.st_size) : -1;
 }
 
@@ -156,9 +148,7 @@ SettingsFacts settingsFacts(const std::string &folder, const std::string &instal
 std::string makeFoldersFor(const std::string &path)
 {
     const std::string folder = folderOfPath(path);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     if (::stat(folder.c_str(), &st) == 0)
         return {};
     if (const std::string error = makeFoldersFor(folder); !error.empty())

@@ -3,7 +3,7 @@
 
 // What a write of a new text over an old one, in place, can leave when it is cut short: the
 // test by which both systems' saves tell a torn file from any other (see the notes at the
-// backups in profile_backup.cpp and profilesave_win32.cpp).
+// backups in profile_save.cpp and profilesave_win32.cpp).
 
 #include <algorithm>
 #include <string_view>

@@ -810,9 +810,7 @@ void tst_Faults::notRegularSettingsFile()
     }
     if (linked)
         QVERIFY(::symlink(other.constData(), path.constData()) == 0);
-    struct stat before
-    {
-    };
+    struct stat before = {};
     QVERIFY(::lstat(made.constData(), &before) == 0);
     const QStringList entries = folderEntries(folder.path());
 
@@ -836,9 +834,7 @@ void tst_Faults::notRegularSettingsFile()
         QVERIFY2(line.contains(path) && line.contains(kind),
                  line.constData());
     }
-    struct stat after
-    {
-    };
+    struct stat after = {};
     QVERIFY(::lstat(made.constData(), &after) == 0);
     QCOMPARE(after.st_ino, before.st_ino);
     QCOMPARE(after.st_mode, before.st_mode);

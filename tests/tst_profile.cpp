@@ -52,9 +52,7 @@ QByteArray linkText(const QString &path)
 
 ino_t inode(const QString &path)
 {
-    struct stat st
-    {
-    };
+    struct stat st = {};
     return ::stat(QFile::encodeName(path).constData(), &st) == 0 ? st.st_ino : 0;
 }
 
@@ -805,9 +803,7 @@ void tst_Profile::locksOfAnotherUser()
     QVERIFY(grabber->waitForFinished(5000));
     QCOMPARE(grabber->readAll().trimmed(), QByteArray("locked 0"));
     QCOMPARE(readBytes(path), QByteArray("[A]\nx=19\n"));
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
     QCOMPARE(st.st_mode & 07777, mode_t(0644)); // the umask's, once whole
 
@@ -1011,9 +1007,7 @@ void tst_Profile::plantedBackups()
     // backup would put that text in.
     const QByteArray own = "[A]\nx=1\n", payload = "[A]\nx=9\n", newer = "[A]\nx=1X";
     writeBytes(path, own);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QVERIFY(::stat(QFile::encodeName(path), &st) == 0);
     const QString state = m_dir.filePath("state/hueloft");
     QVERIFY(QDir().mkpath(state));
@@ -1174,9 +1168,7 @@ void tst_Profile::permissions()
     const int ok = writeNow("A", "x", "2", path);
     ::umask(previous);
     QVERIFY(ok);
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QVERIFY(::stat(path, &st) == 0);
     QCOMPARE(int(st.st_mode & 07777), expected);
     QCOMPARE(st.st_uid, ::geteuid());
@@ -1411,9 +1403,7 @@ void tst_Profile::keptFileSeesChanges()
     // modification time set back.
     QTest::qWait(settleMs);
     QCOMPARE(GetPrivateProfileIntA("A", "x", 0, file), 2222u);
-    struct stat before
-    {
-    };
+    struct stat before = {};
     QVERIFY(::stat(file, &before) == 0);
     QTest::qWait(20);
     text.replace("x=1111", "x=3333");

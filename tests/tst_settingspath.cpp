@@ -377,9 +377,7 @@ void tst_SettingsPath::folderCreation()
     QVERIFY(dir.isValid());
     const std::string top = QFile::encodeName(dir.path()).toStdString();
     QCOMPARE(platform::makeFoldersFor(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
-    struct stat st
-    {
-    };
+    struct stat st = {};
     QVERIFY(::stat((top + "/a/b/hueloft").c_str(), &st) == 0 && S_ISDIR(st.st_mode));
     QCOMPARE(platform::makeFoldersFor(top + "/a/b/hueloft/HUELOFT.INI"), std::string());
 
