@@ -27,7 +27,6 @@
 #include <optional>
 #include <string>
 
-#include <dirent.h>
 #include <fcntl.h>
 #include <sys/stat.h>
 #include <unistd.h>
@@ -158,27 +157,13 @@ int printed(const std::string &text)
 
 } // namespace
 
-// A folder of Qt plug-ins (named as the kinds in Qt's own plug-in folder) in the program's
-// folder when that is one others can write; empty otherwise.
-static std::string pluginFolderInSharedFolder(const std::string &programFolder)
+// Whether others can create names in the program's folder (links_posix.h): Qt would load
+// whatever plug-in folder they put there.
+static bool programFolderShared(const std::string &programFolder)
 {
     struct stat folder = {};
-    if (programFolder.empty() || ::stat(programFolder.c_str(), &folder) != 0 ||
-        platform::privateFolder(folder))
-        return {};
-    DIR *kinds = ::opendir(HUELOFT_QT_PLUGIN_DIR);
-    std::string found;
-    while (const dirent *kind = kinds ? ::readdir(kinds) : nullptr) {
-        struct stat entry = {};
-        const std::string path = programFolder + "/" + kind->d_name;
-        if (kind->d_name[0] != '.' && ::lstat(path.c_str(), &entry) == 0) {
-            found = path;
-            break;
-        }
-    }
-    if (kinds)
-        ::closedir(kinds);
-    return found;
+    return !programFolder.empty() && ::stat(programFolder.c_str(), &folder) == 0 &&
+           !platform::privateFolder(folder);
 }
 
 int main(int argc, char *argv[])
@@ -200,15 +185,15 @@ int main(int argc, char *argv[])
     }
     preventBusLaunch();
     std::optional<NoRuntimeFolder> noRuntimeFolder(std::in_place);
-    // Qt searches the program's folder for plug-ins too, while QApplication starts (the
-    // platform, its theme) and later (image formats). A portable copy may lie in a folder where
-    // another user can put a plug-in there, whose code would run in this user's process.
-    if (const std::string planted = pluginFolderInSharedFolder(platform::programFolder());
-        !planted.empty()) {
+    // Qt searches the program's folder for plug-ins of every kind, while QApplication starts (the
+    // platform, its theme, its style) and later (image formats), and Qt has no way to be kept
+    // out of it before it starts. A portable copy in a folder where others can create names
+    // would run their code in this user's process: it does not start there.
+    if (const std::string folder = platform::programFolder(); programFolderShared(folder)) {
         std::fprintf(stderr,
-                     "hueloft: not started: %s: Qt would load plug-ins from it, in a folder "
-                     "others can write\n",
-                     planted.c_str());
+                     "hueloft: not started: %s: others can write in the program's folder, and Qt "
+                     "would load plug-ins they put there\n",
+                     folder.c_str());
         return 1;
     }
     QApplication app(argc, argv);

@@ -136,60 +136,56 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
 
 enum class Outcome { Loaded, Missing, Failed };
 
-// fileName from folder, by absolute path. A path longer than the system takes (a deep program
-// folder) is opened through a descriptor of its folder and handed to the loader by that.
+// fileName from folder, by absolute path. What is loaded is the file that was judged: its
+// folder is held open, the file is opened in it without following a link, the rule of
+// links_posix.h is applied to the two descriptors, and the loader is handed the descriptor
+// (between a check by name and the loader's own open, another user could rename a file of
+// theirs onto the name). Links on the way are followed, and judged, first; a path longer than
+// the system takes (a deep program folder) follows none.
 Outcome openIn(const std::string &folder, const std::string &fileName, void *&handle,
                std::string &error)
 {
     const std::string path = folder + "/" + fileName;
-    std::string loaded = path;
-    int fd = -1;
-    struct stat st = {};
-    if (path.size() >= PATH_MAX) {
-        const int dir = ::open(folder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
-        if (dir >= 0) {
-            // The entry itself, link or file, against its folder (the rule of links_posix.h;
-            // a link's target is not looked at by path here).
-            struct stat entry = {};
-            struct stat where = {};
-            if (::fstatat(dir, fileName.c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
-                ::fstat(dir, &where) == 0) {
-                if (const char *why = unusableText(entryVerdict(entry, where))) {
-                    ::close(dir);
-                    error = path + ": " + why;
-                    return Outcome::Failed;
-                }
-            }
-            fd = ::openat(dir, fileName.c_str(), O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-            const int saved = errno;
-            ::close(dir);
-            errno = saved;
-        }
-        if (fd < 0 || ::fstat(fd, &st) != 0) {
-            if (errno == ENOENT || errno == ENOTDIR)
-                return Outcome::Missing;
-            error = path + ": " + std::strerror(errno);
+    std::string target = path;
+    if (path.size() < PATH_MAX) {
+        if (const char *why = unusableText(followLinks(target))) {
+            // Another user's file or link on the way, in a folder others can write: its code
+            // would run in this user's process.
+            error = path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
             return Outcome::Failed;
         }
-        loaded = "/proc/self/fd/" + std::to_string(fd);
-    } else if (::stat(path.c_str(), &st) != 0 && (errno == ENOENT || errno == ENOTDIR)) {
-        return Outcome::Missing;
-    } else if (std::string target = path; const char *why = unusableText(followLinks(target))) {
-        // Another user's file or link on the way, in a folder others can write: its code would
-        // run in this user's process.
-        error = path + (target == path ? std::string() : " (" + target + ")") + ": " + why;
+    }
+    const std::string targetFolder = target == path ? folder : folderOfPath(target);
+    const int dir = ::open(targetFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    int fd = dir < 0 ? -1
+                     : ::openat(dir, nameOfPath(target).c_str(),
+                                O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
+    struct stat st = {};
+    struct stat where = {};
+    const bool described = fd >= 0 && ::fstat(fd, &st) == 0 && ::fstat(dir, &where) == 0;
+    const int saved = errno;
+    if (dir >= 0)
+        ::close(dir);
+    if (!described) {
+        if (fd >= 0)
+            ::close(fd);
+        if (saved == ENOENT || saved == ENOTDIR)
+            return Outcome::Missing;
+        error = path + ": " + std::strerror(saved);
         return Outcome::Failed;
     }
-    if (st.st_mode != 0 && !S_ISREG(st.st_mode)) {
-        // The loader would open a FIFO and wait for a writer for ever.
+    if (const char *why = unusableText(entryVerdict(st, where))) {
+        error = path + ": " + why;
+        handle = nullptr;
+    } else if (!S_ISREG(st.st_mode)) {
         error = path + ": not a regular file";
         handle = nullptr;
     } else {
-        handle = openLibrary(loaded, path, error);
+        handle = openLibrary("/proc/self/fd/" + std::to_string(fd), path, error);
     }
     // The loader knows a library by the name it was loaded under: the descriptor stays open
     // with it, so that no later library comes under the same name.
-    if (fd >= 0 && !handle)
+    if (!handle)
         ::close(fd);
     return handle ? Outcome::Loaded : Outcome::Failed;
 }
