@@ -418,6 +418,19 @@ void tst_MainWindow::typedLengthLimit()
     QCOMPARE(box->text(), QStringLiteral("9"));
 }
 
+// The application's font at Points (none: as it is), and the window laid out anew: the font
+// reaches it as a posted event, which posts the new layout.
+static void useFontSize(qreal points)
+{
+    if (points <= 0)
+        return;
+    QFont font = QApplication::font();
+    font.setPointSizeF(points);
+    QApplication::setFont(font);
+    QCoreApplication::processEvents();
+    QCoreApplication::processEvents();
+}
+
 // Where a box draws its first character: the cursor's place less the text before it. With the
 // cursor at the start the box never scrolls, so that is where an unscrolled text begins. The box
 // scrolls as it paints.
@@ -466,13 +479,7 @@ void tst_MainWindow::numberBoxesShowWholeValues()
                              .arg(stored)
                              .toLatin1()));
     }
-    if (points > 0) {
-        QFont font = QApplication::font();
-        font.setPointSizeF(points);
-        QApplication::setFont(font);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
+    useFontSize(points);
     auto *edit = f->control<NumberBox>(box.toLatin1().constData());
     edit->setFocus();
     QTRY_VERIFY(edit->hasFocus());
@@ -541,13 +548,7 @@ void tst_MainWindow::textsOfARowOnOneBaseline()
 {
     QFETCH(qreal, points);
     QFETCH(QStringList, row);
-    if (points > 0) {
-        QFont font = QApplication::font();
-        font.setPointSizeF(points);
-        QApplication::setFont(font);
-        QCoreApplication::processEvents();
-        QCoreApplication::processEvents();
-    }
+    useFontSize(points);
     MainWindow *w = f->window.get();
     const int first = baselineIn(w, f->control<QWidget>(row.front().toLatin1().constData()));
     for (const QString &name : row) {
