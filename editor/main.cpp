@@ -155,16 +155,16 @@ int printed(const std::string &text)
     return EXIT_FAILURE;
 }
 
-} // namespace
-
 // Whether others can create names in the program's folder (links_posix.h): Qt would load
 // whatever plug-in folder they put there.
-static bool programFolderShared(const std::string &programFolder)
+bool programFolderShared(const std::string &programFolder)
 {
     struct stat folder = {};
     return !programFolder.empty() && ::stat(programFolder.c_str(), &folder) == 0 &&
            !platform::privateFolder(folder);
 }
+
+} // namespace
 
 int main(int argc, char *argv[])
 {

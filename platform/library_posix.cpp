@@ -155,8 +155,7 @@ Outcome openIn(const std::string &folder, const std::string &fileName, void *&ha
             return Outcome::Failed;
         }
     }
-    const std::string targetFolder = target == path ? folder : folderOfPath(target);
-    const int dir = ::open(targetFolder.c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
+    const int dir = ::open(folderOfPath(target).c_str(), O_PATH | O_DIRECTORY | O_CLOEXEC);
     int fd = dir < 0 ? -1
                      : ::openat(dir, nameOfPath(target).c_str(),
                                 O_RDONLY | O_CLOEXEC | O_NONBLOCK | O_NOFOLLOW);
