@@ -6,7 +6,7 @@
 #include <aclapi.h>
 #include <sddl.h>
 
-#include <cstring>
+#include <cwchar>
 
 namespace platform {
 
@@ -54,11 +54,33 @@ HANDLE openWaiting(const std::wstring &path, DWORD access, DWORD share, DWORD di
     for (;;) {
         HANDLE file =
             CreateFileW(path.c_str(), access, share, security, disposition, flags, nullptr);
-        if (file != INVALID_HANDLE_VALUE || GetLastError() != ERROR_SHARING_VIOLATION ||
+        const DWORD error = GetLastError();
+        const bool taken = disposition == CREATE_NEW &&
+                           (error == ERROR_FILE_EXISTS || error == ERROR_ALREADY_EXISTS ||
+                            error == ERROR_ACCESS_DENIED);
+        if (file != INVALID_HANDLE_VALUE || (error != ERROR_SHARING_VIOLATION && !taken) ||
             GetTickCount64() >= deadline)
             return file;
         Sleep(5);
     }
+}
+
+std::wstring userSid()
+{
+    std::wstring result;
+    HANDLE token = nullptr;
+    alignas(TOKEN_USER) unsigned char buffer[256];
+    DWORD size = 0;
+    wchar_t *text = nullptr;
+    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token) &&
+        GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
+        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &text)) {
+        result = text;
+        LocalFree(text);
+    }
+    if (token)
+        CloseHandle(token);
+    return result;
 }
 
 bool sameFile(const BY_HANDLE_FILE_INFORMATION &file, HANDLE handle)
@@ -79,9 +101,9 @@ namespace {
 
 // SYSTEM, Administrators, TrustedInstaller; and CREATOR OWNER, which grants a new entry's maker
 // rights on that entry only.
-constexpr const char *kAdministrators[] = {
-    "S-1-5-18", "S-1-5-32-544", "S-1-3-0",
-    "S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
+constexpr const wchar_t *kAdministrators[] = {
+    L"S-1-5-18", L"S-1-5-32-544", L"S-1-3-0",
+    L"S-1-5-80-956008885-3418522649-1831038044-1853292631-2271478464"};
 
 // The rights that create or remove names in a folder, or give them.
 constexpr DWORD kNameRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELETE_CHILD | DELETE |
@@ -90,23 +112,13 @@ constexpr DWORD kNameRights = FILE_ADD_FILE | FILE_ADD_SUBDIRECTORY | FILE_DELET
 // This user or an administrator.
 bool trusted(PSID sid)
 {
-    if (!sid || !IsValidSid(sid))
+    wchar_t *text = nullptr;
+    if (!sid || !IsValidSid(sid) || !ConvertSidToStringSidW(sid, &text))
         return false;
-    bool result = false;
-    HANDLE token = nullptr;
-    if (OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token)) {
-        alignas(TOKEN_USER) unsigned char buffer[256];
-        DWORD size = 0;
-        result = GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-                 EqualSid(sid, reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid);
-        CloseHandle(token);
-    }
-    char *text = nullptr;
-    if (!result && ConvertSidToStringSidA(sid, &text)) {
-        for (const char *administrator : kAdministrators)
-            result = result || std::strcmp(text, administrator) == 0;
-        LocalFree(text);
-    }
+    bool result = text == userSid();
+    for (const wchar_t *administrator : kAdministrators)
+        result = result || std::wcscmp(text, administrator) == 0;
+    LocalFree(text);
     return result;
 }
 

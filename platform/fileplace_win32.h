@@ -35,9 +35,13 @@ std::wstring programFolderWide();
 constexpr ULONGLONG kHeldWaitMs = 10000;
 
 // CreateFileW, tried again every 5 ms for kHeldWaitMs while another program holds the file
-// without sharing it.
+// without sharing it; with CREATE_NEW, also while the name is there (another process's, or
+// going as its holder lets it go: access denied while the name is still there).
 HANDLE openWaiting(const std::wstring &path, DWORD access, DWORD share, DWORD disposition,
                    DWORD flags, SECURITY_ATTRIBUTES *security = nullptr);
+
+// This user's security identifier as text ("S-1-5-21-..."); empty when the system does not say.
+std::wstring userSid();
 
 // Whether File and the open entry Handle are one file (volume and index).
 bool sameFile(const BY_HANDLE_FILE_INFORMATION &file, HANDLE handle);

@@ -5,7 +5,7 @@
 #include "platform/library.h"
 
 #include "platform/links_posix.h"
-#include "platform/windowstack.h"
+#include "platform/windowsystem.h"
 
 #include <cerrno>
 #include <climits>
@@ -42,62 +42,48 @@ const StandInEntry standIns[] = {
     {u"user32", "SetWindowPos", addressOf<SetWindowPosFn>(&platform::SetWindowPos)},
 };
 
-bool isStandIn(std::u16string_view library)
+// The stand-in for Entry of Library, or for any of its entries with a null Entry.
+const StandInEntry *standIn(std::u16string_view library, const char *entry)
 {
     for (const StandInEntry &known : standIns) {
-        if (known.library == library)
-            return true;
+        if (known.library == library && (!entry || known.entry == entry))
+            return &known;
     }
-    return false;
+    return nullptr;
 }
 
-// The part of an ELF header that decides whether this process can map the file.
-struct ElfIdentity
+// The bytes of an ELF header that decide whether this process can map the file: its class, its
+// byte order and its machine (e_machine, after the 16-bit e_type, high byte first); empty when
+// the file is not ELF.
+std::string elfIdentity(const char *path)
 {
-    unsigned char elfClass = 0;
-    unsigned char byteOrder = 0;
-    std::uint16_t machine = 0;
-};
-
-bool readElfIdentity(const char *path, ElfIdentity &identity)
-{
-    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
-    if (fd < 0)
-        return false;
     unsigned char header[EI_NIDENT + 4];
-    const ssize_t n = ::read(fd, header, sizeof header);
-    ::close(fd);
-    if (n != ssize_t(sizeof header) || std::memcmp(header, ELFMAG, SELFMAG) != 0)
-        return false;
-    identity.elfClass = header[EI_CLASS];
-    identity.byteOrder = header[EI_DATA];
-    // e_machine follows the 16-bit e_type, in the file's own byte order.
-    const unsigned char *machine = header + EI_NIDENT + 2;
-    identity.machine = identity.byteOrder == ELFDATA2MSB
-                           ? std::uint16_t(machine[0] << 8 | machine[1])
-                           : std::uint16_t(machine[1] << 8 | machine[0]);
-    return true;
+    const int fd = ::open(path, O_RDONLY | O_CLOEXEC | O_NONBLOCK);
+    const bool read = fd >= 0 && ::read(fd, header, sizeof header) == ssize_t(sizeof header);
+    if (fd >= 0)
+        ::close(fd);
+    if (!read || std::memcmp(header, ELFMAG, SELFMAG) != 0)
+        return {};
+    const bool big = header[EI_DATA] == ELFDATA2MSB;
+    return {char(header[EI_CLASS]), char(big), char(header[EI_NIDENT + 3 - big]),
+            char(header[EI_NIDENT + 2 + big])};
 }
 
-std::string machineName(std::uint16_t machine)
+std::string describe(const std::string &identity)
 {
     static const std::pair<std::uint16_t, const char *> names[] = {
         {EM_386, "i386"},        {EM_X86_64, "x86-64"}, {EM_ARM, "ARM"},
         {EM_AARCH64, "AArch64"}, {EM_RISCV, "RISC-V"},  {EM_PPC, "PowerPC"},
         {EM_PPC64, "PowerPC64"}, {EM_S390, "S/390"},    {EM_MIPS, "MIPS"},
     };
-    for (const auto &[number, name] : names) {
+    const unsigned machine = unsigned(std::uint8_t(identity[2])) << 8 | std::uint8_t(identity[3]);
+    std::string name = "machine " + std::to_string(machine);
+    for (const auto &[number, known] : names) {
         if (number == machine)
-            return name;
+            name = known;
     }
-    return "machine " + std::to_string(machine);
-}
-
-std::string describe(const ElfIdentity &identity)
-{
-    return machineName(identity.machine) +
-           (identity.elfClass == ELFCLASS64 ? " 64-bit" : " 32-bit") +
-           (identity.byteOrder == ELFDATA2MSB ? " big-endian" : "");
+    return name + (identity[0] == ELFCLASS64 ? " 64-bit" : " 32-bit") +
+           (identity[1] ? " big-endian" : "");
 }
 
 // Why a library that exists at path is of no use to this process, when it is built for another
@@ -105,12 +91,8 @@ std::string describe(const ElfIdentity &identity)
 // Empty when the file is for this machine (or not ELF at all, which the loader says well).
 std::string foreignMachine(const char *path)
 {
-    ElfIdentity library;
-    ElfIdentity self;
-    if (!readElfIdentity(path, library) || !readElfIdentity("/proc/self/exe", self))
-        return {};
-    if (library.elfClass == self.elfClass && library.byteOrder == self.byteOrder &&
-        library.machine == self.machine)
+    const std::string library = elfIdentity(path), self = elfIdentity("/proc/self/exe");
+    if (library.empty() || self.empty() || library == self)
         return {};
     return std::string(path) + ": wrong ELF class/machine: built for " + describe(library) +
            ", this program is " + describe(self);
@@ -281,7 +263,7 @@ struct Library
 
 Library *loadLibrary(std::u16string_view name, const LibraryFolders &folders, std::string &error)
 {
-    if (isStandIn(name))
+    if (standIn(name, nullptr))
         return new Library{std::u16string(name), nullptr, {}};
 
     // Whichever is asked for first, the profile library comes first; its failure is said once.
@@ -312,14 +294,10 @@ void forgetLibrary(Library *library)
 
 void *libraryEntry(Library &library, const char *entry)
 {
-    if (!library.handle) {
-        for (const StandInEntry &known : standIns) {
-            if (known.library == library.name && known.entry == entry)
-                return known.address;
-        }
-        return nullptr;
-    }
-    return ::dlsym(library.handle, entry);
+    if (library.handle)
+        return ::dlsym(library.handle, entry);
+    const StandInEntry *known = entry ? standIn(library.name, entry) : nullptr;
+    return known ? known->address : nullptr;
 }
 
 std::string libraryFileName(const Library &library)

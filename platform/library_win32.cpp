@@ -21,15 +21,6 @@ struct Library
     HMODULE module = nullptr;
 };
 
-namespace {
-
-std::string narrow(const std::wstring &text)
-{
-    return utf8Of(text.data(), int(text.size()));
-}
-
-} // namespace
-
 void restrictLibrarySearch()
 {
     // The current folder leaves the search of every later load, this process's and the
@@ -56,7 +47,7 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
         if (entry.handle != INVALID_HANDLE_VALUE)
             CloseHandle(entry.handle);
         if (!entry.refusal.empty()) {
-            error = narrow(path) + ": " + entry.refusal;
+            error = utf8Of(path) + ": " + entry.refusal;
             return nullptr;
         }
     }
@@ -78,9 +69,9 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
         if (system)
             error = systemMessage(code);
         else if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            error = narrow(wide) + " is not in " + narrow(folder) + ", the program's folder";
+            error = utf8Of(wide) + " is not in " + utf8Of(folder) + ", the program's folder";
         else
-            error = narrow(path) + ": " + systemMessage(code);
+            error = utf8Of(path) + ": " + systemMessage(code);
         return nullptr;
     }
     return new Library{module}; // kept, like the library itself
@@ -100,7 +91,7 @@ std::string libraryFileName(const Library &library)
 {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(library.module, path, MAX_PATH);
-    return utf8Of(path, int(length));
+    return utf8Of({path, length});
 }
 
 std::string lastProfileWriteError(const std::string &fileName)

@@ -59,11 +59,6 @@ int failWith(const char *fileName, const std::string &reason)
     return 0;
 }
 
-int failWith(const char *fileName, int error)
-{
-    return failWith(fileName, reasonText(error));
-}
-
 // Takes away what writes killed half-way left beside the file, the first time this process
 // touches it: a start after a crash finds the folder clean, even before its first write.
 void tidyOnce(const char *fileName)
@@ -84,7 +79,7 @@ void tidyOnce(const char *fileName)
     if (dirFd.get() < 0)
         return;
     const std::string name = nameOfPath(path);
-    save::removeStaleTemporaries(dirFd.get(), save::temporaryPrefix(name));
+    save::removeStaleTemporaries(dirFd.get(), name);
     // A write in place killed half-way is put back before the first read, unless a writer
     // holds the file now (it puts it back itself).
     FileDescriptor fileFd(
@@ -349,11 +344,11 @@ int WritePrivateProfileStringA(const char *section, const char *key, const char 
 
     std::string path = fileName;
     if (path.back() == '/')
-        return failWith(fileName, EISDIR);
+        return failWith(fileName, reasonText(EISDIR));
     if (const int error = followLinks(path))
-        return failWith(fileName, error);
+        return failWith(fileName, reasonText(error));
     if (const int error = checkWritable(path))
-        return failWith(fileName, error);
+        return failWith(fileName, reasonText(error));
     tidyOnce(fileName);
 
     // The value goes in exactly as given; only the names lose their spaces.

@@ -50,6 +50,12 @@ namespace platform {
 // cannot exhaust memory. A larger file is unusable: neither read nor replaced.
 inline constexpr std::uint64_t kProfileFileSizeLimit = 64ull * 1024 * 1024;
 
+inline std::string tooLargeText(std::int64_t size)
+{
+    return "it is too large for a settings file (" + std::to_string(size) +
+           " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
+}
+
 // The integer value of Key in Section, or Default when the file, section, key or value is
 // missing (also for "Key="). Blanks, an optional sign, then the digits up to the first
 // non-digit; the digits wrap modulo 2^32 and the sign applies to the 32-bit pattern; "0x"

@@ -56,8 +56,7 @@ inline std::string reasonText(int error)
     if (const char *unusable = unusableText(error))
         return unusable;
     if (error == TooLarge)
-        return "it is too large for a settings file (" + std::to_string(t_tooLargeSize) +
-               " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
+        return tooLargeText(t_tooLargeSize);
     return std::generic_category().message(error);
 }
 

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: MIT
-// Putting a settings file's new text on disk (profile_save.h). In order: the temporary files of
-// a replacement and their cleaning; the write in place, its backup and the recovery of what a
-// write killed half-way left; extended attributes; the replacement; the flush.
+// Putting a settings file's new text on disk (profile_save.h). In order: the write in place and
+// its backup; extended attributes; the replacement; the lock's wait; then the cleaning of what
+// killed writes left (temporary files, torn files put back) and the flush.
 #include "platform/profile_save.h"
 
 #include "platform/links_posix.h"
@@ -12,6 +12,7 @@
 #include "platform/tornwrite.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cerrno>
 #include <cstdint>
 #include <cstdio>
@@ -29,6 +30,8 @@ namespace platform::save {
 
 using namespace posix;
 
+namespace {
+
 // Temporary files are named after the file they replace, hidden, with a tail of random
 // letters: ".HUELOFT.INI.writing-Ab3xYz".
 std::string temporaryPrefix(const std::string &path)
@@ -37,26 +40,6 @@ std::string temporaryPrefix(const std::string &path)
     base.resize(std::min<std::size_t>(base.size(), 200)); // room for the rest within NAME_MAX
     return "." + base + ".writing-";
 }
-
-// A write killed half-way leaves its temporary file behind. Its writer held a lock on it
-// until the end, so a temporary whose lock can be taken has no writer any more and goes;
-// one that is locked belongs to a write under way in another process and stays. Only this
-// user's own regular files of one link are taken (openLeftOver()): anything else at such a
-// name was not made by a save of this user's, and is nobody's business here.
-void removeStaleTemporaries(int dirFd, const std::string &prefix)
-{
-    for (const std::string &name : privateNames(dirFd, prefix)) {
-        struct stat opened = {};
-        FileDescriptor fd(openLeftOver(dirFd, name, opened));
-        // The name may have been renamed away meanwhile; only remove the very file locked.
-        struct stat named = {};
-        if (fd.get() >= 0 && ::fstatat(dirFd, name.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
-            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
-            ::unlinkat(dirFd, name.c_str(), 0);
-    }
-}
-
-namespace {
 
 // The extended attribute a file carries while this user's write in place runs over it, naming
 // that write's backup. A replacement never copies it to the new file.
@@ -96,6 +79,17 @@ std::string backupPrefix(const struct stat &file)
            std::to_string(static_cast<unsigned long long>(file.st_ino)) + "-";
 }
 
+// Makes Folder (0700) and the missing folders above it, at most Depth of them, when the nearest
+// folder that exists is this user's own.
+bool makeOwnFolder(const std::string &folder, int depth)
+{
+    struct stat st = {};
+    if (::lstat(folder.c_str(), &st) == 0)
+        return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
+    return errno == ENOENT && depth > 0 && makeOwnFolder(folderOfPath(folder), depth - 1) &&
+           (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
+}
+
 // The user's state folder for backups, open; -1 when there is none that is safely this user's.
 // Create: make it when missing (only below a folder of this user's own).
 int openStateFolder(bool create)
@@ -116,21 +110,8 @@ int openStateFolder(bool create)
         return openAt(AT_FDCWD, folder.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
     };
     int fd = open();
-    if (fd < 0 && errno == ENOENT && create) {
-        // Made below the nearest folder that exists, if that one is this user's.
-        std::vector<std::string> missing{folder};
-        struct stat st = {};
-        while (::lstat(folderOfPath(missing.back()).c_str(), &st) != 0 && errno == ENOENT &&
-               missing.size() < 8)
-            missing.push_back(folderOfPath(missing.back()));
-        if (::lstat(folderOfPath(missing.back()).c_str(), &st) != 0 || !S_ISDIR(st.st_mode) ||
-            st.st_uid != ::geteuid())
-            return -1;
-        for (auto it = missing.rbegin(); it != missing.rend(); ++it)
-            if (::mkdir(it->c_str(), 0700) != 0 && errno != EEXIST)
-                return -1;
+    if (fd < 0 && errno == ENOENT && create && makeOwnFolder(folder, 8))
         fd = open();
-    }
     struct stat st = {};
     if (fd >= 0 && (::fstat(fd, &st) != 0 || st.st_uid != ::geteuid() || (st.st_mode & 077))) {
         ::close(fd);
@@ -194,66 +175,6 @@ int writeInPlace(int dirFd, const std::string &name, const struct stat &old,
     return 0;
 }
 
-} // namespace
-
-void recoverBackups(int dirFd, const std::string &name, int fileFd)
-{
-    struct stat file = {};
-    if (::fstat(fileFd, &file) != 0 || !S_ISREG(file.st_mode) ||
-        std::uint64_t(file.st_size) > kProfileFileSizeLimit)
-        return;
-    FileDescriptor state(openStateFolder(false));
-    if (state.get() < 0)
-        return;
-    for (const std::string &backup : privateNames(state.get(), backupPrefix(file))) {
-        struct stat st = {};
-        FileDescriptor fd(openLeftOver(state.get(), backup, st));
-        if (fd.get() < 0 || std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit + 160)
-            continue; // not one of ours to believe, or its writer is still at work
-        std::string content;
-        if (readBounded(fd.get(), st.st_size, content) != 0)
-            continue;
-        unsigned long long device = 0, inode = 0;
-        std::size_t oldSize = 0, newSize = 0;
-        int headerEnd = 0;
-        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
-        const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
-                                        &newSize, &headerEnd) == 4 &&
-                            headerEnd > 0 &&
-                            content.size() - std::size_t(headerEnd) == oldSize + newSize;
-        // The mark still names this backup: no save has completed since.
-        char mark[64] = {};
-        const ssize_t markSize = ::fgetxattr(fileFd, kWritingMark, mark, sizeof mark);
-        const bool marked = markSize == ssize_t(backup.size()) &&
-                            std::string_view(mark, std::size_t(markSize)) == backup;
-        if (parsed && marked && device == file.st_dev && inode == file.st_ino) {
-            const std::string_view body = std::string_view(content).substr(std::size_t(headerEnd));
-            const std::string_view oldText = body.substr(0, oldSize),
-                                   newText = body.substr(oldSize);
-            std::string now;
-            if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
-                continue;
-            FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
-            struct stat same = {};
-            if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
-                same.st_dev != file.st_dev)
-                continue; // kept for a later try
-            if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
-                if (overwrite(out.get(), oldText) != 0)
-                    continue;
-                ::fstat(fileFd, &file);
-            }
-            ::fremovexattr(out.get(), kWritingMark);
-        }
-        // Put back, whole, saved since by someone else, or incomplete (the write in place had
-        // not begun): not needed any more.
-        ::unlinkat(state.get(), backup.c_str(), 0);
-    }
-    ::lseek(fileFd, 0, SEEK_SET);
-}
-
-namespace {
-
 // The names of a file's extended attributes; false when they cannot be listed. A file system
 // without them has none.
 bool attributeNames(int fd, std::vector<std::string> &names)
@@ -298,8 +219,6 @@ bool copyAttributes(int from, int to)
     }
     return true;
 }
-
-} // namespace
 
 // Replaces the file Name in the folder open as dirFd with text so that a crash at any instant
 // leaves the old or the new file complete: the text goes to a temporary file in the same
@@ -370,29 +289,17 @@ int saveFile(int dirFd, const std::string &name, const std::string &text, int fi
     return 0;
 }
 
-namespace {
-
 // How long a flush waits for another process's lock before it writes anyway. The replacement
 // is atomic either way; the lock only keeps two writers from each reading the file before the
 // other has replaced it. A process that holds a lock for longer has hung, or means harm.
-constexpr int lockWaitMilliseconds = 10000;
+constexpr std::chrono::milliseconds kLockWait{10000};
 
-bool lockWithin(int fd)
+void lockWithin(int fd)
 {
     // By the clock: on a busy machine the pauses themselves take longer than asked.
-    auto milliseconds = [] {
-        timespec now{};
-        ::clock_gettime(CLOCK_MONOTONIC, &now);
-        return std::int64_t(now.tv_sec) * 1000 + now.tv_nsec / 1000000;
-    };
-    const std::int64_t deadline = milliseconds() + lockWaitMilliseconds;
-    for (;;) {
-        if (posix::lock(fd, LOCK_EX | LOCK_NB) == 0)
-            return true;
-        if (errno != EWOULDBLOCK)
-            return false;
-        if (milliseconds() >= deadline)
-            return false;
+    const auto deadline = std::chrono::steady_clock::now() + kLockWait;
+    while (posix::lock(fd, LOCK_EX | LOCK_NB) != 0 && errno == EWOULDBLOCK &&
+           std::chrono::steady_clock::now() < deadline) {
         const timespec pause{0, 5 * 1000 * 1000};
         ::nanosleep(&pause, nullptr);
     }
@@ -404,6 +311,80 @@ std::string writeError(const std::string &fileName, int error)
 }
 
 } // namespace
+
+// A write killed half-way leaves its temporary file behind. Its writer held a lock on it
+// until the end, so a temporary whose lock can be taken has no writer any more and goes;
+// one that is locked belongs to a write under way in another process and stays. Only this
+// user's own regular files of one link are taken (openLeftOver()): anything else at such a
+// name was not made by a save of this user's, and is nobody's business here.
+void removeStaleTemporaries(int dirFd, const std::string &name)
+{
+    for (const std::string &left : privateNames(dirFd, temporaryPrefix(name))) {
+        struct stat opened = {};
+        FileDescriptor fd(openLeftOver(dirFd, left, opened));
+        // The name may have been renamed away meanwhile; only remove the very file locked.
+        struct stat named = {};
+        if (fd.get() >= 0 && ::fstatat(dirFd, left.c_str(), &named, AT_SYMLINK_NOFOLLOW) == 0 &&
+            named.st_dev == opened.st_dev && named.st_ino == opened.st_ino)
+            ::unlinkat(dirFd, left.c_str(), 0);
+    }
+}
+
+void recoverBackups(int dirFd, const std::string &name, int fileFd)
+{
+    struct stat file = {};
+    if (::fstat(fileFd, &file) != 0 || !S_ISREG(file.st_mode) ||
+        std::uint64_t(file.st_size) > kProfileFileSizeLimit)
+        return;
+    FileDescriptor state(openStateFolder(false));
+    if (state.get() < 0)
+        return;
+    for (const std::string &backup : privateNames(state.get(), backupPrefix(file))) {
+        struct stat st = {};
+        FileDescriptor fd(openLeftOver(state.get(), backup, st));
+        if (fd.get() < 0 || std::uint64_t(st.st_size) > 2 * kProfileFileSizeLimit + 160)
+            continue; // not one of ours to believe, or its writer is still at work
+        std::string content;
+        if (readBounded(fd.get(), st.st_size, content) != 0)
+            continue;
+        unsigned long long device = 0, inode = 0;
+        std::size_t oldSize = 0, newSize = 0;
+        int headerEnd = 0;
+        const std::string format = std::string(backupMagic) + " %llu %llu %zu %zu\n%n";
+        const bool parsed = std::sscanf(content.c_str(), format.c_str(), &device, &inode, &oldSize,
+                                        &newSize, &headerEnd) == 4 &&
+                            headerEnd > 0 &&
+                            content.size() - std::size_t(headerEnd) == oldSize + newSize;
+        // The mark still names this backup: no save has completed since.
+        char mark[64] = {};
+        const ssize_t markSize = ::fgetxattr(fileFd, kWritingMark, mark, sizeof mark);
+        const bool marked = markSize == ssize_t(backup.size()) &&
+                            std::string_view(mark, std::size_t(markSize)) == backup;
+        if (parsed && marked && device == file.st_dev && inode == file.st_ino) {
+            const std::string_view body = std::string_view(content).substr(std::size_t(headerEnd));
+            const std::string_view oldText = body.substr(0, oldSize),
+                                   newText = body.substr(oldSize);
+            std::string now;
+            if (::lseek(fileFd, 0, SEEK_SET) != 0 || readBounded(fileFd, file.st_size, now) != 0)
+                continue;
+            FileDescriptor out(openAt(dirFd, name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK));
+            struct stat same = {};
+            if (out.get() < 0 || ::fstat(out.get(), &same) != 0 || same.st_ino != file.st_ino ||
+                same.st_dev != file.st_dev)
+                continue; // kept for a later try
+            if (now != oldText && now != newText && tornBetween(now, oldText, newText)) {
+                if (overwrite(out.get(), oldText) != 0)
+                    continue;
+                ::fstat(fileFd, &file);
+            }
+            ::fremovexattr(out.get(), kWritingMark);
+        }
+        // Put back, whole, saved since by someone else, or incomplete (the write in place had
+        // not begun): not needed any more.
+        ::unlinkat(state.get(), backup.c_str(), 0);
+    }
+    ::lseek(fileFd, 0, SEEK_SET);
+}
 
 // The lock is taken on the file itself, so that nothing but the file is ever created for it
 // (no lock file); a writer that renamed a new file over it meanwhile leaves our descriptor on
@@ -469,7 +450,7 @@ try {
 
     // A write killed half-way may have left its temporary file behind; it goes now, also
     // when this flush turns out to change nothing.
-    save::removeStaleTemporaries(dirFd.get(), save::temporaryPrefix(name));
+    save::removeStaleTemporaries(dirFd.get(), name);
 
     std::string text;
     if (exists) {

@@ -19,22 +19,14 @@
 
 namespace platform::save {
 
-// The name prefix of the temporary files that replace the file at Path.
-std::string temporaryPrefix(const std::string &path);
-
-// Takes away the temporary files that killed writes left in the folder open as dirFd (those
-// nobody holds).
-void removeStaleTemporaries(int dirFd, const std::string &prefix);
+// Takes away the temporary files that killed writes of the file Name left in the folder open
+// as dirFd (those nobody holds).
+void removeStaleTemporaries(int dirFd, const std::string &name);
 
 // Puts back the old text of the file Name (in the folder open as dirFd, open and locked as
 // fileFd) where this user's own write in place was killed half-way; drops backups that are
 // no longer needed.
 void recoverBackups(int dirFd, const std::string &name, int fileFd);
-
-// Puts Text in the place of the file Name in the folder open as dirFd. Old: the file as it
-// was read and locked (open as fileFd) with its text, or null for a new file. 0 or an errno.
-int saveFile(int dirFd, const std::string &name, const std::string &text, int fileFd,
-             const struct stat *old, const std::string &oldText);
 
 // Reads the file, applies the held Edits and puts the result on disk, under the file's lock.
 // The one line that says why it failed ("cannot write FILE: reason"), or empty.

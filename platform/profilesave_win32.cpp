@@ -58,24 +58,26 @@ HANDLE createSideFile(const std::string &name, DWORD access, DWORD flags,
 PSECURITY_DESCRIPTOR ownersOnly()
 {
     PSECURITY_DESCRIPTOR result = nullptr;
-    HANDLE token = nullptr;
-    if (!OpenProcessToken(GetCurrentProcess(), TOKEN_QUERY, &token))
-        return nullptr;
-    alignas(TOKEN_USER) unsigned char buffer[256];
-    DWORD size = 0;
-    wchar_t *user = nullptr;
-    if (GetTokenInformation(token, TokenUser, buffer, sizeof buffer, &size) &&
-        ConvertSidToStringSidW(reinterpret_cast<TOKEN_USER *>(buffer)->User.Sid, &user)) {
-        const std::wstring text = L"D:P(A;;FRFWSD;;;" + std::wstring(user) + L")";
-        ConvertStringSecurityDescriptorToSecurityDescriptorW(text.c_str(), SDDL_REVISION_1, &result,
-                                                             nullptr);
-        LocalFree(user);
-    }
-    CloseHandle(token);
+    if (const std::wstring user = userSid(); !user.empty())
+        ConvertStringSecurityDescriptorToSecurityDescriptorW(
+            (L"D:P(A;;FRFWSD;;;" + user + L")").c_str(), SDDL_REVISION_1, &result, nullptr);
     return result;
 }
 
-// Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first).
+// Whole files (a settings file is at most 64 MiB: the editor refuses larger ones first), each
+// call repeated until every byte has gone.
+template<typename Bytes, typename Call> bool whole(HANDLE file, Bytes *data, std::size_t size,
+                                                   Call call)
+{
+    for (std::size_t done = 0; done < size;) {
+        DWORD moved = 0;
+        if (!call(file, data + done, DWORD(size - done), &moved, nullptr) || !moved)
+            return false;
+        done += moved;
+    }
+    return true;
+}
+
 bool readAll(HANDLE file, std::string &text)
 {
     LARGE_INTEGER size{}, start{};
@@ -83,26 +85,12 @@ bool readAll(HANDLE file, std::string &text)
         !SetFilePointerEx(file, start, nullptr, FILE_BEGIN))
         return false;
     text.assign(std::size_t(size.QuadPart), '\0');
-    std::size_t done = 0;
-    while (done < text.size()) {
-        DWORD got = 0;
-        if (!ReadFile(file, text.data() + done, DWORD(text.size() - done), &got, nullptr) || !got)
-            return false;
-        done += got;
-    }
-    return true;
+    return whole(file, text.data(), text.size(), ReadFile);
 }
 
 bool writeAll(HANDLE file, std::string_view text)
 {
-    std::size_t done = 0;
-    while (done < text.size()) {
-        DWORD put = 0;
-        if (!WriteFile(file, text.data() + done, DWORD(text.size() - done), &put, nullptr) || !put)
-            return false;
-        done += put;
-    }
-    return true;
+    return whole(file, text.data(), text.size(), WriteFile);
 }
 
 // Text becomes the whole content of File, from its start, and reaches the disk; every write
@@ -322,26 +310,15 @@ constexpr DWORD kShareAll = FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELE
 constexpr std::size_t kRoom = 65536;
 
 // ---------------------------------------------------------------------------------------------
-// The lock (profilesave_win32.h). Null when it was not had within the limit, or cannot be had
-// at all (a folder this user cannot write: the save then fails at its copy, with the reason).
+// The lock (profilesave_win32.h), waited for while its name is taken (another save's lock, or
+// an entry of someone else's). Null when it was not had within the limit, or cannot be had at
+// all (a folder this user cannot write: the save then fails at its copy, with the reason).
 HANDLE takeLock(const std::string &path)
 {
-    const ULONGLONG deadline = GetTickCount64() + kHeldWaitMs;
-    for (;;) {
-        HANDLE lock = createSideFile(stemOf(path) + "lk", GENERIC_WRITE | DELETE,
-                                     FILE_ATTRIBUTE_HIDDEN | FILE_ATTRIBUTE_TEMPORARY |
-                                         FILE_FLAG_DELETE_ON_CLOSE);
-        if (lock != INVALID_HANDLE_VALUE)
-            return lock;
-        // Held by another save, or going as its holder lets it go (access denied while the
-        // name is still there), or an entry of someone else's: only waiting passes these.
-        const DWORD error = GetLastError();
-        if ((error != ERROR_FILE_EXISTS && error != ERROR_ALREADY_EXISTS &&
-             error != ERROR_ACCESS_DENIED && error != ERROR_SHARING_VIOLATION) ||
-            GetTickCount64() >= deadline)
-            return nullptr;
-        Sleep(5);
-    }
+    HANDLE lock = openWaiting(wide(stemOf(path) + "lk"), GENERIC_WRITE | DELETE, 0, CREATE_NEW,
+                              FILE_FLAG_OPEN_REPARSE_POINT | FILE_ATTRIBUTE_HIDDEN |
+                                  FILE_ATTRIBUTE_TEMPORARY | FILE_FLAG_DELETE_ON_CLOSE);
+    return lock == INVALID_HANDLE_VALUE ? nullptr : lock;
 }
 
 void releaseLock(void *&lock)

@@ -71,10 +71,8 @@ std::int64_t fileSize(const std::string &path);
 inline std::string tooLargeForSettings(const std::string &path)
 {
     const std::int64_t size = fileSize(path);
-    if (size < 0 || std::uint64_t(size) <= kProfileFileSizeLimit)
-        return {};
-    return "it is too large for a settings file (" + std::to_string(size) +
-           " bytes, the limit is " + std::to_string(kProfileFileSizeLimit >> 20) + " MiB)";
+    return size < 0 || std::uint64_t(size) <= kProfileFileSizeLimit ? std::string()
+                                                                    : tooLargeText(size);
 }
 
 // Makes the missing folders above the file at Path. The reason of a failure ("cannot create

@@ -6,16 +6,18 @@
 #include <windows.h>
 
 #include <string>
+#include <string_view>
 
 namespace platform {
 
-// Length characters of Text as UTF-8.
-inline std::string utf8Of(const wchar_t *text, int length)
+inline std::string utf8Of(std::wstring_view text)
 {
-    const int size = WideCharToMultiByte(CP_UTF8, 0, text, length, nullptr, 0, nullptr, nullptr);
+    const int length = int(text.size());
+    const int size =
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
     std::string result(size > 0 ? std::size_t(size) : 0, '\0');
     if (size > 0)
-        WideCharToMultiByte(CP_UTF8, 0, text, length, result.data(), size, nullptr, nullptr);
+        WideCharToMultiByte(CP_UTF8, 0, text.data(), length, result.data(), size, nullptr, nullptr);
     return result;
 }
 
@@ -25,7 +27,7 @@ inline std::string systemMessage(DWORD code)
     const DWORD length = FormatMessageW(
         FORMAT_MESSAGE_ALLOCATE_BUFFER | FORMAT_MESSAGE_FROM_SYSTEM | FORMAT_MESSAGE_IGNORE_INSERTS,
         nullptr, code, 0, reinterpret_cast<wchar_t *>(&text), 0, nullptr);
-    std::string message = length ? utf8Of(text, int(length)) : "error " + std::to_string(code);
+    std::string message = length ? utf8Of({text, length}) : "error " + std::to_string(code);
     LocalFree(text);
     // The system ends its texts with a full stop and a line end; the caller adds its own.
     while (!message.empty() && (message.back() == '\n' || message.back() == '\r' ||

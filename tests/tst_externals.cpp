@@ -10,7 +10,7 @@
 #include "editor/externals/externals.h"
 
 #include "platform/profile.h"
-#include "platform/windowstack.h"
+#include "platform/windowsystem.h"
 
 #include <QApplication>
 #include <QColorDialog>

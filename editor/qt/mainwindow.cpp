@@ -7,7 +7,7 @@
 #include "editor/qt/nativecontrols.h"
 #include "editor/qt/numberbox.h"
 #include "editor/qt/textmeasure.h"
-#include "platform/windowstack.h"
+#include "platform/windowsystem.h"
 
 #include <QAccessibleWidget>
 #include <QApplication>
