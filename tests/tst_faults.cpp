@@ -958,7 +958,9 @@ void tst_Faults::oddSettingsFiles()
     QVERIFY(f.start());
     const qint64 startMs = timer.elapsed();
     qInfo("start-up %lld ms", startMs);
-    QVERIFY2(kSanitized || startMs < 1000,
+    // About 0.5 s for the 50 MB file on a quiet machine; reading and comparing it again at each
+    // of the start's reads takes about 6 s. The margin is for a machine busy with other tests.
+    QVERIFY2(kSanitized || startMs < 2000,
              qPrintable(QStringLiteral("start-up took %1 ms").arg(startMs)));
 
     const int channels[3] = {f.control<QScrollBar>("hsbColor0")->value(),
