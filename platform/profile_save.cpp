@@ -80,14 +80,14 @@ std::string backupPrefix(const struct stat &file)
 }
 
 // Makes Folder (0700) and the missing folders above it, at most Depth of them, when the nearest
-// folder that exists is this user's own.
+// folder that exists is this user's own. One that someone else made meanwhile is judged too.
 bool makeOwnFolder(const std::string &folder, int depth)
 {
     struct stat st = {};
     if (::lstat(folder.c_str(), &st) == 0)
         return S_ISDIR(st.st_mode) && st.st_uid == ::geteuid();
     return errno == ENOENT && depth > 0 && makeOwnFolder(folderOfPath(folder), depth - 1) &&
-           (::mkdir(folder.c_str(), 0700) == 0 || errno == EEXIST);
+           (::mkdir(folder.c_str(), 0700) == 0 || (errno == EEXIST && makeOwnFolder(folder, 0)));
 }
 
 // The user's state folder for backups, open; -1 when there is none that is safely this user's.
