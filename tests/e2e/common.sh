@@ -93,7 +93,14 @@ check_pastes() {
 # for --convert are the copies, in order.
 check_round_trips() {
     for colour in '#FF8040' '#010203'; do
-        converted=$("$@" --convert "$colour" | tr -d '\r')
+        # Once in a fresh clone's run, beside other tests, Wine's process printed nothing here
+        # (never seen since in 80 tries, quiet or beside the open editor): what a first try
+        # gave is shown, and a second must give the six lines.
+        for try in 1 2; do
+            converted=$("$@" --convert "$colour" 2>"$work/convert.err" | tr -d '\r') || true
+            [ "$(printf '%s\n' "$converted" | wc -l)" -eq 6 ] && break
+            echo "note: --convert $colour, try $try: '$converted', stderr '$(cat "$work/convert.err")'"
+        done
         expect_equal "--convert $colour: lines" "$(printf '%s\n' "$converted" | wc -l)" 6
         offer "$colour"
         keys ctrl+v
