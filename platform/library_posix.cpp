@@ -86,15 +86,16 @@ std::string describe(const std::string &identity)
            (identity[1] ? " big-endian" : "");
 }
 
-// Why a library that exists at path is of no use to this process, when it is built for another
-// machine: the loader itself then answers "No such file or directory", as if it were not there.
-// Empty when the file is for this machine (or not ELF at all, which the loader says well).
-std::string foreignMachine(const char *path)
+// Why the library at Path (named Shown) is of no use to this process, when it is built for
+// another machine: the loader itself then answers "No such file or directory", as if it were
+// not there. Empty when the file is for this machine (or not ELF at all, which the loader says
+// well).
+std::string foreignMachine(const std::string &path, const std::string &shown)
 {
-    const std::string library = elfIdentity(path), self = elfIdentity("/proc/self/exe");
+    const std::string library = elfIdentity(path.c_str()), self = elfIdentity("/proc/self/exe");
     if (library.empty() || self.empty() || library == self)
         return {};
-    return std::string(path) + ": wrong ELF class/machine: built for " + describe(library) +
+    return shown + ": wrong ELF class/machine: built for " + describe(library) +
            ", this program is " + describe(self);
 }
 
@@ -107,7 +108,7 @@ void *openLibrary(const std::string &path, const std::string &shown, std::string
     if (void *handle = ::dlopen(path.c_str(), RTLD_NOW | RTLD_LOCAL | RTLD_NODELETE))
         return handle;
     const char *reason = ::dlerror();
-    error = foreignMachine(shown.c_str());
+    error = foreignMachine(path, shown); // the file handed to the loader, not the name again
     if (error.empty()) {
         error = reason ? reason : shown + ": cannot be loaded";
         if (const std::size_t at = error.find(path); at != std::string::npos && path != shown)
