@@ -39,6 +39,7 @@ launch() {
         win=$(xdotool search --onlyvisible --name '^RGB Tintora$' 2>/dev/null |
             grep -vxF -e "${shown:-none}" | head -n 1 || true)
         [ -n "$win" ] && break
+        kill -0 "$pid" 2>/dev/null || fail "the editor ended before its window appeared"
         sleep 0.1
     done
     [ -n "$win" ] || fail "the window did not appear"

@@ -3,21 +3,39 @@
 # Runs a command under an X server of its own: Xvfb picks a free display number itself
 # (-displayfd), so servers started at the same instant, by this suite or by anything else on
 # the machine, never pick the same one (xvfb-run -a can). The server ends with the command.
+# -noreset: a test whose last client closes (an xdotool search before the program starts,
+# with no window manager) must not have the server start over under the next one.
 # Usage: xserver.sh command [arguments...]
 set -eu
 fifo=$(mktemp -u "${TMPDIR:-/tmp}/hueloft-xserver.XXXXXX")
+log="$fifo.log"
 mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp 3>"$fifo" >/dev/null 2>&1 &
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >"$log" 2>&1 &
 server=$!
 display=$(head -n 1 <"$fifo")
 rm -f "$fifo"
+# What the server said, for a run that failed: the first question when a client could not
+# connect is whether the server was still there.
+server_failed() {
+    state=running
+    kill -0 "$server" 2>/dev/null || state="no longer running"
+    if [ -s "$log" ]; then
+        echo "xserver.sh: $1; Xvfb (process $server) is $state; it printed:" >&2
+        sed 's/^/  /' "$log" >&2
+    else
+        echo "xserver.sh: $1; Xvfb (process $server) is $state and printed nothing" >&2
+    fi
+}
 if [ -z "$display" ]; then
-    echo "xserver.sh: Xvfb did not start" >&2
+    server_failed "Xvfb did not start"
+    rm -f "$log"
     exit 1
 fi
 export DISPLAY=":$display"
 status=0
 "$@" || status=$?
+[ "$status" -eq 0 ] || server_failed "the command under display $DISPLAY failed"
 kill "$server" 2>/dev/null || true
 wait "$server" 2>/dev/null || true
+rm -f "$log"
 exit "$status"
