@@ -89,7 +89,8 @@ load_before=$(cut -d' ' -f1-3 /proc/loadavg)
 
 # --- Xvfb on a free display --------------------------------------------------------------------
 exec 9>"$work/display"
-Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp >"$work/xvfb.log" 2>&1 &
+# -noreset: a run that starts as the last one ended must not meet a server starting over.
+Xvfb -displayfd 9 -screen 0 1280x1024x24 -nolisten tcp -noreset >"$work/xvfb.log" 2>&1 &
 xvfb_pid=$!
 for _ in $(seq 100); do [ -s "$work/display" ] && break; sleep 0.05; done
 exec 9>&-
