@@ -47,7 +47,7 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
         if (entry.handle != INVALID_HANDLE_VALUE)
             CloseHandle(entry.handle);
         if (!entry.refusal.empty()) {
-            error = utf8Of(path) + ": " + entry.refusal;
+            error = lineText(path) + ": " + entry.refusal;
             return nullptr;
         }
     }
@@ -69,9 +69,9 @@ Library *loadLibrary(std::u16string_view name, const LibraryFolders &, std::stri
         if (system)
             error = systemMessage(code);
         else if (GetFileAttributesW(path.c_str()) == INVALID_FILE_ATTRIBUTES)
-            error = utf8Of(wide) + " is not in " + utf8Of(folder) + ", the program's folder";
+            error = lineText(wide) + " is not in " + lineText(folder) + ", the program's folder";
         else
-            error = utf8Of(path) + ": " + systemMessage(code);
+            error = lineText(path) + ": " + systemMessage(code);
         return nullptr;
     }
     return new Library{module}; // kept, like the library itself
@@ -91,7 +91,7 @@ std::string libraryFileName(const Library &library)
 {
     wchar_t path[MAX_PATH];
     const DWORD length = GetModuleFileNameW(library.module, path, MAX_PATH);
-    return utf8Of({path, length});
+    return lineText({path, length});
 }
 
 std::string lastProfileWriteError(const std::string &fileName)

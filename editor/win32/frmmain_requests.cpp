@@ -374,7 +374,7 @@ void MainWindow::showProblems()
     while (!m_problems.empty()) {
         const std::string line = std::move(m_problems.front());
         m_problems.erase(m_problems.begin());
-        // Paths in the line are in the ANSI code page, as the profile functions take them.
+        // Problem lines are in the ANSI code page (platform/systemmessage_win32.h).
         std::wstring text(MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, nullptr, 0), L'\0');
         if (!text.empty())
             MultiByteToWideChar(CP_ACP, 0, line.c_str(), -1, text.data(), int(text.size()));
