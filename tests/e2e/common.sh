@@ -6,7 +6,7 @@
 # Ends the test with one line of reason, and what the program left: its settings file and
 # what it said on standard error.
 fail() {
-    echo "FAIL: $*" >&2
+    printf 'FAIL: %s\n' "$*" >&2 # printf: a Windows path keeps its backslashes
     if [ -f "$prog/HUELOFT.INI" ]; then
         echo "--- HUELOFT.INI:" >&2
         cat "$prog/HUELOFT.INI" >&2
