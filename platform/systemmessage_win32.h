@@ -10,15 +10,14 @@
 
 namespace platform {
 
-// Text for a line; a character the code page lacks becomes '?'.
+// Text for a line; a character the code page lacks becomes '?', never a look-alike ('\').
 inline std::string lineText(std::wstring_view text)
 {
-    const int length = int(text.size());
+    const int length = int(text.size()), flags = WC_NO_BEST_FIT_CHARS;
     const int size =
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? std::size_t(size) : 0, '\0');
-    if (size > 0)
-        WideCharToMultiByte(CP_ACP, 0, text.data(), length, result.data(), size, nullptr, nullptr);
+        WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
+    std::string result(size > 0 ? std::size_t(size) : 0, '\0'); // none: 0 asks only the size
+    WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), size, nullptr, nullptr);
     return result;
 }
 

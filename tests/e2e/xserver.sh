@@ -7,35 +7,42 @@
 # with no window manager) must not have the server start over under the next one.
 # Usage: xserver.sh command [arguments...]
 set -eu
-fifo=$(mktemp -u "${TMPDIR:-/tmp}/hueloft-xserver.XXXXXX")
-log="$fifo.log"
-mkfifo "$fifo"
-Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$fifo" >"$log" 2>&1 &
+# The pipe for the display number and the server's log live in a folder only this user can
+# enter: in the shared temporary folder anyone could put a link or a FIFO at a name made there.
+folder=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-xserver.XXXXXX")
+server=""
+finish() {
+    [ -n "$server" ] && kill "$server" 2>/dev/null || true
+    [ -n "$server" ] && wait "$server" 2>/dev/null || true
+    rm -rf "$folder"
+}
+trap finish EXIT
+trap 'exit 143' TERM
+trap 'exit 130' INT
+trap 'exit 129' HUP
+mkfifo "$folder/display"
+Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$folder/display" \
+    >"$folder/log" 2>&1 &
 server=$!
-display=$(head -n 1 <"$fifo")
-rm -f "$fifo"
+display=$(head -n 1 <"$folder/display")
 # What the server said, for a run that failed: the first question when a client could not
 # connect is whether the server was still there.
 server_failed() {
     state=running
     kill -0 "$server" 2>/dev/null || state="no longer running"
-    if [ -s "$log" ]; then
+    if [ -s "$folder/log" ]; then
         echo "xserver.sh: $1; Xvfb (process $server) is $state; it printed:" >&2
-        sed 's/^/  /' "$log" >&2
+        sed 's/^/  /' "$folder/log" >&2
     else
         echo "xserver.sh: $1; Xvfb (process $server) is $state and printed nothing" >&2
     fi
 }
 if [ -z "$display" ]; then
     server_failed "Xvfb did not start"
-    rm -f "$log"
     exit 1
 fi
 export DISPLAY=":$display"
 status=0
 "$@" || status=$?
 [ "$status" -eq 0 ] || server_failed "the command under display $DISPLAY failed"
-kill "$server" 2>/dev/null || true
-wait "$server" 2>/dev/null || true
-rm -f "$log"
 exit "$status"
