@@ -16,7 +16,7 @@ inline std::string lineText(std::wstring_view text)
     const int length = int(text.size()), flags = WC_NO_BEST_FIT_CHARS;
     const int size =
         WideCharToMultiByte(CP_ACP, flags, text.data(), length, nullptr, 0, nullptr, nullptr);
-    std::string result(size > 0 ? std::size_t(size) : 0, '\0'); // none: 0 asks only the size
+    std::string result(size > 0 ? std::size_t(size) : 0, '\0'); // size 0: only measures
     WideCharToMultiByte(CP_ACP, flags, text.data(), length, result.data(), size, nullptr, nullptr);
     return result;
 }
