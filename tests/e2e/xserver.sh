@@ -12,8 +12,10 @@ set -eu
 folder=$(mktemp -d "${TMPDIR:-/tmp}/hueloft-xserver.XXXXXX")
 server=""
 finish() {
-    [ -n "$server" ] && kill "$server" 2>/dev/null || true
-    [ -n "$server" ] && wait "$server" 2>/dev/null || true
+    if [ -n "$server" ]; then
+        kill "$server" 2>/dev/null || true
+        wait "$server" 2>/dev/null || true
+    fi
     rm -rf "$folder"
 }
 trap finish EXIT
