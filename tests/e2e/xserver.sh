@@ -19,9 +19,7 @@ finish() {
     rm -rf "$folder"
 }
 trap finish EXIT
-trap 'exit 143' TERM
-trap 'exit 130' INT
-trap 'exit 129' HUP
+trap 'exit 1' HUP INT TERM
 mkfifo "$folder/display"
 Xvfb -displayfd 3 -screen 0 1280x1024x24 -nolisten tcp -noreset 3>"$folder/display" \
     >"$folder/log" 2>&1 &
@@ -32,12 +30,8 @@ display=$(head -n 1 <"$folder/display")
 server_failed() {
     state=running
     kill -0 "$server" 2>/dev/null || state="no longer running"
-    if [ -s "$folder/log" ]; then
-        echo "xserver.sh: $1; Xvfb (process $server) is $state; it printed:" >&2
-        sed 's/^/  /' "$folder/log" >&2
-    else
-        echo "xserver.sh: $1; Xvfb (process $server) is $state and printed nothing" >&2
-    fi
+    echo "xserver.sh: $1; Xvfb (process $server) is $state; what it printed follows" >&2
+    sed 's/^/  /' "$folder/log" >&2
 }
 if [ -z "$display" ]; then
     server_failed "Xvfb did not start"
